@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+// Fonts, colours and the twip-to-pixel scale of the window.
+#pragma once
+
+#include "app/inventario.h"
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
+namespace fv {
+
+// "MS Sans Serif" 8.25 pt where it exists; otherwise Liberation Sans (metric
+// twin of a common Windows sans) at 10 px, where every caption fits its box.
+QFont CarattereFinestra(bool grassetto = false);
+
+// Twips to device-independent pixels: the edges are converted, not the sizes,
+// so that cells whose borders coincide keep coinciding.
+QRect RettangoloPixel(const RettangoloTwip& r);
+
+QColor SfondoRuolo(Ruolo ruolo);
+
+} // namespace fv

@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: MIT
+// The one working window "CALCOLO ENERGIA FOTOVOLTAICO": it builds its
+// controls from the inventory, wires the seven events to their handlers and
+// delegates: the site data to data/, the computation to calc/, the chart to chart/.
+#pragma once
+
+#include "calc/calcolo.h"
+#include "calc/numeri.h"
+#include "calc/risultati.h"
+#include "data/cascata.h"
+#include "data/funzioni.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <exception>
+#include <memory>
+
+class QChartView;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class frmFv : public QWidget, private fv::VistaSito, private fv::DestinazioneCalcolo {
+    Q_OBJECT
+
+public:
+    // cartellaDati: where data.mdb is looked for; empty means the working
+    // directory. Form_Load runs here, before the window is first shown.
+    explicit frmFv(QWidget* parent = nullptr, const QString& cartellaDati = {});
+    ~frmFv() override;
+
+    // The form-level series, for whoever checks the window from outside.
+    const fv::MonthlySeries& radOriz() const { return radOriz_; }
+    const fv::MonthlySeries& radInc() const { return radInc_; }
+    const fv::FormatoNumeri& formatoNumeri() const { return formato_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreaControlli();
+    void CollegaEventi();
+
+    // The handlers.
+    void Form_Load();
+    void cmbProvincia_Click();
+    void cmbComuneRad_Click();
+    void cmbComuneLat_Click();
+    void cmbRiflettanza_Click();
+    void cmdCalcola_Click();
+    void txtPow_Change();
+
+    // Runs a handler's body; an error ends it and is reported to the user.
+    template<typename Corpo>
+    void Esegui(Corpo corpo);
+    void RiportaErrore(const std::exception_ptr& errore);
+    fv::ContestoDati Contesto();
+
+    // VistaSito
+    void AggiungiRiflettanza(const QString& superficie) override;
+    void AggiungiProvincia(const QString& provincia) override;
+    void SvuotaComuniLat() override;
+    void AggiungiComuneLat(const QString& comune) override;
+    void SvuotaComuniRad() override;
+    void AggiungiComuneRad(const QString& comune) override;
+    void ScriviRadOriz(int mese0, double valore) override;
+    void ScriviMese(int mese0, const QString& testo) override;
+    void ScriviTotAnnua(const QString& testo) override;
+    void ScriviLatitudine(const QString& testo) override;
+    void ScriviRiflettanza(const QString& testo) override;
+
+    // DestinazioneCalcolo
+    void ScriviRadInc(int mese0, double valore) override;
+    void ScriviCampo(fv::Campo campo, int indice, const std::string& testo) override;
+
+    // Controls.
+    QComboBox* cmbProvincia = nullptr;
+    QComboBox* cmbComuneLat = nullptr;
+    QComboBox* cmbComuneRad = nullptr;
+    QComboBox* cmbRiflettanza = nullptr;
+    QLineEdit* txtLatitudine = nullptr;
+    QLineEdit* txtRiflettanza = nullptr;
+    QLineEdit* txtTilt = nullptr;
+    QLineEdit* txtAzimut = nullptr;
+    QLineEdit* txtPow = nullptr;
+    QLineEdit* txtEffGen = nullptr;
+    QLineEdit* txtEffInv = nullptr;
+    QLineEdit* txtEnergia = nullptr;
+    QLineEdit* txtRapp = nullptr;
+    QLineEdit* txtAnnuo = nullptr;
+    QLineEdit* txtCostoKwh = nullptr;
+    QLineEdit* txtTotAnnua = nullptr;
+    QLineEdit* txtTotAnnua2 = nullptr;
+    std::array<QLineEdit*, 12> txtMese{};
+    std::array<QLineEdit*, 12> txtMese2{};
+    std::array<QRadioButton*, 3> optInt{};
+    std::array<QRadioButton*, 3> optPow{};
+    QPushButton* cmdCalcola = nullptr;
+    QChartView* msc1 = nullptr;
+
+    // Form-level state.
+    fv::GiorniMese giorniMese{};
+    std::array<QString, 12> etichetteMesi;
+    fv::MonthlySeries radOriz_{};
+    fv::MonthlySeries radInc_{};
+    std::unique_ptr<fv::Recordset> rsDati;
+    QString sqlText;
+    fv::Funzioni funzioni;
+    QString provinciaElenchi; // the province whose towns the two lists show
+    fv::FormatoNumeri formato_;
+    std::exception_ptr erroreAvvio; // a start-up failure, reported once shown
+    bool mostrata = false;
+};

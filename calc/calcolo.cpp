@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#include "calc/calcolo.h"
+
+#include "calc/modello.h"
+
+#include <cmath>
+
+namespace fv {
+
+void RegistroCalcolo::ScriviRadInc(int mese0, double valore)
+{
+    scritture.push_back({true, Campo::Mese2, mese0, valore, {}});
+}
+
+void RegistroCalcolo::ScriviCampo(Campo campo, int indice, const std::string& testo)
+{
+    scritture.push_back({false, campo, indice, 0.0, testo});
+}
+
+bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniMese& giorni,
+             const FormatoNumeri& formato, DestinazioneCalcolo& destinazione)
+{
+    for (const std::string* testo : {&in.latitudine, &in.riflettanza, &in.tilt, &in.azimut,
+                                     &in.potenza, &in.perditeGeneratore, &in.efficienzaInverter,
+                                     &in.comuneRadiazione}) {
+        if (testo->empty())
+            return false;
+    }
+
+    const double phi = LeggiNumero(in.latitudine, formato, Campo::Latitudine) * kGradiRadianti;
+    const double beta = LeggiNumero(in.tilt, formato, Campo::Tilt) * kGradiRadianti;
+    const double gamma = LeggiNumero(in.azimut, formato, Campo::Azimut) * kGradiRadianti;
+    const double rho = LeggiNumero(in.riflettanza, formato, Campo::Riflettanza);
+    const double potenza = LeggiNumero(in.potenza, formato, Campo::Potenza);
+    const std::int16_t perdite =
+        LeggiIntero16(in.perditeGeneratore, formato, Campo::PerditeGeneratore);
+    const std::int16_t efficienza =
+        LeggiIntero16(in.efficienzaInverter, formato, Campo::EfficienzaInverter);
+
+    double totInc = 0;
+    double totOriz = 0;
+    for (int m = 1; m <= 12; ++m) {
+        const auto i = static_cast<std::size_t>(m - 1);
+        const double v = CalcolaRadiazioneInclinata(m, phi, beta, gamma, rho, radOriz[i]);
+        destinazione.ScriviRadInc(m - 1, v);
+        destinazione.ScriviCampo(Campo::Mese2, m - 1, TestoArrotondato(v, 2, formato));
+        totInc = totInc + v * giorni[i];
+        totOriz = totOriz + radOriz[i] * giorni[i];
+        if (!std::isfinite(totInc) || !std::isfinite(totOriz))
+            throw ErroreAritmetico(m, Passo::TotaleAnnuo, ErroreAritmetico::Tipo::NonFinito);
+    }
+
+    destinazione.ScriviCampo(Campo::TotAnnua2, 0, TestoArrotondato(totInc, 0, formato));
+    if (totOriz == 0.0)
+        throw ErroreAritmetico(0, Passo::RapportoTotali, ErroreAritmetico::Tipo::DivisionePerZero);
+    const double rapporto = totInc / totOriz;
+    if (!std::isfinite(rapporto))
+        throw ErroreAritmetico(0, Passo::RapportoTotali, ErroreAritmetico::Tipo::NonFinito);
+    destinazione.ScriviCampo(Campo::Rapporto, 0, TestoArrotondato(rapporto, 2, formato));
+    const double energia = CalcolaEnergiaAnnua(totInc, potenza, perdite, efficienza);
+    destinazione.ScriviCampo(Campo::Energia, 0, TestoArrotondato(energia, 0, formato));
+    return true;
+}
+
+void ScriviTariffaRicavo(const std::string& testoEnergia, int fascia, int integrazione,
+                         const FormatoNumeri& formato, DestinazioneCalcolo& destinazione)
+{
+    const double tariffa = TariffaIncentivante(fascia, integrazione);
+    destinazione.ScriviCampo(Campo::CostoKwh, 0, TestoNumero(tariffa, formato));
+    const double energia = LeggiNumero(testoEnergia, formato, Campo::Energia);
+    destinazione.ScriviCampo(Campo::Annuo, 0,
+                             TestoNumero(RicavoAnnuo(energia, tariffa), formato));
+}
+
+int IndiceOpzione(const std::array<bool, 3>& selezionate)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (selezionate[static_cast<std::size_t>(i)])
+            return i;
+    }
+    return 3;
+}
+
+std::optional<int> FasciaDaTesto(const std::string& testo, const FormatoNumeri& formato)
+{
+    if (testo.empty())
+        return std::nullopt;
+    return FasciaPotenza(LeggiNumero(testo, formato, Campo::Potenza));
+}
+
+} // namespace fv

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+// The "CALCOLA" command as an operation on values: eight input texts, the
+// horizontal series and the days of each month in; the writes to the result
+// fields and to the plane series out, in the order the command makes them.
+#pragma once
+
+#include "calc/errori.h"
+#include "calc/numeri.h"
+#include "calc/risultati.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fv {
+
+struct InputCalcolo {
+    std::string latitudine;         // [deg]
+    std::string riflettanza;        // ground reflectance, fraction
+    std::string tilt;               // [deg] from the horizontal
+    std::string azimut;             // [deg] from south, positive toward west
+    std::string potenza;            // [kW] peak
+    std::string perditeGeneratore;  // [%] whole
+    std::string efficienzaInverter; // [%] whole
+    std::string comuneRadiazione;   // only tested for emptiness
+};
+
+// Receives the command's writes as they happen. An error thrown by the
+// command leaves exactly the writes made before it.
+class DestinazioneCalcolo {
+public:
+    virtual ~DestinazioneCalcolo() = default;
+    // Element mese0 (0 = January) of the plane series radInc [kWh/m² day].
+    virtual void ScriviRadInc(int mese0, double valore) = 0;
+    // Text of a result field; indice is the month (0..11) for Campo::Mese2, else 0.
+    virtual void ScriviCampo(Campo campo, int indice, const std::string& testo) = 0;
+};
+
+// One write, as recorded by RegistroCalcolo.
+struct Scrittura {
+    bool serie = false; // true: radInc[indice] = valore; false: field text
+    Campo campo = Campo::Mese2;
+    int indice = 0;
+    double valore = 0;
+    std::string testo;
+};
+
+class RegistroCalcolo final : public DestinazioneCalcolo {
+public:
+    void ScriviRadInc(int mese0, double valore) override;
+    void ScriviCampo(Campo campo, int indice, const std::string& testo) override;
+    std::vector<Scrittura> scritture;
+};
+
+// Reads, checks and converts the inputs, runs the model for January to
+// December and writes the monthly plane values, then the annual plane total
+// (0 decimals), the ratio of the totals (2 decimals) and the energy (0
+// decimals). Returns false, having written nothing, when an input text is
+// empty (a text of blanks is not empty). Throws the typed errors of the first
+// failing step.
+bool Calcola(const InputCalcolo& input, const MonthlySeries& radOriz, const GiorniMese& giorni,
+             const FormatoNumeri& formato, DestinazioneCalcolo& destinazione);
+
+// The command's last step: the tariff of the chosen band and integration type
+// into CostoKwh, then energy (the text the energy field shows) x tariff,
+// rounded to cents, into Annuo.
+void ScriviTariffaRicavo(const std::string& testoEnergia, int fascia, int integrazione,
+                         const FormatoNumeri& formato, DestinazioneCalcolo& destinazione);
+
+// Index of the first selected option of a group of three, 3 when none is.
+int IndiceOpzione(const std::array<bool, 3>& selezionate);
+
+// The band that a power text selects; empty text selects nothing.
+std::optional<int> FasciaDaTesto(const std::string& testo, const FormatoNumeri& formato);
+
+} // namespace fv

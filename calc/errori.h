@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace fv {
+
+// The fields whose text the calculation reads or writes. The window maps each
+// to its control and caption; the computation knows only which value it is.
+enum class Campo {
+    Latitudine,
+    Riflettanza,
+    Tilt,
+    Azimut,
+    Potenza,
+    PerditeGeneratore,
+    EfficienzaInverter,
+    ComuneRadiazione,
+    Mese2,        // monthly plane value, with a month index
+    TotAnnua2,
+    Rapporto,
+    Energia,
+    CostoKwh,
+    Annuo,
+};
+
+// The step at which an arithmetic failure happened. The model's steps come
+// first, in the order the month's evaluation runs them.
+enum class Passo {
+    NumeroGiorno,
+    Declinazione,
+    AngoloTramonto,
+    Coefficienti,
+    RadiazioneExtraterrestre,
+    IndiceSerenita,
+    FrazioneDiffusa,
+    IncrociPiano,
+    LimitiGiorno,
+    RapportoDiretta,
+    RapportoTotale,
+    RadiazionePiano,
+    TotaleAnnuo,
+    RapportoTotali,
+    EnergiaAnnua,
+    Ricavo,
+};
+
+// Base of every error the program reports to the user.
+class Errore : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A text that is not a number in the user's locale.
+class ErroreConversione : public Errore {
+public:
+    enum class Motivo { NonNumero, SeparatoreMigliaia, FuoriIntervallo };
+    ErroreConversione(Campo campo, std::string testo, Motivo motivo);
+    Campo campo() const noexcept { return campo_; }
+    const std::string& testo() const noexcept { return testo_; }
+    Motivo motivo() const noexcept { return motivo_; }
+
+private:
+    Campo campo_;
+    std::string testo_;
+    Motivo motivo_;
+};
+
+// A whole number outside the 16-bit range, or a 16-bit result that overflows.
+class ErroreOverflow : public Errore {
+public:
+    ErroreOverflow(Campo campo, std::string testo);
+    Campo campo() const noexcept { return campo_; }
+    const std::string& testo() const noexcept { return testo_; }
+
+private:
+    Campo campo_;
+    std::string testo_;
+};
+
+// A floating-point step that divided by zero, overflowed, took the root of a
+// negative number or gave no number. mese is 1..12, or 0 outside the monthly loop.
+class ErroreAritmetico : public Errore {
+public:
+    enum class Tipo { DivisionePerZero, RadiceNegativa, NonFinito };
+    ErroreAritmetico(int mese, Passo passo, Tipo tipo);
+    int mese() const noexcept { return mese_; }
+    Passo passo() const noexcept { return passo_; }
+    Tipo tipo() const noexcept { return tipo_; }
+
+private:
+    int mese_;
+    Passo passo_;
+    Tipo tipo_;
+};
+
+// An index outside a table (the tariff table has 4 x 4 cells).
+class ErroreIndice : public Errore {
+public:
+    ErroreIndice(std::string tabella, int indice);
+    int indice() const noexcept { return indice_; }
+
+private:
+    int indice_;
+};
+
+} // namespace fv

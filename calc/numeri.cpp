@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: MIT
+#include "calc/numeri.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace fv {
+
+namespace {
+
+bool Blank(char c) { return c == ' ' || c == '\t'; }
+
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+bool StartsWith(std::string_view s, std::size_t at, std::string_view what)
+{
+    return !what.empty() && s.substr(at, what.size()) == what;
+}
+
+constexpr std::array<double, 16> kPotenze = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+} // namespace
+
+double LeggiNumero(std::string_view testo, const FormatoNumeri& formato, Campo campo)
+{
+    std::string_view s = testo;
+    while (!s.empty() && Blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && Blank(s.back()))
+        s.remove_suffix(1);
+
+    const auto fallisci = [&]() -> double {
+        const bool gruppo = !formato.migliaia.empty()
+                            && testo.find(formato.migliaia) != std::string_view::npos
+                            && formato.migliaia != formato.decimale;
+        throw ErroreConversione(campo, std::string(testo),
+                                gruppo ? ErroreConversione::Motivo::SeparatoreMigliaia
+                                       : ErroreConversione::Motivo::NonNumero);
+    };
+
+    // Rebuild the number in the C form that from_chars reads, validating the
+    // grammar  [sign] digits [sep digits] [e [sign] digits]  on the way.
+    std::string ascii;
+    ascii.reserve(s.size());
+    std::size_t i = 0;
+    bool negativo = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negativo = s[i] == '-';
+        ++i;
+    }
+    std::size_t cifre = 0;
+    while (i < s.size() && Digit(s[i])) {
+        ascii += s[i++];
+        ++cifre;
+    }
+    if (StartsWith(s, i, formato.decimale)) {
+        i += formato.decimale.size();
+        ascii += '.';
+        while (i < s.size() && Digit(s[i])) {
+            ascii += s[i++];
+            ++cifre;
+        }
+    }
+    if (cifre == 0)
+        return fallisci();
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ascii += 'e';
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ascii += s[i++];
+        std::size_t esponente = 0;
+        while (i < s.size() && Digit(s[i])) {
+            ascii += s[i++];
+            ++esponente;
+        }
+        if (esponente == 0)
+            return fallisci();
+    }
+    if (i != s.size())
+        return fallisci();
+
+    double valore = 0;
+    const auto [fine, errore] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), valore);
+    if (errore == std::errc::result_out_of_range)
+        throw ErroreConversione(campo, std::string(testo), ErroreConversione::Motivo::FuoriIntervallo);
+    if (errore != std::errc() || fine != ascii.data() + ascii.size())
+        return fallisci();
+    return negativo ? -valore : valore;
+}
+
+std::int16_t Intero16(double valore, Campo campo, std::string_view testo)
+{
+    const double intero = std::nearbyint(valore); // ties to even in the default rounding mode
+    if (!(intero >= -32768.0 && intero <= 32767.0))
+        throw ErroreOverflow(campo, std::string(testo));
+    return static_cast<std::int16_t>(intero);
+}
+
+std::int16_t LeggiIntero16(std::string_view testo, const FormatoNumeri& formato, Campo campo)
+{
+    return Intero16(LeggiNumero(testo, formato, campo), campo, testo);
+}
+
+double ArrotondaPari(double valore, int decimali)
+{
+    if (!std::isfinite(valore) || decimali < 0 || decimali > 15)
+        return valore;
+    const double scala = kPotenze[static_cast<std::size_t>(decimali)];
+    const double prodotto = valore * scala;
+    double risultato;
+    if (std::fabs(prodotto) < 0x1p52) {
+        // prodotto + resto is exactly valore * scala: the resto decides a tie
+        // that the rounded product only appears to hit.
+        const double resto = std::fma(valore, scala, -prodotto);
+        double intero = std::nearbyint(prodotto);
+        if (std::fabs(prodotto - intero) == 0.5 && resto != 0.0)
+            intero = resto > 0.0 ? prodotto + 0.5 : prodotto - 0.5;
+        // Integer over a power of ten, correctly rounded: the double nearest
+        // to the decimal, as reading its text would give.
+        risultato = intero / scala;
+    } else {
+        // The value has no fraction finer than the last decimals kept to hand
+        // to the fast path: take the exact decimal expansion.
+        std::array<char, 400> buf{};
+        auto r = std::to_chars(buf.data(), buf.data() + buf.size(), valore,
+                               std::chars_format::fixed, decimali);
+        std::from_chars(buf.data(), r.ptr, risultato);
+    }
+    return risultato == 0.0 ? 0.0 : risultato;
+}
+
+std::string TestoNumero(double valore, const FormatoNumeri& formato)
+{
+    if (!std::isfinite(valore))
+        throw Errore("a value that is not a finite number cannot be shown");
+    if (valore == 0.0)
+        return "0";
+    std::array<char, 64> buf{};
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), valore,
+                                 std::chars_format::general, 15);
+    std::string testo;
+    testo.reserve(static_cast<std::size_t>(r.ptr - buf.data()) + 2);
+    for (const char* p = buf.data(); p != r.ptr; ++p) {
+        if (*p == '.')
+            testo += formato.decimale;
+        else if (*p == 'e')
+            testo += 'E';
+        else
+            testo += *p;
+    }
+    return testo;
+}
+
+std::string TestoArrotondato(double valore, int decimali, const FormatoNumeri& formato)
+{
+    return TestoNumero(ArrotondaPari(valore, decimali), formato);
+}
+
+} // namespace fv

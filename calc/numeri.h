@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// Numbers as the user reads and types them: parsing in a locale, rounding of
+// shown results half to even on the exact binary value, and the general text
+// form. Independent of Qt and of the C library's locale.
+#pragma once
+
+#include "calc/errori.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace fv {
+
+// The separators of the user's locale, as UTF-8 texts.
+struct FormatoNumeri {
+    std::string decimale = ".";
+    std::string migliaia = ",";
+
+    static FormatoNumeri C() { return {".", ","}; }
+    static FormatoNumeri Italiano() { return {",", "."}; }
+};
+
+// Reads a decimal number written with the locale's decimal separator. Blanks
+// around it are allowed; a group separator is never read, so "1.000" in an
+// Italian locale is an error, not a thousand. An exponent (1E-05) is read,
+// since the general text form writes one for very small or large values.
+double LeggiNumero(std::string_view testo, const FormatoNumeri& formato, Campo campo);
+
+// Rounds to the nearest whole number, a half to the even neighbour, and checks
+// the 16-bit signed range.
+std::int16_t Intero16(double valore, Campo campo, std::string_view testo);
+
+// LeggiNumero followed by Intero16: losses and efficiency in whole percent.
+std::int16_t LeggiIntero16(std::string_view testo, const FormatoNumeri& formato, Campo campo);
+
+// Rounds to the given number of decimals (0..15), a half to the even
+// neighbour, deciding on the exact binary value: 2.675 is stored just below
+// the tie and goes to 2.67, while 2.125 is an exact tie and goes to 2.12.
+double ArrotondaPari(double valore, int decimali);
+
+// The general text form: the locale's decimal separator, no grouping, no
+// trailing zeros, no separator for whole numbers, at most 15 significant
+// digits, an exponent only where %.15g would write one. Any value of at most
+// 15 significant digits reads back unchanged through LeggiNumero.
+std::string TestoNumero(double valore, const FormatoNumeri& formato);
+
+// ArrotondaPari then TestoNumero: the text of a shown result.
+std::string TestoArrotondato(double valore, int decimali, const FormatoNumeri& formato);
+
+} // namespace fv

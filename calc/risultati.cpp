@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#include "calc/risultati.h"
+
+#include "calc/errori.h"
+#include "calc/numeri.h"
+
+#include <cmath>
+
+namespace fv {
+
+namespace {
+
+double Finito(double x, Passo passo)
+{
+    if (!std::isfinite(x))
+        throw ErroreAritmetico(0, passo, ErroreAritmetico::Tipo::NonFinito);
+    return x;
+}
+
+} // namespace
+
+double CalcolaTotaleAnnuo(const MonthlySeries& serie, const GiorniMese& giorni)
+{
+    double totale = 0;
+    for (std::size_t i = 0; i < serie.size(); ++i)
+        totale = totale + serie[i] * giorni[i];
+    return Finito(totale, Passo::TotaleAnnuo);
+}
+
+double CalcolaEnergiaAnnua(double totInc, double potenza, std::int16_t perdite,
+                           std::int16_t efficienza)
+{
+    const int fattore = 100 - perdite;
+    if (fattore < -32768 || fattore > 32767)
+        throw ErroreOverflow(Campo::PerditeGeneratore, std::to_string(perdite));
+    return Finito(totInc * potenza * fattore * efficienza / 10000, Passo::EnergiaAnnua);
+}
+
+int FasciaPotenza(double potenza)
+{
+    if (potenza < 3)
+        return 0;
+    if (potenza < 20)
+        return 1;
+    return 2;
+}
+
+double TariffaIncentivante(int fascia, int integrazione)
+{
+    // Tariffs for plants entering service in 2010 under the decree of
+    // 19 February 2007: the 2007-08 values less 2% a year for 2009 and 2010.
+    // Rows: power band; columns: not integrated, partly integrated, integrated.
+    static constexpr double tariffe[4][4] = {
+        {0.384, 0.422, 0.47, 0},
+        {0.365, 0.403, 0.442, 0},
+        {0.346, 0.384, 0.422, 0},
+        {0, 0, 0, 0},
+    };
+    if (fascia < 0 || fascia > 3)
+        throw ErroreIndice("tariffe", fascia);
+    if (integrazione < 0 || integrazione > 3)
+        throw ErroreIndice("tariffe", integrazione);
+    return tariffe[fascia][integrazione];
+}
+
+double RicavoAnnuo(double energia, double tariffa)
+{
+    return ArrotondaPari(Finito(energia * tariffa, Passo::Ricavo), 2);
+}
+
+} // namespace fv

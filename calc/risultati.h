@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// Annual results of a calculation and the incentive tariff.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace fv {
+
+// Twelve monthly values, index 0 = January.
+using MonthlySeries = std::array<double, 12>;
+
+// Days of each month on a 365-day year (no leap year is ever considered).
+using GiorniMese = std::array<std::int16_t, 12>;
+inline constexpr GiorniMese kGiorniMese = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+// Sum of daily mean x days over the year [kWh/m² year], January first.
+double CalcolaTotaleAnnuo(const MonthlySeries& serie, const GiorniMese& giorni);
+
+// Annual energy [kWh]: the yield at 1 kW/m² per kW peak reduced by the
+// generator losses L and the inverter efficiency I (whole percent):
+// ((totInc x P) x (100 - L)) x I / 10000, with 100 - L in 16-bit arithmetic.
+double CalcolaEnergiaAnnua(double totInc, double potenza, std::int16_t perdite,
+                           std::int16_t efficienza);
+
+// Power band of a plant of the given peak power [kW]: 0 below 3 kW, 1 from
+// 3 kW to below 20 kW, 2 from 20 kW.
+int FasciaPotenza(double potenza);
+
+// Incentive tariff [EUR/kWh] by power band and integration type (each 0..2;
+// 3 means no option chosen and gives 0).
+double TariffaIncentivante(int fascia, int integrazione);
+
+// Annual revenue [EUR]: energy x tariff, rounded half to even to cents.
+double RicavoAnnuo(double energia, double tariffa);
+
+} // namespace fv

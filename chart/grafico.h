@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// The chart of the two monthly radiation series, horizontal and on the plane.
+#pragma once
+
+#include "calc/risultati.h"
+
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class QChartView;
+class QWidget;
+
+namespace fv {
+
+inline constexpr const char* kLegendaOrizzontale = "Irraggiamento giornaliero (kWh/m2)";
+inline constexpr const char* kLegendaIncidente = "Irraggiamento giornaliero incidente (kWh/m2)";
+
+// The chart view as it stands before the first calculation: both series
+// named in the legend (top right), empty axes, no data.
+QChartView* CreaGrafico(QWidget* parent);
+
+// Loads the row labels and the two series, replacing whatever the chart held.
+// Values go in at full precision; the legend stays at the top right.
+void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette,
+                   const MonthlySeries& serie1, const MonthlySeries& serie2);
+
+// The legend as shown: its two texts, and where it stands in the chart's
+// coordinates.
+QStringList TestiLegenda(const QChartView& grafico);
+QRectF AreaLegenda(const QChartView& grafico);
+
+} // namespace fv

@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: MIT
+#include "data/cascata.h"
+
+#include "data/catalogo.h"
+
+#include <cmath>
+
+namespace fv {
+
+namespace {
+
+// Appends the non-null texts of one column, row by row.
+template<typename Aggiungi>
+void RiempiElenco(SessioneDati& sessione, const QString& sql, const QString& colonna,
+                  Aggiungi aggiungi)
+{
+    Recordset& rs = sessione.Apri(sql);
+    while (!rs.Eof()) {
+        const QVariant v = rs.Campo(colonna);
+        if (!v.isNull())
+            aggiungi(v.toString());
+        rs.MoveNext();
+    }
+    sessione.Chiudi();
+}
+
+// Where a value came from, for an error that names it.
+struct Origine {
+    QString tabella;
+    QString colonna;
+    QString chiave;
+};
+
+ErroreDati ErroreValore(ErroreDati::Tipo tipo, const Recordset& rs, const Origine& o,
+                        const QString& dettaglio)
+{
+    return ErroreDati(tipo, QStringLiteral("%1.%2").arg(o.tabella, o.colonna), {}, rs.sql(),
+                      QStringLiteral("%1 [%2]").arg(dettaglio, o.chiave));
+}
+
+const QVariant& RigaPresente(const Recordset& rs, const Origine& o, const QVariant& v)
+{
+    if (v.isNull())
+        throw ErroreValore(ErroreDati::Tipo::ValoreNullo, rs, o, QStringLiteral("null value"));
+    return v;
+}
+
+QVariant PrimoValore(const Recordset& rs, const Origine& o, int posizione)
+{
+    if (rs.Eof())
+        throw ErroreValore(ErroreDati::Tipo::NessunaRiga, rs, o, QStringLiteral("no row"));
+    return RigaPresente(rs, o, rs.Campo(posizione));
+}
+
+QVariant PrimoValore(const Recordset& rs, const Origine& o)
+{
+    if (rs.Eof())
+        throw ErroreValore(ErroreDati::Tipo::NessunaRiga, rs, o, QStringLiteral("no row"));
+    return RigaPresente(rs, o, rs.Campo(o.colonna));
+}
+
+bool Numerico(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A stored number as a double. A number stored as text is read in the user's
+// locale, or else in the file's own notation (a point for decimals).
+double ComeDouble(const QVariant& v, const Recordset& rs, const Origine& o,
+                  const FormatoNumeri& formato)
+{
+    double valore = 0;
+    if (Numerico(v)) {
+        valore = v.toDouble();
+    } else {
+        const std::string testo = v.toString().toStdString();
+        try {
+            valore = LeggiNumero(testo, formato, Campo::ComuneRadiazione);
+        } catch (const ErroreConversione&) {
+            try {
+                valore = LeggiNumero(testo, FormatoNumeri::C(), Campo::ComuneRadiazione);
+            } catch (const ErroreConversione&) {
+                throw ErroreValore(ErroreDati::Tipo::ValoreNonNumerico, rs, o,
+                                   QStringLiteral("not a number: \"%1\"").arg(v.toString()));
+            }
+        }
+    }
+    if (!std::isfinite(valore))
+        throw ErroreValore(ErroreDati::Tipo::ValoreNonNumerico, rs, o,
+                           QStringLiteral("not a finite number"));
+    return valore;
+}
+
+QString Chiave(const QString& provincia, const QString& comune)
+{
+    return QStringLiteral("provincia='%1', comune='%2'").arg(provincia, comune);
+}
+
+} // namespace
+
+void CaricaElenchiIniziali(ContestoDati c, VistaSito& vista)
+{
+    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+    RiempiElenco(sessione, sql::Query1(), QStringLiteral("superficie"),
+                 [&](const QString& s) { vista.AggiungiRiflettanza(s); });
+    RiempiElenco(sessione, sql::Query2(), QStringLiteral("provincia"),
+                 [&](const QString& s) { vista.AggiungiProvincia(s); });
+}
+
+void ProvinciaScelta(ContestoDati c, const QString& provincia, VistaSito& vista)
+{
+    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+    vista.SvuotaComuniLat();
+    vista.SvuotaComuniRad();
+    RiempiElenco(sessione, sql::Query3(provincia), QStringLiteral("comune"),
+                 [&](const QString& s) { vista.AggiungiComuneLat(s); });
+    RiempiElenco(sessione, sql::Query4(provincia), QStringLiteral("comune"),
+                 [&](const QString& s) { vista.AggiungiComuneRad(s); });
+}
+
+void ComuneRadScelto(ContestoDati c, const QString& provincia, const QString& comune,
+                     const GiorniMese& giorni, const FormatoNumeri& formato, VistaSito& vista)
+{
+    static const char* const mesi[12] = {"gen", "feb", "mar", "apr", "mag", "giu",
+                                         "lug", "ago", "set", "ott", "nov", "dic"};
+    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+    const Recordset& rs = sessione.Apri(sql::Query5(provincia, comune));
+    double totale = 0;
+    for (int i = 0; i < 12; ++i) {
+        const Origine o{QStringLiteral("tblRadiazioni"), QString::fromLatin1(mesi[i]),
+                        Chiave(provincia, comune)};
+        const double valore = ComeDouble(PrimoValore(rs, o, i), rs, o, formato);
+        vista.ScriviRadOriz(i, valore);
+        vista.ScriviMese(i, QString::fromStdString(TestoArrotondato(valore, 2, formato)));
+        totale = totale + valore * giorni[static_cast<std::size_t>(i)];
+    }
+    vista.ScriviTotAnnua(QString::fromStdString(TestoArrotondato(totale, 0, formato)));
+}
+
+namespace {
+
+// A latitude or reflectance as the text its field shows: a stored number in
+// the general form; a stored text as it stands when it reads as a number in
+// the user's locale, else rewritten from the file's notation.
+QString TestoValore(const QVariant& v, const Recordset& rs, const Origine& o,
+                    const FormatoNumeri& formato)
+{
+    if (!Numerico(v)) {
+        const std::string testo = v.toString().toStdString();
+        try {
+            LeggiNumero(testo, formato, Campo::Latitudine);
+            return v.toString();
+        } catch (const ErroreConversione&) {
+        }
+    }
+    return QString::fromStdString(TestoNumero(ComeDouble(v, rs, o, formato), formato));
+}
+
+} // namespace
+
+void ComuneLatScelto(ContestoDati c, const QString& provincia, const QString& comune,
+                     const FormatoNumeri& formato, VistaSito& vista)
+{
+    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+    const Recordset& rs = sessione.Apri(sql::Query6(provincia, comune));
+    const Origine o{QStringLiteral("tblLatitudini"), QStringLiteral("latitudine"),
+                    Chiave(provincia, comune)};
+    vista.ScriviLatitudine(TestoValore(PrimoValore(rs, o), rs, o, formato));
+}
+
+void RiflettanzaScelta(ContestoDati c, const QString& superficie, const FormatoNumeri& formato,
+                       VistaSito& vista)
+{
+    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+    const Recordset& rs = sessione.Apri(sql::Query7(superficie));
+    const Origine o{QStringLiteral("tblRiflettanza"), QStringLiteral("riflettanza"),
+                    QStringLiteral("superficie='%1'").arg(superficie)};
+    vista.ScriviRiflettanza(TestoValore(PrimoValore(rs, o), rs, o, formato));
+}
+
+} // namespace fv

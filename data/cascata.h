@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+// The choices from province to site values: the work of the start-up and of
+// the four list picks, each opening and closing its own connection. Results
+// go to a VistaSito as they are read, so that a failure leaves in place what
+// was done before it.
+#pragma once
+
+#include "calc/numeri.h"
+#include "calc/risultati.h"
+#include "data/funzioni.h"
+
+#include <QString>
+
+namespace fv {
+
+class VistaSito {
+public:
+    virtual ~VistaSito() = default;
+    virtual void AggiungiRiflettanza(const QString& superficie) = 0;
+    virtual void AggiungiProvincia(const QString& provincia) = 0;
+    virtual void SvuotaComuniLat() = 0;
+    virtual void AggiungiComuneLat(const QString& comune) = 0;
+    virtual void SvuotaComuniRad() = 0;
+    virtual void AggiungiComuneRad(const QString& comune) = 0;
+    virtual void ScriviRadOriz(int mese0, double valore) = 0;    // [kWh/m² day]
+    virtual void ScriviMese(int mese0, const QString& testo) = 0; // 2 decimals
+    virtual void ScriviTotAnnua(const QString& testo) = 0;        // [kWh/m² year]
+    virtual void ScriviLatitudine(const QString& testo) = 0;      // [deg]
+    virtual void ScriviRiflettanza(const QString& testo) = 0;
+};
+
+// The state a data event works with: the routines, the result set and the SQL text.
+struct ContestoDati {
+    Funzioni& funzioni;
+    std::unique_ptr<Recordset>& rsDati;
+    QString& sqlText;
+};
+
+// Start-up: surface types (in stored order), then provinces (each once, ascending).
+void CaricaElenchiIniziali(ContestoDati contesto, VistaSito& vista);
+
+// A province chosen: both municipality lists emptied and refilled.
+void ProvinciaScelta(ContestoDati contesto, const QString& provincia, VistaSito& vista);
+
+// A radiation municipality of the given province chosen: twelve monthly
+// values as read, shown with 2 decimals, and their annual total.
+void ComuneRadScelto(ContestoDati contesto, const QString& provincia, const QString& comune,
+                     const GiorniMese& giorni, const FormatoNumeri& formato, VistaSito& vista);
+
+// A latitude municipality of the given province chosen: its latitude, not rounded.
+void ComuneLatScelto(ContestoDati contesto, const QString& provincia, const QString& comune,
+                     const FormatoNumeri& formato, VistaSito& vista);
+
+// A surface type chosen: its reflectance, not rounded.
+void RiflettanzaScelta(ContestoDati contesto, const QString& superficie,
+                       const FormatoNumeri& formato, VistaSito& vista);
+
+} // namespace fv

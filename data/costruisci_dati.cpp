@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: MIT
+// Builds data.mdb (an SQLite file) from the dataset's CSV files:
+//   costruisci-dati OUTPUT DATASET_DIR
+// The file is written beside OUTPUT and renamed into place, so a failed
+// build never leaves a half-written database behind.
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Riga = std::vector<std::string>;
+
+// RFC 4180: fields separated by commas, optionally in double quotes, with a
+// doubled quote standing for one.
+std::vector<Riga> LeggiCsv(const std::string& percorso)
+{
+    std::ifstream in(percorso, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + percorso);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string s = ss.str();
+    std::vector<Riga> righe;
+    Riga riga;
+    std::string campo;
+    bool virgolette = false;
+    bool qualcosa = false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (virgolette) {
+            if (c == '"') {
+                if (i + 1 < s.size() && s[i + 1] == '"') {
+                    campo += '"';
+                    ++i;
+                } else {
+                    virgolette = false;
+                }
+            } else {
+                campo += c;
+            }
+        } else if (c == '"') {
+            virgolette = true;
+            qualcosa = true;
+        } else if (c == ',') {
+            riga.push_back(campo);
+            campo.clear();
+            qualcosa = true;
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
+                ++i;
+            if (qualcosa || !campo.empty()) {
+                riga.push_back(campo);
+                righe.push_back(riga);
+            }
+            riga.clear();
+            campo.clear();
+            qualcosa = false;
+        } else {
+            campo += c;
+            qualcosa = true;
+        }
+    }
+    if (qualcosa || !campo.empty()) {
+        riga.push_back(campo);
+        righe.push_back(riga);
+    }
+    if (righe.empty())
+        throw std::runtime_error(percorso + " is empty");
+    return righe;
+}
+
+void Esegui(sqlite3* db, const std::string& sql)
+{
+    char* errore = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &errore) != SQLITE_OK) {
+        std::string msg = errore ? errore : "unknown error";
+        sqlite3_free(errore);
+        throw std::runtime_error(msg + " in: " + sql);
+    }
+}
+
+double Numero(const std::string& testo, const std::string& dove)
+{
+    std::size_t fine = 0;
+    double v = 0;
+    try {
+        v = std::stod(testo, &fine);
+    } catch (const std::exception&) {
+        fine = 0;
+    }
+    if (fine == 0 || fine != testo.size())
+        throw std::runtime_error("not a number '" + testo + "' in " + dove);
+    return v;
+}
+
+// Inserts the rows after the header; columns listed as numeric become REAL.
+void Carica(sqlite3* db, const std::string& tabella, const std::vector<Riga>& righe,
+            std::size_t testi)
+{
+    const Riga& intestazione = righe.front();
+    std::string sql = "insert into " + tabella + " values (";
+    for (std::size_t i = 0; i < intestazione.size(); ++i)
+        sql += i ? ",?" : "?";
+    sql += ")";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    for (std::size_t r = 1; r < righe.size(); ++r) {
+        const Riga& riga = righe[r];
+        if (riga.size() != intestazione.size())
+            throw std::runtime_error(tabella + ": row " + std::to_string(r + 1)
+                                     + " has the wrong number of fields");
+        sqlite3_reset(st);
+        for (std::size_t i = 0; i < riga.size(); ++i) {
+            const int p = static_cast<int>(i) + 1;
+            if (i < testi)
+                sqlite3_bind_text(st, p, riga[i].c_str(), static_cast<int>(riga[i].size()),
+                                  SQLITE_TRANSIENT);
+            else
+                sqlite3_bind_double(st, p, Numero(riga[i], tabella + " row " + std::to_string(r + 1)));
+        }
+        if (sqlite3_step(st) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(st);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: costruisci-dati OUTPUT DATASET_DIR\n";
+        return 2;
+    }
+    const std::string uscita = argv[1];
+    const std::string cartella = argv[2];
+    const std::string temporaneo = uscita + ".tmp";
+    std::remove(temporaneo.c_str());
+    sqlite3* db = nullptr;
+    try {
+        const auto latitudini = LeggiCsv(cartella + "/latitudini.csv");
+        const auto radiazioni = LeggiCsv(cartella + "/radiazioni.csv");
+        const auto riflettanza = LeggiCsv(cartella + "/riflettanza.csv");
+
+        if (sqlite3_open(temporaneo.c_str(), &db) != SQLITE_OK)
+            throw std::runtime_error("cannot create " + temporaneo);
+        // Text columns compare and sort without regard to ASCII case, as the
+        // program's "=" and "order by" expect. The September column is called
+        // set, a reserved word: it must be quoted here.
+        Esegui(db, "begin");
+        Esegui(db, "create table tblLatitudini (provincia text collate nocase not null, "
+                   "comune text collate nocase not null, latitudine real not null)");
+        Esegui(db, "create table tblRadiazioni (provincia text collate nocase not null, "
+                   "comune text collate nocase not null, gen real not null, feb real not null, "
+                   "mar real not null, apr real not null, mag real not null, giu real not null, "
+                   "lug real not null, ago real not null, \"set\" real not null, "
+                   "ott real not null, nov real not null, dic real not null)");
+        Esegui(db, "create table tblRiflettanza (superficie text collate nocase not null, "
+                   "riflettanza real not null)");
+        Carica(db, "tblLatitudini", latitudini, 2);
+        Carica(db, "tblRadiazioni", radiazioni, 2);
+        Carica(db, "tblRiflettanza", riflettanza, 1);
+        Esegui(db, "create index idxLatProvincia on tblLatitudini (provincia)");
+        Esegui(db, "create index idxLatProvinciaComune on tblLatitudini (provincia, comune)");
+        Esegui(db, "create index idxRadProvincia on tblRadiazioni (provincia)");
+        Esegui(db, "create index idxRadProvinciaComune on tblRadiazioni (provincia, comune)");
+        Esegui(db, "create index idxRiflSuperficie on tblRiflettanza (superficie)");
+        Esegui(db, "commit");
+        Esegui(db, "vacuum");
+        if (sqlite3_close(db) != SQLITE_OK)
+            throw std::runtime_error("cannot close " + temporaneo);
+        db = nullptr;
+        if (std::rename(temporaneo.c_str(), uscita.c_str()) != 0)
+            throw std::runtime_error("cannot rename " + temporaneo + " to " + uscita);
+    } catch (const std::exception& e) {
+        if (db)
+            sqlite3_close(db);
+        std::remove(temporaneo.c_str());
+        std::cerr << "costruisci-dati: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

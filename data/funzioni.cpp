@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: MIT
+#include "data/funzioni.h"
+
+#include "data/catalogo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <atomic>
+
+namespace fv {
+
+namespace {
+
+const QString kPrefisso = QStringLiteral("fv-cnDati-");
+
+QString Motore(const QSqlError& e)
+{
+    const QString testo = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    return testo.isEmpty() ? QStringLiteral("unknown error") : testo;
+}
+
+// SQLite notices a truncated file only when a query reaches a missing page.
+// The header says how many pages the file must hold (when the size it
+// records is valid): a shorter file is damaged.
+QString ControllaLunghezza(const QString& percorso)
+{
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly))
+        return f.errorString();
+    const QByteArray h = f.read(100);
+    if (h.size() < 100)
+        return QStringLiteral("file is not a database");
+    const auto u8 = [&](int i) { return static_cast<quint32>(static_cast<unsigned char>(h[i])); };
+    const auto be32 = [&](int i) { return (u8(i) << 24) | (u8(i + 1) << 16) | (u8(i + 2) << 8) | u8(i + 3); };
+    quint64 pagina = (u8(16) << 8) | u8(17);
+    if (pagina == 1)
+        pagina = 65536;
+    const quint64 pagine = be32(28);
+    const bool valido = pagine != 0 && be32(24) == be32(92);
+    if (valido && static_cast<quint64>(f.size()) < pagina * pagine)
+        return QStringLiteral("database disk image is malformed (%1 bytes of %2)")
+            .arg(f.size())
+            .arg(pagina * pagine);
+    return {};
+}
+
+} // namespace
+
+ErroreDati::ErroreDati(Tipo tipo, QString routine, QString file, QString sql, QString messaggio)
+    : Errore((routine + QStringLiteral(": ") + messaggio).toStdString()), tipo_(tipo),
+      routine_(std::move(routine)), file_(std::move(file)), sql_(std::move(sql)),
+      messaggio_(std::move(messaggio))
+{
+}
+
+Recordset::Recordset(QString sql, QStringList colonne, std::vector<QVariantList> righe)
+    : sql_(std::move(sql)), colonne_(std::move(colonne)), righe_(std::move(righe))
+{
+}
+
+QVariant Recordset::Campo(const QString& nome) const
+{
+    const qsizetype i = colonne_.indexOf(nome, Qt::CaseInsensitive);
+    if (i < 0)
+        throw ErroreDati(ErroreDati::Tipo::ColonnaMancante, QStringLiteral("Recordset"), {}, sql_,
+                         QStringLiteral("no such column: %1").arg(nome));
+    return Campo(static_cast<int>(i));
+}
+
+QVariant Recordset::Campo(int posizione) const
+{
+    if (Eof())
+        throw ErroreDati(ErroreDati::Tipo::NessunaRiga, QStringLiteral("Recordset"), {}, sql_,
+                         QStringLiteral("no current row"));
+    const QVariantList& riga = righe_[corrente_];
+    if (posizione < 0 || posizione >= riga.size())
+        throw ErroreDati(ErroreDati::Tipo::ColonnaMancante, QStringLiteral("Recordset"), {}, sql_,
+                         QStringLiteral("no column at position %1").arg(posizione));
+    return riga[posizione];
+}
+
+void Recordset::MoveNext()
+{
+    if (!Eof())
+        ++corrente_;
+}
+
+Funzioni::Funzioni(QString cartella) : cartella_(std::move(cartella)) {}
+
+Funzioni::~Funzioni()
+{
+    if (ConnessioneAperta())
+        ChiudiConnessione();
+}
+
+QString Funzioni::PercorsoFile() const
+{
+    const QDir cartella(cartella_.isEmpty() ? QDir::currentPath() : cartella_);
+    return QDir::cleanPath(cartella.absoluteFilePath(QStringLiteral("data.mdb")));
+}
+
+bool Funzioni::ApriConnessione()
+{
+    static std::atomic<quint64> contatore{0};
+    if (ConnessioneAperta())
+        ChiudiConnessione();
+
+    const QString percorso = PercorsoFile();
+    const QString routine = QStringLiteral("ApriConnessione");
+    // Opening read-only never creates a missing file; say plainly that it is missing.
+    if (!QFileInfo(percorso).isFile())
+        throw ErroreDati(ErroreDati::Tipo::FileMancante, routine, percorso, {},
+                         QStringLiteral("unable to open database file"));
+
+    const QString nome = kPrefisso + QString::number(++contatore);
+    QString errore;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
+        db.setDatabaseName(percorso);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            errore = Motore(db.lastError());
+        } else {
+            // A text file or a damaged one opens fine; the first statement is
+            // where SQLite finds out. Find out now.
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("select count(*) from sqlite_master")) || !q.next())
+                errore = Motore(q.lastError());
+            else
+                errore = ControllaLunghezza(percorso);
+        }
+        if (!errore.isEmpty())
+            db.close();
+    }
+    if (!errore.isEmpty()) {
+        QSqlDatabase::removeDatabase(nome);
+        throw ErroreDati(ErroreDati::Tipo::Motore, routine, percorso, {}, errore);
+    }
+    cnDati_ = nome;
+    file_ = percorso;
+    return true;
+}
+
+bool Funzioni::ChiudiConnessione()
+{
+    if (cnDati_.isEmpty())
+        return true;
+    {
+        QSqlDatabase db = QSqlDatabase::database(cnDati_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(cnDati_);
+    cnDati_.clear();
+    file_.clear();
+    return true;
+}
+
+bool Funzioni::ApriRecordset(std::unique_ptr<Recordset>& rs, const QString& sqlText)
+{
+    const QString routine = QStringLiteral("ApriRecordset");
+    rs.reset();
+    // SQLite would stop reading at a NUL and silently run what came before.
+    if (sqlText.contains(QChar(u'\0')))
+        throw ErroreDati(ErroreDati::Tipo::TestoSqlNonValido, routine, file_, sqlText,
+                         QStringLiteral("SQL text holds a NUL character"));
+    if (cnDati_.isEmpty())
+        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText,
+                         QStringLiteral("no open connection"));
+
+    QSqlDatabase db = QSqlDatabase::database(cnDati_, false);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(sql::QuotaParoleRiservate(sqlText)))
+        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText, Motore(q.lastError()));
+    const QSqlRecord record = q.record();
+    QStringList colonne;
+    for (int i = 0; i < record.count(); ++i)
+        colonne << record.fieldName(i);
+    std::vector<QVariantList> righe;
+    while (q.next()) {
+        QVariantList riga;
+        riga.reserve(colonne.size());
+        for (int i = 0; i < colonne.size(); ++i)
+            riga << q.value(i);
+        righe.push_back(std::move(riga));
+    }
+    // A damaged page met while stepping ends the rows with an error, not at the end.
+    if (q.lastError().isValid())
+        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText, Motore(q.lastError()));
+    q.finish();
+    rs = std::make_unique<Recordset>(sqlText, std::move(colonne), std::move(righe));
+    return true;
+}
+
+bool Funzioni::ChiudiRecordset(std::unique_ptr<Recordset>& rs)
+{
+    rs.reset();
+    return true;
+}
+
+QString Funzioni::RaddoppiaApici(const QString& testo)
+{
+    QString risultato;
+    risultato.reserve(testo.size() + 8);
+    for (const QChar c : testo) {
+        risultato += c;
+        if (c == u'\'')
+            risultato += u'\'';
+    }
+    return risultato;
+}
+
+int Funzioni::ConnessioniAperte()
+{
+    int n = 0;
+    for (const QString& nome : QSqlDatabase::connectionNames()) {
+        if (nome.startsWith(kPrefisso))
+            ++n;
+    }
+    return n;
+}
+
+SessioneDati::SessioneDati(Funzioni& funzioni, std::unique_ptr<Recordset>& rsDati, QString& sqlText)
+    : funzioni_(funzioni), rsDati_(rsDati), sqlText_(sqlText)
+{
+    funzioni_.ApriConnessione();
+}
+
+SessioneDati::~SessioneDati()
+{
+    funzioni_.ChiudiRecordset(rsDati_);
+    funzioni_.ChiudiConnessione();
+}
+
+Recordset& SessioneDati::Apri(const QString& sql)
+{
+    sqlText_ = sql;
+    funzioni_.ApriRecordset(rsDati_, sqlText_);
+    return *rsDati_;
+}
+
+void SessioneDati::Chiudi() { funzioni_.ChiudiRecordset(rsDati_); }
+
+} // namespace fv

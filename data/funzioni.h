@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+// Access to the site database data.mdb, an SQLite file in the working
+// directory, opened strictly read-only. Each event that needs data opens a
+// connection, runs its queries one after the other and closes it again: no
+// connection is held while the user works.
+#pragma once
+
+#include "calc/errori.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+namespace fv {
+
+// A failure of the data layer: the routine, the file or the SQL text, and
+// the engine's own message.
+class ErroreDati : public Errore {
+public:
+    enum class Tipo {
+        FileMancante,    // no data.mdb where it is looked for
+        Motore,          // the engine refused (not a database, damaged, bad SQL ...)
+        TestoSqlNonValido, // an SQL text holding a NUL character
+        ValoreNullo,     // a null where a value is needed
+        ValoreNonNumerico, // a text where a number is needed
+        NessunaRiga,     // the chosen item has no row
+        ColonnaMancante, // the result has no such column
+    };
+    ErroreDati(Tipo tipo, QString routine, QString file, QString sql, QString messaggio);
+
+    Tipo tipo() const noexcept { return tipo_; }
+    const QString& routine() const noexcept { return routine_; }
+    const QString& file() const noexcept { return file_; }
+    const QString& sql() const noexcept { return sql_; }
+    const QString& messaggio() const noexcept { return messaggio_; }
+
+private:
+    Tipo tipo_;
+    QString routine_;
+    QString file_;
+    QString sql_;
+    QString messaggio_;
+};
+
+// A client-side snapshot of a query's rows: it stands on its first row after
+// it opens and is read by column name or by position.
+class Recordset {
+public:
+    Recordset(QString sql, QStringList colonne, std::vector<QVariantList> righe);
+
+    bool Eof() const noexcept { return corrente_ >= righe_.size(); }
+    QVariant Campo(const QString& nome) const;
+    QVariant Campo(int posizione) const;
+    void MoveNext();
+    const QString& sql() const noexcept { return sql_; }
+
+private:
+    QString sql_;
+    QStringList colonne_;
+    std::vector<QVariantList> righe_;
+    std::size_t corrente_ = 0;
+};
+
+// The data routines: the one connection cnDati, and result sets opened on it.
+class Funzioni {
+public:
+    // cartella: where data.mdb is looked for; empty means the process's
+    // working directory at the moment of each opening.
+    explicit Funzioni(QString cartella = {});
+    ~Funzioni();
+    Funzioni(const Funzioni&) = delete;
+    Funzioni& operator=(const Funzioni&) = delete;
+
+    bool ApriConnessione();
+    bool ChiudiConnessione();
+    bool ApriRecordset(std::unique_ptr<Recordset>& rs, const QString& sqlText);
+    bool ChiudiRecordset(std::unique_ptr<Recordset>& rs);
+
+    // Doubles every single quote, so that a text can stand inside an SQL
+    // literal: "Sant'Angelo" -> "Sant''Angelo".
+    static QString RaddoppiaApici(const QString& testo);
+
+    bool ConnessioneAperta() const { return !cnDati_.isEmpty(); }
+    // The absolute path of data.mdb as the next opening would use it.
+    QString PercorsoFile() const;
+    // Connections of this layer open in the whole process (for checks).
+    static int ConnessioniAperte();
+
+private:
+    QString cartella_;
+    QString cnDati_; // name of the open connection, empty between events
+    QString file_;   // the file cnDati_ was opened on
+};
+
+// The calling discipline as a scope: ApriConnessione on entry; on exit,
+// normal or by an error, the result set and the connection are closed.
+class SessioneDati {
+public:
+    SessioneDati(Funzioni& funzioni, std::unique_ptr<Recordset>& rsDati, QString& sqlText);
+    ~SessioneDati();
+    SessioneDati(const SessioneDati&) = delete;
+    SessioneDati& operator=(const SessioneDati&) = delete;
+
+    // Sets sqlText and opens rsDati on it.
+    Recordset& Apri(const QString& sql);
+    // Closes rsDati.
+    void Chiudi();
+
+private:
+    Funzioni& funzioni_;
+    std::unique_ptr<Recordset>& rsDati_;
+    QString& sqlText_;
+};
+
+} // namespace fv
