@@ -14,6 +14,7 @@ packages=(
   xvfb xauth imagemagick
   clang libclang-rt-14-dev
   desktop-file-utils
+  locales
 )
 
 missing=()
@@ -22,12 +23,21 @@ for p in "${packages[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
 
-if ((${#missing[@]} == 0)); then
-  exit 0
-fi
-
-echo "install-deps: installing ${missing[*]}" >&2
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if ((${#missing[@]} > 0)); then
+  echo "install-deps: installing ${missing[*]}" >&2
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The tests read and write numbers under an Italian locale (decimal comma) as
+# well as the C locale: the C library needs it_IT.UTF-8 generated.
+if ! locale -a 2>/dev/null | grep -qi '^it_IT\.utf-\?8$'; then
+  echo "install-deps: generating the it_IT.UTF-8 locale" >&2
+  "${sudo_cmd[@]}" sed -i 's/^# *\(it_IT.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^it_IT.UTF-8 UTF-8' /etc/locale.gen || echo 'it_IT.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen >/dev/null
+fi
+
