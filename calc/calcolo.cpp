@@ -37,11 +37,12 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
     const std::int16_t efficienza =
         LeggiIntero16(in.efficienzaInverter, formato, Campo::EfficienzaInverter);
 
+    const Piano piano = CreaPiano(phi, beta, gamma, rho);
     double totInc = 0;
     double totOriz = 0;
     for (int m = 1; m <= 12; ++m) {
         const auto i = static_cast<std::size_t>(m - 1);
-        const double v = CalcolaRadiazioneInclinata(m, phi, beta, gamma, rho, radOriz[i]);
+        const double v = CalcolaRadiazioneInclinata(m, piano, radOriz[i]);
         destinazione.ScriviRadInc(m - 1, v);
         destinazione.ScriviCampo(Campo::Mese2, m - 1, TestoArrotondato(v, 2, formato));
         totInc = totInc + v * giorni[i];

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "calc/modello.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -54,12 +55,38 @@ double Declinazione(int n, int mese)
                   Passo::Declinazione);
 }
 
-double AngoloOrarioTramonto(double delta, double phi, int mese)
+Piano CreaPiano(double phi, double beta, double gamma, double rho)
+{
+    return {phi,           beta,           gamma,          rho,
+            std::sin(phi), std::cos(phi),  std::tan(phi),  std::sin(beta),
+            std::cos(beta), std::sin(gamma), std::cos(gamma)};
+}
+
+Sole SoleDelGiorno(int n, double delta)
+{
+    return {n, delta, std::sin(delta), std::cos(delta), std::tan(delta),
+            std::cos(kGiro * n / 365) * 0.033 + 1};
+}
+
+const Sole& SoleDelMese(int mese)
+{
+    static const std::array<Sole, 12> tabella = [] {
+        std::array<Sole, 12> t{};
+        for (int m = 1; m <= 12; ++m) {
+            const int n = NumeroGiorno(m);
+            t[static_cast<std::size_t>(m - 1)] = SoleDelGiorno(n, Declinazione(n, m));
+        }
+        return t;
+    }();
+    return tabella.at(static_cast<std::size_t>(mese - 1));
+}
+
+double AngoloOrarioTramonto(const Sole& sole, const Piano& piano, int mese)
 {
     // ws = acos(-tan phi tan delta), written as an arc tangent with the
     // method's half turn: sqrt(1 - x^2) / x with x = -tan delta tan phi.
-    const double td = std::tan(delta);
-    const double tp = std::tan(phi);
+    const double td = sole.tanDelta;
+    const double tp = piano.tanPhi;
     const double x = Finito(1 - td * td * tp * tp, mese, Passo::AngoloTramonto);
     double omegaS = std::atan(Dividi(Radice(x, mese, Passo::AngoloTramonto), -td * tp, mese,
                                      Passo::AngoloTramonto));
@@ -68,26 +95,26 @@ double AngoloOrarioTramonto(double delta, double phi, int mese)
     return Finito(omegaS, mese, Passo::AngoloTramonto);
 }
 
-Coefficienti CoefficientiPiano(double delta, double phi, double beta, double gamma, int mese)
+Coefficienti CoefficientiPiano(const Sole& sole, const Piano& q, int mese)
 {
+    const double sinDelta = sole.sinDelta;
+    const double cosDelta = sole.cosDelta;
     Coefficienti k{};
-    k.A = std::sin(delta) * (std::cos(beta) * std::sin(phi)
-                             - std::sin(beta) * std::cos(phi) * std::cos(gamma));
-    k.B = std::cos(delta) * (std::sin(beta) * std::sin(phi) * std::cos(gamma)
-                             + std::cos(beta) * std::cos(phi));
-    k.C = std::cos(delta) * (std::sin(gamma) * std::sin(beta));
-    k.D = std::sin(delta) * std::sin(phi);
-    k.E = std::cos(delta) * std::cos(phi);
+    k.A = sinDelta * (q.cosBeta * q.sinPhi - q.sinBeta * q.cosPhi * q.cosGamma);
+    k.B = cosDelta * (q.sinBeta * q.sinPhi * q.cosGamma + q.cosBeta * q.cosPhi);
+    k.C = cosDelta * (q.sinGamma * q.sinBeta);
+    k.D = sinDelta * q.sinPhi;
+    k.E = cosDelta * q.cosPhi;
     for (double v : {k.A, k.B, k.C, k.D, k.E})
         Finito(v, mese, Passo::Coefficienti);
     return k;
 }
 
-double RadiazioneExtraterrestre(int n, double omegaS, const Coefficienti& k, int mese)
+double RadiazioneExtraterrestre(const Sole& sole, double omegaS, const Coefficienti& k, int mese)
 {
     // H0 = 24 * 3.6 / pi * Gsc * (1 + 0.033 cos(360 n / 365)) * (cos phi cos delta sin ws
     //      + ws sin phi sin delta)   [MJ/m² day]
-    return Finito((std::cos(kGiro * n / 365) * 0.033 + 1) * (86.4 / kPiExtraterrestre * kCostanteSolare)
+    return Finito(sole.distanza * (86.4 / kPiExtraterrestre * kCostanteSolare)
                       * (std::sin(omegaS) * k.E + k.D * omegaS),
                   mese, Passo::RadiazioneExtraterrestre);
 }
@@ -220,35 +247,47 @@ double RapportoDiretta(const PassiModello& p, int mese)
                   Passo::RapportoDiretta);
 }
 
-double RapportoTotale(double beta, double Kd, double Rb, double rho, int mese)
+double RapportoTotale(const Piano& q, double Kd, double Rb, int mese)
 {
     // Isotropic sky diffuse + beam + isotropic ground reflection.
-    return Finito((std::cos(beta) + 1) * Kd / 2 + (1 - Kd) * Rb + (1 - std::cos(beta)) / 2 * rho, mese,
+    return Finito((q.cosBeta + 1) * Kd / 2 + (1 - Kd) * Rb + (1 - q.cosBeta) / 2 * q.rho, mese,
                   Passo::RapportoTotale);
+}
+
+PassiModello PassiRadiazioneInclinata(int mese, const Piano& piano, double H)
+{
+    const int n = NumeroGiorno(mese);
+    const Sole sole = mese >= 1 && mese <= 12 ? SoleDelMese(mese) : SoleDelGiorno(n, Declinazione(n, mese));
+    PassiModello p;
+    p.n = sole.n;
+    p.delta = sole.delta;
+    p.omegaS = AngoloOrarioTramonto(sole, piano, mese);
+    p.k = CoefficientiPiano(sole, piano, mese);
+    p.H0 = RadiazioneExtraterrestre(sole, p.omegaS, p.k, mese);
+    p.KT = IndiceSerenita(H, p.H0, mese);
+    p.Kd = FrazioneDiffusa(p.KT, mese);
+    IncrociPiano(p, mese);
+    p.Rb = RapportoDiretta(p, mese);
+    p.R = RapportoTotale(piano, p.Kd, p.Rb, mese);
+    p.valore = Finito(p.R * p.KT * p.H0 / kMJperKWh, mese, Passo::RadiazionePiano);
+    return p;
+}
+
+double CalcolaRadiazioneInclinata(int mese, const Piano& piano, double H)
+{
+    return PassiRadiazioneInclinata(mese, piano, H).valore;
 }
 
 PassiModello PassiRadiazioneInclinata(int mese, double phi, double beta, double gamma, double rho,
                                       double H)
 {
-    PassiModello p;
-    p.n = NumeroGiorno(mese);
-    p.delta = Declinazione(p.n, mese);
-    p.omegaS = AngoloOrarioTramonto(p.delta, phi, mese);
-    p.k = CoefficientiPiano(p.delta, phi, beta, gamma, mese);
-    p.H0 = RadiazioneExtraterrestre(p.n, p.omegaS, p.k, mese);
-    p.KT = IndiceSerenita(H, p.H0, mese);
-    p.Kd = FrazioneDiffusa(p.KT, mese);
-    IncrociPiano(p, mese);
-    p.Rb = RapportoDiretta(p, mese);
-    p.R = RapportoTotale(beta, p.Kd, p.Rb, rho, mese);
-    p.valore = Finito(p.R * p.KT * p.H0 / kMJperKWh, mese, Passo::RadiazionePiano);
-    return p;
+    return PassiRadiazioneInclinata(mese, CreaPiano(phi, beta, gamma, rho), H);
 }
 
 double CalcolaRadiazioneInclinata(int mese, double phi, double beta, double gamma, double rho,
                                   double H)
 {
-    return PassiRadiazioneInclinata(mese, phi, beta, gamma, rho, H).valore;
+    return PassiRadiazioneInclinata(mese, CreaPiano(phi, beta, gamma, rho), H).valore;
 }
 
 } // namespace fv

@@ -60,22 +60,47 @@ struct PassiModello {
     double valore = 0;       // mean daily radiation on the plane [kWh/m² day]
 };
 
+// The site and the plane, with the functions of their angles that every
+// month uses: latitude phi, tilt beta and azimuth gamma [rad] (azimuth from
+// south, positive toward west), ground reflectance rho.
+struct Piano {
+    double phi, beta, gamma, rho;
+    double sinPhi, cosPhi, tanPhi;
+    double sinBeta, cosBeta;
+    double sinGamma, cosGamma;
+};
+Piano CreaPiano(double phi, double beta, double gamma, double rho);
+
+// The sun on the month's representative day: day number, declination [rad]
+// with its functions, and the Earth-Sun distance factor of the
+// extraterrestrial radiation. The same for every site: computed once per month.
+struct Sole {
+    int n;
+    double delta, sinDelta, cosDelta, tanDelta;
+    double distanza; // 1 + 0.033 cos(360 n / 365)
+};
+Sole SoleDelGiorno(int n, double delta);
+const Sole& SoleDelMese(int mese); // mese 1..12
+
 // One function per step. mese (1..12) only names the month in an error.
 int NumeroGiorno(int mese);
 double Declinazione(int n, int mese);
-double AngoloOrarioTramonto(double delta, double phi, int mese);
-Coefficienti CoefficientiPiano(double delta, double phi, double beta, double gamma, int mese);
-double RadiazioneExtraterrestre(int n, double omegaS, const Coefficienti& k, int mese);
+double AngoloOrarioTramonto(const Sole& sole, const Piano& piano, int mese);
+Coefficienti CoefficientiPiano(const Sole& sole, const Piano& piano, int mese);
+double RadiazioneExtraterrestre(const Sole& sole, double omegaS, const Coefficienti& k, int mese);
 double IndiceSerenita(double H, double H0, int mese);
 double FrazioneDiffusa(double KT, int mese);
 // Sets w1, w2, alba, tramonto, omegaSr, omegaSs, illuminazione of p from p.k and p.omegaS.
 void IncrociPiano(PassiModello& p, int mese);
 double RapportoDiretta(const PassiModello& p, int mese);
-double RapportoTotale(double beta, double Kd, double Rb, double rho, int mese);
+double RapportoTotale(const Piano& piano, double Kd, double Rb, int mese);
 
-// The whole month: latitude phi, tilt beta and azimuth gamma in radians
-// (azimuth from south, positive toward west), ground reflectance rho, mean
-// daily horizontal radiation H [kWh/m² day]. Throws ErroreAritmetico.
+// The whole month, with H the mean daily horizontal radiation [kWh/m² day].
+// Throws ErroreAritmetico.
+PassiModello PassiRadiazioneInclinata(int mese, const Piano& piano, double H);
+double CalcolaRadiazioneInclinata(int mese, const Piano& piano, double H);
+
+// The same from the angles themselves [rad].
 PassiModello PassiRadiazioneInclinata(int mese, double phi, double beta, double gamma, double rho,
                                       double H);
 

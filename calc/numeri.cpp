@@ -155,7 +155,44 @@ std::string TestoNumero(double valore, const FormatoNumeri& formato)
 
 std::string TestoArrotondato(double valore, int decimali, const FormatoNumeri& formato)
 {
-    return TestoNumero(ArrotondaPari(valore, decimali), formato);
+    const double arrotondato = ArrotondaPari(valore, decimali);
+    if (decimali < 0 || decimali > 4)
+        return TestoNumero(arrotondato, formato);
+    const double intero = std::nearbyint(arrotondato * kPotenze[static_cast<std::size_t>(decimali)]);
+    if (!(std::fabs(intero) < 1e15))
+        return TestoNumero(arrotondato, formato);
+    // At most 15 digits and at least 0.0001: the general form is the whole
+    // number's digits with the separator put back, trailing zeros dropped.
+    std::array<char, 24> cifre{};
+    const auto r = std::to_chars(cifre.data(), cifre.data() + cifre.size(),
+                                 static_cast<long long>(std::fabs(intero)));
+    std::string_view d(cifre.data(), static_cast<std::size_t>(r.ptr - cifre.data()));
+    std::string testo;
+    testo.reserve(d.size() + 4);
+    if (intero < 0)
+        testo += '-';
+    const auto k = static_cast<std::size_t>(decimali);
+    if (d.size() <= k) {
+        testo += '0';
+        testo += formato.decimale;
+        testo.append(k - d.size(), '0');
+        testo += d;
+    } else {
+        testo += d.substr(0, d.size() - k);
+        if (k > 0) {
+            testo += formato.decimale;
+            testo += d.substr(d.size() - k);
+        }
+    }
+    if (k > 0) {
+        while (testo.back() == '0')
+            testo.pop_back();
+        if (testo.size() >= formato.decimale.size()
+            && testo.compare(testo.size() - formato.decimale.size(), formato.decimale.size(),
+                             formato.decimale) == 0)
+            testo.resize(testo.size() - formato.decimale.size());
+    }
+    return testo == "-0" ? std::string("0") : testo;
 }
 
 } // namespace fv

@@ -154,14 +154,14 @@ private slots:
     {
         QVERIFY(Vicino(fv::Declinazione(15, 1), "-0.371231"));
         QVERIFY(Vicino(fv::Declinazione(167, 6), "0.407598"));
-        QVERIFY(Vicino(fv::AngoloOrarioTramonto(-0.371231, 45 * kDeg, 1), "1.17096"));
-        QVERIFY(Vicino(fv::AngoloOrarioTramonto(0.407598, 45 * kDeg, 6), "2.01719"));
-        const fv::Coefficienti k = fv::CoefficientiPiano(0.407598, 45 * kDeg, 30 * kDeg, -30 * kDeg, 6);
+        QVERIFY(Vicino(fv::AngoloOrarioTramonto(fv::SoleDelGiorno(15, -0.371231), fv::CreaPiano(45 * kDeg, 0, 0, 0), 1), "1.17096"));
+        QVERIFY(Vicino(fv::AngoloOrarioTramonto(fv::SoleDelGiorno(167, 0.407598), fv::CreaPiano(45 * kDeg, 0, 0, 0), 6), "2.01719"));
+        const fv::Coefficienti k = fv::CoefficientiPiano(fv::SoleDelGiorno(167, 0.407598), fv::CreaPiano(45 * kDeg, 30 * kDeg, -30 * kDeg, 0.2), 6);
         QVERIFY(Vicino(k.C, "-0.229512"));
-        QVERIFY(Vicino(fv::RadiazioneExtraterrestre(15, 1.17096, {0, 0, 0, -0.256509, 0.658948}, 1), "11.7735"));
+        QVERIFY(Vicino(fv::RadiazioneExtraterrestre(fv::SoleDelGiorno(15, -0.371231), 1.17096, {0, 0, 0, -0.256509, 0.658948}, 1), "11.7735"));
         QVERIFY(Vicino(fv::IndiceSerenita(6.5, 41.4663, 6), "0.564314"));
         QVERIFY(Vicino(fv::FrazioneDiffusa(0.458659, 1), "0.435184"));
-        QVERIFY(Vicino(fv::RapportoTotale(30 * kDeg, 0.332486, 0.93231, 0.2, 6), "0.945942"));
+        QVERIFY(Vicino(fv::RapportoTotale(fv::CreaPiano(0, 30 * kDeg, 0, 0.2), 0.332486, 0.93231, 6), "0.945942"));
     }
 
     void risultatoComeRH()

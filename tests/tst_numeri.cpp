@@ -181,6 +181,26 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(fv::Errore, fv::TestoNumero(NAN, FormatoNumeri::C()));
     }
 
+    // The shortcut for shown results writes what the general form writes.
+    void arrotondatoComeGenerale()
+    {
+        std::mt19937_64 gen(7);
+        std::uniform_real_distribution<double> u(-1, 1);
+        std::uniform_int_distribution<int> scala(-6, 16);
+        for (int i = 0; i < 50000; ++i) {
+            const double x = u(gen) * std::pow(10.0, scala(gen));
+            for (int d : {0, 1, 2, 3, 4}) {
+                for (const FormatoNumeri& f : {FormatoNumeri::Italiano(), FormatoNumeri::C()}) {
+                    const std::string a = fv::TestoArrotondato(x, d, f);
+                    const std::string b = fv::TestoNumero(fv::ArrotondaPari(x, d), f);
+                    if (a != b)
+                        QFAIL(qPrintable(QStringLiteral("%1 to %2: %3 vs %4").arg(x, 0, 'g', 17).arg(d)
+                                             .arg(QString::fromStdString(a), QString::fromStdString(b))));
+                }
+            }
+        }
+    }
+
     // Any number of at most 15 significant digits written in the general form
     // reads back to the same double, in both notations.
     void andataRitorno()
