@@ -167,11 +167,14 @@ int main(int argc, char** argv)
         Carica(db, "tblLatitudini", latitudini, 2);
         Carica(db, "tblRadiazioni", radiazioni, 2);
         Carica(db, "tblRiflettanza", riflettanza, 1);
+        // No index on tblRiflettanza: a covering index would make SQLite list
+        // the surface types in index order instead of the order they are stored in.
         Esegui(db, "create index idxLatProvincia on tblLatitudini (provincia)");
+        // No index on tblRiflettanza: a covering index would make SQLite list
+        // the surface types in index order instead of the order they are stored in.
         Esegui(db, "create index idxLatProvinciaComune on tblLatitudini (provincia, comune)");
         Esegui(db, "create index idxRadProvincia on tblRadiazioni (provincia)");
         Esegui(db, "create index idxRadProvinciaComune on tblRadiazioni (provincia, comune)");
-        Esegui(db, "create index idxRiflSuperficie on tblRiflettanza (superficie)");
         Esegui(db, "commit");
         Esegui(db, "vacuum");
         if (sqlite3_close(db) != SQLITE_OK)
