@@ -26,6 +26,16 @@
 
 namespace {
 
+// An option button chosen by a click anywhere on its coloured box, not only
+// on the indicator and the caption.
+class PulsanteOpzione final : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool hitButton(const QPoint& punto) const override { return rect().contains(punto); }
+};
+
 QString NomeOggetto(const fv::Controllo& c)
 {
     const QString nome = QString::fromLatin1(c.nome);
@@ -116,6 +126,13 @@ void frmFv::CreaControlli()
             auto* b = new QComboBox(genitore);
             b->setEditable(true);
             b->setInsertPolicy(QComboBox::NoInsert);
+            // Typing into the field looks nothing up: no completer, which
+            // would pick a matching item and report it as chosen.
+            b->setCompleter(nullptr);
+            // The box also picks the item whose name was typed once editing
+            // ends (Enter, focus leaving) and reports it as activated: a
+            // typed text is never a pick here.
+            QObject::disconnect(b->lineEdit(), &QLineEdit::editingFinished, b, nullptr);
             b->setMaxVisibleItems(20);
             w = b;
             break;
@@ -125,7 +142,7 @@ void frmFv::CreaControlli()
             contenitori[NomeOggetto(c)] = w;
             break;
         case fv::Tipo::Opzione: {
-            auto* o = new QRadioButton(testo, genitore);
+            auto* o = new PulsanteOpzione(testo, genitore);
             o->setChecked(c.selezionato);
             w = o;
             break;

@@ -1,0 +1,523 @@
+// SPDX-License-Identifier: MIT
+// The window driven as a user drives it, against a small data.mdb written by
+// the test: layout from the inventory, start-up, the site cascade, CALCOLA
+// with chart, tariff and revenue, and the error reports. Runs under an
+// Italian and a C locale.
+#include "app/aspetto.h"
+#include "app/frmFv.h"
+#include "app/inventario.h"
+#include "calc/modello.h"
+#include "chart/grafico.h"
+#include "data/funzioni.h"
+
+#include "finestra_aiuti.h"
+#include "fixture.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+const char* const kMesi[12] = {"gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago", "set", "ott", "nov", "dic"};
+
+QString Nome(const fv::Controllo& c)
+{
+    return c.indice >= 0 ? QStringLiteral("%1(%2)").arg(c.nome).arg(c.indice) : QString::fromLatin1(c.nome);
+}
+
+} // namespace
+
+class TestFinestra : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir cartella;
+    std::unique_ptr<frmFv> w;
+    QString dec; // the decimal separator of the user's locale
+
+    QLineEdit* T(const QString& nome) { return Controllo<QLineEdit>(*w, nome); }
+    QComboBox* C(const QString& nome) { return Controllo<QComboBox>(*w, nome); }
+    QRadioButton* O(const QString& nome) { return Controllo<QRadioButton>(*w, nome); }
+    QPushButton* Calcola() { return Controllo<QPushButton>(*w, "cmdCalcola"); }
+    QChartView* Grafico() { return Controllo<QChartView>(*w, "msc1"); }
+
+    // A number as the user's locale writes it.
+    QString N(QString s) const { return s.replace('.', dec); }
+
+    // Independent rounding for the expected texts: the exact decimal
+    // expansion, ties to even, then the general form.
+    QString Atteso(double x, int decimali) const
+    {
+        char buf[64];
+        auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimali);
+        QString s = QString::fromLatin1(buf, int(r.ptr - buf));
+        if (s.contains('.')) {
+            while (s.endsWith('0'))
+                s.chop(1);
+            if (s.endsWith('.'))
+                s.chop(1);
+        }
+        if (s == "-0")
+            s = "0";
+        return N(s);
+    }
+
+    QList<qreal> Valori(int serie)
+    {
+        auto* barre = static_cast<QBarSeries*>(Grafico()->chart()->series().first());
+        QList<qreal> v;
+        QBarSet* insieme = barre->barSets().at(serie);
+        for (int i = 0; i < insieme->count(); ++i)
+            v << insieme->at(i);
+        return v;
+    }
+
+    // Site "Esempio" (TO), latitude 45 and the worked examples' horizontal values.
+    void ScegliEsempio()
+    {
+        ScegliConMouse(C("cmbProvincia"), "TO");
+        ScegliConMouse(C("cmbComuneRad"), "Esempio");
+        ScegliConMouse(C("cmbComuneLat"), "Esempio");
+        ScegliConMouse(C("cmbRiflettanza"), "Erba");
+    }
+
+    QStringList Risultati()
+    {
+        QStringList v;
+        for (int m = 0; m < 12; ++m)
+            v << T(QStringLiteral("txtMese2(%1)").arg(m))->text();
+        for (const char* n : {"txtTotAnnua2", "txtRapp", "txtEnergia", "txtCostoKwh", "txtAnnuo"})
+            v << T(n)->text();
+        return v;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(cartella.isValid());
+        QCOMPARE(fixture::Scrivi(cartella.filePath("data.mdb"), fixture::Standard()), QString());
+    }
+
+    void init()
+    {
+        w = std::make_unique<frmFv>(nullptr, cartella.path());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        dec = QString::fromStdString(w->formatoNumeri().decimale);
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(fv::Funzioni::ConnessioniAperte(), 0);
+        w.reset();
+    }
+
+    void finestra()
+    {
+        QCOMPARE(w->windowTitle(), "CALCOLO ENERGIA FOTOVOLTAICO");
+        QCOMPARE(w->size(), QSize(865, 522)); // 12975 x 7830 twips
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        const QList<QSize> misure = w->windowIcon().availableSizes();
+        QVERIFY(misure.contains(QSize(16, 16)));
+        QVERIFY(misure.contains(QSize(32, 32)));
+        QCOMPARE(w->palette().color(QPalette::Window), QColor(255, 255, 255));
+    }
+
+    void inventario()
+    {
+        int etichette = 0, testi = 0;
+        for (const fv::Controllo& c : fv::kInventario) {
+            QWidget* x = w->findChild<QWidget*>(Nome(c));
+            QVERIFY2(x, qPrintable(Nome(c)));
+            QWidget* contenitore = c.contenitore ? w->findChild<QWidget*>(c.contenitore) : w.get();
+            QCOMPARE(x->parentWidget(), contenitore);
+            const QRect g = x->geometry();
+            if (c.tipo == fv::Tipo::Linea) {
+                QCOMPARE(g.topLeft(), QPoint(c.twip.left / 15, c.twip.top / 15));
+                QCOMPARE(g.right(), (c.twip.left + c.twip.width) / 15);
+                QCOMPARE(g.height(), 1);
+            } else {
+                QCOMPARE(g, QRect(c.twip.left / 15, c.twip.top / 15, c.twip.width / 15, c.twip.height / 15));
+            }
+            QVERIFY(x->isVisible());
+            QVERIFY(x->isEnabled());
+            const QString testo = c.testo ? QString::fromUtf8(c.testo) : QString();
+            const QPalette p = x->palette();
+            switch (c.tipo) {
+            case fv::Tipo::Etichetta:
+                ++etichette;
+                QCOMPARE(qobject_cast<QLabel*>(x)->text(), testo);
+                QCOMPARE(p.color(QPalette::Window), QColor(162, 191, 163));
+                QCOMPARE(x->focusPolicy(), Qt::NoFocus);
+                break;
+            case fv::Tipo::Testo: {
+                ++testi;
+                auto* e = qobject_cast<QLineEdit*>(x);
+                QCOMPARE(e->text(), testo);
+                QVERIFY(!e->isReadOnly());
+                const QColor atteso = c.ruolo == fv::Ruolo::Input ? QColor(192, 255, 255) : QColor(255, 255, 192);
+                QCOMPARE(p.color(QPalette::Base), atteso);
+                const bool chiave = c.ruolo == fv::Ruolo::RisultatoChiave;
+                QCOMPARE(p.color(QPalette::Text) == QColor(255, 0, 0), chiave);
+                QCOMPARE(x->font().bold(), chiave);
+                break;
+            }
+            case fv::Tipo::Combo: {
+                auto* b = qobject_cast<QComboBox*>(x);
+                QVERIFY(b->isEditable());
+                QCOMPARE(b->insertPolicy(), QComboBox::NoInsert);
+                QCOMPARE(p.color(QPalette::Base), QColor(192, 255, 255));
+                break;
+            }
+            case fv::Tipo::Opzione:
+                QCOMPARE(qobject_cast<QRadioButton*>(x)->text(), testo);
+                QCOMPARE(qobject_cast<QRadioButton*>(x)->isChecked(), c.selezionato);
+                QCOMPARE(p.color(QPalette::Window), QColor(162, 191, 163));
+                break;
+            case fv::Tipo::Cornice:
+                QCOMPARE(qobject_cast<QGroupBox*>(x)->title(), testo);
+                break;
+            case fv::Tipo::Pulsante:
+                QCOMPARE(qobject_cast<QPushButton*>(x)->text(), testo);
+                QCOMPARE(p.color(QPalette::Button), QColor(224, 224, 224));
+                QVERIFY(x->font().bold());
+                break;
+            case fv::Tipo::Linea:
+            case fv::Tipo::Grafico:
+                break;
+            }
+        }
+        QCOMPARE(etichette, 43);
+        QCOMPARE(testi, 37);
+    }
+
+    void ordineTab()
+    {
+        // Follow the focus chain from the first control; the option groups
+        // offer only their selected button.
+        std::vector<std::pair<int, QString>> attesi;
+        for (const fv::Controllo& c : fv::kInventario) {
+            const bool prende = c.tipo == fv::Tipo::Testo || c.tipo == fv::Tipo::Combo || c.tipo == fv::Tipo::Pulsante
+                                || c.tipo == fv::Tipo::Grafico || (c.tipo == fv::Tipo::Opzione);
+            if (prende)
+                attesi.emplace_back(c.tab, Nome(c));
+        }
+        std::sort(attesi.begin(), attesi.end());
+        QWidget* x = C("cmbProvincia");
+        for (const auto& [tab, nome] : attesi) {
+            QCOMPARE(x->objectName(), nome);
+            x = x->nextInFocusChain();
+            while (x->focusPolicy() == Qt::NoFocus || !x->isVisible() || x->objectName().isEmpty())
+                x = x->nextInFocusChain();
+        }
+        QCOMPARE(QApplication::focusWidget(), C("cmbProvincia"));
+    }
+
+    void didascalie()
+    {
+        // At 96 dpi every caption fits its box on one line: a cut caption is a defect.
+        for (QLabel* l : w->findChildren<QLabel*>()) {
+            if (l->objectName().isEmpty())
+                continue;
+            const QFontMetrics fm(l->font());
+            const QRect r = l->contentsRect();
+            QVERIFY2(fm.horizontalAdvance(l->text()) <= r.width() - 2,
+                     qPrintable(QStringLiteral("%1: %2 > %3").arg(l->text()).arg(fm.horizontalAdvance(l->text())).arg(r.width() - 2)));
+            QVERIFY2(fm.height() <= r.height(), qPrintable(l->text()));
+        }
+        for (QRadioButton* o : w->findChildren<QRadioButton*>())
+            QVERIFY2(o->sizeHint().width() <= o->width(), qPrintable(o->text()));
+        auto* b = Calcola();
+        QVERIFY(QFontMetrics(b->font()).horizontalAdvance(b->text()) < b->width() - 8);
+        for (QGroupBox* g : w->findChildren<QGroupBox*>())
+            QVERIFY(QFontMetrics(g->font()).horizontalAdvance(g->title()) < g->width() - 16);
+        QVERIFY(QFontInfo(fv::CarattereFinestra()).exactMatch() || QFontInfo(fv::CarattereFinestra()).family() == "Liberation Sans");
+    }
+
+    void avvio()
+    {
+        QCOMPARE(C("cmbProvincia")->count(), 5);
+        QCOMPARE(C("cmbProvincia")->itemText(1), "D'Ora");
+        QCOMPARE(C("cmbProvincia")->currentIndex(), -1);
+        QCOMPARE(C("cmbProvincia")->currentText(), QString());
+        QCOMPARE(C("cmbRiflettanza")->count(), 4);
+        QCOMPARE(C("cmbRiflettanza")->itemText(2), "Tetto d'ardesia");
+        QCOMPARE(C("cmbRiflettanza")->currentText(), QString());
+        QCOMPARE(C("cmbComuneLat")->count(), 0);
+        QCOMPARE(C("cmbComuneRad")->count(), 0);
+        for (double v : w->radOriz())
+            QCOMPARE(v, 0.0);
+        // Nothing before the first calculation: axes and legend, no data.
+        QCOMPARE(Valori(0).size(), 0);
+        QCOMPARE(fv::TestiLegenda(*Grafico()),
+                 QStringList({"Irraggiamento giornaliero (kWh/m2)", "Irraggiamento giornaliero incidente (kWh/m2)"}));
+        // An empty input: CALCOLA changes nothing.
+        const QStringList prima = Risultati();
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QCOMPARE(Risultati(), prima);
+        QCOMPARE(Valori(0).size(), 0);
+    }
+
+    void cascata()
+    {
+        Risponditore r;
+        auto* provincia = C("cmbProvincia");
+        // Arrow keys on the closed list: one lookup per step.
+        ScegliConFrecce(provincia, 0);
+        QCOMPARE(provincia->currentText(), "BG");
+        QCOMPARE(C("cmbComuneLat")->count(), 1);
+        ScegliConFrecce(provincia, 1);
+        QCOMPARE(C("cmbComuneRad")->itemText(0), "L'Isola");
+        ScegliConMouse(C("cmbComuneRad"), "L'Isola");
+        QCOMPARE(T("txtTotAnnua")->text(), "365");
+        ScegliConMouse(provincia, "TO");
+        QCOMPARE(C("cmbComuneLat")->count(), 3);
+        QCOMPARE(C("cmbComuneRad")->count(), 3);
+        QCOMPARE(C("cmbComuneRad")->currentText(), QString()); // nothing chosen
+        QCOMPARE(T("txtTotAnnua")->text(), "365");             // earlier choices stay
+        ScegliConMouse(C("cmbComuneRad"), "Uno");
+        QCOMPARE(w->radOriz()[0], 4.125);
+        QCOMPARE(T("txtMese(0)")->text(), N("4.12"));
+        QCOMPARE(T("txtTotAnnua")->text(), "462");
+        ScegliConMouse(C("cmbComuneLat"), "Sant'Antonino di Susa");
+        QCOMPARE(T("txtLatitudine")->text(), N("45.1"));
+        ScegliConFrecce(C("cmbRiflettanza"), 1);
+        QCOMPARE(T("txtRiflettanza")->text(), N("0.75"));
+        // The homonyms resolve by the province whose towns the lists show.
+        ScegliConMouse(provincia, "LE");
+        ScegliConMouse(C("cmbComuneLat"), "Castro");
+        QCOMPARE(T("txtLatitudine")->text(), "40");
+        QVERIFY(r.testi.isEmpty());
+    }
+
+    void digitareNonCerca()
+    {
+        ScegliEsempio();
+        const fv::MonthlySeries prima = w->radOriz();
+        auto* rad = C("cmbComuneRad");
+        rad->setFocus();
+        rad->lineEdit()->selectAll();
+        QTest::keyClicks(rad, "Torino");
+        QTest::keyClick(rad, Qt::Key_Return);
+        C("cmbProvincia")->setFocus(); // leaving the field
+        QApplication::processEvents();
+        QCOMPARE(w->radOriz(), prima);
+        QCOMPARE(rad->count(), 3);
+        QCOMPARE(T("txtMese(0)")->text(), N("1.5"));
+    }
+
+    void calcola()
+    {
+        Risponditore r;
+        ScegliEsempio();
+        Scrivi(T("txtTilt"), "30");
+        Scrivi(T("txtAzimut"), "0");
+        Scrivi(T("txtPow"), "3");
+        QVERIFY(O("optPow(1)")->isChecked());
+        QTest::mouseClick(O("optInt(2)"), Qt::LeftButton);
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QVERIFY(r.testi.isEmpty());
+
+        // Worked example 1: January 2.6164 shown as 2.62.
+        QCOMPARE(T("txtMese2(0)")->text(), N("2.62"));
+        // Everything else against an independent recomputation.
+        const fv::MonthlySeries oriz = {1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 6.5, 5.5, 4.5, 3.5, 2.5, 1.5};
+        const int giorni[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        double totInc = 0, totOriz = 0;
+        for (int m = 0; m < 12; ++m) {
+            const double v = fv::CalcolaRadiazioneInclinata(m + 1, 45 * 0.017453, 30 * 0.017453, 0, 0.2, oriz[std::size_t(m)]);
+            QCOMPARE(w->radInc()[std::size_t(m)], v);
+            QCOMPARE(T(QStringLiteral("txtMese2(%1)").arg(m))->text(), Atteso(v, 2));
+            totInc += v * giorni[m];
+            totOriz += oriz[std::size_t(m)] * giorni[m];
+        }
+        QCOMPARE(T("txtTotAnnua2")->text(), Atteso(totInc, 0));
+        QCOMPARE(T("txtRapp")->text(), Atteso(totInc / totOriz, 2));
+        const double energia = totInc * 3 * 85 * 90 / 10000;
+        QCOMPARE(T("txtEnergia")->text(), Atteso(energia, 0));
+        QCOMPARE(T("txtCostoKwh")->text(), N("0.442"));
+        const double shown = std::nearbyint(energia); // revenue from the energy as shown
+        QCOMPARE(T("txtAnnuo")->text(), Atteso(shown * 0.442, 2));
+        // The chart: twelve rows, full precision, both series.
+        auto* asse = static_cast<QBarCategoryAxis*>(Grafico()->chart()->axes(Qt::Horizontal).first());
+        QStringList etichette;
+        for (const char* m : kMesi)
+            etichette << m;
+        QCOMPARE(asse->categories(), etichette);
+        const QList<qreal> uno = Valori(0), due = Valori(1);
+        QCOMPARE(uno.size(), 12);
+        for (int m = 0; m < 12; ++m) {
+            QCOMPARE(uno[m], oriz[std::size_t(m)]);
+            QCOMPARE(due[m], w->radInc()[std::size_t(m)]);
+        }
+        QVERIFY(Grafico()->chart()->rect().contains(fv::AreaLegenda(*Grafico())));
+        QVERIFY(fv::AreaLegenda(*Grafico()).left() > Grafico()->width() / 3.0); // at the top right
+        QVERIFY(fv::AreaLegenda(*Grafico()).top() < 10);
+    }
+
+    void secondoCalcoloEAltreScelte()
+    {
+        ScegliEsempio();
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        const QList<qreal> primo = Valori(1);
+        const QStringList risultati = Risultati();
+        // Another town after a calculation: results and chart stay.
+        ScegliConMouse(C("cmbComuneRad"), "Torino");
+        QCOMPARE(Risultati(), risultati);
+        QCOMPARE(Valori(1), primo);
+        QCOMPARE(Valori(0)[0], 1.5);
+        // A second calculation replaces all 24 values.
+        Scrivi(T("txtTilt"), "50");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        const QList<qreal> uno = Valori(0), due = Valori(1);
+        for (int m = 0; m < 12; ++m) {
+            QCOMPARE(uno[m], w->radOriz()[std::size_t(m)]);
+            QVERIFY(due[m] != primo[m]);
+        }
+        QCOMPARE(uno[0], 1.71);
+    }
+
+    void tiltZero()
+    {
+        ScegliEsempio();
+        Scrivi(T("txtTilt"), "0");
+        QTest::keyClick(T("txtTilt"), Qt::Key_Return); // Enter in a field calculates
+        for (int m = 0; m < 12; ++m)
+            QCOMPARE(T(QStringLiteral("txtMese2(%1)").arg(m))->text(), T(QStringLiteral("txtMese(%1)").arg(m))->text());
+        QCOMPARE(T("txtRapp")->text(), "1");
+    }
+
+    void perdite()
+    {
+        ScegliEsempio();
+        Scrivi(T("txtEffGen"), N("12.5"));
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        const QString mezzo = T("txtEnergia")->text();
+        Scrivi(T("txtEffGen"), "12");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QCOMPARE(T("txtEnergia")->text(), mezzo);
+        Scrivi(T("txtEffGen"), "13");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QVERIFY(T("txtEnergia")->text() != mezzo);
+    }
+
+    void errori()
+    {
+        Risponditore r;
+        ScegliEsempio();
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        const QStringList prima = Risultati();
+        // Latitude 0: an arithmetic error in January, nothing written.
+        Scrivi(T("txtLatitudine"), "0");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 1);
+        QCOMPARE(r.titoli.first(), "CALCOLO ENERGIA FOTOVOLTAICO");
+        QVERIFY2(r.testi.first().contains("gennaio") && r.testi.first().contains("divisione per zero"), qPrintable(r.testi.first()));
+        QCOMPARE(Risultati(), prima);
+        // A text that is not a number names the field and the text.
+        Scrivi(T("txtLatitudine"), "45");
+        Scrivi(T("txtAzimut"), "sud");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 2);
+        QVERIFY(r.testi.last().contains("«sud»") && r.testi.last().contains("azimut (°) (rispetto al sud)"));
+        // The other separator is never read as grouping.
+        Scrivi(T("txtAzimut"), dec == "," ? "1.000" : "1,000");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 3);
+        QVERIFY(r.testi.last().contains(QStringLiteral("«%1»").arg(dec)));
+        QCOMPARE(Risultati(), prima);
+        // The window goes on working.
+        Scrivi(T("txtAzimut"), "5");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QCOMPARE(r.testi.size(), 3);
+        QCOMPARE(Risultati(), prima);
+    }
+
+    void fasce()
+    {
+        Risponditore r;
+        const std::pair<const char*, int> casi[] = {{"2.99", 0}, {"3", 1}, {"19.99", 1}, {"20", 2}, {"0", 0}, {"-1", 0}, {"3.5", 1}};
+        for (const auto& [testo, fascia] : casi) {
+            Scrivi(T("txtPow"), N(testo));
+            QVERIFY2(O(QStringLiteral("optPow(%1)").arg(fascia))->isChecked(), testo);
+        }
+        // Clearing the power keeps the band; a text on its way to a number
+        // leaves a note at the field, never a modal box.
+        Scrivi(T("txtPow"), "25");
+        QVERIFY(O("optPow(2)")->isChecked());
+        Scrivi(T("txtPow"), "");
+        QVERIFY(O("optPow(2)")->isChecked());
+        QTest::keyClicks(T("txtPow"), "-");
+        QVERIFY(O("optPow(2)")->isChecked());
+        QVERIFY(T("txtPow")->toolTip().contains("Potenza (kW)"));
+        QTest::keyClicks(T("txtPow"), "1");
+        QVERIFY(O("optPow(0)")->isChecked());
+        QVERIFY(T("txtPow")->toolTip().isEmpty());
+        QApplication::processEvents();
+        QVERIFY(r.testi.isEmpty());
+    }
+
+    void nessunaOpzione()
+    {
+        ScegliEsempio();
+        for (const char* g : {"optPow", "optInt"}) {
+            for (int i = 0; i < 3; ++i) {
+                auto* o = O(QStringLiteral("%1(%2)").arg(g).arg(i));
+                o->setAutoExclusive(false);
+                o->setChecked(false);
+                o->setAutoExclusive(true);
+            }
+            QTest::mouseClick(Calcola(), Qt::LeftButton);
+            QCOMPARE(T("txtCostoKwh")->text(), "0");
+            QCOMPARE(T("txtAnnuo")->text(), "0");
+            QTest::mouseClick(O(QStringLiteral("%1(0)").arg(g)), Qt::LeftButton);
+        }
+        QTest::mouseClick(O("optInt(1)"), Qt::LeftButton);
+        QTest::mouseClick(O("optPow(2)"), Qt::LeftButton);
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QCOMPARE(T("txtCostoKwh")->text(), N("0.384")); // partly integrated, over 20 kW
+    }
+
+    void fileMancante()
+    {
+        QTemporaryDir vuota;
+        Risponditore r;
+        frmFv f(nullptr, vuota.path());
+        f.show();
+        QTRY_COMPARE(r.testi.size(), 1);
+        QVERIFY2(r.testi.first().contains(vuota.filePath("data.mdb")), qPrintable(r.testi.first()));
+        QCOMPARE(Controllo<QComboBox>(f, "cmbProvincia")->count(), 0);
+        QVERIFY(!QFile::exists(vuota.filePath("data.mdb")));
+        QVERIFY(f.isVisible());
+    }
+
+    void fileSparitoDopoAvvio()
+    {
+        // The file goes away while the window is open: the pick reports the
+        // file and changes nothing; the window goes on.
+        QTemporaryDir altra;
+        QCOMPARE(fixture::Scrivi(altra.filePath("data.mdb"), fixture::Standard()), QString());
+        Risponditore r;
+        frmFv f(nullptr, altra.path());
+        f.show();
+        ScegliConMouse(Controllo<QComboBox>(f, "cmbProvincia"), "TO");
+        QVERIFY(QFile::remove(altra.filePath("data.mdb")));
+        ScegliConMouse(Controllo<QComboBox>(f, "cmbComuneRad"), "Torino");
+        QTRY_COMPARE(r.testi.size(), 1);
+        QVERIFY(r.testi.first().contains("data.mdb"));
+        QCOMPARE(Controllo<QLineEdit>(f, "txtMese(0)")->text(), QString());
+    }
+};
+
+QTEST_MAIN(TestFinestra)
+#include "tst_finestra.moc"
