@@ -8,6 +8,7 @@
 #include "chart/grafico.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,22 @@ public:
 
 protected:
     bool hitButton(const QPoint& punto) const override { return rect().contains(punto); }
+
+    // Tab enters a group at its selected button, whichever comes first in
+    // the tab order.
+    void focusInEvent(QFocusEvent* evento) override
+    {
+        const bool tab = evento->reason() == Qt::TabFocusReason || evento->reason() == Qt::BacktabFocusReason;
+        if (tab && !isChecked()) {
+            for (QRadioButton* altro : parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+                if (altro != this && altro->isChecked()) {
+                    altro->setFocus(evento->reason());
+                    return;
+                }
+            }
+        }
+        QRadioButton::focusInEvent(evento);
+    }
 };
 
 QString NomeOggetto(const fv::Controllo& c)

@@ -223,6 +223,27 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), C("cmbProvincia"));
     }
 
+    void tastoTab()
+    {
+        // The keyboard alone: Tab walks the listed order; of an option group
+        // only the selected button takes the focus.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        T("txtCostoKwh")->setFocus();
+        const auto tab = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); return QApplication::focusWidget()->objectName(); };
+        QCOMPARE(tab(), "optInt(0)");
+        QCOMPARE(tab(), "optPow(0)");
+        QCOMPARE(tab(), "txtAnnuo");
+        QCOMPARE(tab(), "cmbProvincia");
+        QCOMPARE(tab(), "cmbComuneLat");
+        T("txtEffInv")->setFocus();
+        QCOMPARE(tab(), "cmdCalcola");
+        QCOMPARE(tab(), "txtRapp");
+        QCOMPARE(tab(), "txtEnergia");
+        QCOMPARE(tab(), "msc1");
+        QCOMPARE(tab(), "txtMese(0)");
+    }
+
     void didascalie()
     {
         // At 96 dpi every caption fits its box on one line: a cut caption is a defect.
