@@ -7,7 +7,10 @@
 #include "app/messaggi.h"
 #include "chart/grafico.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -53,6 +56,22 @@ protected:
     }
 };
 
+// A list box whose open list is wide enough for its longest item, even
+// where the closed box is narrow (the province box is 57 pixels wide).
+class ElencoATendina final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override
+    {
+        QAbstractItemView* vista = view();
+        const int larghezza = vista->sizeHintForColumn(0) + vista->verticalScrollBar()->sizeHint().width() + 8;
+        const int schermo = screen() ? screen()->availableGeometry().width() : larghezza;
+        vista->setMinimumWidth(std::min(std::max(larghezza, width()), schermo));
+        QComboBox::showPopup();
+    }
+};
+
 QString NomeOggetto(const fv::Controllo& c)
 {
     const QString nome = QString::fromLatin1(c.nome);
@@ -85,6 +104,14 @@ void ApplicaRuolo(QWidget* w, fv::Ruolo ruolo)
         return;
     }
     w->setPalette(p);
+}
+
+// The text of the item just picked. It is the box's own text too, except
+// that an edit field may hold a shortened copy of a very long one.
+QString TestoScelto(const QComboBox* box)
+{
+    const int i = box->currentIndex();
+    return i >= 0 ? box->itemText(i) : box->currentText();
 }
 
 fv::FormatoNumeri FormatoUtente()
@@ -140,7 +167,7 @@ void frmFv::CreaControlli()
             break;
         }
         case fv::Tipo::Combo: {
-            auto* b = new QComboBox(genitore);
+            auto* b = new ElencoATendina(genitore);
             b->setEditable(true);
             b->setInsertPolicy(QComboBox::NoInsert);
             // Typing into the field looks nothing up: no completer, which
@@ -151,6 +178,7 @@ void frmFv::CreaControlli()
             // typed text is never a pick here.
             QObject::disconnect(b->lineEdit(), &QLineEdit::editingFinished, b, nullptr);
             b->setMaxVisibleItems(20);
+            b->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
             w = b;
             break;
         }
@@ -302,7 +330,7 @@ void frmFv::Form_Load()
 void frmFv::cmbProvincia_Click()
 {
     Esegui([this] {
-        provinciaElenchi = cmbProvincia->currentText();
+        provinciaElenchi = TestoScelto(cmbProvincia);
         fv::ProvinciaScelta(Contesto(), provinciaElenchi, *this);
     });
 }
@@ -310,7 +338,7 @@ void frmFv::cmbProvincia_Click()
 void frmFv::cmbComuneRad_Click()
 {
     Esegui([this] {
-        fv::ComuneRadScelto(Contesto(), provinciaElenchi, cmbComuneRad->currentText(), giorniMese,
+        fv::ComuneRadScelto(Contesto(), provinciaElenchi, TestoScelto(cmbComuneRad), giorniMese,
                             formato_, *this);
     });
 }
@@ -318,7 +346,7 @@ void frmFv::cmbComuneRad_Click()
 void frmFv::cmbComuneLat_Click()
 {
     Esegui([this] {
-        fv::ComuneLatScelto(Contesto(), provinciaElenchi, cmbComuneLat->currentText(), formato_,
+        fv::ComuneLatScelto(Contesto(), provinciaElenchi, TestoScelto(cmbComuneLat), formato_,
                             *this);
     });
 }
@@ -326,7 +354,7 @@ void frmFv::cmbComuneLat_Click()
 void frmFv::cmbRiflettanza_Click()
 {
     Esegui([this] {
-        fv::RiflettanzaScelta(Contesto(), cmbRiflettanza->currentText(), formato_, *this);
+        fv::RiflettanzaScelta(Contesto(), TestoScelto(cmbRiflettanza), formato_, *this);
     });
 }
 

@@ -123,7 +123,9 @@ bool Funzioni::ApriConnessione()
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
         db.setDatabaseName(percorso);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        // A file locked by a writer: wait a moment, then report it, rather
+        // than freeze the window for the driver's default five seconds.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000"));
         if (!db.open()) {
             errore = Motore(db.lastError());
         } else {

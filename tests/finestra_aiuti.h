@@ -61,10 +61,13 @@ inline void ScegliConMouse(QComboBox* box, const QString& testo)
         qFatal("no item %s", qPrintable(testo));
     box->showPopup();
     QAbstractItemView* vista = box->view();
+    if (!QTest::qWaitForWindowExposed(vista->window()))
+        qFatal("the list did not open");
     const QModelIndex mi = vista->model()->index(indice, box->modelColumn(), vista->rootIndex());
     vista->scrollTo(mi);
     const QRect r = vista->visualRect(mi);
-    QTest::mouseClick(vista->viewport(), Qt::LeftButton, {}, r.center());
+    const QPoint punto(std::min(r.center().x(), vista->viewport()->width() / 2), r.center().y());
+    QTest::mouseClick(vista->viewport(), Qt::LeftButton, {}, punto);
     QApplication::processEvents();
 }
 
