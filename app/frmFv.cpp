@@ -262,7 +262,34 @@ void frmFv::CreaControlli()
     }
     trova(cmdCalcola, QStringLiteral("cmdCalcola"));
     trova(msc1, QStringLiteral("msc1"));
+    DescriviPerAccessibilita();
     cmbProvincia->setFocus();
+}
+
+void frmFv::DescriviPerAccessibilita()
+{
+    // A screen reader says "Latitudine (°)", not "text box": each field is
+    // named by its label, and the label points at it.
+    for (const fv::Didascalia& d : fv::Didascalie()) {
+        auto* campo = findChild<QWidget*>(d.campo);
+        auto* etichetta = findChild<QLabel*>(d.etichetta);
+        auto* intestazione = findChild<QLabel*>(d.descrizione);
+        etichetta->setBuddy(campo);
+        campo->setAccessibleName(etichetta->text());
+        campo->setAccessibleDescription(intestazione ? intestazione->text() : d.descrizione);
+    }
+    cmdCalcola->setAccessibleName(cmdCalcola->text());
+    cmdCalcola->setAccessibleDescription(
+        QStringLiteral("Calcola la radiazione sul piano dei moduli, l'energia annua, la tariffa e il ricavo"));
+    for (QGroupBox* gruppo : findChildren<QGroupBox*>()) {
+        gruppo->setAccessibleName(gruppo->title());
+        for (QRadioButton* o : gruppo->findChildren<QRadioButton*>()) {
+            o->setAccessibleName(o->text());
+            o->setAccessibleDescription(gruppo->title());
+        }
+    }
+    msc1->setAccessibleName(QStringLiteral("Grafico della radiazione giornaliera media mensile"));
+    msc1->setAccessibleDescription(QStringLiteral("Orizzontale e sul piano dei moduli, kWh/m² al giorno"));
 }
 
 void frmFv::CollegaEventi()

@@ -43,6 +43,7 @@ protected:
 private:
     void CreaControlli();
     void CollegaEventi();
+    void DescriviPerAccessibilita();
 
     // The handlers.
     void Form_Load();

@@ -107,4 +107,29 @@ const std::array<Controllo, 99> kInventario = {{
 }};
 // clang-format on
 
+std::vector<Didascalia> Didascalie()
+{
+    const QString sito = QStringLiteral("Dato del sito");
+    const QString impianto = QStringLiteral("Dato dell'impianto");
+    const QString risultato = QStringLiteral("Risultato annuo");
+    std::vector<Didascalia> d = {
+        {"cmbProvincia", "Label2", sito},         {"cmbComuneLat", "Label4", sito},
+        {"txtLatitudine", "Label11", sito},       {"cmbComuneRad", "Label3", sito},
+        {"cmbRiflettanza", "Label1", sito},       {"txtRiflettanza", "Label12", sito},
+        {"txtTilt", "Label6", impianto},          {"txtAzimut", "Label7", impianto},
+        {"txtPow", "Label5", impianto},           {"txtEffGen", "Label8", impianto},
+        {"txtEffInv", "Label9", impianto},        {"txtEnergia", "Label10", risultato},
+        {"txtRapp", "Label41", risultato},        {"txtAnnuo", "Label43", risultato},
+        {"txtCostoKwh", "Label42", risultato},
+    };
+    // The two monthly strips: month label over each field, heading over the strip.
+    for (int m = 0; m < 12; ++m) {
+        d.push_back({QStringLiteral("txtMese(%1)").arg(m), QStringLiteral("Label%1").arg(14 + m), QStringLiteral("Label13")});
+        d.push_back({QStringLiteral("txtMese2(%1)").arg(m), QStringLiteral("Label%1").arg(27 + m), QStringLiteral("Label26")});
+    }
+    d.push_back({QStringLiteral("txtTotAnnua"), QStringLiteral("Label39"), QStringLiteral("Label13")});
+    d.push_back({QStringLiteral("txtTotAnnua2"), QStringLiteral("Label40"), QStringLiteral("Label26")});
+    return d;
+}
+
 } // namespace fv

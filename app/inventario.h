@@ -4,7 +4,10 @@
 // the order the window is described, top to bottom.
 #pragma once
 
+#include <QString>
+
 #include <array>
+#include <vector>
 
 namespace fv {
 
@@ -44,5 +47,15 @@ inline constexpr int kAltezzaClienteTwip = 7830;
 inline constexpr int kTwipPerPixel = 15; // at 96 dpi
 
 extern const std::array<Controllo, 99> kInventario;
+
+// Which label names which field, for screen readers: the field's accessible
+// name is the label's caption; its description is the heading of its row
+// (the monthly strips) or of its area.
+struct Didascalia {
+    QString campo;
+    QString etichetta;
+    QString descrizione;
+};
+std::vector<Didascalia> Didascalie();
 
 } // namespace fv

@@ -12,8 +12,8 @@ packages=(
   libbenchmark-dev
   fonts-liberation2
   xvfb xauth imagemagick
-  clang libclang-rt-14-dev
-  desktop-file-utils
+  clang libclang-rt-14-dev llvm
+  desktop-file-utils dpkg-dev lintian strace file
   locales
 )
 

@@ -13,6 +13,7 @@
 #include "finestra_aiuti.h"
 #include "fixture.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -242,6 +243,39 @@ private slots:
         QCOMPARE(tab(), "txtEnergia");
         QCOMPARE(tab(), "msc1");
         QCOMPARE(tab(), "txtMese(0)");
+    }
+
+    void accessibilita()
+    {
+        for (const fv::Didascalia& d : fv::Didascalie()) {
+            QWidget* campo = w->findChild<QWidget*>(d.campo);
+            auto* etichetta = w->findChild<QLabel*>(d.etichetta);
+            QCOMPARE(etichetta->buddy(), campo);
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(campo);
+            QVERIFY(a);
+            QCOMPARE(a->text(QAccessible::Name), etichetta->text());
+            QVERIFY(!a->text(QAccessible::Description).isEmpty());
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(T("txtLatitudine"))->text(QAccessible::Name), "Latitudine (°)");
+        QCOMPARE(QAccessible::queryAccessibleInterface(T("txtMese2(0)"))->text(QAccessible::Description),
+                 "Radiazione giornaliera media mensile incidente (kWh/m2/g)");
+        QCOMPARE(QAccessible::queryAccessibleInterface(Calcola())->text(QAccessible::Name), "CALCOLA");
+        QCOMPARE(QAccessible::queryAccessibleInterface(O("optPow(1)"))->text(QAccessible::Description), "Potenza");
+        // Every input and result field is named.
+        for (QLineEdit* e : w->findChildren<QLineEdit*>()) {
+            if (!e->objectName().isEmpty())
+                QVERIFY2(!e->accessibleName().isEmpty(), qPrintable(e->objectName()));
+        }
+    }
+
+    void scala()
+    {
+        // On a high-dpi screen (QT_SCALE_FACTOR=2) the window and its fonts
+        // scale as one piece: the same layout in logical pixels, twice the pixels.
+        const qreal scala = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble() : 1.0;
+        QCOMPARE(w->devicePixelRatioF(), scala);
+        QCOMPARE(w->grab().size(), QSize(qRound(865 * scala), qRound(522 * scala)));
+        QCOMPARE(T("txtTilt")->geometry(), QRect(136, 168, 57, 19));
     }
 
     void didascalie()
