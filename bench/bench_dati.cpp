@@ -30,56 +30,53 @@ struct Dati {
     fv::ContestoDati Contesto() { return {funzioni, rs, sqlText}; }
 };
 
-void Avvio(benchmark::State& state)
+// Runs one data event again and again: open, query, read, close.
+template<typename Evento>
+void Ripeti(benchmark::State& state, Evento evento)
 {
     Dati d;
     Scarta v;
+    const fv::FormatoNumeri f = fv::FormatoNumeri::Italiano();
     for (auto _ : state)
-        fv::CaricaElenchiIniziali(d.Contesto(), v);
+        evento(d.Contesto(), f, v);
     benchmark::DoNotOptimize(v.n);
+}
+
+void Avvio(benchmark::State& state)
+{
+    Ripeti(state, [](fv::ContestoDati c, const fv::FormatoNumeri&, Scarta& v) { fv::CaricaElenchiIniziali(c, v); });
 }
 BENCHMARK(Avvio)->Unit(benchmark::kMicrosecond);
 
 void ProvinciaTorino(benchmark::State& state)
 {
-    Dati d;
-    Scarta v;
-    for (auto _ : state)
-        fv::ProvinciaScelta(d.Contesto(), QStringLiteral("TO"), v);
-    benchmark::DoNotOptimize(v.n);
+    Ripeti(state, [](fv::ContestoDati c, const fv::FormatoNumeri&, Scarta& v) {
+        fv::ProvinciaScelta(c, QStringLiteral("TO"), v);
+    });
 }
 BENCHMARK(ProvinciaTorino)->Unit(benchmark::kMicrosecond);
 
 void ComuneRadiazione(benchmark::State& state)
 {
-    Dati d;
-    Scarta v;
-    const fv::FormatoNumeri f = fv::FormatoNumeri::Italiano();
-    for (auto _ : state)
-        fv::ComuneRadScelto(d.Contesto(), QStringLiteral("TO"), QStringLiteral("Torino"), fv::kGiorniMese, f, v);
-    benchmark::DoNotOptimize(v.n);
+    Ripeti(state, [](fv::ContestoDati c, const fv::FormatoNumeri& f, Scarta& v) {
+        fv::ComuneRadScelto(c, QStringLiteral("TO"), QStringLiteral("Torino"), fv::kGiorniMese, f, v);
+    });
 }
 BENCHMARK(ComuneRadiazione)->Unit(benchmark::kMicrosecond);
 
 void ComuneLatitudine(benchmark::State& state)
 {
-    Dati d;
-    Scarta v;
-    const fv::FormatoNumeri f = fv::FormatoNumeri::Italiano();
-    for (auto _ : state)
-        fv::ComuneLatScelto(d.Contesto(), QStringLiteral("TO"), QStringLiteral("Moncalieri"), f, v);
-    benchmark::DoNotOptimize(v.n);
+    Ripeti(state, [](fv::ContestoDati c, const fv::FormatoNumeri& f, Scarta& v) {
+        fv::ComuneLatScelto(c, QStringLiteral("TO"), QStringLiteral("Moncalieri"), f, v);
+    });
 }
 BENCHMARK(ComuneLatitudine)->Unit(benchmark::kMicrosecond);
 
 void Riflettanza(benchmark::State& state)
 {
-    Dati d;
-    Scarta v;
-    const fv::FormatoNumeri f = fv::FormatoNumeri::Italiano();
-    for (auto _ : state)
-        fv::RiflettanzaScelta(d.Contesto(), QStringLiteral("Erba fresca"), f, v);
-    benchmark::DoNotOptimize(v.n);
+    Ripeti(state, [](fv::ContestoDati c, const fv::FormatoNumeri& f, Scarta& v) {
+        fv::RiflettanzaScelta(c, QStringLiteral("Erba fresca"), f, v);
+    });
 }
 BENCHMARK(Riflettanza)->Unit(benchmark::kMicrosecond);
 

@@ -11,6 +11,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <charconv>
+#include <cmath>
+
 // While alive, answers every modal box that opens (as a user pressing OK)
 // and keeps the texts it showed.
 class Risponditore {
@@ -78,4 +81,43 @@ inline void Scrivi(QLineEdit* campo, const QString& testo)
     campo->selectAll();
     QTest::keyClick(campo, Qt::Key_Delete);
     QTest::keyClicks(campo, testo);
+}
+
+// The offscreen platform warns at every popup ("does not support raise()"):
+// keep the test log readable.
+inline void FiltraAvvisiOffscreen()
+{
+    static QtMessageHandler precedente = nullptr;
+    precedente = qInstallMessageHandler([](QtMsgType t, const QMessageLogContext& c, const QString& m) {
+        if (!m.startsWith(QLatin1String("This plugin does not support")))
+            precedente(t, c, m);
+    });
+}
+
+// The text a shown result must have, computed apart from the program's own
+// rounding: the exact decimal expansion with ties to even (std::to_chars),
+// trailing zeros dropped, the general form where more than 15 digits remain,
+// the decimal separator of the user's locale.
+inline QString TestoAtteso(double x, int decimali, const QString& separatore)
+{
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimali);
+    QString s = QString::fromLatin1(buf, int(r.ptr - buf));
+    if (s.contains('.')) {
+        while (s.endsWith('0'))
+            s.chop(1);
+        if (s.endsWith('.'))
+            s.chop(1);
+    }
+    QString cifre = s;
+    cifre.remove('-').remove('.');
+    while (cifre.startsWith('0'))
+        cifre.remove(0, 1);
+    if (cifre.size() > 15 || std::fabs(x) >= 1e15) {
+        r = std::to_chars(buf, buf + sizeof buf, s.toDouble(), std::chars_format::general, 15);
+        s = QString::fromLatin1(buf, int(r.ptr - buf)).replace('e', 'E');
+    }
+    if (s == "-0")
+        s = "0";
+    return s.replace('.', separatore);
 }

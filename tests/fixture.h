@@ -2,6 +2,7 @@
 // Small site databases written by the tests themselves.
 #pragma once
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -11,6 +12,15 @@
 #include <QStringList>
 
 namespace fixture {
+
+// A file's bytes, hashed: compared before and after to show it was never written.
+inline QByteArray Impronta(const QString& percorso)
+{
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
 
 // Runs statements on a new SQLite file at percorso (writable connection of
 // the test's own, closed at the end). Returns the first error, empty if none.

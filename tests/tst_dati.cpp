@@ -21,14 +21,6 @@ using fv::FormatoNumeri;
 
 namespace {
 
-QByteArray Impronta(const QString& percorso)
-{
-    QFile f(percorso);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
 } // namespace
 
 class TestDati : public QObject {
@@ -292,13 +284,13 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(contenuto);
         f.close();
-        const QByteArray prima = Impronta(file);
+        const QByteArray prima = fixture::Impronta(file);
         Funzioni fz(cartella.path());
         QString testo;
         QCOMPARE(TipoErrore([&] { fz.ApriConnessione(); }, &testo), ErroreDati::Tipo::Motore);
         QVERIFY2(testo.contains(messaggio), qPrintable(testo));
         QVERIFY(!fz.ConnessioneAperta());
-        QCOMPARE(Impronta(file), prima);
+        QCOMPARE(fixture::Impronta(file), prima);
     }
 
     void tabelle()
@@ -330,7 +322,7 @@ private slots:
     void iniezione()
     {
         // A chosen text that looks like SQL is only ever a literal.
-        const QByteArray prima = Impronta(file);
+        const QByteArray prima = fixture::Impronta(file);
         Funzioni f(cartella.path());
         RegistroSito r;
         fv::ProvinciaScelta(Contesto(f), "x'; drop table tblRadiazioni; --", r);
@@ -339,7 +331,7 @@ private slots:
         QVERIFY(r.comuniRad.isEmpty());
         fv::CaricaElenchiIniziali(Contesto(f), r);
         QCOMPARE(r.province.size(), 5);
-        QCOMPARE(Impronta(file), prima); // never written
+        QCOMPARE(fixture::Impronta(file), prima); // never written
     }
 };
 

@@ -55,23 +55,7 @@ class TestFinestra : public QObject {
     // A number as the user's locale writes it.
     QString N(QString s) const { return s.replace('.', dec); }
 
-    // Independent rounding for the expected texts: the exact decimal
-    // expansion, ties to even, then the general form.
-    QString Atteso(double x, int decimali) const
-    {
-        char buf[64];
-        auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimali);
-        QString s = QString::fromLatin1(buf, int(r.ptr - buf));
-        if (s.contains('.')) {
-            while (s.endsWith('0'))
-                s.chop(1);
-            if (s.endsWith('.'))
-                s.chop(1);
-        }
-        if (s == "-0")
-            s = "0";
-        return N(s);
-    }
+    QString Atteso(double x, int decimali) const { return TestoAtteso(x, decimali, dec); }
 
     QList<qreal> Valori(int serie)
     {

@@ -20,14 +20,6 @@
 
 namespace {
 
-QByteArray Impronta(const QString& percorso)
-{
-    QFile f(percorso);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
 QStringList File(const QString& cartella)
 {
     return QDir(cartella).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -57,7 +49,7 @@ class TestOstili : public QObject {
         const QString errore = fixture::Scrivi(b->file(), righe);
         if (!errore.isEmpty())
             qFatal("%s", qPrintable(errore));
-        b->impronta = Impronta(b->file());
+        b->impronta = fixture::Impronta(b->file());
         b->w = std::make_unique<frmFv>(nullptr, b->cartella.path());
         b->w->show();
         if (!QTest::qWaitForWindowExposed(b->w.get()))
@@ -71,7 +63,7 @@ class TestOstili : public QObject {
     {
         QCOMPARE(fv::Funzioni::ConnessioniAperte(), 0);
         b->w.reset();
-        QCOMPARE(Impronta(b->file()), b->impronta); // never written
+        QCOMPARE(fixture::Impronta(b->file()), b->impronta); // never written
         QCOMPARE(File(b->cartella.path()), QStringList({"data.mdb"})); // no journal left beside it
     }
 
@@ -80,11 +72,7 @@ class TestOstili : public QObject {
 private slots:
     void initTestCase()
     {
-        static QtMessageHandler precedente = nullptr;
-        precedente = qInstallMessageHandler([](QtMsgType t, const QMessageLogContext& c, const QString& m) {
-            if (!m.startsWith(QLatin1String("This plugin does not support")))
-                precedente(t, c, m);
-        });
+        FiltraAvvisiOffscreen();
     }
 
     void nomiConSql()
@@ -236,7 +224,7 @@ private slots:
         tutte << "with recursive n(i) as (select 1 union all select i + 1 from n where i < 100000) "
                  "insert into tblLatitudini select 'GR', 'Comune ' || substr('00000' || i, -6), 40 + i / 100000.0 from n";
         QCOMPARE(fixture::Scrivi(b->file(), tutte), QString());
-        b->impronta = Impronta(b->file());
+        b->impronta = fixture::Impronta(b->file());
         b->w = std::make_unique<frmFv>(nullptr, b->cartella.path());
         b->w->show();
         QVERIFY(QTest::qWaitForWindowExposed(b->w.get()));

@@ -10,6 +10,7 @@
 #include "data/funzioni.h"
 
 #include "finestra_aiuti.h"
+#include "fixture.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -29,14 +30,6 @@
 #include <random>
 
 namespace {
-
-QByteArray Impronta(const QString& percorso)
-{
-    QFile f(percorso);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
 
 // The horizontal values of a town, read straight from the file.
 std::array<double, 12> Radiazioni(const QString& file, const QString& provincia, const QString& comune)
@@ -81,49 +74,19 @@ class TestTempesta : public QObject {
         return x;
     }
 
-    // Independent text of a shown result: the exact decimal expansion,
-    // ties to even; the general form where it has more than 15 digits.
-    QString Testo(double x, int decimali) const
-    {
-        char buf[400];
-        auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimali);
-        QString s = QString::fromLatin1(buf, int(r.ptr - buf));
-        if (s.contains('.')) {
-            while (s.endsWith('0'))
-                s.chop(1);
-            if (s.endsWith('.'))
-                s.chop(1);
-        }
-        QString cifre = s;
-        cifre.remove('-').remove('.');
-        while (cifre.startsWith('0'))
-            cifre.remove(0, 1);
-        if (cifre.size() > 15 || (std::fabs(x) >= 1e15)) {
-            const double arrotondato = QString(s).toDouble();
-            r = std::to_chars(buf, buf + sizeof buf, arrotondato, std::chars_format::general, 15);
-            s = QString::fromLatin1(buf, int(r.ptr - buf)).replace('e', 'E');
-        }
-        if (s == "-0")
-            s = "0";
-        return s.replace('.', dec);
-    }
+    QString Testo(double x, int decimali) const { return TestoAtteso(x, decimali, dec); }
 
 private slots:
     void initTestCase()
     {
-        // The offscreen platform warns at every popup; keep the log readable.
-        static QtMessageHandler precedente = nullptr;
-        precedente = qInstallMessageHandler([](QtMsgType t, const QMessageLogContext& c, const QString& m) {
-            if (!m.startsWith(QLatin1String("This plugin does not support")))
-                precedente(t, c, m);
-        });
+        FiltraAvvisiOffscreen();
     }
 
     void tempesta()
     {
         const QString file = qEnvironmentVariable("FV_DATA_MDB");
         QVERIFY(QFileInfo(file).isFile());
-        const QByteArray prima = Impronta(file);
+        const QByteArray prima = fixture::Impronta(file);
         const QDateTime modificato = QFileInfo(file).lastModified();
         const unsigned seme = qEnvironmentVariableIsSet("FV_SEME") ? qEnvironmentVariableIntValue("FV_SEME") : 20261207u;
         const int azioni = qEnvironmentVariableIsSet("FV_AZIONI") ? qEnvironmentVariableIntValue("FV_AZIONI") : 20000;
@@ -298,7 +261,7 @@ private slots:
         qInfo("%d actions, %d CALCOLA, %d checked against a recomputation, %d error boxes answered",
               azioni, calcoli, verificati, int(r.testi.size()));
         QVERIFY2(verificati > azioni / 200, "too few calculations went through to be checked");
-        QCOMPARE(Impronta(file), prima);
+        QCOMPARE(fixture::Impronta(file), prima);
         QCOMPARE(QFileInfo(file).lastModified(), modificato);
     }
 };
