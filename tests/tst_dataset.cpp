@@ -130,6 +130,9 @@ private slots:
         QVERIFY(r.radOriz[6] > 5);
         fv::ComuneLatScelto({*funzioni, rs, sqlText}, "LO", "Sant'Angelo Lodigiano", f, r);
         QCOMPARE(r.latitudine, "45,23526");
+        // Accented names come through whole.
+        fv::ProvinciaScelta({*funzioni, rs, sqlText}, "FC", r);
+        QVERIFY(r.comuniLat.contains(QStringLiteral("Forlì")));
         QCOMPARE(Funzioni::ConnessioniAperte(), 0);
     }
 };

@@ -280,6 +280,9 @@ private slots:
         QVERIFY(QFontMetrics(b->font()).horizontalAdvance(b->text()) < b->width() - 8);
         for (QGroupBox* g : w->findChildren<QGroupBox*>())
             QVERIFY(QFontMetrics(g->font()).horizontalAdvance(g->title()) < g->width() - 16);
+        // The installed font draws the degree and euro signs and accented letters.
+        for (QChar c : QStringLiteral("°€àèéìòù"))
+            QVERIFY2(QFontMetrics(fv::CarattereFinestra()).inFont(c), qPrintable(QString(c)));
         QVERIFY(QFontInfo(fv::CarattereFinestra()).exactMatch() || QFontInfo(fv::CarattereFinestra()).family() == "Liberation Sans");
     }
 
