@@ -24,8 +24,10 @@
 #include <QtCharts/QChartView>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <map>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -60,7 +62,20 @@ protected:
 // where the closed box is narrow (the province box is 57 pixels wide).
 class ElencoATendina final : public QComboBox {
 public:
-    using QComboBox::QComboBox;
+    explicit ElencoATendina(QWidget* genitore) : QComboBox(genitore)
+    {
+        setEditable(true);
+        setInsertPolicy(QComboBox::NoInsert);
+        // Typing into the field looks nothing up: no completer, which
+        // would pick a matching item and report it as chosen.
+        setCompleter(nullptr);
+        // The box also picks the item whose name was typed once editing
+        // ends (Enter, focus leaving) and reports it as activated: a
+        // typed text is never a pick here.
+        QObject::disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+        setMaxVisibleItems(20);
+        lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    }
 
     void showPopup() override
     {
@@ -72,11 +87,17 @@ public:
     }
 };
 
-QString NomeOggetto(const fv::Controllo& c)
-{
-    const QString nome = QString::fromLatin1(c.nome);
-    return c.indice >= 0 ? QStringLiteral("%1(%2)").arg(nome).arg(c.indice) : nome;
-}
+// A line of the window: one pixel of the text colour.
+class Linea final : public QFrame {
+public:
+    explicit Linea(QWidget* genitore) : QFrame(genitore)
+    {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, p.color(QPalette::WindowText));
+        setPalette(p);
+        setAutoFillBackground(true);
+    }
+};
 
 void ApplicaRuolo(QWidget* w, fv::Ruolo ruolo)
 {
@@ -114,6 +135,18 @@ QString TestoScelto(const QComboBox* box)
     return i >= 0 ? box->itemText(i) : box->currentText();
 }
 
+void AggiungiVoce(QComboBox* elenco, const QString& voce)
+{
+    elenco->addItem(voce);
+    elenco->setCurrentIndex(-1);
+}
+
+void SvuotaElenco(QComboBox* elenco)
+{
+    elenco->clear();
+    elenco->clearEditText();
+}
+
 fv::FormatoNumeri FormatoUtente()
 {
     const QLocale locale = QLocale::system();
@@ -123,16 +156,19 @@ fv::FormatoNumeri FormatoUtente()
 } // namespace
 
 frmFv::frmFv(QWidget* parent, const QString& cartellaDati)
-    : QWidget(parent), funzioni(cartellaDati), formato_(FormatoUtente())
+    : QWidget(parent), dati(cartellaDati), formato(FormatoUtente())
 {
+    ImpostaFinestra();
     CreaControlli();
+    OrdinaTabulazione();
+    DescriviPerAccessibilita();
     CollegaEventi();
     Form_Load();
 }
 
 frmFv::~frmFv() = default;
 
-void frmFv::CreaControlli()
+void frmFv::ImpostaFinestra()
 {
     setObjectName(QStringLiteral("frmFv"));
     setWindowTitle(QString::fromUtf8(fv::kTitolo));
@@ -143,75 +179,15 @@ void frmFv::CreaControlli()
     setPalette(bianco);
     setAutoFillBackground(true);
     setFixedSize(fv::RettangoloPixel({0, 0, fv::kLarghezzaClienteTwip, fv::kAltezzaClienteTwip}).size());
+}
 
+void frmFv::CreaControlli()
+{
     std::map<QString, QWidget*> contenitori;
-    std::vector<std::pair<int, QWidget*>> ordine;
     for (const fv::Controllo& c : fv::kInventario) {
         QWidget* genitore = c.contenitore ? contenitori.at(QString::fromLatin1(c.contenitore)) : this;
-        const QString testo = c.testo ? QString::fromUtf8(c.testo) : QString();
-        QWidget* w = nullptr;
-        switch (c.tipo) {
-        case fv::Tipo::Etichetta: {
-            auto* l = new QLabel(testo, genitore);
-            l->setFrameShape(QFrame::Box);
-            l->setAlignment(Qt::AlignCenter);
-            l->setWordWrap(true);
-            w = l;
-            break;
-        }
-        case fv::Tipo::Testo: {
-            auto* e = new QLineEdit(testo, genitore);
-            e->setMaxLength(std::numeric_limits<int>::max());
-            e->setCursorPosition(0);
-            w = e;
-            break;
-        }
-        case fv::Tipo::Combo: {
-            auto* b = new ElencoATendina(genitore);
-            b->setEditable(true);
-            b->setInsertPolicy(QComboBox::NoInsert);
-            // Typing into the field looks nothing up: no completer, which
-            // would pick a matching item and report it as chosen.
-            b->setCompleter(nullptr);
-            // The box also picks the item whose name was typed once editing
-            // ends (Enter, focus leaving) and reports it as activated: a
-            // typed text is never a pick here.
-            QObject::disconnect(b->lineEdit(), &QLineEdit::editingFinished, b, nullptr);
-            b->setMaxVisibleItems(20);
-            b->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
-            w = b;
-            break;
-        }
-        case fv::Tipo::Cornice:
-            w = new QGroupBox(testo, genitore);
-            contenitori[NomeOggetto(c)] = w;
-            break;
-        case fv::Tipo::Opzione: {
-            auto* o = new PulsanteOpzione(testo, genitore);
-            o->setChecked(c.selezionato);
-            w = o;
-            break;
-        }
-        case fv::Tipo::Pulsante: {
-            auto* p = new QPushButton(testo, genitore);
-            p->setAutoDefault(true); // Enter, like Space, presses the focused button
-            w = p;
-            break;
-        }
-        case fv::Tipo::Linea: {
-            auto* f = new QFrame(genitore);
-            QPalette p = f->palette();
-            p.setColor(QPalette::Window, p.color(QPalette::WindowText));
-            f->setPalette(p);
-            f->setAutoFillBackground(true);
-            w = f;
-            break;
-        }
-        case fv::Tipo::Grafico:
-            w = fv::CreaGrafico(genitore);
-            break;
-        }
-        w->setObjectName(NomeOggetto(c));
+        QWidget* w = CreaControllo(c, genitore);
+        w->setObjectName(fv::NomeOggetto(c));
         if (c.tipo == fv::Tipo::Linea) {
             // One pixel thick, from the first end point to the second, both included.
             const QRect a = fv::RettangoloPixel({c.twip.left, c.twip.top, 0, 0});
@@ -221,62 +197,106 @@ void frmFv::CreaControlli()
             w->setGeometry(fv::RettangoloPixel(c.twip));
         }
         ApplicaRuolo(w, c.ruolo);
+        if (c.tipo == fv::Tipo::Cornice)
+            contenitori[fv::NomeOggetto(c)] = w;
+        Lega(c, w);
+    }
+    cmbProvincia->setFocus();
+}
+
+QWidget* frmFv::CreaControllo(const fv::Controllo& c, QWidget* genitore)
+{
+    const QString testo = c.testo ? QString::fromUtf8(c.testo) : QString();
+    switch (c.tipo) {
+    case fv::Tipo::Etichetta: {
+        auto* l = new QLabel(testo, genitore);
+        l->setFrameShape(QFrame::Box);
+        l->setAlignment(Qt::AlignCenter);
+        l->setWordWrap(true);
+        return l;
+    }
+    case fv::Tipo::Testo: {
+        auto* e = new QLineEdit(testo, genitore);
+        e->setMaxLength(std::numeric_limits<int>::max());
+        e->setCursorPosition(0);
+        return e;
+    }
+    case fv::Tipo::Combo: return new ElencoATendina(genitore);
+    case fv::Tipo::Cornice: return new QGroupBox(testo, genitore);
+    case fv::Tipo::Opzione: {
+        auto* o = new PulsanteOpzione(testo, genitore);
+        o->setChecked(c.selezionato);
+        return o;
+    }
+    case fv::Tipo::Pulsante: {
+        auto* p = new QPushButton(testo, genitore);
+        p->setAutoDefault(true); // Enter, like Space, presses the focused button
+        return p;
+    }
+    case fv::Tipo::Linea: return new Linea(genitore);
+    case fv::Tipo::Grafico: return fv::CreaGrafico(genitore);
+    }
+    return nullptr;
+}
+
+void frmFv::Lega(const fv::Controllo& c, QWidget* w)
+{
+    // The members that the handlers use, each bound to the control of its
+    // name (array elements by their index) and of the member's own kind.
+    using Membro = std::variant<QComboBox**, QLineEdit**, QRadioButton**, QPushButton**, QChartView**>;
+    const std::pair<const char*, Membro> membri[] = {
+        {"cmbProvincia", &cmbProvincia},     {"cmbComuneLat", &cmbComuneLat},
+        {"cmbComuneRad", &cmbComuneRad},     {"cmbRiflettanza", &cmbRiflettanza},
+        {"txtLatitudine", &txtLatitudine},   {"txtRiflettanza", &txtRiflettanza},
+        {"txtTilt", &txtTilt},               {"txtAzimut", &txtAzimut},
+        {"txtPow", &txtPow},                 {"txtEffGen", &txtEffGen},
+        {"txtEffInv", &txtEffInv},           {"txtEnergia", &txtEnergia},
+        {"txtRapp", &txtRapp},               {"txtAnnuo", &txtAnnuo},
+        {"txtCostoKwh", &txtCostoKwh},       {"txtTotAnnua", &txtTotAnnua},
+        {"txtTotAnnua2", &txtTotAnnua2},     {"txtMese", txtMese.data()},
+        {"txtMese2", txtMese2.data()},       {"optInt", optInt.data()},
+        {"optPow", optPow.data()},           {"cmdCalcola", &cmdCalcola},
+        {"msc1", &msc1},
+    };
+    for (const auto& [nome, membro] : membri) {
+        if (std::strcmp(nome, c.nome) != 0)
+            continue;
+        std::visit([&](auto** m) {
+            using T = std::remove_pointer_t<std::remove_reference_t<decltype(*m)>>;
+            auto*& posto = m[std::max(c.indice, 0)];
+            posto = qobject_cast<T*>(w);
+            if (!posto)
+                qFatal("frmFv: control %s is not of its member's kind", c.nome);
+        }, membro);
+    }
+}
+
+void frmFv::OrdinaTabulazione()
+{
+    std::vector<std::pair<int, QWidget*>> ordine;
+    for (const fv::Controllo& c : fv::kInventario) {
+        auto* w = findChild<QWidget*>(fv::NomeOggetto(c));
         if (c.tab >= 0 && w->focusPolicy() != Qt::NoFocus)
             ordine.emplace_back(c.tab, w);
     }
-
     std::sort(ordine.begin(), ordine.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < ordine.size(); ++i)
         QWidget::setTabOrder(ordine[i - 1].second, ordine[i].second);
-
-    const auto trova = [this](auto*& puntatore, const QString& nome) {
-        using T = std::remove_pointer_t<std::remove_reference_t<decltype(puntatore)>>;
-        puntatore = findChild<T*>(nome);
-        Q_ASSERT(puntatore);
-    };
-    trova(cmbProvincia, QStringLiteral("cmbProvincia"));
-    trova(cmbComuneLat, QStringLiteral("cmbComuneLat"));
-    trova(cmbComuneRad, QStringLiteral("cmbComuneRad"));
-    trova(cmbRiflettanza, QStringLiteral("cmbRiflettanza"));
-    trova(txtLatitudine, QStringLiteral("txtLatitudine"));
-    trova(txtRiflettanza, QStringLiteral("txtRiflettanza"));
-    trova(txtTilt, QStringLiteral("txtTilt"));
-    trova(txtAzimut, QStringLiteral("txtAzimut"));
-    trova(txtPow, QStringLiteral("txtPow"));
-    trova(txtEffGen, QStringLiteral("txtEffGen"));
-    trova(txtEffInv, QStringLiteral("txtEffInv"));
-    trova(txtEnergia, QStringLiteral("txtEnergia"));
-    trova(txtRapp, QStringLiteral("txtRapp"));
-    trova(txtAnnuo, QStringLiteral("txtAnnuo"));
-    trova(txtCostoKwh, QStringLiteral("txtCostoKwh"));
-    trova(txtTotAnnua, QStringLiteral("txtTotAnnua"));
-    trova(txtTotAnnua2, QStringLiteral("txtTotAnnua2"));
-    for (int i = 0; i < 12; ++i) {
-        trova(txtMese[static_cast<std::size_t>(i)], QStringLiteral("txtMese(%1)").arg(i));
-        trova(txtMese2[static_cast<std::size_t>(i)], QStringLiteral("txtMese2(%1)").arg(i));
-    }
-    for (int i = 0; i < 3; ++i) {
-        trova(optInt[static_cast<std::size_t>(i)], QStringLiteral("optInt(%1)").arg(i));
-        trova(optPow[static_cast<std::size_t>(i)], QStringLiteral("optPow(%1)").arg(i));
-    }
-    trova(cmdCalcola, QStringLiteral("cmdCalcola"));
-    trova(msc1, QStringLiteral("msc1"));
-    DescriviPerAccessibilita();
-    cmbProvincia->setFocus();
 }
 
 void frmFv::DescriviPerAccessibilita()
 {
     // A screen reader says "Latitudine (°)", not "text box": each field is
     // named by its label, and the label points at it.
-    for (const fv::Didascalia& d : fv::Didascalie()) {
-        auto* campo = findChild<QWidget*>(d.campo);
-        auto* etichetta = findChild<QLabel*>(d.etichetta);
-        auto* intestazione = findChild<QLabel*>(d.descrizione);
+    for (const fv::Controllo* e : fv::Etichette()) {
+        auto* campo = findChild<QWidget*>(QString::fromLatin1(e->campo));
+        auto* etichetta = findChild<QLabel*>(fv::NomeOggetto(*e));
+        const QString descrizione = QString::fromUtf8(e->descrizione);
+        auto* intestazione = findChild<QLabel*>(descrizione);
         etichetta->setBuddy(campo);
         campo->setAccessibleName(etichetta->text());
-        campo->setAccessibleDescription(intestazione ? intestazione->text() : d.descrizione);
+        campo->setAccessibleDescription(intestazione ? intestazione->text() : descrizione);
     }
     cmdCalcola->setAccessibleName(cmdCalcola->text());
     cmdCalcola->setAccessibleDescription(
@@ -318,12 +338,10 @@ void frmFv::Esegui(Corpo corpo)
 void frmFv::RiportaErrore(const std::exception_ptr& errore)
 {
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(fv::kTitolo),
-                    fv::MessaggioErrore(errore, formato_, funzioni.PercorsoFile()), QMessageBox::Ok,
+                    fv::MessaggioErrore(errore, formato, dati.funzioni.PercorsoFile()), QMessageBox::Ok,
                     this);
     box.exec();
 }
-
-fv::ContestoDati frmFv::Contesto() { return {funzioni, rsDati, sqlText}; }
 
 void frmFv::showEvent(QShowEvent* event)
 {
@@ -343,12 +361,10 @@ void frmFv::showEvent(QShowEvent* event)
 void frmFv::Form_Load()
 {
     giorniMese = fv::kGiorniMese;
-    etichetteMesi = {QStringLiteral("gen"), QStringLiteral("feb"), QStringLiteral("mar"),
-                     QStringLiteral("apr"), QStringLiteral("mag"), QStringLiteral("giu"),
-                     QStringLiteral("lug"), QStringLiteral("ago"), QStringLiteral("set"),
-                     QStringLiteral("ott"), QStringLiteral("nov"), QStringLiteral("dic")};
+    for (std::size_t m = 0; m < 12; ++m)
+        etichetteMesi[m] = QString::fromLatin1(fv::kMesiBrevi[m]);
     try {
-        fv::CaricaElenchiIniziali(Contesto(), *this);
+        fv::CaricaElenchiIniziali(dati.Contesto(), *this);
     } catch (...) {
         erroreAvvio = std::current_exception();
     }
@@ -358,22 +374,22 @@ void frmFv::cmbProvincia_Click()
 {
     Esegui([this] {
         provinciaElenchi = TestoScelto(cmbProvincia);
-        fv::ProvinciaScelta(Contesto(), provinciaElenchi, *this);
+        fv::ProvinciaScelta(dati.Contesto(), provinciaElenchi, *this);
     });
 }
 
 void frmFv::cmbComuneRad_Click()
 {
     Esegui([this] {
-        fv::ComuneRadScelto(Contesto(), provinciaElenchi, TestoScelto(cmbComuneRad), giorniMese,
-                            formato_, *this);
+        fv::ComuneRadScelto(dati.Contesto(), provinciaElenchi, TestoScelto(cmbComuneRad), giorniMese,
+                            formato, *this);
     });
 }
 
 void frmFv::cmbComuneLat_Click()
 {
     Esegui([this] {
-        fv::ComuneLatScelto(Contesto(), provinciaElenchi, TestoScelto(cmbComuneLat), formato_,
+        fv::ComuneLatScelto(dati.Contesto(), provinciaElenchi, TestoScelto(cmbComuneLat), formato,
                             *this);
     });
 }
@@ -381,7 +397,7 @@ void frmFv::cmbComuneLat_Click()
 void frmFv::cmbRiflettanza_Click()
 {
     Esegui([this] {
-        fv::RiflettanzaScelta(Contesto(), TestoScelto(cmbRiflettanza), formato_, *this);
+        fv::RiflettanzaScelta(dati.Contesto(), TestoScelto(cmbRiflettanza), formato, *this);
     });
 }
 
@@ -393,14 +409,14 @@ void frmFv::cmdCalcola_Click()
             txtTilt->text().toStdString(),       txtAzimut->text().toStdString(),
             txtPow->text().toStdString(),        txtEffGen->text().toStdString(),
             txtEffInv->text().toStdString(),     cmbComuneRad->currentText().toStdString()};
-        if (!fv::Calcola(input, radOriz_, giorniMese, formato_, *this))
+        if (!fv::Calcola(input, radOriz, giorniMese, formato, *this))
             return;
-        fv::RiempiGrafico(*msc1, etichetteMesi, radOriz_, radInc_);
+        fv::RiempiGrafico(*msc1, etichetteMesi, radOriz, radInc);
         const int fascia = fv::IndiceOpzione(
             {optPow[0]->isChecked(), optPow[1]->isChecked(), optPow[2]->isChecked()});
         const int integrazione = fv::IndiceOpzione(
             {optInt[0]->isChecked(), optInt[1]->isChecked(), optInt[2]->isChecked()});
-        fv::ScriviTariffaRicavo(txtEnergia->text().toStdString(), fascia, integrazione, formato_,
+        fv::ScriviTariffaRicavo(txtEnergia->text().toStdString(), fascia, integrazione, formato,
                                 *this);
     });
 }
@@ -411,7 +427,7 @@ void frmFv::txtPow_Change()
     // "-1") must not raise a modal box. The note stays at the field instead,
     // and the band stays as it was.
     try {
-        const std::optional<int> fascia = fv::FasciaDaTesto(txtPow->text().toStdString(), formato_);
+        const std::optional<int> fascia = fv::FasciaDaTesto(txtPow->text().toStdString(), formato);
         if (fascia)
             optPow[static_cast<std::size_t>(*fascia)]->setChecked(true);
         if (!txtPow->toolTip().isEmpty()) {
@@ -419,50 +435,22 @@ void frmFv::txtPow_Change()
             QToolTip::hideText();
         }
     } catch (...) {
-        const QString nota = fv::MessaggioErrore(std::current_exception(), formato_, {});
+        const QString nota = fv::MessaggioErrore(std::current_exception(), formato, {});
         txtPow->setToolTip(nota);
         if (txtPow->isVisible())
             QToolTip::showText(txtPow->mapToGlobal(QPoint(0, txtPow->height())), nota, txtPow);
     }
 }
 
-void frmFv::AggiungiRiflettanza(const QString& superficie)
-{
-    cmbRiflettanza->addItem(superficie);
-    cmbRiflettanza->setCurrentIndex(-1); // filling chooses nothing
-}
+// Filling a list chooses nothing; emptying it clears its text too.
+void frmFv::AggiungiRiflettanza(const QString& superficie) { AggiungiVoce(cmbRiflettanza, superficie); }
+void frmFv::AggiungiProvincia(const QString& provincia) { AggiungiVoce(cmbProvincia, provincia); }
+void frmFv::SvuotaComuniLat() { SvuotaElenco(cmbComuneLat); }
+void frmFv::AggiungiComuneLat(const QString& comune) { AggiungiVoce(cmbComuneLat, comune); }
+void frmFv::SvuotaComuniRad() { SvuotaElenco(cmbComuneRad); }
+void frmFv::AggiungiComuneRad(const QString& comune) { AggiungiVoce(cmbComuneRad, comune); }
 
-void frmFv::AggiungiProvincia(const QString& provincia)
-{
-    cmbProvincia->addItem(provincia);
-    cmbProvincia->setCurrentIndex(-1);
-}
-
-void frmFv::SvuotaComuniLat()
-{
-    cmbComuneLat->clear();
-    cmbComuneLat->clearEditText();
-}
-
-void frmFv::AggiungiComuneLat(const QString& comune)
-{
-    cmbComuneLat->addItem(comune);
-    cmbComuneLat->setCurrentIndex(-1);
-}
-
-void frmFv::SvuotaComuniRad()
-{
-    cmbComuneRad->clear();
-    cmbComuneRad->clearEditText();
-}
-
-void frmFv::AggiungiComuneRad(const QString& comune)
-{
-    cmbComuneRad->addItem(comune);
-    cmbComuneRad->setCurrentIndex(-1);
-}
-
-void frmFv::ScriviRadOriz(int mese0, double valore) { radOriz_[static_cast<std::size_t>(mese0)] = valore; }
+void frmFv::ScriviRadOriz(int mese0, double valore) { radOriz[static_cast<std::size_t>(mese0)] = valore; }
 
 void frmFv::ScriviMese(int mese0, const QString& testo) { txtMese[static_cast<std::size_t>(mese0)]->setText(testo); }
 
@@ -472,7 +460,7 @@ void frmFv::ScriviLatitudine(const QString& testo) { txtLatitudine->setText(test
 
 void frmFv::ScriviRiflettanza(const QString& testo) { txtRiflettanza->setText(testo); }
 
-void frmFv::ScriviRadInc(int mese0, double valore) { radInc_[static_cast<std::size_t>(mese0)] = valore; }
+void frmFv::ScriviRadInc(int mese0, double valore) { radInc[static_cast<std::size_t>(mese0)] = valore; }
 
 void frmFv::ScriviCampo(fv::Campo campo, int indice, const std::string& testo)
 {

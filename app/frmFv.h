@@ -6,22 +6,24 @@
 
 #include "calc/calcolo.h"
 #include "calc/numeri.h"
-#include "calc/risultati.h"
+#include "calc/serie.h"
 #include "data/cascata.h"
-#include "data/funzioni.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <array>
 #include <exception>
-#include <memory>
 
 class QChartView;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace fv {
+struct Controllo;
+}
 
 class frmFv : public QWidget, private fv::VistaSito, private fv::DestinazioneCalcolo {
     Q_OBJECT
@@ -33,17 +35,22 @@ public:
     ~frmFv() override;
 
     // The form-level series, for whoever checks the window from outside.
-    const fv::MonthlySeries& radOriz() const { return radOriz_; }
-    const fv::MonthlySeries& radInc() const { return radInc_; }
-    const fv::FormatoNumeri& formatoNumeri() const { return formato_; }
+    const fv::MonthlySeries& SerieRadOriz() const { return radOriz; }
+    const fv::MonthlySeries& SerieRadInc() const { return radInc; }
+    const fv::FormatoNumeri& formatoNumeri() const { return formato; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The steps of building the window, in order.
+    void ImpostaFinestra();
     void CreaControlli();
-    void CollegaEventi();
+    QWidget* CreaControllo(const fv::Controllo& c, QWidget* genitore);
+    void Lega(const fv::Controllo& c, QWidget* w);
+    void OrdinaTabulazione();
     void DescriviPerAccessibilita();
+    void CollegaEventi();
 
     // The handlers.
     void Form_Load();
@@ -58,7 +65,6 @@ private:
     template<typename Corpo>
     void Esegui(Corpo corpo);
     void RiportaErrore(const std::exception_ptr& errore);
-    fv::ContestoDati Contesto();
 
     // VistaSito
     void AggiungiRiflettanza(const QString& superficie) override;
@@ -105,13 +111,11 @@ private:
     // Form-level state.
     fv::GiorniMese giorniMese{};
     std::array<QString, 12> etichetteMesi;
-    fv::MonthlySeries radOriz_{};
-    fv::MonthlySeries radInc_{};
-    std::unique_ptr<fv::Recordset> rsDati;
-    QString sqlText;
-    fv::Funzioni funzioni;
+    fv::MonthlySeries radOriz{};
+    fv::MonthlySeries radInc{};
+    fv::StatoDati dati; // the data routines, rsDati and sqlText
     QString provinciaElenchi; // the province whose towns the two lists show
-    fv::FormatoNumeri formato_;
+    fv::FormatoNumeri formato;
     std::exception_ptr erroreAvvio; // a start-up failure, reported once shown
     bool mostrata = false;
 };

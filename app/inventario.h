@@ -40,6 +40,11 @@ struct Controllo {
     int tab;                 // place in the tab order, -1 for lines
     Ruolo ruolo;
     bool selezionato;        // option buttons selected at start
+    // Labels only: the field the label names (its objectName), and the
+    // field's description for screen readers: the name of the heading over
+    // its strip, or a text.
+    const char* campo = nullptr;
+    const char* descrizione = nullptr;
 };
 
 inline constexpr int kLarghezzaClienteTwip = 12975;
@@ -48,14 +53,14 @@ inline constexpr int kTwipPerPixel = 15; // at 96 dpi
 
 extern const std::array<Controllo, 99> kInventario;
 
-// Which label names which field, for screen readers: the field's accessible
-// name is the label's caption; its description is the heading of its row
-// (the monthly strips) or of its area.
-struct Didascalia {
-    QString campo;
-    QString etichetta;
-    QString descrizione;
-};
-std::vector<Didascalia> Didascalie();
+// The objectName of a row: its name, with "(indice)" for an array element.
+QString NomeOggetto(const Controllo& c);
+
+// The labels that name a field, from the table.
+std::vector<const Controllo*> Etichette();
+
+// The caption of the label that names the field with this objectName; empty
+// when no label names it.
+QString DidascaliaDi(const QString& campo);
 
 } // namespace fv

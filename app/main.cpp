@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/frmFv.h"
+#include "app/messaggi.h"
+#include "app/versione.h"
 
 #include <QApplication>
 
@@ -7,8 +9,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("calcolo-fv"));
-    QApplication::setApplicationDisplayName(QStringLiteral("CALCOLO ENERGIA FOTOVOLTAICO"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(fv::kTitolo));
+    QApplication::setApplicationVersion(QString::fromUtf8(fv::kVersioneMostrata));
     QApplication::setStyle(QStringLiteral("Fusion"));
     frmFv finestra;
     finestra.show();

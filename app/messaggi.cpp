@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/messaggi.h"
 
+#include "app/inventario.h"
 #include "data/funzioni.h"
 
 namespace fv {
@@ -20,7 +21,6 @@ QString NomeMese(int mese)
 QString NomePasso(Passo passo)
 {
     switch (passo) {
-    case Passo::NumeroGiorno: return QStringLiteral("giorno medio del mese");
     case Passo::Declinazione: return QStringLiteral("declinazione solare");
     case Passo::AngoloTramonto: return QStringLiteral("angolo orario del tramonto");
     case Passo::Coefficienti: return QStringLiteral("coefficienti del piano");
@@ -28,7 +28,6 @@ QString NomePasso(Passo passo)
     case Passo::IndiceSerenita: return QStringLiteral("indice di serenità");
     case Passo::FrazioneDiffusa: return QStringLiteral("frazione diffusa");
     case Passo::IncrociPiano: return QStringLiteral("alba e tramonto sul piano");
-    case Passo::LimitiGiorno: return QStringLiteral("ore di sole sul piano");
     case Passo::RapportoDiretta: return QStringLiteral("rapporto della radiazione diretta");
     case Passo::RapportoTotale: return QStringLiteral("rapporto della radiazione totale");
     case Passo::RadiazionePiano: return QStringLiteral("radiazione sul piano");
@@ -88,21 +87,30 @@ QString MessaggioDati(const ErroreDati& e, const QString& fileDati)
 
 QString DidascaliaCampo(Campo campo)
 {
+    // The field that shows each value; its caption is its label's.
+    const char* nome = "";
     switch (campo) {
-    case Campo::Latitudine: return QStringLiteral("Latitudine (°)");
-    case Campo::Riflettanza: return QStringLiteral("Riflettanza");
-    case Campo::Tilt: return QStringLiteral("tilt (°) (inclinazione falda)");
-    case Campo::Azimut: return QStringLiteral("azimut (°) (rispetto al sud)");
-    case Campo::Potenza: return QStringLiteral("Potenza (kW)");
-    case Campo::PerditeGeneratore: return QStringLiteral("Perdite generatore (%)");
-    case Campo::EfficienzaInverter: return QStringLiteral("Efficienza inverter (%)");
-    case Campo::ComuneRadiazione: return QStringLiteral("Comune (radiazione)");
-    case Campo::Mese2: return QStringLiteral("Radiazione giornaliera media mensile incidente");
-    case Campo::TotAnnua2: return QStringLiteral("Totale annua");
-    case Campo::Rapporto: return QStringLiteral("Rapporto Orizzontale/incidente");
-    case Campo::Energia: return QStringLiteral("kWh/Anno");
-    case Campo::CostoKwh: return QStringLiteral("€/kWh");
-    case Campo::Annuo: return QStringLiteral("€/Anno");
+    case Campo::Latitudine: nome = "txtLatitudine"; break;
+    case Campo::Riflettanza: nome = "txtRiflettanza"; break;
+    case Campo::Tilt: nome = "txtTilt"; break;
+    case Campo::Azimut: nome = "txtAzimut"; break;
+    case Campo::Potenza: nome = "txtPow"; break;
+    case Campo::PerditeGeneratore: nome = "txtEffGen"; break;
+    case Campo::EfficienzaInverter: nome = "txtEffInv"; break;
+    case Campo::ComuneRadiazione: nome = "cmbComuneRad"; break;
+    case Campo::Mese2: nome = "Label26"; break; // the strip's heading names the whole strip
+    case Campo::TotAnnua2: nome = "txtTotAnnua2"; break;
+    case Campo::Rapporto: nome = "txtRapp"; break;
+    case Campo::Energia: nome = "txtEnergia"; break;
+    case Campo::CostoKwh: nome = "txtCostoKwh"; break;
+    case Campo::Annuo: nome = "txtAnnuo"; break;
+    }
+    const QString didascalia = DidascaliaDi(QString::fromLatin1(nome));
+    if (!didascalia.isEmpty())
+        return didascalia;
+    for (const Controllo& c : kInventario) {
+        if (QLatin1StringView(c.nome) == QLatin1StringView(nome))
+            return QString::fromUtf8(c.testo);
     }
     return {};
 }

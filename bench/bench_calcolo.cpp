@@ -23,7 +23,7 @@ void UnMese(benchmark::State& state)
     for (auto _ : state) {
         benchmark::DoNotOptimize(phi);
         benchmark::DoNotOptimize(H);
-        benchmark::DoNotOptimize(fv::CalcolaRadiazioneInclinata(6, phi, beta, gamma, 0.2, H));
+        benchmark::DoNotOptimize(fv::CalcolaRadiazioneInclinata(6, fv::CreaPiano(phi, beta, gamma, 0.2), H));
     }
 }
 BENCHMARK(UnMese);

@@ -7,16 +7,6 @@
 
 namespace fv {
 
-void RegistroCalcolo::ScriviRadInc(int mese0, double valore)
-{
-    scritture.push_back({true, Campo::Mese2, mese0, valore, {}});
-}
-
-void RegistroCalcolo::ScriviCampo(Campo campo, int indice, const std::string& testo)
-{
-    scritture.push_back({false, campo, indice, 0.0, testo});
-}
-
 bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniMese& giorni,
              const FormatoNumeri& formato, DestinazioneCalcolo& destinazione)
 {
@@ -38,19 +28,16 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
         LeggiIntero16(in.efficienzaInverter, formato, Campo::EfficienzaInverter);
 
     const Piano piano = CreaPiano(phi, beta, gamma, rho);
-    double totInc = 0;
-    double totOriz = 0;
+    MonthlySeries radInc{};
     for (int m = 1; m <= 12; ++m) {
         const auto i = static_cast<std::size_t>(m - 1);
-        const double v = CalcolaRadiazioneInclinata(m, piano, radOriz[i]);
-        destinazione.ScriviRadInc(m - 1, v);
-        destinazione.ScriviCampo(Campo::Mese2, m - 1, TestoArrotondato(v, 2, formato));
-        totInc = totInc + v * giorni[i];
-        totOriz = totOriz + radOriz[i] * giorni[i];
-        if (!std::isfinite(totInc) || !std::isfinite(totOriz))
-            throw ErroreAritmetico(m, Passo::TotaleAnnuo, ErroreAritmetico::Tipo::NonFinito);
+        radInc[i] = CalcolaRadiazioneInclinata(m, piano, radOriz[i]);
+        destinazione.ScriviRadInc(m - 1, radInc[i]);
+        destinazione.ScriviCampo(Campo::Mese2, m - 1, TestoArrotondato(radInc[i], 2, formato));
     }
 
+    const double totInc = CalcolaTotaleAnnuo(radInc, giorni);
+    const double totOriz = CalcolaTotaleAnnuo(radOriz, giorni);
     destinazione.ScriviCampo(Campo::TotAnnua2, 0, TestoArrotondato(totInc, 0, formato));
     if (totOriz == 0.0)
         throw ErroreAritmetico(0, Passo::RapportoTotali, ErroreAritmetico::Tipo::DivisionePerZero);

@@ -11,7 +11,6 @@
 #include <array>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace fv {
 
@@ -35,22 +34,6 @@ public:
     virtual void ScriviRadInc(int mese0, double valore) = 0;
     // Text of a result field; indice is the month (0..11) for Campo::Mese2, else 0.
     virtual void ScriviCampo(Campo campo, int indice, const std::string& testo) = 0;
-};
-
-// One write, as recorded by RegistroCalcolo.
-struct Scrittura {
-    bool serie = false; // true: radInc[indice] = valore; false: field text
-    Campo campo = Campo::Mese2;
-    int indice = 0;
-    double valore = 0;
-    std::string testo;
-};
-
-class RegistroCalcolo final : public DestinazioneCalcolo {
-public:
-    void ScriviRadInc(int mese0, double valore) override;
-    void ScriviCampo(Campo campo, int indice, const std::string& testo) override;
-    std::vector<Scrittura> scritture;
 };
 
 // Reads, checks and converts the inputs, runs the model for January to

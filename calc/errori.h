@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -28,7 +29,6 @@ enum class Campo {
 // The step at which an arithmetic failure happened. The model's steps come
 // first, in the order the month's evaluation runs them.
 enum class Passo {
-    NumeroGiorno,
     Declinazione,
     AngoloTramonto,
     Coefficienti,
@@ -36,7 +36,6 @@ enum class Passo {
     IndiceSerenita,
     FrazioneDiffusa,
     IncrociPiano,
-    LimitiGiorno,
     RapportoDiretta,
     RapportoTotale,
     RadiazionePiano,
@@ -104,5 +103,14 @@ public:
 private:
     int indice_;
 };
+
+// x itself when it is a finite number; otherwise the step fails (mese 1..12,
+// or 0 outside the monthly loop).
+inline double Finito(double x, int mese, Passo passo)
+{
+    if (!std::isfinite(x))
+        throw ErroreAritmetico(mese, passo, ErroreAritmetico::Tipo::NonFinito);
+    return x;
+}
 
 } // namespace fv

@@ -11,13 +11,6 @@ namespace {
 
 using Tipo = ErroreAritmetico::Tipo;
 
-double Finito(double x, int mese, Passo passo)
-{
-    if (!std::isfinite(x))
-        throw ErroreAritmetico(mese, passo, Tipo::NonFinito);
-    return x;
-}
-
 double Dividi(double a, double b, int mese, Passo passo)
 {
     if (b == 0.0)
@@ -38,6 +31,50 @@ double NumeratoreDiretta(const Coefficienti& k, double a, double b)
 {
     return ((std::sin(b) - std::sin(a)) * k.B + (b - a) * k.A - (std::cos(b) - std::cos(a)) * k.C)
            * kCostanteSolare;
+}
+
+// |A| >= sqrt(B² + C²): the incidence cosine never changes sign, so the
+// plane sees the sun all day (A > 0) or never.
+void SenzaIncroci(PassiModello& p, double omegaS)
+{
+    p.w1 = p.w2 = p.alba = p.tramonto = 0.0;
+    if (p.k.A > 0.0) {
+        p.illuminazione = Illuminazione::Sempre;
+        p.omegaSr = -omegaS;
+        p.omegaSs = omegaS;
+    } else {
+        p.illuminazione = Illuminazione::Mai;
+        p.omegaSr = p.omegaSs = 0.0;
+    }
+}
+
+// The arc of sun on the plane wraps around midnight: the plane is lit
+// from the horizon's sunrise to its own sunset and again from its own
+// sunrise to the horizon's sunset, where those spells fall inside the day.
+void SpicchiAttornoMezzanotte(PassiModello& p, double omegaS)
+{
+    const bool mattino = p.tramonto > -omegaS;
+    const bool sera = p.alba < omegaS;
+    const double fineMattino = p.tramonto < omegaS ? p.tramonto : omegaS;
+    const double inizioSera = p.alba > -omegaS ? p.alba : -omegaS;
+    if (mattino && sera) {
+        p.illuminazione = Illuminazione::DueIntervalli;
+        p.omegaSr = -omegaS;
+        p.omegaSs = fineMattino;
+        p.omegaSr2 = inizioSera;
+        p.omegaSs2 = omegaS;
+    } else if (mattino) {
+        p.illuminazione = Illuminazione::Intervallo;
+        p.omegaSr = -omegaS;
+        p.omegaSs = fineMattino;
+    } else if (sera) {
+        p.illuminazione = Illuminazione::Intervallo;
+        p.omegaSr = inizioSera;
+        p.omegaSs = omegaS;
+    } else {
+        p.illuminazione = Illuminazione::Mai;
+        p.omegaSr = p.omegaSs = 0.0;
+    }
 }
 
 } // namespace
@@ -138,17 +175,7 @@ void IncrociPiano(PassiModello& p, int mese)
     const double q = Finito(k.C * k.C + k.B * k.B - k.A * k.A, mese, Passo::IncrociPiano);
 
     if (q <= 0.0) {
-        // |A| >= sqrt(B² + C²): the incidence cosine never changes sign, so
-        // the plane sees the sun all day (A > 0) or never.
-        p.w1 = p.w2 = p.alba = p.tramonto = 0.0;
-        if (k.A > 0.0) {
-            p.illuminazione = Illuminazione::Sempre;
-            p.omegaSr = -omegaS;
-            p.omegaSs = omegaS;
-        } else {
-            p.illuminazione = Illuminazione::Mai;
-            p.omegaSr = p.omegaSs = 0.0;
-        }
+        SenzaIncroci(p, omegaS);
         return;
     }
 
@@ -197,31 +224,7 @@ void IncrociPiano(PassiModello& p, int mese)
         return;
     }
 
-    // The arc of sun on the plane wraps around midnight: the plane is lit
-    // from the horizon's sunrise to its own sunset and again from its own
-    // sunrise to the horizon's sunset, where those spells fall inside the day.
-    const bool mattino = p.tramonto > -omegaS;
-    const bool sera = p.alba < omegaS;
-    const double fineMattino = p.tramonto < omegaS ? p.tramonto : omegaS;
-    const double inizioSera = p.alba > -omegaS ? p.alba : -omegaS;
-    if (mattino && sera) {
-        p.illuminazione = Illuminazione::DueIntervalli;
-        p.omegaSr = -omegaS;
-        p.omegaSs = fineMattino;
-        p.omegaSr2 = inizioSera;
-        p.omegaSs2 = omegaS;
-    } else if (mattino) {
-        p.illuminazione = Illuminazione::Intervallo;
-        p.omegaSr = -omegaS;
-        p.omegaSs = fineMattino;
-    } else if (sera) {
-        p.illuminazione = Illuminazione::Intervallo;
-        p.omegaSr = inizioSera;
-        p.omegaSs = omegaS;
-    } else {
-        p.illuminazione = Illuminazione::Mai;
-        p.omegaSr = p.omegaSs = 0.0;
-    }
+    SpicchiAttornoMezzanotte(p, omegaS);
 }
 
 double RapportoDiretta(const PassiModello& p, int mese)
@@ -229,7 +232,9 @@ double RapportoDiretta(const PassiModello& p, int mese)
     // Klein: the daily beam on the plane over the daily beam on the
     // horizontal, both integrated over the hours of sun.
     const Coefficienti& k = p.k;
-    const double denominatore = (std::sin(p.omegaS) * k.E + k.D * p.omegaS) * 2.706;
+    // The horizontal's integral is symmetric about noon: twice the half day,
+    // hence twice the solar constant.
+    const double denominatore = (std::sin(p.omegaS) * k.E + k.D * p.omegaS) * (2 * kCostanteSolare);
     double numeratore = 0.0;
     switch (p.illuminazione) {
     case Illuminazione::Intervallo:
@@ -276,18 +281,6 @@ PassiModello PassiRadiazioneInclinata(int mese, const Piano& piano, double H)
 double CalcolaRadiazioneInclinata(int mese, const Piano& piano, double H)
 {
     return PassiRadiazioneInclinata(mese, piano, H).valore;
-}
-
-PassiModello PassiRadiazioneInclinata(int mese, double phi, double beta, double gamma, double rho,
-                                      double H)
-{
-    return PassiRadiazioneInclinata(mese, CreaPiano(phi, beta, gamma, rho), H);
-}
-
-double CalcolaRadiazioneInclinata(int mese, double phi, double beta, double gamma, double rho,
-                                  double H)
-{
-    return PassiRadiazioneInclinata(mese, CreaPiano(phi, beta, gamma, rho), H).valore;
 }
 
 } // namespace fv

@@ -1,9 +1,22 @@
 // SPDX-License-Identifier: MIT
 // Monthly mean-day radiation on a tilted, oriented plane, in the line of
-// UNI 8477: a representative day per month, Cooper's declination, the sunset
-// hour angle, extraterrestrial radiation, the clearness index, a linear
-// diffuse-fraction correlation, Klein's beam ratio for an oriented plane and
-// Liu and Jordan's isotropic sky and ground.
+// UNI 8477: a representative day per month, then one function per step.
+//
+// References, step by step:
+// - day number: the middle of the month on a 365-day year;
+// - declination: P. I. Cooper, "The absorption of radiation in solar stills",
+//   Solar Energy 12 (1969), delta = 23.45 sin(360 (284 + n) / 365);
+// - sunset hour angle and extraterrestrial daily radiation on the horizontal:
+//   J. A. Duffie, W. A. Beckman, Solar Engineering of Thermal Processes,
+//   eqs. 1.6.10 and 1.10.3, with the solar constant 1.353 kW/m²;
+// - diffuse fraction: the linear correlation in the monthly clearness index
+//   of UNI 8477-1 (1983), Kd = 0.881 - 0.972 KT, used unclamped;
+// - beam ratio for a plane of any azimuth: S. A. Klein, "Calculation of
+//   monthly average insolation on tilted surfaces", Solar Energy 19 (1977),
+//   integrated over the hours the sun is up and in front of the plane;
+// - sky and ground: B. Y. H. Liu, R. C. Jordan, "The long-term average
+//   performance of flat-plate solar-energy collectors", Solar Energy 7 (1963),
+//   isotropic sky diffuse and isotropic ground reflection.
 //
 // The constants are the method's own near values of pi (0.017453 per degree,
 // 6.28308 a turn, 3.14154 a half turn, 3.1415 in the extraterrestrial
@@ -43,7 +56,7 @@ struct PassiModello {
     int n = 0;               // day number
     double delta = 0;        // declination [rad]
     double omegaS = 0;       // sunset hour angle on the horizontal [rad]
-    Coefficienti k{};        //
+    Coefficienti k{};        // incidence cosine on the plane and on the horizontal
     double H0 = 0;           // extraterrestrial daily radiation [MJ/m² day]
     double KT = 0;           // clearness index
     double Kd = 0;           // diffuse fraction
@@ -99,13 +112,5 @@ double RapportoTotale(const Piano& piano, double Kd, double Rb, int mese);
 // Throws ErroreAritmetico.
 PassiModello PassiRadiazioneInclinata(int mese, const Piano& piano, double H);
 double CalcolaRadiazioneInclinata(int mese, const Piano& piano, double H);
-
-// The same from the angles themselves [rad].
-PassiModello PassiRadiazioneInclinata(int mese, double phi, double beta, double gamma, double rho,
-                                      double H);
-
-// Mean daily radiation on the plane [kWh/m² day].
-double CalcolaRadiazioneInclinata(int mese, double phi, double beta, double gamma, double rho,
-                                  double H);
 
 } // namespace fv

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace fv {
 
@@ -20,6 +21,56 @@ bool StartsWith(std::string_view s, std::size_t at, std::string_view what)
 
 constexpr std::array<double, 16> kPotenze = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+} // namespace
+
+namespace {
+
+// The number rebuilt in the C form that from_chars reads, validating the
+// grammar  [sign] digits [sep digits] [e [sign] digits]  on the way; the
+// sign apart. Empty when the text does not follow the grammar.
+std::optional<std::string> FormaC(std::string_view s, const std::string& decimale, bool& negativo)
+{
+    std::string ascii;
+    ascii.reserve(s.size());
+    std::size_t i = 0;
+    negativo = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negativo = s[i] == '-';
+        ++i;
+    }
+    std::size_t cifre = 0;
+    while (i < s.size() && Digit(s[i])) {
+        ascii += s[i++];
+        ++cifre;
+    }
+    if (StartsWith(s, i, decimale)) {
+        i += decimale.size();
+        ascii += '.';
+        while (i < s.size() && Digit(s[i])) {
+            ascii += s[i++];
+            ++cifre;
+        }
+    }
+    if (cifre == 0)
+        return std::nullopt;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ascii += 'e';
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ascii += s[i++];
+        std::size_t esponente = 0;
+        while (i < s.size() && Digit(s[i])) {
+            ascii += s[i++];
+            ++esponente;
+        }
+        if (esponente == 0)
+            return std::nullopt;
+    }
+    if (i != s.size())
+        return std::nullopt;
+    return ascii;
+}
 
 } // namespace
 
@@ -40,52 +91,16 @@ double LeggiNumero(std::string_view testo, const FormatoNumeri& formato, Campo c
                                        : ErroreConversione::Motivo::NonNumero);
     };
 
-    // Rebuild the number in the C form that from_chars reads, validating the
-    // grammar  [sign] digits [sep digits] [e [sign] digits]  on the way.
-    std::string ascii;
-    ascii.reserve(s.size());
-    std::size_t i = 0;
     bool negativo = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negativo = s[i] == '-';
-        ++i;
-    }
-    std::size_t cifre = 0;
-    while (i < s.size() && Digit(s[i])) {
-        ascii += s[i++];
-        ++cifre;
-    }
-    if (StartsWith(s, i, formato.decimale)) {
-        i += formato.decimale.size();
-        ascii += '.';
-        while (i < s.size() && Digit(s[i])) {
-            ascii += s[i++];
-            ++cifre;
-        }
-    }
-    if (cifre == 0)
+    const std::optional<std::string> ascii = FormaC(s, formato.decimale, negativo);
+    if (!ascii)
         return fallisci();
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ascii += 'e';
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            ascii += s[i++];
-        std::size_t esponente = 0;
-        while (i < s.size() && Digit(s[i])) {
-            ascii += s[i++];
-            ++esponente;
-        }
-        if (esponente == 0)
-            return fallisci();
-    }
-    if (i != s.size())
-        return fallisci();
-
     double valore = 0;
-    const auto [fine, errore] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), valore);
+    const char* const fineTesto = ascii->data() + ascii->size();
+    const auto [fine, errore] = std::from_chars(ascii->data(), fineTesto, valore);
     if (errore == std::errc::result_out_of_range)
         throw ErroreConversione(campo, std::string(testo), ErroreConversione::Motivo::FuoriIntervallo);
-    if (errore != std::errc() || fine != ascii.data() + ascii.size())
+    if (errore != std::errc() || fine != fineTesto)
         return fallisci();
     return negativo ? -valore : valore;
 }

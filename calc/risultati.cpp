@@ -8,32 +8,13 @@
 
 namespace fv {
 
-namespace {
-
-double Finito(double x, Passo passo)
-{
-    if (!std::isfinite(x))
-        throw ErroreAritmetico(0, passo, ErroreAritmetico::Tipo::NonFinito);
-    return x;
-}
-
-} // namespace
-
-double CalcolaTotaleAnnuo(const MonthlySeries& serie, const GiorniMese& giorni)
-{
-    double totale = 0;
-    for (std::size_t i = 0; i < serie.size(); ++i)
-        totale = totale + serie[i] * giorni[i];
-    return Finito(totale, Passo::TotaleAnnuo);
-}
-
 double CalcolaEnergiaAnnua(double totInc, double potenza, std::int16_t perdite,
                            std::int16_t efficienza)
 {
     const int fattore = 100 - perdite;
     if (fattore < -32768 || fattore > 32767)
         throw ErroreOverflow(Campo::PerditeGeneratore, std::to_string(perdite));
-    return Finito(totInc * potenza * fattore * efficienza / 10000, Passo::EnergiaAnnua);
+    return Finito(totInc * potenza * fattore * efficienza / 10000, 0, Passo::EnergiaAnnua);
 }
 
 int FasciaPotenza(double potenza)
@@ -65,7 +46,7 @@ double TariffaIncentivante(int fascia, int integrazione)
 
 double RicavoAnnuo(double energia, double tariffa)
 {
-    return ArrotondaPari(Finito(energia * tariffa, Passo::Ricavo), 2);
+    return ArrotondaPari(Finito(energia * tariffa, 0, Passo::Ricavo), 2);
 }
 
 } // namespace fv

@@ -2,20 +2,11 @@
 // Annual results of a calculation and the incentive tariff.
 #pragma once
 
-#include <array>
+#include "calc/serie.h"
+
 #include <cstdint>
 
 namespace fv {
-
-// Twelve monthly values, index 0 = January.
-using MonthlySeries = std::array<double, 12>;
-
-// Days of each month on a 365-day year (no leap year is ever considered).
-using GiorniMese = std::array<std::int16_t, 12>;
-inline constexpr GiorniMese kGiorniMese = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-// Sum of daily mean x days over the year [kWh/m² year], January first.
-double CalcolaTotaleAnnuo(const MonthlySeries& serie, const GiorniMese& giorni);
 
 // Annual energy [kWh]: the yield at 1 kW/m² per kW peak reduced by the
 // generator losses L and the inverter efficiency I (whole percent):

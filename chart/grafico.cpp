@@ -32,6 +32,9 @@ public:
         for (int i = 0; i < 2; ++i) {
             campioni_[i] = new QGraphicsRectItem(chart);
             testi_[i] = new QGraphicsSimpleTextItem(chart);
+            // Named, so that whoever inspects the scene can tell the legend's items.
+            campioni_[i]->setData(0, QStringLiteral("legenda"));
+            testi_[i]->setData(0, QStringLiteral("legenda"));
         }
     }
 
@@ -54,12 +57,6 @@ public:
             testi_[i]->setText(insiemi[i]->label());
             testi_[i]->setPos(x + 16, y);
         }
-    }
-
-    QStringList TestiLegenda() const { return {testi_[0]->text(), testi_[1]->text()}; }
-    QRectF AreaLegenda() const
-    {
-        return campioni_[0]->sceneBoundingRect().united(testi_[1]->sceneBoundingRect());
     }
 
 protected:
@@ -157,18 +154,6 @@ void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette
     asseY->applyNiceNumbers();
     if (auto* vista = dynamic_cast<VistaGrafico*>(&grafico))
         vista->AggiornaLegenda();
-}
-
-QStringList TestiLegenda(const QChartView& grafico)
-{
-    const auto* vista = dynamic_cast<const VistaGrafico*>(&grafico);
-    return vista ? vista->TestiLegenda() : QStringList();
-}
-
-QRectF AreaLegenda(const QChartView& grafico)
-{
-    const auto* vista = dynamic_cast<const VistaGrafico*>(&grafico);
-    return vista ? vista->AreaLegenda() : QRectF();
 }
 
 } // namespace fv

@@ -2,11 +2,9 @@
 // The chart of the two monthly radiation series, horizontal and on the plane.
 #pragma once
 
-#include "calc/risultati.h"
+#include "calc/serie.h"
 
-#include <QRectF>
 #include <QString>
-#include <QStringList>
 
 #include <array>
 
@@ -26,10 +24,5 @@ QChartView* CreaGrafico(QWidget* parent);
 // Values go in at full precision; the legend stays at the top right.
 void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette,
                    const MonthlySeries& serie1, const MonthlySeries& serie2);
-
-// The legend as shown: its two texts, and where it stands in the chart's
-// coordinates.
-QStringList TestiLegenda(const QChartView& grafico);
-QRectF AreaLegenda(const QChartView& grafico);
 
 } // namespace fv

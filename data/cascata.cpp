@@ -11,7 +11,7 @@ namespace {
 
 // Appends the non-null texts of one column, row by row.
 template<typename Aggiungi>
-void RiempiElenco(SessioneDati& sessione, const QString& sql, const QString& colonna,
+void RiempiElenco(SessioneDati& sessione, const TestoSql& sql, const QString& colonna,
                   Aggiungi aggiungi)
 {
     Recordset& rs = sessione.Apri(sql);
@@ -111,9 +111,9 @@ QString Chiave(const QString& provincia, const QString& comune)
 void CaricaElenchiIniziali(ContestoDati c, VistaSito& vista)
 {
     SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
-    RiempiElenco(sessione, sql::Query1(), QStringLiteral("superficie"),
+    RiempiElenco(sessione, sql::SqlSuperfici(), QStringLiteral("superficie"),
                  [&](const QString& s) { vista.AggiungiRiflettanza(s); });
-    RiempiElenco(sessione, sql::Query2(), QStringLiteral("provincia"),
+    RiempiElenco(sessione, sql::SqlProvince(), QStringLiteral("provincia"),
                  [&](const QString& s) { vista.AggiungiProvincia(s); });
 }
 
@@ -122,27 +122,27 @@ void ProvinciaScelta(ContestoDati c, const QString& provincia, VistaSito& vista)
     SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
     vista.SvuotaComuniLat();
     vista.SvuotaComuniRad();
-    RiempiElenco(sessione, sql::Query3(provincia), QStringLiteral("comune"),
+    RiempiElenco(sessione, sql::SqlComuniLatitudine(provincia), QStringLiteral("comune"),
                  [&](const QString& s) { vista.AggiungiComuneLat(s); });
-    RiempiElenco(sessione, sql::Query4(provincia), QStringLiteral("comune"),
+    RiempiElenco(sessione, sql::SqlComuniRadiazione(provincia), QStringLiteral("comune"),
                  [&](const QString& s) { vista.AggiungiComuneRad(s); });
 }
 
 void ComuneRadScelto(ContestoDati c, const QString& provincia, const QString& comune,
                      const GiorniMese& giorni, const FormatoNumeri& formato, VistaSito& vista)
 {
-    static const char* const mesi[12] = {"gen", "feb", "mar", "apr", "mag", "giu",
-                                         "lug", "ago", "set", "ott", "nov", "dic"};
     SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
-    const Recordset& rs = sessione.Apri(sql::Query5(provincia, comune));
-    double totale = 0;
+    const Recordset& rs = sessione.Apri(sql::SqlRadiazioniComune(provincia, comune));
+    MonthlySeries serie{};
     for (int i = 0; i < 12; ++i) {
-        const Origine o{QStringLiteral("tblRadiazioni"), QString::fromLatin1(mesi[i]),
+        const Origine o{QStringLiteral("tblRadiazioni"), QString::fromLatin1(kMesiBrevi[std::size_t(i)]),
                         Chiave(provincia, comune)};
-        const double valore = ComeDouble(PrimoValore(rs, o, i), rs, o, formato);
-        vista.ScriviRadOriz(i, valore);
-        vista.ScriviMese(i, QString::fromStdString(TestoArrotondato(valore, 2, formato)));
-        totale = totale + valore * giorni[static_cast<std::size_t>(i)];
+        serie[std::size_t(i)] = ComeDouble(PrimoValore(rs, o, i), rs, o, formato);
+    }
+    const double totale = CalcolaTotaleAnnuo(serie, giorni);
+    for (int i = 0; i < 12; ++i) {
+        vista.ScriviRadOriz(i, serie[std::size_t(i)]);
+        vista.ScriviMese(i, QString::fromStdString(TestoArrotondato(serie[std::size_t(i)], 2, formato)));
     }
     vista.ScriviTotAnnua(QString::fromStdString(TestoArrotondato(totale, 0, formato)));
 }
@@ -172,7 +172,7 @@ void ComuneLatScelto(ContestoDati c, const QString& provincia, const QString& co
                      const FormatoNumeri& formato, VistaSito& vista)
 {
     SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
-    const Recordset& rs = sessione.Apri(sql::Query6(provincia, comune));
+    const Recordset& rs = sessione.Apri(sql::SqlLatitudineComune(provincia, comune));
     const Origine o{QStringLiteral("tblLatitudini"), QStringLiteral("latitudine"),
                     Chiave(provincia, comune)};
     vista.ScriviLatitudine(TestoValore(PrimoValore(rs, o), rs, o, formato));
@@ -182,7 +182,7 @@ void RiflettanzaScelta(ContestoDati c, const QString& superficie, const FormatoN
                        VistaSito& vista)
 {
     SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
-    const Recordset& rs = sessione.Apri(sql::Query7(superficie));
+    const Recordset& rs = sessione.Apri(sql::SqlRiflettanzaSuperficie(superficie));
     const Origine o{QStringLiteral("tblRiflettanza"), QStringLiteral("riflettanza"),
                     QStringLiteral("superficie='%1'").arg(superficie)};
     vista.ScriviRiflettanza(TestoValore(PrimoValore(rs, o), rs, o, formato));

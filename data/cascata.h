@@ -6,7 +6,7 @@
 #pragma once
 
 #include "calc/numeri.h"
-#include "calc/risultati.h"
+#include "calc/serie.h"
 #include "data/funzioni.h"
 
 #include <QString>
@@ -36,6 +36,16 @@ struct ContestoDati {
     QString& sqlText;
 };
 
+// What the data events of one window keep between them: the routines with
+// their connection (empty between events), the result set and the last SQL text.
+struct StatoDati {
+    explicit StatoDati(QString cartella = {}) : funzioni(std::move(cartella)) {}
+    Funzioni funzioni;
+    std::unique_ptr<Recordset> rsDati;
+    QString sqlText;
+    ContestoDati Contesto() { return {funzioni, rsDati, sqlText}; }
+};
+
 // Start-up: surface types (in stored order), then provinces (each once, ascending).
 void CaricaElenchiIniziali(ContestoDati contesto, VistaSito& vista);
 
@@ -43,7 +53,8 @@ void CaricaElenchiIniziali(ContestoDati contesto, VistaSito& vista);
 void ProvinciaScelta(ContestoDati contesto, const QString& provincia, VistaSito& vista);
 
 // A radiation municipality of the given province chosen: twelve monthly
-// values as read, shown with 2 decimals, and their annual total.
+// values as read, shown with 2 decimals, and their annual total. The twelve
+// are read before any is written: a failing read leaves the series as it was.
 void ComuneRadScelto(ContestoDati contesto, const QString& provincia, const QString& comune,
                      const GiorniMese& giorni, const FormatoNumeri& formato, VistaSito& vista);
 

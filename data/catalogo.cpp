@@ -1,117 +1,34 @@
 // SPDX-License-Identifier: MIT
 #include "data/catalogo.h"
 
-#include "data/funzioni.h"
+#include "calc/serie.h"
 
 #include <sqlite3.h>
 
-#include <QSet>
-#include <vector>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <initializer_list>
 
 namespace fv::sql {
 
 namespace {
 
-QString Apici(const QString& testo) { return Funzioni::RaddoppiaApici(testo); }
+// Where a chosen text goes in a template, always between single quotes.
+constexpr QChar kPosto = u'?';
 
-} // namespace
-
-QString Query1() { return QStringLiteral("select superficie from tblRiflettanza"); }
-
-QString Query2()
+// The column names of the three tables.
+const QStringList& Colonne()
 {
-    return QStringLiteral("select distinct provincia from tblRadiazioni order by provincia");
-}
-
-QString Query3(const QString& provincia)
-{
-    return QStringLiteral("select comune from tblLatitudini where provincia='") + Apici(provincia)
-           + QStringLiteral("' order by comune");
-}
-
-QString Query4(const QString& provincia)
-{
-    return QStringLiteral("select comune from tblRadiazioni where provincia='") + Apici(provincia)
-           + QStringLiteral("' order by comune");
-}
-
-// Selecting by name alone would take the first of two towns of the same name
-// (Castro BG and Castro LE): the province that filled the lists selects too.
-QString Query5(const QString& provincia, const QString& comune)
-{
-    return QStringLiteral("select gen,feb,mar,apr,mag,giu,lug,ago,set,ott,nov,dic from "
-                          "tblRadiazioni where provincia='")
-           + Apici(provincia) + QStringLiteral("' and comune='") + Apici(comune)
-           + QStringLiteral("'");
-}
-
-QString Query6(const QString& provincia, const QString& comune)
-{
-    return QStringLiteral("select latitudine from tblLatitudini where provincia='")
-           + Apici(provincia) + QStringLiteral("' and comune='") + Apici(comune)
-           + QStringLiteral("'");
-}
-
-QString Query7(const QString& superficie)
-{
-    return QStringLiteral("select riflettanza from tblRiflettanza where superficie='")
-           + Apici(superficie) + QStringLiteral("'");
-}
-
-namespace {
-
-struct Token {
-    enum Tipo { Parola, Simbolo, Altro } tipo;
-    qsizetype inizio;
-    qsizetype lunghezza;
-};
-
-bool InizioParola(QChar c) { return c.isLetter() || c == u'_'; }
-bool DentroParola(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
-
-// Reads the text into words, symbols and the rest (literals, quoted names,
-// blanks are skipped but kept in place by the positions).
-std::vector<Token> Tokens(const QString& s)
-{
-    std::vector<Token> tokens;
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-    while (i < n) {
-        const QChar c = s[i];
-        if (c.isSpace()) {
-            ++i;
-        } else if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
-            const QChar chiusura = c == u'[' ? QChar(u']') : c;
-            const qsizetype inizio = i++;
-            while (i < n) {
-                if (s[i] == chiusura) {
-                    // A doubled quote inside a literal or quoted name is one quote.
-                    if (chiusura != u']' && i + 1 < n && s[i + 1] == chiusura) {
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-            tokens.push_back({Token::Altro, inizio, i - inizio});
-        } else if (InizioParola(c)) {
-            const qsizetype inizio = i;
-            while (i < n && DentroParola(s[i]))
-                ++i;
-            tokens.push_back({Token::Parola, inizio, i - inizio});
-        } else if (c.isDigit()) {
-            const qsizetype inizio = i;
-            while (i < n && (s[i].isLetterOrNumber() || s[i] == u'.'))
-                ++i;
-            tokens.push_back({Token::Altro, inizio, i - inizio});
-        } else {
-            tokens.push_back({Token::Simbolo, i, 1});
-            ++i;
-        }
-    }
-    return tokens;
+    static const QStringList colonne = [] {
+        QStringList c = {QStringLiteral("superficie"), QStringLiteral("riflettanza"),
+                         QStringLiteral("provincia"), QStringLiteral("comune"),
+                         QStringLiteral("latitudine")};
+        for (const char* mese : kMesiBrevi)
+            c << QString::fromLatin1(mese);
+        return c;
+    }();
+    return colonne;
 }
 
 bool ParolaRiservata(const QString& parola)
@@ -120,59 +37,77 @@ bool ParolaRiservata(const QString& parola)
     return sqlite3_keyword_check(utf8.constData(), static_cast<int>(utf8.size())) != 0;
 }
 
+// The template as the catalogue gives it and as the engine takes it, each
+// place filled with a chosen text, its quotes doubled.
+TestoSql Componi(const char* modello, std::initializer_list<QString> testi)
+{
+    const QString testo = QString::fromUtf8(modello);
+    const QString motore = QuotaColonneRiservate(testo);
+    const auto riempi = [&](const QString& m) {
+        QString r;
+        auto t = testi.begin();
+        for (const QChar c : m) {
+            if (c == kPosto && t != testi.end())
+                r += Funzioni::RaddoppiaApici(*t++);
+            else
+                r += c;
+        }
+        return r;
+    };
+    return {riempi(testo), riempi(motore)};
+}
+
 } // namespace
 
-QString QuotaParoleRiservate(const QString& sql)
+QString QuotaColonneRiservate(const QString& modello)
 {
-    // A reserved word stands as a column name when an expression may start
-    // before it and one may end after it: "ago,set,ott", "select set from".
-    static const QSet<QString> primaEspressione = {QStringLiteral("select"), QStringLiteral("distinct"), QStringLiteral("where"),
-                                                   QStringLiteral("and"),    QStringLiteral("or"),       QStringLiteral("by"),
-                                                   QStringLiteral("on"),     QStringLiteral("all")};
-    static const QSet<QString> dopoEspressione = {QStringLiteral("from"),  QStringLiteral("where"), QStringLiteral("and"),
-                                                  QStringLiteral("or"),    QStringLiteral("order"), QStringLiteral("group"),
-                                                  QStringLiteral("asc"),   QStringLiteral("desc"),  QStringLiteral("is"),
-                                                  QStringLiteral("like"),  QStringLiteral("in"),    QStringLiteral("collate"),
-                                                  QStringLiteral("limit"), QStringLiteral("not"),   QStringLiteral("between")};
-    static const QString simboliPrima = QStringLiteral(",(=<>!+-*/|");
-    static const QString simboliDopo = QStringLiteral(",)=<>!+-*/|");
-
-    const std::vector<Token> tokens = Tokens(sql);
-    QString risultato;
-    qsizetype copiato = 0;
-    for (std::size_t t = 0; t < tokens.size(); ++t) {
-        const Token& tok = tokens[t];
-        if (tok.tipo != Token::Parola)
-            continue;
-        const QString parola = sql.mid(tok.inizio, tok.lunghezza);
-        if (!ParolaRiservata(parola))
-            continue;
-        bool prima = false;
-        if (t > 0) {
-            const Token& p = tokens[t - 1];
-            const QString testo = sql.mid(p.inizio, p.lunghezza).toLower();
-            prima = (p.tipo == Token::Simbolo && simboliPrima.contains(testo))
-                    || (p.tipo == Token::Parola && primaEspressione.contains(testo));
+    // Split at the quotes: even pieces lie outside literals, odd ones inside.
+    QStringList pezzi = modello.split(u'\'');
+    for (qsizetype i = 0; i < pezzi.size(); i += 2) {
+        for (const QString& colonna : Colonne()) {
+            if (ParolaRiservata(colonna))
+                pezzi[i].replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(colonna)),
+                                 QStringLiteral("\"%1\"").arg(colonna));
         }
-        bool dopo = t + 1 == tokens.size();
-        if (!dopo) {
-            const Token& s = tokens[t + 1];
-            const QString testo = sql.mid(s.inizio, s.lunghezza).toLower();
-            dopo = (s.tipo == Token::Simbolo && simboliDopo.contains(testo))
-                   || (s.tipo == Token::Parola && dopoEspressione.contains(testo));
-        }
-        if (!(prima && dopo))
-            continue;
-        risultato += QStringView(sql).mid(copiato, tok.inizio - copiato);
-        risultato += u'"';
-        risultato += parola;
-        risultato += u'"';
-        copiato = tok.inizio + tok.lunghezza;
     }
-    if (copiato == 0)
-        return sql;
-    risultato += QStringView(sql).mid(copiato);
-    return risultato;
+    return pezzi.join(u'\'');
+}
+
+TestoSql SqlSuperfici() { return Componi("select superficie from tblRiflettanza", {}); }
+
+TestoSql SqlProvince()
+{
+    return Componi("select distinct provincia from tblRadiazioni order by provincia", {});
+}
+
+TestoSql SqlComuniLatitudine(const QString& provincia)
+{
+    return Componi("select comune from tblLatitudini where provincia='?' order by comune", {provincia});
+}
+
+TestoSql SqlComuniRadiazione(const QString& provincia)
+{
+    return Componi("select comune from tblRadiazioni where provincia='?' order by comune", {provincia});
+}
+
+// Selecting by name alone would take the first of two towns of the same name
+// (Castro BG and Castro LE): the province that filled the lists selects too.
+TestoSql SqlRadiazioniComune(const QString& provincia, const QString& comune)
+{
+    return Componi("select gen,feb,mar,apr,mag,giu,lug,ago,set,ott,nov,dic from tblRadiazioni "
+                   "where provincia='?' and comune='?'",
+                   {provincia, comune});
+}
+
+TestoSql SqlLatitudineComune(const QString& provincia, const QString& comune)
+{
+    return Componi("select latitudine from tblLatitudini where provincia='?' and comune='?'",
+                   {provincia, comune});
+}
+
+TestoSql SqlRiflettanzaSuperficie(const QString& superficie)
+{
+    return Componi("select riflettanza from tblRiflettanza where superficie='?'", {superficie});
 }
 
 } // namespace fv::sql

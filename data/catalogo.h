@@ -1,24 +1,27 @@
 // SPDX-License-Identifier: MIT
-// Every SQL text the program sends, built from fixed fragments and chosen
-// texts with their quotes doubled.
+// Every SQL text the program sends. Each is a fixed template of the program's
+// own with one literal per chosen text, the text's quotes doubled; the
+// number in the comment is the query's place in the catalogue.
 #pragma once
+
+#include "data/funzioni.h"
 
 #include <QString>
 
 namespace fv::sql {
 
-QString Query1();                                          // surface types
-QString Query2();                                          // provinces with radiation data
-QString Query3(const QString& provincia);                  // municipalities with a latitude
-QString Query4(const QString& provincia);                  // municipalities with radiation data
-QString Query5(const QString& provincia, const QString& comune); // twelve monthly values
-QString Query6(const QString& provincia, const QString& comune); // latitude
-QString Query7(const QString& superficie);                 // reflectance
+TestoSql SqlSuperfici();                                      // 1: surface types
+TestoSql SqlProvince();                                       // 2: provinces with radiation data
+TestoSql SqlComuniLatitudine(const QString& provincia);       // 3: municipalities with a latitude
+TestoSql SqlComuniRadiazione(const QString& provincia);       // 4: municipalities with radiation data
+TestoSql SqlRadiazioniComune(const QString& provincia, const QString& comune); // 5: twelve monthly values
+TestoSql SqlLatitudineComune(const QString& provincia, const QString& comune); // 6: latitude
+TestoSql SqlRiflettanzaSuperficie(const QString& superficie);                  // 7: reflectance
 
-// SQLite reserves some words that the texts use as column names (the
-// September column is called set). Quotes every reserved word that stands
-// as a bare column name outside string literals; everything else, literals
-// included, passes unchanged.
-QString QuotaParoleRiservate(const QString& sql);
+// SQLite reserves some words that the templates use as column names (the
+// September column is called set): the template as the engine takes it, each
+// such column name in double quotes. Only the program's own templates pass
+// through here, never a chosen text.
+QString QuotaColonneRiservate(const QString& modello);
 
 } // namespace fv::sql

@@ -170,8 +170,6 @@ int main(int argc, char** argv)
         // No index on tblRiflettanza: a covering index would make SQLite list
         // the surface types in index order instead of the order they are stored in.
         Esegui(db, "create index idxLatProvincia on tblLatitudini (provincia)");
-        // No index on tblRiflettanza: a covering index would make SQLite list
-        // the surface types in index order instead of the order they are stored in.
         Esegui(db, "create index idxLatProvinciaComune on tblLatitudini (provincia, comune)");
         Esegui(db, "create index idxRadProvincia on tblRadiazioni (provincia)");
         Esegui(db, "create index idxRadProvinciaComune on tblRadiazioni (provincia, comune)");

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "data/funzioni.h"
 
-#include "data/catalogo.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -105,7 +103,7 @@ QString Funzioni::PercorsoFile() const
     return QDir::cleanPath(cartella.absoluteFilePath(QStringLiteral("data.mdb")));
 }
 
-bool Funzioni::ApriConnessione()
+void Funzioni::ApriConnessione()
 {
     static std::atomic<quint64> contatore{0};
     if (ConnessioneAperta())
@@ -146,13 +144,12 @@ bool Funzioni::ApriConnessione()
     }
     cnDati_ = nome;
     file_ = percorso;
-    return true;
 }
 
-bool Funzioni::ChiudiConnessione()
+void Funzioni::ChiudiConnessione()
 {
     if (cnDati_.isEmpty())
-        return true;
+        return;
     {
         QSqlDatabase db = QSqlDatabase::database(cnDati_, false);
         db.close();
@@ -160,26 +157,25 @@ bool Funzioni::ChiudiConnessione()
     QSqlDatabase::removeDatabase(cnDati_);
     cnDati_.clear();
     file_.clear();
-    return true;
 }
 
-bool Funzioni::ApriRecordset(std::unique_ptr<Recordset>& rs, const QString& sqlText)
+void Funzioni::ApriRecordset(std::unique_ptr<Recordset>& rs, const TestoSql& sqlText)
 {
     const QString routine = QStringLiteral("ApriRecordset");
     rs.reset();
     // SQLite would stop reading at a NUL and silently run what came before.
-    if (sqlText.contains(QChar(u'\0')))
-        throw ErroreDati(ErroreDati::Tipo::TestoSqlNonValido, routine, file_, sqlText,
+    if (sqlText.motore.contains(QChar(u'\0')))
+        throw ErroreDati(ErroreDati::Tipo::TestoSqlNonValido, routine, file_, sqlText.testo,
                          QStringLiteral("SQL text holds a NUL character"));
     if (cnDati_.isEmpty())
-        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText,
+        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText.testo,
                          QStringLiteral("no open connection"));
 
     QSqlDatabase db = QSqlDatabase::database(cnDati_, false);
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(sql::QuotaParoleRiservate(sqlText)))
-        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText, Motore(q.lastError()));
+    if (!q.exec(sqlText.motore))
+        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText.testo, Motore(q.lastError()));
     const QSqlRecord record = q.record();
     QStringList colonne;
     for (int i = 0; i < record.count(); ++i)
@@ -194,17 +190,12 @@ bool Funzioni::ApriRecordset(std::unique_ptr<Recordset>& rs, const QString& sqlT
     }
     // A damaged page met while stepping ends the rows with an error, not at the end.
     if (q.lastError().isValid())
-        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText, Motore(q.lastError()));
+        throw ErroreDati(ErroreDati::Tipo::Motore, routine, file_, sqlText.testo, Motore(q.lastError()));
     q.finish();
-    rs = std::make_unique<Recordset>(sqlText, std::move(colonne), std::move(righe));
-    return true;
+    rs = std::make_unique<Recordset>(sqlText.testo, std::move(colonne), std::move(righe));
 }
 
-bool Funzioni::ChiudiRecordset(std::unique_ptr<Recordset>& rs)
-{
-    rs.reset();
-    return true;
-}
+void Funzioni::ChiudiRecordset(std::unique_ptr<Recordset>& rs) { rs.reset(); }
 
 QString Funzioni::RaddoppiaApici(const QString& testo)
 {
@@ -240,10 +231,10 @@ SessioneDati::~SessioneDati()
     funzioni_.ChiudiConnessione();
 }
 
-Recordset& SessioneDati::Apri(const QString& sql)
+Recordset& SessioneDati::Apri(const TestoSql& sql)
 {
-    sqlText_ = sql;
-    funzioni_.ApriRecordset(rsDati_, sqlText_);
+    sqlText_ = sql.testo;
+    funzioni_.ApriRecordset(rsDati_, sql);
     return *rsDati_;
 }
 

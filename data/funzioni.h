@@ -45,6 +45,15 @@ private:
     QString messaggio_;
 };
 
+// An SQL text as the catalogue gives it (kept in sqlText) and as the engine
+// takes it. A text built elsewhere goes to the engine as it stands.
+struct TestoSql {
+    TestoSql(QString t) : testo(t), motore(std::move(t)) {}
+    TestoSql(QString t, QString m) : testo(std::move(t)), motore(std::move(m)) {}
+    QString testo;
+    QString motore;
+};
+
 // A client-side snapshot of a query's rows: it stands on its first row after
 // it opens and is read by column name or by position.
 class Recordset {
@@ -74,10 +83,11 @@ public:
     Funzioni(const Funzioni&) = delete;
     Funzioni& operator=(const Funzioni&) = delete;
 
-    bool ApriConnessione();
-    bool ChiudiConnessione();
-    bool ApriRecordset(std::unique_ptr<Recordset>& rs, const QString& sqlText);
-    bool ChiudiRecordset(std::unique_ptr<Recordset>& rs);
+    // Each either does its work or throws ErroreDati.
+    void ApriConnessione();
+    void ChiudiConnessione();
+    void ApriRecordset(std::unique_ptr<Recordset>& rs, const TestoSql& sqlText);
+    void ChiudiRecordset(std::unique_ptr<Recordset>& rs);
 
     // Doubles every single quote, so that a text can stand inside an SQL
     // literal: "Sant'Angelo" -> "Sant''Angelo".
@@ -105,7 +115,7 @@ public:
     SessioneDati& operator=(const SessioneDati&) = delete;
 
     // Sets sqlText and opens rsDati on it.
-    Recordset& Apri(const QString& sql);
+    Recordset& Apri(const TestoSql& sql);
     // Closes rsDati.
     void Chiudi();
 

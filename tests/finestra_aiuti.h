@@ -10,6 +10,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QGraphicsSimpleTextItem>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
 
 #include <charconv>
 #include <cmath>
@@ -120,4 +123,34 @@ inline QString TestoAtteso(double x, int decimali, const QString& separatore)
     if (s == "-0")
         s = "0";
     return s.replace('.', separatore);
+}
+
+// The chart's own legend, as drawn: its texts top to bottom, and where it
+// stands in the chart's coordinates.
+inline QList<QGraphicsItem*> VociLegenda(const QChartView& grafico)
+{
+    QList<QGraphicsItem*> voci;
+    for (QGraphicsItem* i : grafico.chart()->childItems()) {
+        if (i->data(0).toString() == QLatin1String("legenda"))
+            voci << i;
+    }
+    return voci;
+}
+
+inline QStringList TestiLegenda(const QChartView& grafico)
+{
+    QStringList testi;
+    for (QGraphicsItem* i : VociLegenda(grafico)) {
+        if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(i))
+            testi << t->text();
+    }
+    return testi;
+}
+
+inline QRectF AreaLegenda(const QChartView& grafico)
+{
+    QRectF area;
+    for (QGraphicsItem* i : VociLegenda(grafico))
+        area = area.united(i->sceneBoundingRect());
+    return area;
 }

@@ -4,6 +4,9 @@
 #include "calc/calcolo.h"
 #include "calc/modello.h"
 
+#include "registro_calcolo.h"
+#include "modello_angoli.h"
+
 #include <QTest>
 
 #include <clocale>
@@ -12,8 +15,6 @@
 using fv::Campo;
 using fv::FormatoNumeri;
 using fv::MonthlySeries;
-using fv::RegistroCalcolo;
-using fv::Scrittura;
 
 namespace {
 

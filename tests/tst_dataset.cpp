@@ -64,7 +64,7 @@ private slots:
 
     void radiazioni()
     {
-        const auto righe = Righe(fv::sql::Query5("TO", "Torino").section(" where", 0, 0).replace("select ", "select provincia,"));
+        const auto righe = Righe(fv::sql::SqlRadiazioniComune("TO", "Torino").motore.section(" where", 0, 0).replace("select ", "select provincia,"));
         QCOMPARE(righe.size(), 109);
         QSet<QString> province;
         for (const QVariantList& r : righe) {

@@ -19,10 +19,6 @@ using fv::ErroreDati;
 using fv::Funzioni;
 using fv::FormatoNumeri;
 
-namespace {
-
-} // namespace
-
 class TestDati : public QObject {
     Q_OBJECT
 
@@ -84,53 +80,41 @@ private slots:
 
     void catalogo()
     {
-        QCOMPARE(fv::sql::Query1(), "select superficie from tblRiflettanza");
-        QCOMPARE(fv::sql::Query2(), "select distinct provincia from tblRadiazioni order by provincia");
-        QCOMPARE(fv::sql::Query3("D'Ora"), "select comune from tblLatitudini where provincia='D''Ora' order by comune");
-        QCOMPARE(fv::sql::Query4("TO"), "select comune from tblRadiazioni where provincia='TO' order by comune");
-        QCOMPARE(fv::sql::Query5("LE", "Castro"),
-                 "select gen,feb,mar,apr,mag,giu,lug,ago,set,ott,nov,dic from tblRadiazioni where provincia='LE' and comune='Castro'");
-        QCOMPARE(fv::sql::Query6("TO", "Sant'Antonino di Susa"),
+        // The texts as the catalogue gives them (kept in sqlText), and the one
+        // reserved column name quoted for the engine, never inside a literal.
+        using namespace fv::sql;
+        QCOMPARE(SqlSuperfici().testo, "select superficie from tblRiflettanza");
+        QCOMPARE(SqlProvince().testo, "select distinct provincia from tblRadiazioni order by provincia");
+        QCOMPARE(SqlComuniLatitudine("D'Ora").testo, "select comune from tblLatitudini where provincia='D''Ora' order by comune");
+        QCOMPARE(SqlComuniRadiazione("TO").testo, "select comune from tblRadiazioni where provincia='TO' order by comune");
+        QCOMPARE(SqlRadiazioniComune("LE", "Castro set").testo,
+                 "select gen,feb,mar,apr,mag,giu,lug,ago,set,ott,nov,dic from tblRadiazioni where provincia='LE' and comune='Castro set'");
+        QCOMPARE(SqlRadiazioniComune("LE", "Castro set").motore,
+                 "select gen,feb,mar,apr,mag,giu,lug,ago,\"set\",ott,nov,dic from tblRadiazioni where provincia='LE' and comune='Castro set'");
+        QCOMPARE(SqlLatitudineComune("TO", "Sant'Antonino di Susa").testo,
                  "select latitudine from tblLatitudini where provincia='TO' and comune='Sant''Antonino di Susa'");
-        QCOMPARE(fv::sql::Query7(""), "select riflettanza from tblRiflettanza where superficie=''");
-    }
-
-    void paroleRiservate_data()
-    {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("atteso");
-        QTest::newRow("september column") << "select ago,set,ott from t" << "select ago,\"set\",ott from t";
-        QTest::newRow("alone") << "select set from t" << "select \"set\" from t";
-        QTest::newRow("literal untouched") << "select a from t where c='Settimo set'" << "select a from t where c='Settimo set'";
-        QTest::newRow("literal with quote") << "select a from t where c='x'',set,''y'" << "select a from t where c='x'',set,''y'";
-        QTest::newRow("keywords stay keywords") << "select distinct provincia from t order by provincia"
-                                               << "select distinct provincia from t order by provincia";
-        QTest::newRow("in a condition") << "select a from t where set=1" << "select a from t where \"set\"=1";
-        QTest::newRow("already quoted") << "select \"set\" from t" << "select \"set\" from t";
-    }
-    void paroleRiservate()
-    {
-        QFETCH(QString, sql);
-        QFETCH(QString, atteso);
-        QCOMPARE(fv::sql::QuotaParoleRiservate(sql), atteso);
+        QCOMPARE(SqlRiflettanzaSuperficie("").testo, "select riflettanza from tblRiflettanza where superficie=''");
+        QCOMPARE(SqlRiflettanzaSuperficie("?").motore, "select riflettanza from tblRiflettanza where superficie='?'");
+        QCOMPARE(QuotaColonneRiservate("select set, offset from t where c='set' and set=1"),
+                 "select \"set\", offset from t where c='set' and \"set\"=1");
     }
 
     void recordset()
     {
         Funzioni f(cartella.path());
-        QVERIFY(f.ApriConnessione());
-        QVERIFY(f.ApriRecordset(rs, fv::sql::Query5("TO", "Esempio")));
+        f.ApriConnessione();
+        f.ApriRecordset(rs, fv::sql::SqlRadiazioniComune("TO", "Esempio"));
         QVERIFY(!rs->Eof());
         QCOMPARE(rs->Campo(0).toDouble(), 1.5);
         QCOMPARE(rs->Campo(5).toDouble(), 6.5);
         QCOMPARE(rs->Campo("set").toDouble(), 4.5); // query 5 runs as written
         rs->MoveNext();
         QVERIFY(rs->Eof());
-        QVERIFY(f.ChiudiRecordset(rs));
-        QVERIFY(f.ApriRecordset(rs, "select comune from tblLatitudini where comune='nessuno'"));
+        f.ChiudiRecordset(rs);
+        f.ApriRecordset(rs, QStringLiteral("select comune from tblLatitudini where comune='nessuno'"));
         QVERIFY(rs->Eof()); // no rows: at its end at once
         f.ChiudiRecordset(rs);
-        QVERIFY(f.ChiudiConnessione());
+        f.ChiudiConnessione();
         QVERIFY(!f.ConnessioneAperta());
     }
 
@@ -154,7 +138,7 @@ private slots:
         // Surface types in stored order, provinces once each and ascending.
         QCOMPARE(r.riflettanze, QStringList({"Erba", "Neve fresca", "Tetto d'ardesia", "Asfalto"}));
         QCOMPARE(r.province, QStringList({"BG", "D'Ora", "LE", "SR", "TO"}));
-        QCOMPARE(sqlText, fv::sql::Query2());
+        QCOMPARE(sqlText, fv::sql::SqlProvince().testo);
     }
 
     void provincia()
@@ -229,11 +213,12 @@ private slots:
         QCOMPARE(TipoErrore([&] { fv::RiflettanzaScelta(Contesto(f), "Vuota", it, r); }, &messaggio),
                  ErroreDati::Tipo::ValoreNullo);
         QVERIFY(messaggio.contains("Vuota"));
-        // A null in April: January to March are stored and shown, the total is not.
+        // A null in April: the twelve are loaded all or nothing, so no month is stored.
         RegistroSito buco;
         QCOMPARE(TipoErrore([&] { fv::ComuneRadScelto(Contesto(f), "TO", "Buco", fv::kGiorniMese, it, buco); }),
                  ErroreDati::Tipo::ValoreNullo);
-        QCOMPARE(buco.mesi.size(), 3);
+        QCOMPARE(buco.mesi.size(), 0);
+        QCOMPARE(buco.radOriz, fv::MonthlySeries{});
         QVERIFY(buco.totAnnua.isEmpty());
         // Numbers stored as text in either notation.
         fv::RiflettanzaScelta(Contesto(f), "Testo", it, r);
@@ -304,7 +289,7 @@ private slots:
         QString testo;
         QCOMPARE(TipoErrore([&] { fv::ProvinciaScelta(Contesto(f), "TO", r); }, &testo), ErroreDati::Tipo::Motore);
         QVERIFY(testo.contains("no such table"));
-        QCOMPARE(sqlText, fv::sql::Query3("TO"));
+        QCOMPARE(sqlText, fv::sql::SqlComuniLatitudine("TO").testo);
     }
 
     void testoConNul()

@@ -12,6 +12,7 @@
 
 #include "finestra_aiuti.h"
 #include "fixture.h"
+#include "modello_angoli.h"
 
 #include <QAccessible>
 #include <QGroupBox>
@@ -30,7 +31,6 @@
 
 namespace {
 
-const char* const kMesi[12] = {"gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago", "set", "ott", "nov", "dic"};
 
 QString Nome(const fv::Controllo& c)
 {
@@ -231,9 +231,11 @@ private slots:
 
     void accessibilita()
     {
-        for (const fv::Didascalia& d : fv::Didascalie()) {
-            QWidget* campo = w->findChild<QWidget*>(d.campo);
-            auto* etichetta = w->findChild<QLabel*>(d.etichetta);
+        QCOMPARE(fv::Etichette().size(), std::size_t(41)); // 15 fields, two strips of 12 and their totals
+        for (const fv::Controllo* e : fv::Etichette()) {
+            QWidget* campo = w->findChild<QWidget*>(e->campo);
+            auto* etichetta = w->findChild<QLabel*>(fv::NomeOggetto(*e));
+            QVERIFY2(campo && etichetta, e->campo);
             QCOMPARE(etichetta->buddy(), campo);
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(campo);
             QVERIFY(a);
@@ -297,11 +299,11 @@ private slots:
         QCOMPARE(C("cmbRiflettanza")->currentText(), QString());
         QCOMPARE(C("cmbComuneLat")->count(), 0);
         QCOMPARE(C("cmbComuneRad")->count(), 0);
-        for (double v : w->radOriz())
+        for (double v : w->SerieRadOriz())
             QCOMPARE(v, 0.0);
         // Nothing before the first calculation: axes and legend, no data.
         QCOMPARE(Valori(0).size(), 0);
-        QCOMPARE(fv::TestiLegenda(*Grafico()),
+        QCOMPARE(TestiLegenda(*Grafico()),
                  QStringList({"Irraggiamento giornaliero (kWh/m2)", "Irraggiamento giornaliero incidente (kWh/m2)"}));
         // An empty input: CALCOLA changes nothing.
         const QStringList prima = Risultati();
@@ -328,7 +330,7 @@ private slots:
         QCOMPARE(C("cmbComuneRad")->currentText(), QString()); // nothing chosen
         QCOMPARE(T("txtTotAnnua")->text(), "365");             // earlier choices stay
         ScegliConMouse(C("cmbComuneRad"), "Uno");
-        QCOMPARE(w->radOriz()[0], 4.125);
+        QCOMPARE(w->SerieRadOriz()[0], 4.125);
         QCOMPARE(T("txtMese(0)")->text(), N("4.12"));
         QCOMPARE(T("txtTotAnnua")->text(), "462");
         ScegliConMouse(C("cmbComuneLat"), "Sant'Antonino di Susa");
@@ -345,7 +347,7 @@ private slots:
     void digitareNonCerca()
     {
         ScegliEsempio();
-        const fv::MonthlySeries prima = w->radOriz();
+        const fv::MonthlySeries prima = w->SerieRadOriz();
         auto* rad = C("cmbComuneRad");
         rad->setFocus();
         rad->lineEdit()->selectAll();
@@ -353,7 +355,7 @@ private slots:
         QTest::keyClick(rad, Qt::Key_Return);
         C("cmbProvincia")->setFocus(); // leaving the field
         QApplication::processEvents();
-        QCOMPARE(w->radOriz(), prima);
+        QCOMPARE(w->SerieRadOriz(), prima);
         QCOMPARE(rad->count(), 3);
         QCOMPARE(T("txtMese(0)")->text(), N("1.5"));
     }
@@ -374,14 +376,14 @@ private slots:
         QCOMPARE(T("txtMese2(0)")->text(), N("2.62"));
         // Everything else against an independent recomputation.
         const fv::MonthlySeries oriz = {1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 6.5, 5.5, 4.5, 3.5, 2.5, 1.5};
-        const int giorni[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const fv::GiorniMese& giorni = fv::kGiorniMese;
         double totInc = 0, totOriz = 0;
         for (int m = 0; m < 12; ++m) {
             const double v = fv::CalcolaRadiazioneInclinata(m + 1, 45 * 0.017453, 30 * 0.017453, 0, 0.2, oriz[std::size_t(m)]);
-            QCOMPARE(w->radInc()[std::size_t(m)], v);
+            QCOMPARE(w->SerieRadInc()[std::size_t(m)], v);
             QCOMPARE(T(QStringLiteral("txtMese2(%1)").arg(m))->text(), Atteso(v, 2));
-            totInc += v * giorni[m];
-            totOriz += oriz[std::size_t(m)] * giorni[m];
+            totInc += v * giorni[std::size_t(m)];
+            totOriz += oriz[std::size_t(m)] * giorni[std::size_t(m)];
         }
         QCOMPARE(T("txtTotAnnua2")->text(), Atteso(totInc, 0));
         QCOMPARE(T("txtRapp")->text(), Atteso(totInc / totOriz, 2));
@@ -393,18 +395,18 @@ private slots:
         // The chart: twelve rows, full precision, both series.
         auto* asse = static_cast<QBarCategoryAxis*>(Grafico()->chart()->axes(Qt::Horizontal).first());
         QStringList etichette;
-        for (const char* m : kMesi)
+        for (const char* m : fv::kMesiBrevi)
             etichette << m;
         QCOMPARE(asse->categories(), etichette);
         const QList<qreal> uno = Valori(0), due = Valori(1);
         QCOMPARE(uno.size(), 12);
         for (int m = 0; m < 12; ++m) {
             QCOMPARE(uno[m], oriz[std::size_t(m)]);
-            QCOMPARE(due[m], w->radInc()[std::size_t(m)]);
+            QCOMPARE(due[m], w->SerieRadInc()[std::size_t(m)]);
         }
-        QVERIFY(Grafico()->chart()->rect().contains(fv::AreaLegenda(*Grafico())));
-        QVERIFY(fv::AreaLegenda(*Grafico()).left() > Grafico()->width() / 3.0); // at the top right
-        QVERIFY(fv::AreaLegenda(*Grafico()).top() < 10);
+        QVERIFY(Grafico()->chart()->rect().contains(AreaLegenda(*Grafico())));
+        QVERIFY(AreaLegenda(*Grafico()).left() > Grafico()->width() / 3.0); // at the top right
+        QVERIFY(AreaLegenda(*Grafico()).top() < 10);
     }
 
     void secondoCalcoloEAltreScelte()
@@ -423,7 +425,7 @@ private slots:
         QTest::mouseClick(Calcola(), Qt::LeftButton);
         const QList<qreal> uno = Valori(0), due = Valori(1);
         for (int m = 0; m < 12; ++m) {
-            QCOMPARE(uno[m], w->radOriz()[std::size_t(m)]);
+            QCOMPARE(uno[m], w->SerieRadOriz()[std::size_t(m)]);
             QVERIFY(due[m] != primo[m]);
         }
         QCOMPARE(uno[0], 1.71);

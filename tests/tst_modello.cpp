@@ -2,6 +2,7 @@
 // The monthly radiation model, step by step against the two published worked
 // examples, and the beam on the plane against an independent integration.
 #include "calc/modello.h"
+#include "modello_angoli.h"
 
 #include <QTest>
 
@@ -146,8 +147,6 @@ private slots:
         QCOMPARE(p.illuminazione, fv::Illuminazione::Intervallo);
     }
 
-    // Each step function on its own, fed the printed values of the steps
-    // before it: a wrong constant fails at the step that holds it.
     // Each step function on its own, fed the printed (rounded) values of the
     // steps before it: a wrong constant fails at the step that holds it.
     void passiSingoli()

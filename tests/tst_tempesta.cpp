@@ -11,6 +11,7 @@
 
 #include "finestra_aiuti.h"
 #include "fixture.h"
+#include "modello_angoli.h"
 
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -178,12 +179,12 @@ private slots:
                     nomeCombo.clear();
             } else if (tipo < 40) { // typing into a list's own field runs nothing
                 auto* b = Controllo<QComboBox>(w, combo[caso(4)]);
-                const auto radPrima = w.radOriz();
+                const auto radPrima = w.SerieRadOriz();
                 b->setFocus();
                 b->lineEdit()->selectAll();
                 QTest::keyClicks(b, caso(2) ? testo().left(40) : QStringLiteral("Torino"));
                 QTest::keyClick(b, Qt::Key_Return);
-                QCOMPARE(w.radOriz(), radPrima);
+                QCOMPARE(w.SerieRadOriz(), radPrima);
             } else if (tipo < 62) { // type into a field
                 QLineEdit* e = T(caso(4) ? ingressi[caso(ingressi.size())] : campi[caso(campi.size())]);
                 const QString t = caso(10) < 8 ? plausibile(e->objectName()) : testo();
@@ -253,7 +254,7 @@ private slots:
             if (nomeCombo == "cmbComuneRad" && r.testi.size() == riportati) {
                 radAttesa = Radiazioni(file, provinciaScelta, Controllo<QComboBox>(w, nomeCombo)->currentText());
                 for (int m = 0; m < 12; ++m)
-                    QCOMPARE(w.radOriz()[std::size_t(m)], radAttesa[std::size_t(m)]);
+                    QCOMPARE(w.SerieRadOriz()[std::size_t(m)], radAttesa[std::size_t(m)]);
             }
             QCOMPARE(fv::Funzioni::ConnessioniAperte(), 0);
             QVERIFY(!QApplication::activeModalWidget());

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(v, data, std::min(size, sizeof v));
     const int mese = 1 + static_cast<int>(size % 12);
     try {
-        const fv::PassiModello p = fv::PassiRadiazioneInclinata(mese, v[0], v[1], v[2], v[3], v[4]);
+        const fv::PassiModello p = fv::PassiRadiazioneInclinata(mese, fv::CreaPiano(v[0], v[1], v[2], v[3]), v[4]);
         if (!std::isfinite(p.valore) || !std::isfinite(p.Rb))
             std::abort();
     } catch (const fv::ErroreAritmetico& e) {

@@ -62,9 +62,11 @@ sqlite3* Database()
     return db;
 }
 
-void Verifica(const QString& sql, const QStringList& attesi)
+void Verifica(const fv::TestoSql& sql, const QStringList& attesi)
 {
-    const QString finale = fv::sql::QuotaParoleRiservate(sql);
+    if (Letterali(sql.testo) != attesi)
+        std::abort();
+    const QString finale = sql.motore;
     if (Letterali(finale) != attesi)
         std::abort();
     if (finale.contains(QChar(u'\0')))
@@ -87,14 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qsizetype taglio = bytes.indexOf('\xff');
     const QString a = QString::fromUtf8(taglio < 0 ? bytes : bytes.left(taglio));
     const QString b = QString::fromUtf8(taglio < 0 ? QByteArray() : bytes.mid(taglio + 1));
-    Verifica(fv::sql::Query3(a), {a});
-    Verifica(fv::sql::Query4(a), {a});
-    Verifica(fv::sql::Query5(a, b), {a, b});
-    Verifica(fv::sql::Query6(b, a), {b, a});
-    Verifica(fv::sql::Query7(a), {a});
-    // Quoting a bare reserved word never touches a literal beside it.
-    Verifica(QStringLiteral("select set from tblRadiazioni where comune='") + fv::Funzioni::RaddoppiaApici(a)
-                 + QStringLiteral("' and provincia='") + fv::Funzioni::RaddoppiaApici(b) + QStringLiteral("'"),
-             {a, b});
+    Verifica(fv::sql::SqlComuniLatitudine(a), {a});
+    Verifica(fv::sql::SqlComuniRadiazione(a), {a});
+    Verifica(fv::sql::SqlRadiazioniComune(a, b), {a, b});
+    Verifica(fv::sql::SqlLatitudineComune(b, a), {b, a});
+    Verifica(fv::sql::SqlRiflettanzaSuperficie(a), {a});
     return 0;
 }
