@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWheelEvent>
+#include <QtCharts/QChart>
 #include <QToolTip>
 #include <QtCharts/QChartView>
 
@@ -69,10 +71,11 @@ public:
         // Typing into the field looks nothing up: no completer, which
         // would pick a matching item and report it as chosen.
         setCompleter(nullptr);
-        // The box also picks the item whose name was typed once editing
-        // ends (Enter, focus leaving) and reports it as activated: a
-        // typed text is never a pick here.
+        // A name typed in full (in any case) is a pick once editing ends,
+        // by Enter or by leaving the box; any other text picks nothing. Qt's
+        // own handling would match case-sensitively, so it gives way to ours.
         QObject::disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+        QObject::connect(lineEdit(), &QLineEdit::editingFinished, this, [this] { ScegliTestoDigitato(); });
         setMaxVisibleItems(20);
         lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     }
@@ -84,6 +87,24 @@ public:
         const int schermo = screen() ? screen()->availableGeometry().width() : larghezza;
         vista->setMinimumWidth(std::min(std::max(larghezza, width()), schermo));
         QComboBox::showPopup();
+    }
+
+protected:
+    // The wheel over a closed list scrolls the window's owner, not the pick:
+    // a pick comes from the open list or the arrow keys.
+    void wheelEvent(QWheelEvent* evento) override { evento->ignore(); }
+
+private:
+    void ScegliTestoDigitato()
+    {
+        const QString testo = currentText();
+        if (testo.isEmpty() || (currentIndex() >= 0 && itemText(currentIndex()) == testo))
+            return; // nothing typed, or the item already picked
+        const int i = findText(testo, Qt::MatchFixedString);
+        if (i < 0)
+            return;
+        setCurrentIndex(i);
+        emit activated(i);
     }
 };
 
@@ -115,6 +136,9 @@ void ApplicaRuolo(QWidget* w, fv::Ruolo ruolo)
     case fv::Ruolo::Etichetta:
     case fv::Ruolo::Cornice:
         p.setColor(QPalette::Window, fv::SfondoRuolo(ruolo));
+        // A button (the option buttons) fills its background with the
+        // Button colour unless told otherwise.
+        w->setBackgroundRole(QPalette::Window);
         w->setAutoFillBackground(true);
         break;
     case fv::Ruolo::Pulsante:
@@ -145,6 +169,21 @@ void SvuotaElenco(QComboBox* elenco)
 {
     elenco->clear();
     elenco->clearEditText();
+}
+
+void Suggerisci(QWidget* campo, const QString& nota)
+{
+    campo->setToolTip(nota);
+    if (campo->isVisible())
+        QToolTip::showText(campo->mapToGlobal(QPoint(0, campo->height())), nota, campo);
+}
+
+void TogliNota(QWidget* campo)
+{
+    if (campo->toolTip().isEmpty())
+        return;
+    campo->setToolTip({});
+    QToolTip::hideText();
 }
 
 fv::FormatoNumeri FormatoUtente()
@@ -218,6 +257,9 @@ QWidget* frmFv::CreaControllo(const fv::Controllo& c, QWidget* genitore)
     case fv::Tipo::Testo: {
         auto* e = new QLineEdit(testo, genitore);
         e->setMaxLength(std::numeric_limits<int>::max());
+        // What the window computes or reads from the file is not typed over;
+        // it can still be selected and copied.
+        e->setReadOnly(c.ruolo != fv::Ruolo::Input);
         e->setCursorPosition(0);
         return e;
     }
@@ -319,10 +361,29 @@ void frmFv::CollegaEventi()
     connect(cmbComuneLat, &QComboBox::activated, this, &frmFv::cmbComuneLat_Click);
     connect(cmbRiflettanza, &QComboBox::activated, this, &frmFv::cmbRiflettanza_Click);
     connect(cmdCalcola, &QPushButton::clicked, this, &frmFv::cmdCalcola_Click);
-    connect(txtPow, &QLineEdit::textChanged, this, &frmFv::txtPow_Change);
-    // Enter in an input field calculates, as users of a calculator expect.
-    for (QLineEdit* e : {txtLatitudine, txtRiflettanza, txtTilt, txtAzimut, txtPow, txtEffGen, txtEffInv})
+    const auto nonAggiornati = [this] { SegnaRisultati(false); };
+    const auto ingressi = {txtLatitudine, txtRiflettanza, txtTilt, txtAzimut, txtPow, txtEffGen, txtEffInv};
+    for (QLineEdit* e : ingressi) {
+        // A note at the field lasts until the field changes.
+        connect(e, &QLineEdit::textChanged, e, [e] { TogliNota(e); });
+        connect(e, &QLineEdit::textChanged, this, nonAggiornati);
+        // Enter in an input field calculates, as users of a calculator expect.
         connect(e, &QLineEdit::returnPressed, this, &frmFv::cmdCalcola_Click);
+    }
+    for (QLineEdit* e : txtMese)
+        connect(e, &QLineEdit::textChanged, this, nonAggiornati);
+    for (QComboBox* b : {cmbProvincia, cmbComuneLat, cmbComuneRad, cmbRiflettanza}) {
+        connect(b, &QComboBox::editTextChanged, b, [b] { TogliNota(b); });
+        connect(b, &QComboBox::editTextChanged, this, nonAggiornati);
+    }
+    for (auto* o : optInt)
+        connect(o, &QRadioButton::toggled, this, nonAggiornati);
+    for (auto* o : optPow)
+        connect(o, &QRadioButton::toggled, this, nonAggiornati);
+    connect(txtPow, &QLineEdit::textChanged, this, &frmFv::txtPow_Change);
+    // A latitude or reflectance typed by hand stands as typed.
+    connect(txtLatitudine, &QLineEdit::textEdited, this, [this] { latitudineDa = {{}, {}, true, true}; });
+    connect(txtRiflettanza, &QLineEdit::textEdited, this, [this] { riflettanzaDa = {{}, {}, true, true}; });
 }
 
 template<typename Corpo>
@@ -337,9 +398,9 @@ void frmFv::Esegui(Corpo corpo)
 
 void frmFv::RiportaErrore(const std::exception_ptr& errore)
 {
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(fv::kTitolo),
-                    fv::MessaggioErrore(errore, formato, dati.funzioni.PercorsoFile()), QMessageBox::Ok,
-                    this);
+    const fv::Messaggio m = fv::MessaggioErrore(errore, formato, dati.funzioni.PercorsoFile());
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(fv::kTitolo), m.testo, QMessageBox::Ok, this);
+    box.setDetailedText(m.dettagli); // engine text, SQL and path: behind "Mostra dettagli"
     box.exec();
 }
 
@@ -372,38 +433,104 @@ void frmFv::Form_Load()
 
 void frmFv::cmbProvincia_Click()
 {
+    // The latitude and the horizontal radiation on show belong to a comune
+    // of the old province.
+    radiazioneDa = {};
+    latitudineDa = {};
+    txtLatitudine->clear();
+    SvuotaRadiazione();
     Esegui([this] {
         provinciaElenchi = TestoScelto(cmbProvincia);
         fv::ProvinciaScelta(dati.Contesto(), provinciaElenchi, *this);
     });
 }
 
+void frmFv::CaricaScelta(Provenienza& da, const QString& voce, const std::function<void()>& carica,
+                         const std::function<void()>& svuota)
+{
+    da = {};
+    Esegui([&] {
+        try {
+            carica();
+        } catch (...) {
+            svuota();
+            throw;
+        }
+        da = {provinciaElenchi, voce, false, true};
+    });
+}
+
+void frmFv::SvuotaRadiazione()
+{
+    for (QLineEdit* e : txtMese)
+        e->clear();
+    txtTotAnnua->clear();
+}
+
 void frmFv::cmbComuneRad_Click()
 {
-    Esegui([this] {
-        fv::ComuneRadScelto(dati.Contesto(), provinciaElenchi, TestoScelto(cmbComuneRad), giorniMese,
-                            formato, *this);
-    });
+    const QString comune = TestoScelto(cmbComuneRad);
+    CaricaScelta(radiazioneDa, comune, [&] {
+        fv::ComuneRadScelto(dati.Contesto(), provinciaElenchi, comune, giorniMese, formato, *this);
+    }, [this] { SvuotaRadiazione(); });
 }
 
 void frmFv::cmbComuneLat_Click()
 {
-    Esegui([this] {
-        fv::ComuneLatScelto(dati.Contesto(), provinciaElenchi, TestoScelto(cmbComuneLat), formato,
-                            *this);
-    });
+    const QString comune = TestoScelto(cmbComuneLat);
+    CaricaScelta(latitudineDa, comune, [&] {
+        fv::ComuneLatScelto(dati.Contesto(), provinciaElenchi, comune, formato, *this);
+    }, [this] { txtLatitudine->clear(); });
 }
 
 void frmFv::cmbRiflettanza_Click()
 {
-    Esegui([this] {
-        fv::RiflettanzaScelta(dati.Contesto(), TestoScelto(cmbRiflettanza), formato, *this);
-    });
+    const QString superficie = TestoScelto(cmbRiflettanza);
+    CaricaScelta(riflettanzaDa, superficie, [&] {
+        fv::RiflettanzaScelta(dati.Contesto(), superficie, formato, *this);
+    }, [this] { txtRiflettanza->clear(); });
+}
+
+bool frmFv::SegnalaCampoVuoto()
+{
+    // Down the window, as the user reads it.
+    const std::pair<QWidget*, QString> campi[] = {
+        {txtLatitudine, txtLatitudine->text()}, {cmbComuneRad, cmbComuneRad->currentText()},
+        {txtRiflettanza, txtRiflettanza->text()}, {txtTilt, txtTilt->text()},
+        {txtAzimut, txtAzimut->text()},         {txtPow, txtPow->text()},
+        {txtEffGen, txtEffGen->text()},         {txtEffInv, txtEffInv->text()},
+    };
+    for (const auto& [campo, testo] : campi) {
+        if (testo.isEmpty()) {
+            Suggerisci(campo, QStringLiteral("Il campo «%1» è vuoto.")
+                                  .arg(fv::DidascaliaDi(campo->objectName())));
+            return true;
+        }
+    }
+    return false;
+}
+
+void frmFv::VerificaSito() const
+{
+    const auto inVista = [](const Provenienza& da, const QString& provincia, const QComboBox* box) {
+        return da.aMano || (da.caricata && da.provincia == provincia && da.voce == box->currentText());
+    };
+    if (provinciaElenchi.isEmpty() || cmbProvincia->currentText() != provinciaElenchi)
+        throw fv::ErroreScelta(QStringLiteral("la provincia"));
+    if (!inVista(radiazioneDa, provinciaElenchi, cmbComuneRad))
+        throw fv::ErroreScelta(QStringLiteral("il comune (radiazione)"));
+    if (!inVista(latitudineDa, provinciaElenchi, cmbComuneLat))
+        throw fv::ErroreScelta(QStringLiteral("il comune (latitudine)"));
+    if (!inVista(riflettanzaDa, riflettanzaDa.provincia, cmbRiflettanza))
+        throw fv::ErroreScelta(QStringLiteral("il tipo di terreno"));
 }
 
 void frmFv::cmdCalcola_Click()
 {
+    if (SegnalaCampoVuoto())
+        return;
     Esegui([this] {
+        VerificaSito();
         const fv::InputCalcolo input{
             txtLatitudine->text().toStdString(), txtRiflettanza->text().toStdString(),
             txtTilt->text().toStdString(),       txtAzimut->text().toStdString(),
@@ -418,7 +545,38 @@ void frmFv::cmdCalcola_Click()
             {optInt[0]->isChecked(), optInt[1]->isChecked(), optInt[2]->isChecked()});
         fv::ScriviTariffaRicavo(txtEnergia->text().toStdString(), fascia, integrazione, formato,
                                 *this);
+        SegnaRisultati(true);
     });
+}
+
+std::vector<QLineEdit*> frmFv::CampiRisultato() const
+{
+    std::vector<QLineEdit*> campi(txtMese2.begin(), txtMese2.end());
+    campi.insert(campi.end(), {txtTotAnnua2, txtRapp, txtEnergia, txtCostoKwh, txtAnnuo});
+    return campi;
+}
+
+void frmFv::SegnaRisultati(bool aggiornati)
+{
+    if (risultati == Risultati::Nessuno && !aggiornati)
+        return; // nothing on show yet
+    const Risultati prima = std::exchange(risultati, aggiornati ? Risultati::Aggiornati : Risultati::NonAggiornati);
+    if (prima == risultati || prima == Risultati::Nessuno)
+        return;
+    // Greyed, not emptied: the figures stay readable beside the changed
+    // input, and plainly not its result.
+    const QString nota = aggiornati ? QString() : QStringLiteral("Dati cambiati: premere CALCOLA per aggiornare.");
+    for (QLineEdit* e : CampiRisultato()) {
+        QPalette p = e->palette();
+        if (!aggiornati)
+            e->setProperty("coloreAggiornato", p.color(QPalette::Text));
+        p.setColor(QPalette::Text, aggiornati ? e->property("coloreAggiornato").value<QColor>()
+                                              : QColor(150, 150, 150));
+        e->setPalette(p);
+        e->setToolTip(nota);
+    }
+    msc1->chart()->setOpacity(aggiornati ? 1.0 : 0.3);
+    msc1->setToolTip(nota);
 }
 
 void frmFv::txtPow_Change()
@@ -430,15 +588,8 @@ void frmFv::txtPow_Change()
         const std::optional<int> fascia = fv::FasciaDaTesto(txtPow->text().toStdString(), formato);
         if (fascia)
             optPow[static_cast<std::size_t>(*fascia)]->setChecked(true);
-        if (!txtPow->toolTip().isEmpty()) {
-            txtPow->setToolTip({});
-            QToolTip::hideText();
-        }
     } catch (...) {
-        const QString nota = fv::MessaggioErrore(std::current_exception(), formato, {});
-        txtPow->setToolTip(nota);
-        if (txtPow->isVisible())
-            QToolTip::showText(txtPow->mapToGlobal(QPoint(0, txtPow->height())), nota, txtPow);
+        Suggerisci(txtPow, fv::MessaggioErrore(std::current_exception(), formato, {}).testo);
     }
 }
 

@@ -14,6 +14,8 @@
 
 #include <array>
 #include <exception>
+#include <functional>
+#include <vector>
 
 class QChartView;
 class QComboBox;
@@ -66,6 +68,29 @@ private:
     void Esegui(Corpo corpo);
     void RiportaErrore(const std::exception_ptr& errore);
 
+    // Where a site value that the command would use was loaded from: the
+    // province and the list item picked, or the user's own typing. Empty
+    // (neither) when nothing valid is loaded.
+    struct Provenienza {
+        QString provincia;
+        QString voce;
+        bool aMano = false;
+        bool caricata = false;
+    };
+    // A pick: its value counts only once loaded; a failed pick empties the
+    // fields it would have filled, so that no other site's value stays on show.
+    void CaricaScelta(Provenienza& da, const QString& voce, const std::function<void()>& carica,
+                      const std::function<void()>& svuota);
+    void SvuotaRadiazione();
+    // A non-modal note at the first empty input, naming it; false when none is empty.
+    bool SegnalaCampoVuoto();
+    // Throws ErroreScelta unless the radiation, the latitude and the
+    // reflectance come from the province and the items the window shows.
+    void VerificaSito() const;
+    // The results on show, greyed while they no longer match the inputs.
+    std::vector<QLineEdit*> CampiRisultato() const;
+    void SegnaRisultati(bool aggiornati);
+
     // VistaSito
     void AggiungiRiflettanza(const QString& superficie) override;
     void AggiungiProvincia(const QString& provincia) override;
@@ -115,6 +140,10 @@ private:
     fv::MonthlySeries radInc{};
     fv::StatoDati dati; // the data routines, rsDati and sqlText
     QString provinciaElenchi; // the province whose towns the two lists show
+    Provenienza radiazioneDa;
+    Provenienza latitudineDa;
+    Provenienza riflettanzaDa;
+    enum class Risultati { Nessuno, Aggiornati, NonAggiornati } risultati = Risultati::Nessuno;
     fv::FormatoNumeri formato;
     std::exception_ptr erroreAvvio; // a start-up failure, reported once shown
     bool mostrata = false;

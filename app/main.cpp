@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QString::fromUtf8(fv::kTitolo));
     QApplication::setApplicationVersion(QString::fromUtf8(fv::kVersioneMostrata));
     QApplication::setStyle(QStringLiteral("Fusion"));
+    fv::InstallaTraduzioneQt();
     frmFv finestra;
     finestra.show();
     return QApplication::exec();

@@ -4,6 +4,12 @@
 #include "app/inventario.h"
 #include "data/funzioni.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStringList>
+#include <QTranslator>
+
 namespace fv {
 
 namespace {
@@ -50,37 +56,73 @@ QString NomeTipo(ErroreAritmetico::Tipo tipo)
     return {};
 }
 
-QString MessaggioDati(const ErroreDati& e, const QString& fileDati)
+// The engine's own words, which say what went wrong, told plainly.
+QString FraseMotore(const QString& motore)
+{
+    if (motore.contains(QLatin1String("locked")) || motore.contains(QLatin1String("busy")))
+        return QStringLiteral("Il file di dati è bloccato da un altro programma: riprovare tra poco.");
+    if (motore.contains(QLatin1String("no such table")) || motore.contains(QLatin1String("no such column")))
+        return QStringLiteral("Il file di dati non ha le tabelle e le colonne che il programma legge.");
+    return QStringLiteral("Il file di dati è danneggiato o non è un file di dati di questo programma.");
+}
+
+Messaggio MessaggioDati(const ErroreDati& e, const QString& fileDati)
 {
     const QString file = e.file().isEmpty() ? fileDati : e.file();
+    QStringList dettagli;
+    if (!file.isEmpty() && e.tipo() != ErroreDati::Tipo::FileMancante)
+        dettagli << QStringLiteral("File: %1").arg(file);
+    if (!e.routine().isEmpty())
+        dettagli << QStringLiteral("Dove: %1").arg(e.routine());
+    if (!e.sql().isEmpty())
+        dettagli << QStringLiteral("SQL: %1").arg(e.sql());
+    dettagli << QStringLiteral("Messaggio: %1").arg(e.messaggio());
+    const QString d = dettagli.join(u'\n');
     switch (e.tipo()) {
     case ErroreDati::Tipo::FileMancante:
-        return QStringLiteral("Il file di dati «%1» non esiste o non è leggibile (%2).")
-            .arg(file, e.messaggio());
+        return {QStringLiteral("Il file di dati data.mdb non è stato trovato: è stato cercato in %1.")
+                    .arg(file.split(QStringLiteral("; ")).join(QStringLiteral(" e in "))), d};
     case ErroreDati::Tipo::Motore:
-        if (e.sql().isEmpty())
-            return QStringLiteral("Impossibile aprire il file di dati «%1» (%2): %3.")
-                .arg(file, e.routine(), e.messaggio());
-        return QStringLiteral("Errore del database nel file «%1» eseguendo «%2»: %3.")
-            .arg(file, e.sql(), e.messaggio());
+        return {FraseMotore(e.messaggio()), d};
     case ErroreDati::Tipo::TestoSqlNonValido:
-        return QStringLiteral("Interrogazione rifiutata sul file «%1»: il testo contiene un "
-                              "carattere nullo.")
-            .arg(file);
+        return {QStringLiteral("Il nome scelto contiene un carattere nullo e non può essere cercato."), d};
     case ErroreDati::Tipo::ValoreNullo:
-        return QStringLiteral("Nel file di dati «%1» manca il valore di %2 %3.")
-            .arg(file, e.routine(), e.messaggio());
+        return {QStringLiteral("Nel file di dati manca un valore del sito scelto."), d};
     case ErroreDati::Tipo::ValoreNonNumerico:
-        return QStringLiteral("Nel file di dati «%1» il valore di %2 non è un numero: %3.")
-            .arg(file, e.routine(), e.messaggio());
+        return {QStringLiteral("Nel file di dati un valore del sito scelto non è un numero."), d};
     case ErroreDati::Tipo::NessunaRiga:
-        return QStringLiteral("Nel file di dati «%1» non c'è la riga cercata in %2 %3.")
-            .arg(file, e.routine(), e.messaggio());
+        return {QStringLiteral("Il sito scelto non è più nel file di dati: sceglierlo di nuovo."), d};
     case ErroreDati::Tipo::ColonnaMancante:
-        return QStringLiteral("Nel file di dati «%1» manca una colonna eseguendo «%2»: %3.")
-            .arg(file, e.sql(), e.messaggio());
+        return {QStringLiteral("Il file di dati non ha le colonne che il programma legge."), d};
     }
-    return {};
+    return {{}, d};
+}
+
+QString Limite(double v, const FormatoNumeri& formato) { return Testo(TestoNumero(v, formato)); }
+
+QString MessaggioIntervallo(const ErroreIntervallo& e, const FormatoNumeri& formato)
+{
+    const QString min = Limite(e.minimo(), formato);
+    const QString max = Limite(e.massimo(), formato);
+    QString ammesso = e.minimoEscluso()
+                          ? QStringLiteral("maggiore di %1 e al massimo %2").arg(min, max)
+                          : QStringLiteral("da %1 a %2").arg(min, max);
+    if (e.campo() == Campo::Latitudine)
+        ammesso += QStringLiteral(", nell'emisfero nord e fuori dai circoli polari, dove vale il metodo");
+    return QStringLiteral("Il valore «%1» del campo «%2» è fuori dall'intervallo ammesso: %3.")
+        .arg(Citazione(e.testo()), DidascaliaCampo(e.campo()), ammesso);
+}
+
+QString MessaggioSerenita(const ErroreSerenita& e)
+{
+    const QString mese = NomeMese(e.mese());
+    if (e.KT() > 1)
+        return QStringLiteral("L'indice di serenità di %1 supera 1: latitudine e dati di radiazione "
+                              "non sono coerenti.")
+            .arg(mese);
+    return QStringLiteral("L'indice di serenità di %1 non è positivo (radiazione orizzontale nulla "
+                          "o negativa): latitudine e dati di radiazione non sono coerenti.")
+        .arg(mese);
 }
 
 } // namespace
@@ -115,42 +157,70 @@ QString DidascaliaCampo(Campo campo)
     return {};
 }
 
-QString MessaggioErrore(const std::exception_ptr& errore, const FormatoNumeri& formato,
-                        const QString& fileDati)
+ErroreScelta::ErroreScelta(QString scelta)
+    : Errore("choice not loaded: " + scelta.toStdString()), scelta_(std::move(scelta))
+{
+}
+
+bool InstallaTraduzioneQt()
+{
+    auto* traduzione = new QTranslator(QCoreApplication::instance());
+    if (!traduzione->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete traduzione;
+        return false;
+    }
+    return QCoreApplication::installTranslator(traduzione);
+}
+
+QString Citazione(const std::string& testo)
+{
+    constexpr qsizetype kMassimo = 40;
+    const QString t = QString::fromStdString(testo);
+    return t.size() <= kMassimo ? t : t.left(kMassimo - 1) + QChar(0x2026);
+}
+
+Messaggio MessaggioErrore(const std::exception_ptr& errore, const FormatoNumeri& formato,
+                          const QString& fileDati)
 {
     try {
         std::rethrow_exception(errore);
     } catch (const ErroreConversione& e) {
         const QString campo = DidascaliaCampo(e.campo());
+        const QString testo = Citazione(e.testo());
         switch (e.motivo()) {
         case ErroreConversione::Motivo::SeparatoreMigliaia:
-            return QStringLiteral("Il testo «%1» del campo «%2» non è un numero: per i decimali "
-                                  "usare «%3» e non separare le migliaia.")
-                .arg(Testo(e.testo()), campo, Testo(formato.decimale));
+            return {QStringLiteral("Il testo «%1» del campo «%2» non è un numero: per i decimali "
+                                   "usare «%3» e non separare le migliaia.")
+                        .arg(testo, campo, Testo(formato.decimale)), {}};
         case ErroreConversione::Motivo::FuoriIntervallo:
-            return QStringLiteral("Il numero «%1» del campo «%2» è troppo grande.")
-                .arg(Testo(e.testo()), campo);
+            return {QStringLiteral("Il numero «%1» del campo «%2» è troppo grande.").arg(testo, campo), {}};
         case ErroreConversione::Motivo::NonNumero:
             break;
         }
-        return QStringLiteral("Il testo «%1» del campo «%2» non è un numero.")
-            .arg(Testo(e.testo()), campo);
+        return {QStringLiteral("Il testo «%1» del campo «%2» non è un numero.").arg(testo, campo), {}};
+    } catch (const ErroreIntervallo& e) {
+        return {MessaggioIntervallo(e, formato), {}};
+    } catch (const ErroreSerenita& e) {
+        return {MessaggioSerenita(e), {}};
+    } catch (const ErroreScelta& e) {
+        return {QStringLiteral("Scegliere %1 dall'elenco.").arg(e.scelta()), {}};
     } catch (const ErroreOverflow& e) {
-        return QStringLiteral("Il valore «%1» del campo «%2» è fuori dall'intervallo ammesso "
-                              "(da -32768 a 32767).")
-            .arg(Testo(e.testo()), DidascaliaCampo(e.campo()));
+        return {QStringLiteral("Il valore «%1» del campo «%2» è fuori dall'intervallo ammesso "
+                               "(da -32768 a 32767).")
+                    .arg(Citazione(e.testo()), DidascaliaCampo(e.campo())), {}};
     } catch (const ErroreAritmetico& e) {
         if (e.mese() >= 1 && e.mese() <= 12)
-            return QStringLiteral("Errore aritmetico (%1) nel calcolo di %2, al passo «%3».")
-                .arg(NomeTipo(e.tipo()), NomeMese(e.mese()), NomePasso(e.passo()));
-        return QStringLiteral("Errore aritmetico (%1) al passo «%2».")
-            .arg(NomeTipo(e.tipo()), NomePasso(e.passo()));
+            return {QStringLiteral("Errore aritmetico (%1) nel calcolo di %2, al passo «%3».")
+                        .arg(NomeTipo(e.tipo()), NomeMese(e.mese()), NomePasso(e.passo())), {}};
+        return {QStringLiteral("Errore aritmetico (%1) al passo «%2».")
+                    .arg(NomeTipo(e.tipo()), NomePasso(e.passo())), {}};
     } catch (const ErroreDati& e) {
         return MessaggioDati(e, fileDati);
     } catch (const std::exception& e) {
-        return QStringLiteral("Errore imprevisto: %1.").arg(QString::fromLocal8Bit(e.what()));
+        return {QStringLiteral("Errore imprevisto."), QString::fromLocal8Bit(e.what())};
     } catch (...) {
-        return QStringLiteral("Errore imprevisto.");
+        return {QStringLiteral("Errore imprevisto."), {}};
     }
 }
 

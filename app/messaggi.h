@@ -13,12 +13,38 @@ namespace fv {
 
 inline constexpr const char* kTitolo = "CALCOLO ENERGIA FOTOVOLTAICO";
 
+// A site choice that the window no longer shows as loaded: what to choose
+// again, as the user reads it ("il comune (radiazione)").
+class ErroreScelta : public Errore {
+public:
+    explicit ErroreScelta(QString scelta);
+    const QString& scelta() const noexcept { return scelta_; }
+
+private:
+    QString scelta_;
+};
+
 // The caption of the control that shows a field, as the user sees it.
 QString DidascaliaCampo(Campo campo);
 
-// One sentence naming the error and where it happened. fileDati names the
-// data file when the error itself does not.
-QString MessaggioErrore(const std::exception_ptr& errore, const FormatoNumeri& formato,
-                        const QString& fileDati);
+// A report for the user: one plain Italian sentence, and the technical
+// details behind it (engine message, SQL text, file), empty when there are none.
+struct Messaggio {
+    QString testo;
+    QString dettagli;
+};
+
+// fileDati names the data file when the error itself does not.
+Messaggio MessaggioErrore(const std::exception_ptr& errore, const FormatoNumeri& formato,
+                          const QString& fileDati);
+
+// Qt's own texts (context menus, standard buttons, dialogs) in Italian, like
+// the rest of the window, whatever the user's locale. False when Qt's Italian
+// translation is not installed; the window then works with Qt's English texts.
+bool InstallaTraduzioneQt();
+
+// A typed text as a message quotes it: past 40 characters it is cut, with an
+// ellipsis, so that a message never grows wider than the screen.
+QString Citazione(const std::string& testo);
 
 } // namespace fv

@@ -3,9 +3,30 @@
 
 #include "calc/modello.h"
 
+#include <array>
 #include <cmath>
 
 namespace fv {
+
+namespace {
+
+double Verifica(double valore, const Intervallo& i, Campo campo, const std::string& testo)
+{
+    const bool sotto = i.minimoEscluso ? !(valore > i.minimo) : !(valore >= i.minimo);
+    if (sotto || !(valore <= i.massimo))
+        throw ErroreIntervallo(campo, testo, i.minimo, i.massimo, i.minimoEscluso);
+    return valore;
+}
+
+// A whole percentage: read, rounded half to even, and within 0..100.
+std::int16_t LeggiPercentuale(const std::string& testo, const FormatoNumeri& formato, Campo campo)
+{
+    const double valore = LeggiNumero(testo, formato, campo);
+    Verifica(std::nearbyint(valore), kIntervalloPercentuale, campo, testo);
+    return Intero16(valore, campo, testo);
+}
+
+} // namespace
 
 bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniMese& giorni,
              const FormatoNumeri& formato, DestinazioneCalcolo& destinazione)
@@ -17,21 +38,37 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
             return false;
     }
 
-    const double phi = LeggiNumero(in.latitudine, formato, Campo::Latitudine) * kGradiRadianti;
-    const double beta = LeggiNumero(in.tilt, formato, Campo::Tilt) * kGradiRadianti;
-    const double gamma = LeggiNumero(in.azimut, formato, Campo::Azimut) * kGradiRadianti;
-    const double rho = LeggiNumero(in.riflettanza, formato, Campo::Riflettanza);
-    const double potenza = LeggiNumero(in.potenza, formato, Campo::Potenza);
+    const double phi = Verifica(LeggiNumero(in.latitudine, formato, Campo::Latitudine),
+                                kIntervalloLatitudine, Campo::Latitudine, in.latitudine)
+                       * kGradiRadianti;
+    const double beta = Verifica(LeggiNumero(in.tilt, formato, Campo::Tilt), kIntervalloTilt,
+                                 Campo::Tilt, in.tilt)
+                        * kGradiRadianti;
+    const double gamma = Verifica(LeggiNumero(in.azimut, formato, Campo::Azimut),
+                                  kIntervalloAzimut, Campo::Azimut, in.azimut)
+                         * kGradiRadianti;
+    const double rho = Verifica(LeggiNumero(in.riflettanza, formato, Campo::Riflettanza),
+                                kIntervalloRiflettanza, Campo::Riflettanza, in.riflettanza);
+    const double potenza = Verifica(LeggiNumero(in.potenza, formato, Campo::Potenza),
+                                    kIntervalloPotenza, Campo::Potenza, in.potenza);
     const std::int16_t perdite =
-        LeggiIntero16(in.perditeGeneratore, formato, Campo::PerditeGeneratore);
+        LeggiPercentuale(in.perditeGeneratore, formato, Campo::PerditeGeneratore);
     const std::int16_t efficienza =
-        LeggiIntero16(in.efficienzaInverter, formato, Campo::EfficienzaInverter);
+        LeggiPercentuale(in.efficienzaInverter, formato, Campo::EfficienzaInverter);
 
+    // Every month is computed and checked before the first is written.
     const Piano piano = CreaPiano(phi, beta, gamma, rho);
+    std::array<PassiModello, 12> passi;
+    for (int m = 1; m <= 12; ++m) {
+        const auto i = static_cast<std::size_t>(m - 1);
+        passi[i] = PassiRadiazioneInclinata(m, piano, radOriz[i]);
+        if (!(passi[i].KT > 0.0 && passi[i].KT <= 1.0))
+            throw ErroreSerenita(m, passi[i].KT);
+    }
     MonthlySeries radInc{};
     for (int m = 1; m <= 12; ++m) {
         const auto i = static_cast<std::size_t>(m - 1);
-        radInc[i] = CalcolaRadiazioneInclinata(m, piano, radOriz[i]);
+        radInc[i] = passi[i].valore;
         destinazione.ScriviRadInc(m - 1, radInc[i]);
         destinazione.ScriviCampo(Campo::Mese2, m - 1, TestoArrotondato(radInc[i], 2, formato));
     }

@@ -36,12 +36,28 @@ public:
     virtual void ScriviCampo(Campo campo, int indice, const std::string& testo) = 0;
 };
 
-// Reads, checks and converts the inputs, runs the model for January to
+// What the command accepts, beyond being numbers. Latitude: north of the
+// equator and short of the polar circles, where every month's sun rises and
+// sets [deg]. Power: above zero, at most a megawatt plant [kW].
+struct Intervallo {
+    double minimo, massimo;
+    bool minimoEscluso = false;
+};
+inline constexpr Intervallo kIntervalloLatitudine{0, 66, true};
+inline constexpr Intervallo kIntervalloRiflettanza{0, 1};
+inline constexpr Intervallo kIntervalloTilt{0, 90};
+inline constexpr Intervallo kIntervalloAzimut{-180, 180};
+inline constexpr Intervallo kIntervalloPotenza{0, 1000, true};
+inline constexpr Intervallo kIntervalloPercentuale{0, 100};
+
+// Reads, converts and checks the inputs, runs the model for January to
 // December and writes the monthly plane values, then the annual plane total
 // (0 decimals), the ratio of the totals (2 decimals) and the energy (0
 // decimals). Returns false, having written nothing, when an input text is
 // empty (a text of blanks is not empty). Throws the typed errors of the first
-// failing step.
+// failing step; an input outside its range (ErroreIntervallo) or a month
+// whose clearness index lies outside (0, 1] (ErroreSerenita) is found before
+// anything is written.
 bool Calcola(const InputCalcolo& input, const MonthlySeries& radOriz, const GiorniMese& giorni,
              const FormatoNumeri& formato, DestinazioneCalcolo& destinazione);
 

@@ -16,6 +16,18 @@ ErroreOverflow::ErroreOverflow(Campo campo, std::string testo)
 {
 }
 
+ErroreIntervallo::ErroreIntervallo(Campo campo, std::string testo, double minimo, double massimo,
+                                   bool minimoEscluso)
+    : Errore("out of range: '" + testo + "'"), campo_(campo), testo_(std::move(testo)),
+      minimo_(minimo), massimo_(massimo), minimoEscluso_(minimoEscluso)
+{
+}
+
+ErroreSerenita::ErroreSerenita(int mese, double KT)
+    : Errore("clearness index out of (0, 1] in month " + std::to_string(mese)), mese_(mese), KT_(KT)
+{
+}
+
 ErroreAritmetico::ErroreAritmetico(int mese, Passo passo, Tipo tipo)
     : Errore("arithmetic error in month " + std::to_string(mese) + ", step "
              + std::to_string(static_cast<int>(passo))),

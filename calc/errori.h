@@ -78,6 +78,42 @@ private:
     std::string testo_;
 };
 
+// A number outside the range it can physically take, or outside the range
+// where the method holds: from minimo to massimo, the lower bound itself
+// excluded when minimoEscluso.
+class ErroreIntervallo : public Errore {
+public:
+    ErroreIntervallo(Campo campo, std::string testo, double minimo, double massimo,
+                     bool minimoEscluso = false);
+    Campo campo() const noexcept { return campo_; }
+    const std::string& testo() const noexcept { return testo_; }
+    double minimo() const noexcept { return minimo_; }
+    double massimo() const noexcept { return massimo_; }
+    bool minimoEscluso() const noexcept { return minimoEscluso_; }
+
+private:
+    Campo campo_;
+    std::string testo_;
+    double minimo_;
+    double massimo_;
+    bool minimoEscluso_;
+};
+
+// A month whose horizontal radiation does not belong with the latitude: its
+// clearness index (horizontal over extraterrestrial radiation) lies outside
+// (0, 1]. More radiation on the ground than at the top of the atmosphere, or
+// none at all, means the latitude and the radiation data are of two sites.
+class ErroreSerenita : public Errore {
+public:
+    ErroreSerenita(int mese, double KT);
+    int mese() const noexcept { return mese_; }
+    double KT() const noexcept { return KT_; }
+
+private:
+    int mese_;
+    double KT_;
+};
+
 // A floating-point step that divided by zero, overflowed, took the root of a
 // negative number or gave no number. mese is 1..12, or 0 outside the monthly loop.
 class ErroreAritmetico : public Errore {

@@ -19,9 +19,10 @@ double CalcolaEnergiaAnnua(double totInc, double potenza, std::int16_t perdite,
 
 int FasciaPotenza(double potenza)
 {
-    if (potenza < 3)
+    // DM 19 febbraio 2007, art. 6: up to 3 kW, above 3 and up to 20 kW, above 20 kW.
+    if (potenza <= 3)
         return 0;
-    if (potenza < 20)
+    if (potenza <= 20)
         return 1;
     return 2;
 }

@@ -14,8 +14,8 @@ namespace fv {
 double CalcolaEnergiaAnnua(double totInc, double potenza, std::int16_t perdite,
                            std::int16_t efficienza);
 
-// Power band of a plant of the given peak power [kW]: 0 below 3 kW, 1 from
-// 3 kW to below 20 kW, 2 from 20 kW.
+// Power band of a plant of the given peak power [kW], with the decree's
+// bounds: 0 up to 3 kW, 1 above 3 kW up to 20 kW, 2 above 20 kW.
 int FasciaPotenza(double potenza);
 
 // Incentive tariff [EUR/kWh] by power band and integration type (each 0..2;

@@ -22,6 +22,7 @@ namespace {
 
 // Room above the plot for the legend, two lines at the top right.
 constexpr qreal kSpazioLegenda = 36;
+constexpr int kTaccheAsseY = 5; // before nice numbers adjust them
 
 // The legend, one entry under the other at the top right of the chart: a
 // colour swatch and the series' legend text for each series.
@@ -98,7 +99,7 @@ QChartView* CreaGrafico(QWidget* parent)
     asseY->setTitleText(QStringLiteral("kWh/m²"));
     asseY->setLabelFormat(QStringLiteral("%.0f"));
     asseY->setRange(0, 8);
-    asseY->setTickCount(5);
+    asseY->setTickCount(kTaccheAsseY);
     QFont piccolo = asseY->labelsFont();
     piccolo.setPixelSize(10);
     asseY->setLabelsFont(piccolo);
@@ -150,6 +151,9 @@ void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette
     for (std::size_t m = 0; m < 12; ++m)
         minimo = std::min({minimo, serie1[m], serie2[m]});
     auto* asseY = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first());
+    // The nice-number step depends on the tick count, which the previous
+    // call changed: start from the same count, so the axis depends on the data only.
+    asseY->setTickCount(kTaccheAsseY);
     asseY->setRange(std::floor(minimo), std::max(1.0, std::ceil(massimo)));
     asseY->applyNiceNumbers();
     if (auto* vista = dynamic_cast<VistaGrafico*>(&grafico))

@@ -119,9 +119,11 @@ void CaricaElenchiIniziali(ContestoDati c, VistaSito& vista)
 
 void ProvinciaScelta(ContestoDati c, const QString& provincia, VistaSito& vista)
 {
-    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+    // The lists of the old province go first: a file that cannot be opened
+    // must not leave them on show under the new province.
     vista.SvuotaComuniLat();
     vista.SvuotaComuniRad();
+    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
     RiempiElenco(sessione, sql::SqlComuniLatitudine(provincia), QStringLiteral("comune"),
                  [&](const QString& s) { vista.AggiungiComuneLat(s); });
     RiempiElenco(sessione, sql::SqlComuniRadiazione(provincia), QStringLiteral("comune"),

@@ -49,7 +49,8 @@ struct StatoDati {
 // Start-up: surface types (in stored order), then provinces (each once, ascending).
 void CaricaElenchiIniziali(ContestoDati contesto, VistaSito& vista);
 
-// A province chosen: both municipality lists emptied and refilled.
+// A province chosen: both municipality lists emptied, even when the file
+// then fails to open, and refilled.
 void ProvinciaScelta(ContestoDati contesto, const QString& provincia, VistaSito& vista);
 
 // A radiation municipality of the given province chosen: twelve monthly

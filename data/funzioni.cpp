@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "data/funzioni.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -97,10 +98,31 @@ Funzioni::~Funzioni()
         ChiudiConnessione();
 }
 
+QStringList Funzioni::Percorsi() const
+{
+    const auto in = [](const QString& cartella) {
+        return QDir::cleanPath(QDir(cartella).absoluteFilePath(QStringLiteral("data.mdb")));
+    };
+    if (!cartella_.isEmpty())
+        return {in(cartella_)};
+    QStringList percorsi = {in(QDir::currentPath())};
+    if (QCoreApplication::instance()) {
+        const QString installata = in(QCoreApplication::applicationDirPath() + QStringLiteral("/")
+                                      + QStringLiteral(FV_DATI_DAL_PROGRAMMA));
+        if (!percorsi.contains(installata))
+            percorsi << installata;
+    }
+    return percorsi;
+}
+
 QString Funzioni::PercorsoFile() const
 {
-    const QDir cartella(cartella_.isEmpty() ? QDir::currentPath() : cartella_);
-    return QDir::cleanPath(cartella.absoluteFilePath(QStringLiteral("data.mdb")));
+    const QStringList percorsi = Percorsi();
+    for (const QString& p : percorsi) {
+        if (QFileInfo(p).isFile())
+            return p;
+    }
+    return percorsi.first();
 }
 
 void Funzioni::ApriConnessione()
@@ -111,10 +133,11 @@ void Funzioni::ApriConnessione()
 
     const QString percorso = PercorsoFile();
     const QString routine = QStringLiteral("ApriConnessione");
-    // Opening read-only never creates a missing file; say plainly that it is missing.
+    // Opening read-only never creates a missing file; say plainly that it is
+    // missing, and where it was looked for.
     if (!QFileInfo(percorso).isFile())
-        throw ErroreDati(ErroreDati::Tipo::FileMancante, routine, percorso, {},
-                         QStringLiteral("unable to open database file"));
+        throw ErroreDati(ErroreDati::Tipo::FileMancante, routine, Percorsi().join(QStringLiteral("; ")),
+                         {}, QStringLiteral("no file data.mdb in any of these places"));
 
     const QString nome = kPrefisso + QString::number(++contatore);
     QString errore;
@@ -124,17 +147,9 @@ void Funzioni::ApriConnessione()
         // A file locked by a writer: wait a moment, then report it, rather
         // than freeze the window for the driver's default five seconds.
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000"));
-        if (!db.open()) {
-            errore = Motore(db.lastError());
-        } else {
-            // A text file or a damaged one opens fine; the first statement is
-            // where SQLite finds out. Find out now.
-            QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("select count(*) from sqlite_master")) || !q.next())
-                errore = Motore(q.lastError());
-            else
-                errore = ControllaLunghezza(percorso);
-        }
+        // A text file or a damaged one opens fine: the first query finds a
+        // file that is not a database, and the header, a truncated one.
+        errore = db.open() ? ControllaLunghezza(percorso) : Motore(db.lastError());
         if (!errore.isEmpty())
             db.close();
     }

@@ -76,8 +76,9 @@ private:
 // The data routines: the one connection cnDati, and result sets opened on it.
 class Funzioni {
 public:
-    // cartella: where data.mdb is looked for; empty means the process's
-    // working directory at the moment of each opening.
+    // cartella: where data.mdb is looked for. Empty: the process's working
+    // directory at the moment of each opening, then the installed data
+    // folder beside the program (share/calcolo-fv).
     explicit Funzioni(QString cartella = {});
     ~Funzioni();
     Funzioni(const Funzioni&) = delete;
@@ -94,8 +95,11 @@ public:
     static QString RaddoppiaApici(const QString& testo);
 
     bool ConnessioneAperta() const { return !cnDati_.isEmpty(); }
-    // The absolute path of data.mdb as the next opening would use it.
+    // The absolute path of data.mdb as the next opening would use it: the
+    // first of the places looked in that holds the file, else the first.
     QString PercorsoFile() const;
+    // Every place data.mdb is looked for, in order.
+    QStringList Percorsi() const;
     // Connections of this layer open in the whole process (for checks).
     static int ConnessioniAperte();
 

@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
+  qt6-translations-l10n
   libgl-dev libxkbcommon-dev libvulkan-dev
   libsqlite3-dev sqlite3
   libbenchmark-dev

@@ -28,13 +28,15 @@ public:
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 titoli << box->windowTitle();
                 testi << box->text();
+                dettagli << box->detailedText();
                 box->accept();
             }
         });
         timer_.start();
     }
     QStringList titoli;
-    QStringList testi;
+    QStringList testi;    // the plain sentence
+    QStringList dettagli; // the technical text behind it
 
 private:
     QTimer timer_;
@@ -84,6 +86,14 @@ inline void Scrivi(QLineEdit* campo, const QString& testo)
     campo->selectAll();
     QTest::keyClick(campo, Qt::Key_Delete);
     QTest::keyClicks(campo, testo);
+}
+
+// Types into the edit field of a list box, over what it held.
+inline void Digita(QComboBox* box, const QString& testo)
+{
+    box->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box, testo);
 }
 
 // The offscreen platform warns at every popup ("does not support raise()"):

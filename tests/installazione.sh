@@ -6,7 +6,14 @@ set -euo pipefail
 build=$1
 prefisso=$(mktemp -d)
 trap 'rm -rf "$prefisso"' EXIT
+# An install reads the build folder and writes only under the prefix (and
+# CMake's own record of what it installed, install_manifest.txt).
+segno=$(mktemp)
 cmake --install "$build" --prefix "$prefisso" >/dev/null
+cambiati=$(find "$build" -newer "$segno" -type f -not -path "*/Testing/*" -not -path "*/tests/esterno/*" \
+           -not -name install_manifest.txt)
+rm -f "$segno"
+[[ -z "$cambiati" ]] || { echo "the install wrote into the build folder:" >&2; echo "$cambiati" >&2; exit 1; }
 
 for f in bin/calcolo-fv share/calcolo-fv/data.mdb share/applications/calcolo-fv.desktop \
          share/icons/hicolor/16x16/apps/calcolo-fv.png share/icons/hicolor/32x32/apps/calcolo-fv.png \
@@ -28,16 +35,21 @@ cartella=$(sed -n 's/^Path=//p' "$voce")
 grep -q '^Name=Calcolo energia fotovoltaico$' "$voce"
 grep -q '^X-AppVersion=1.00$' "$voce"
 
-# Started as the menu starts it, the program must open its bundled data and
+# Started as the menu starts it (from the data folder), and from a shell in
+# any other folder, the program must open the installed data read-only and
 # still be running (waiting for the user) three seconds later.
-traccia=$(mktemp)
-set +e
-(cd "$cartella" && QT_QPA_PLATFORM=offscreen timeout 3 strace -f -qq -e trace=openat -o "$traccia" "$esegui")
-esito=$?
-set -e
-[[ $esito -eq 124 ]] || { echo "the installed program ended early (exit $esito)" >&2; exit 1; }
-grep -E "openat\(.*\"$cartella/data.mdb\", O_RDONLY.*= [0-9]+$" "$traccia" >/dev/null \
-  || { echo "the installed program did not open its data read-only:" >&2; grep data.mdb "$traccia" >&2; exit 1; }
-if grep -E "data.mdb\", O_(WRONLY|RDWR)" "$traccia"; then echo "data.mdb opened for writing" >&2; exit 1; fi
-rm -f "$traccia"
-echo "installed and started from $cartella"
+altrove=$(mktemp -d)
+for partenza in "$cartella" "$altrove"; do
+  traccia=$(mktemp)
+  set +e
+  (cd "$partenza" && QT_QPA_PLATFORM=offscreen timeout 3 strace -f -qq -e trace=openat -o "$traccia" "$esegui")
+  esito=$?
+  set -e
+  [[ $esito -eq 124 ]] || { echo "the installed program ended early (exit $esito) from $partenza" >&2; exit 1; }
+  grep -E "openat\(.*\"$cartella/data.mdb\", O_RDONLY.*= [0-9]+$" "$traccia" >/dev/null \
+    || { echo "started from $partenza, the program did not open its data read-only:" >&2; grep data.mdb "$traccia" >&2; exit 1; }
+  if grep -E "data.mdb\", O_(WRONLY|RDWR)" "$traccia"; then echo "data.mdb opened for writing" >&2; exit 1; fi
+  rm -f "$traccia"
+done
+rmdir "$altrove"
+echo "installed, and started from $cartella and from another folder"

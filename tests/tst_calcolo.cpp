@@ -11,6 +11,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <tuple>
 
 using fv::Campo;
 using fv::FormatoNumeri;
@@ -33,15 +34,6 @@ fv::InputCalcolo Ingresso(const FormatoNumeri& f)
 }
 
 MonthlySeries Anno() { return {1.5, 2.4, 3.8, 4.9, 5.9, 6.5, 6.9, 5.8, 4.3, 2.8, 1.7, 1.3}; }
-
-std::vector<Scrittura> Campi(const RegistroCalcolo& r)
-{
-    std::vector<Scrittura> v;
-    for (const Scrittura& s : r.scritture)
-        if (!s.serie)
-            v.push_back(s);
-    return v;
-}
 
 } // namespace
 
@@ -69,7 +61,7 @@ private slots:
 
     void fasce()
     {
-        const std::pair<double, int> casi[] = {{2.99, 0}, {3, 1}, {19.99, 1}, {20, 2}, {0, 0}, {-1, 0}, {1e9, 2}};
+        const std::pair<double, int> casi[] = {{2.99, 0}, {3, 0}, {3.01, 1}, {20, 1}, {20.01, 2}, {0, 0}, {-1, 0}, {1e9, 2}};
         for (const auto& [p, fascia] : casi)
             QCOMPARE(fv::FasciaPotenza(p), fascia);
         QCOMPARE(fv::FasciaDaTesto("3,5", FormatoNumeri::Italiano()), std::optional<int>(1));
@@ -211,7 +203,7 @@ private slots:
         }
         in = Ingresso(f);
         in.efficienzaInverter = "40000";
-        QVERIFY_THROWS_EXCEPTION(fv::ErroreOverflow, fv::Calcola(in, Anno(), fv::kGiorniMese, f, r));
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreIntervallo, fv::Calcola(in, Anno(), fv::kGiorniMese, f, r));
         QVERIFY(r.scritture.empty());
     }
 
@@ -229,52 +221,75 @@ private slots:
     }
 
     // A failure keeps exactly the writes made before it.
-    void fermate()
+    void fuoriIntervallo()
     {
         const FormatoNumeri f = FormatoNumeri::C();
-        {
-            // Latitude 0: arithmetic error in January, nothing written.
+        using Campo_ = std::string fv::InputCalcolo::*;
+        const std::tuple<Campo_, const char*, Campo> rifiutati[] = {
+            {&fv::InputCalcolo::latitudine, "0", Campo::Latitudine},
+            {&fv::InputCalcolo::latitudine, "-45", Campo::Latitudine},
+            {&fv::InputCalcolo::latitudine, "67", Campo::Latitudine},
+            {&fv::InputCalcolo::riflettanza, "5", Campo::Riflettanza},
+            {&fv::InputCalcolo::riflettanza, "-0.1", Campo::Riflettanza},
+            {&fv::InputCalcolo::tilt, "-10", Campo::Tilt},
+            {&fv::InputCalcolo::tilt, "180", Campo::Tilt},
+            {&fv::InputCalcolo::azimut, "400", Campo::Azimut},
+            {&fv::InputCalcolo::potenza, "0", Campo::Potenza},
+            {&fv::InputCalcolo::potenza, "-3", Campo::Potenza},
+            {&fv::InputCalcolo::potenza, "1000.5", Campo::Potenza},
+            {&fv::InputCalcolo::perditeGeneratore, "150", Campo::PerditeGeneratore},
+            {&fv::InputCalcolo::perditeGeneratore, "-32700", Campo::PerditeGeneratore},
+            {&fv::InputCalcolo::efficienzaInverter, "100.6", Campo::EfficienzaInverter},
+            {&fv::InputCalcolo::efficienzaInverter, "-0.6", Campo::EfficienzaInverter},
+        };
+        for (const auto& [membro, testo, campo] : rifiutati) {
             fv::InputCalcolo in = Ingresso(f);
-            in.latitudine = "0";
+            in.*membro = testo;
             RegistroCalcolo r;
             try {
                 fv::Calcola(in, Anno(), fv::kGiorniMese, f, r);
+                QFAIL(testo);
+            } catch (const fv::ErroreIntervallo& e) {
+                QCOMPARE(e.campo(), campo);
+            }
+            QVERIFY2(r.scritture.empty(), testo);
+        }
+        // The bounds themselves are accepted; percentages after rounding half to even.
+        const std::pair<Campo_, const char*> limiti[] = {
+            {&fv::InputCalcolo::latitudine, "0.001"}, {&fv::InputCalcolo::riflettanza, "1"},
+            {&fv::InputCalcolo::tilt, "90"},          {&fv::InputCalcolo::azimut, "-180"},
+            {&fv::InputCalcolo::potenza, "1000"},      {&fv::InputCalcolo::perditeGeneratore, "100.5"},
+            {&fv::InputCalcolo::efficienzaInverter, "-0.5"},
+        };
+        for (const auto& [membro, testo] : limiti) {
+            fv::InputCalcolo in = Ingresso(f);
+            in.*membro = testo;
+            RegistroCalcolo r;
+            QVERIFY2(fv::Calcola(in, Costante(0.5), fv::kGiorniMese, f, r), testo);
+        }
+    }
+
+    void serenita()
+    {
+        // Latitude and radiation of two sites: January at 66 N gets less
+        // from the top of the atmosphere than Anno() puts on the ground; a
+        // month with no radiation at all is no site either. Nothing is written.
+        const FormatoNumeri f = FormatoNumeri::C();
+        fv::InputCalcolo in = Ingresso(f);
+        in.latitudine = "66";
+        MonthlySeries luglioVuoto = Anno();
+        luglioVuoto[6] = 0;
+        const std::pair<fv::InputCalcolo, MonthlySeries> casi[] = {{in, Anno()}, {Ingresso(f), luglioVuoto}};
+        const int mesi[] = {1, 7};
+        for (std::size_t i = 0; i < 2; ++i) {
+            RegistroCalcolo r;
+            try {
+                fv::Calcola(casi[i].first, casi[i].second, fv::kGiorniMese, f, r);
                 QFAIL("no error");
-            } catch (const fv::ErroreAritmetico& e) {
-                QCOMPARE(e.mese(), 1);
+            } catch (const fv::ErroreSerenita& e) {
+                QCOMPARE(e.mese(), mesi[i]);
             }
             QVERIFY(r.scritture.empty());
-        }
-        {
-            // At 67 N the sun does not set on the June day number: months 1 to 5 stay.
-            fv::InputCalcolo in = Ingresso(f);
-            in.latitudine = "67";
-            RegistroCalcolo r;
-            try {
-                fv::Calcola(in, Anno(), fv::kGiorniMese, f, r);
-                QFAIL("no error");
-            } catch (const fv::ErroreAritmetico& e) {
-                QCOMPARE(e.mese(), 6);
-                QCOMPARE(e.passo(), fv::Passo::AngoloTramonto);
-            }
-            QCOMPARE(r.scritture.size(), std::size_t(10));
-            QCOMPARE(r.scritture.back().indice, 4);
-        }
-        {
-            // No horizontal radiation at all: the ratio divides by zero after
-            // the annual plane total has been written.
-            RegistroCalcolo r;
-            QVERIFY_THROWS_EXCEPTION(fv::ErroreAritmetico, fv::Calcola(Ingresso(f), Costante(0), fv::kGiorniMese, f, r));
-            QCOMPARE(Campi(r).size(), std::size_t(13));
-            QCOMPARE(Campi(r).back().campo, Campo::TotAnnua2);
-        }
-        {
-            // Losses below -32667: 100 - L overflows after the ratio is written.
-            fv::InputCalcolo in = Ingresso(f);
-            in.perditeGeneratore = "-32700";
-            RegistroCalcolo r;
-            QVERIFY_THROWS_EXCEPTION(fv::ErroreOverflow, fv::Calcola(in, Anno(), fv::kGiorniMese, f, r));
-            QCOMPARE(Campi(r).back().campo, Campo::Rapporto);
         }
     }
 

@@ -272,7 +272,10 @@ private slots:
         const QByteArray prima = fixture::Impronta(file);
         Funzioni fz(cartella.path());
         QString testo;
-        QCOMPARE(TipoErrore([&] { fz.ApriConnessione(); }, &testo), ErroreDati::Tipo::Motore);
+        RegistroSito vista;
+        // Found at the opening (a truncated file) or by the first query.
+        QCOMPARE(TipoErrore([&] { fv::CaricaElenchiIniziali(Contesto(fz), vista); }, &testo),
+                 ErroreDati::Tipo::Motore);
         QVERIFY2(testo.contains(messaggio), qPrintable(testo));
         QVERIFY(!fz.ConnessioneAperta());
         QCOMPARE(fixture::Impronta(file), prima);

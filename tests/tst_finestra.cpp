@@ -6,6 +6,7 @@
 #include "app/aspetto.h"
 #include "app/frmFv.h"
 #include "app/inventario.h"
+#include "app/messaggi.h"
 #include "calc/modello.h"
 #include "chart/grafico.h"
 #include "data/funzioni.h"
@@ -17,14 +18,17 @@
 #include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
+#include <QtCharts/QValueAxis>
 
 #include <charconv>
 #include <cmath>
@@ -109,6 +113,14 @@ private slots:
 
     void finestra()
     {
+        // Qt's own texts are Italian too: the context menu of a field.
+        QVERIFY(fv::InstallaTraduzioneQt());
+        const std::unique_ptr<QMenu> menu(T("txtTilt")->createStandardContextMenu());
+        QStringList voci;
+        for (const QAction* a : menu->actions())
+            voci << a->text();
+        QVERIFY2(voci.join(' ').contains("Incolla"), qPrintable(voci.join(' ')));
+
         QCOMPARE(w->windowTitle(), "CALCOLO ENERGIA FOTOVOLTAICO");
         QCOMPARE(w->size(), QSize(865, 522)); // 12975 x 7830 twips
         QCOMPARE(w->minimumSize(), w->maximumSize());
@@ -149,7 +161,7 @@ private slots:
                 ++testi;
                 auto* e = qobject_cast<QLineEdit*>(x);
                 QCOMPARE(e->text(), testo);
-                QVERIFY(!e->isReadOnly());
+                QCOMPARE(e->isReadOnly(), c.ruolo != fv::Ruolo::Input); // nothing reads typing there
                 const QColor atteso = c.ruolo == fv::Ruolo::Input ? QColor(192, 255, 255) : QColor(255, 255, 192);
                 QCOMPARE(p.color(QPalette::Base), atteso);
                 const bool chiave = c.ruolo == fv::Ruolo::RisultatoChiave;
@@ -167,7 +179,8 @@ private slots:
             case fv::Tipo::Opzione:
                 QCOMPARE(qobject_cast<QRadioButton*>(x)->text(), testo);
                 QCOMPARE(qobject_cast<QRadioButton*>(x)->isChecked(), c.selezionato);
-                QCOMPARE(p.color(QPalette::Window), QColor(162, 191, 163));
+                // The colour painted, right of the caption, not only the palette's.
+                QCOMPARE(x->grab().toImage().pixelColor(x->width() - 2, x->height() / 2), QColor(162, 191, 163));
                 break;
             case fv::Tipo::Cornice:
                 QCOMPARE(qobject_cast<QGroupBox*>(x)->title(), testo);
@@ -328,7 +341,7 @@ private slots:
         QCOMPARE(C("cmbComuneLat")->count(), 3);
         QCOMPARE(C("cmbComuneRad")->count(), 3);
         QCOMPARE(C("cmbComuneRad")->currentText(), QString()); // nothing chosen
-        QCOMPARE(T("txtTotAnnua")->text(), "365");             // earlier choices stay
+        QCOMPARE(T("txtTotAnnua")->text(), QString());         // nor left from the old province
         ScegliConMouse(C("cmbComuneRad"), "Uno");
         QCOMPARE(w->SerieRadOriz()[0], 4.125);
         QCOMPARE(T("txtMese(0)")->text(), N("4.12"));
@@ -344,20 +357,70 @@ private slots:
         QVERIFY(r.testi.isEmpty());
     }
 
-    void digitareNonCerca()
+    // A text typed into a list box and the site the results belong to.
+    void sitoMostrato()
     {
+        Risponditore r;
         ScegliEsempio();
-        const fv::MonthlySeries prima = w->SerieRadOriz();
-        auto* rad = C("cmbComuneRad");
-        rad->setFocus();
-        rad->lineEdit()->selectAll();
-        QTest::keyClicks(rad, "Torino");
-        QTest::keyClick(rad, Qt::Key_Return);
-        C("cmbProvincia")->setFocus(); // leaving the field
-        QApplication::processEvents();
-        QCOMPARE(w->SerieRadOriz(), prima);
-        QCOMPARE(rad->count(), 3);
-        QCOMPARE(T("txtMese(0)")->text(), N("1.5"));
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        const QStringList esempio = Risultati();
+        const QColor rosso = T("txtEnergia")->palette().color(QPalette::Text);
+        // Another province: the old comune's latitude and radiation go; the
+        // results stay, greyed as no longer up to date.
+        ScegliConMouse(C("cmbProvincia"), "BG");
+        QCOMPARE(T("txtLatitudine")->text(), QString());
+        QCOMPARE(T("txtMese(0)")->text(), QString());
+        QCOMPARE(Risultati(), esempio);
+        QVERIFY(T("txtEnergia")->palette().color(QPalette::Text) != rosso);
+        QVERIFY(Grafico()->chart()->opacity() < 1);
+        // A name typed in full, in any case, is a pick on Enter; a part of one is not.
+        Digita(C("cmbComuneRad"), "castro");
+        QTest::keyClick(C("cmbComuneRad"), Qt::Key_Return);
+        QCOMPARE(C("cmbComuneRad")->currentText(), "Castro");
+        QCOMPARE(T("txtMese(0)")->text(), N("1.1"));
+        Digita(C("cmbComuneLat"), "Cast");
+        T("txtTilt")->setFocus();
+        QCOMPARE(T("txtLatitudine")->text(), QString());
+        // An empty field: a note at the field, naming it; no box, nothing written.
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QVERIFY2(T("txtLatitudine")->toolTip().contains("Latitudine (°)"), qPrintable(T("txtLatitudine")->toolTip()));
+        QCOMPARE(Risultati(), esempio);
+        // Leaving the box for CALCOLA picks the typed name before the calculation.
+        Digita(C("cmbComuneLat"), "CASTRO");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QCOMPARE(T("txtLatitudine")->text(), N("45.8"));
+        QVERIFY(Risultati() != esempio);
+        QCOMPARE(T("txtEnergia")->palette().color(QPalette::Text), rosso);
+        QCOMPARE(Grafico()->chart()->opacity(), 1.0);
+        const QStringList castro = Risultati();
+        // The vertical axis depends on the data only (here up to 6, where a
+        // second calculation used to give 0-10 after 0-6).
+        const auto asse = [this] {
+            auto* y = static_cast<QValueAxis*>(Grafico()->chart()->axes(Qt::Vertical).first());
+            return QList<qreal>{y->min(), y->max()};
+        };
+        const QList<qreal> primoAsse = asse();
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QCOMPARE(asse(), primoAsse);
+        // A comune the lists do not hold is no site: CALCOLA says which choice to make.
+        Digita(C("cmbComuneRad"), "Bolzano");
+        T("txtTilt")->setFocus();
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 1);
+        QCOMPARE(r.testi.last(), "Scegliere il comune (radiazione) dall'elenco.");
+        QCOMPARE(Risultati(), castro);
+        // A latitude typed by hand stands as typed, whatever the latitude list shows.
+        ScegliConMouse(C("cmbComuneRad"), "Castro");
+        Scrivi(T("txtLatitudine"), "46");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QCOMPARE(r.testi.size(), 1);
+        QVERIFY(Risultati() != castro);
+        // The wheel over a closed list changes nothing.
+        QWheelEvent rotella(QPointF(5, 5), C("cmbProvincia")->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
+                            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(C("cmbProvincia"), &rotella);
+        QCOMPARE(C("cmbProvincia")->currentText(), "BG");
+        QCOMPARE(C("cmbComuneRad")->currentText(), "Castro");
     }
 
     void calcola()
@@ -366,7 +429,7 @@ private slots:
         ScegliEsempio();
         Scrivi(T("txtTilt"), "30");
         Scrivi(T("txtAzimut"), "0");
-        Scrivi(T("txtPow"), "3");
+        Scrivi(T("txtPow"), "4");
         QVERIFY(O("optPow(1)")->isChecked());
         QTest::mouseClick(O("optInt(2)"), Qt::LeftButton);
         QTest::mouseClick(Calcola(), Qt::LeftButton);
@@ -387,7 +450,7 @@ private slots:
         }
         QCOMPARE(T("txtTotAnnua2")->text(), Atteso(totInc, 0));
         QCOMPARE(T("txtRapp")->text(), Atteso(totInc / totOriz, 2));
-        const double energia = totInc * 3 * 85 * 90 / 10000;
+        const double energia = totInc * 4 * 85 * 90 / 10000;
         QCOMPARE(T("txtEnergia")->text(), Atteso(energia, 0));
         QCOMPARE(T("txtCostoKwh")->text(), N("0.442"));
         const double shown = std::nearbyint(energia); // revenue from the energy as shown
@@ -461,36 +524,47 @@ private slots:
         ScegliEsempio();
         QTest::mouseClick(Calcola(), Qt::LeftButton);
         const QStringList prima = Risultati();
-        // Latitude 0: an arithmetic error in January, nothing written.
+        // Out of range, or latitude and radiation of two sites: nothing
+        // written, the field and the accepted range (or the month) named.
         Scrivi(T("txtLatitudine"), "0");
         QTest::mouseClick(Calcola(), Qt::LeftButton);
         QTRY_COMPARE(r.testi.size(), 1);
         QCOMPARE(r.titoli.first(), "CALCOLO ENERGIA FOTOVOLTAICO");
-        QVERIFY2(r.testi.first().contains("gennaio") && r.testi.first().contains("divisione per zero"), qPrintable(r.testi.first()));
+        QVERIFY2(r.testi.first().contains("«Latitudine (°)»") && r.testi.first().contains("maggiore di 0 e al massimo 66"), qPrintable(r.testi.first()));
+        Scrivi(T("txtLatitudine"), "66");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 2);
+        QCOMPARE(r.testi.last(), "L'indice di serenità di gennaio supera 1: latitudine e dati di radiazione non sono coerenti.");
+        Scrivi(T("txtLatitudine"), "45");
+        Scrivi(T("txtPow"), QString(300, '9'));
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 3);
+        QVERIFY2(r.testi.last().contains(QString(39, '9') + QChar(0x2026) + "»") && r.testi.last().size() < 200, qPrintable(r.testi.last()));
+        Scrivi(T("txtPow"), "1");
         QCOMPARE(Risultati(), prima);
         // A text that is not a number names the field and the text.
         Scrivi(T("txtLatitudine"), "45");
         Scrivi(T("txtAzimut"), "sud");
         QTest::mouseClick(Calcola(), Qt::LeftButton);
-        QTRY_COMPARE(r.testi.size(), 2);
+        QTRY_COMPARE(r.testi.size(), 4);
         QVERIFY(r.testi.last().contains("«sud»") && r.testi.last().contains("azimut (°) (rispetto al sud)"));
         // The other separator is never read as grouping.
         Scrivi(T("txtAzimut"), dec == "," ? "1.000" : "1,000");
         QTest::mouseClick(Calcola(), Qt::LeftButton);
-        QTRY_COMPARE(r.testi.size(), 3);
+        QTRY_COMPARE(r.testi.size(), 5);
         QVERIFY(r.testi.last().contains(QStringLiteral("«%1»").arg(dec)));
         QCOMPARE(Risultati(), prima);
         // The window goes on working.
         Scrivi(T("txtAzimut"), "5");
         QTest::mouseClick(Calcola(), Qt::LeftButton);
-        QCOMPARE(r.testi.size(), 3);
+        QCOMPARE(r.testi.size(), 5);
         QCOMPARE(Risultati(), prima);
     }
 
     void fasce()
     {
         Risponditore r;
-        const std::pair<const char*, int> casi[] = {{"2.99", 0}, {"3", 1}, {"19.99", 1}, {"20", 2}, {"0", 0}, {"-1", 0}, {"3.5", 1}};
+        const std::pair<const char*, int> casi[] = {{"2.99", 0}, {"3", 0}, {"3.01", 1}, {"20", 1}, {"20.01", 2}, {"0", 0}, {"-1", 0}, {"3.5", 1}};
         for (const auto& [testo, fascia] : casi) {
             Scrivi(T("txtPow"), N(testo));
             QVERIFY2(O(QStringLiteral("optPow(%1)").arg(fascia))->isChecked(), testo);

@@ -144,7 +144,7 @@ private slots:
             // "2,5" is no number in C notation: February is reported and
             // nothing of the row is loaded, not even January.
             QTRY_COMPARE(r.testi.size(), 2);
-            QVERIFY(r.testi.last().contains("tblRadiazioni.feb"));
+            QVERIFY(r.dettagli.last().contains("tblRadiazioni.feb"));
             QCOMPARE(w.SerieRadOriz()[0], 0.0);
             QCOMPARE(Controllo<QLineEdit>(w, "txtMese(0)")->text(), QString());
         }
@@ -161,17 +161,32 @@ private slots:
                        "insert into tblRadiazioni values ('NL','Parola',1,2,'tanto',4,5,6,7,8,9,10,11,12)",
                        "insert into tblRadiazioni values ('NL','Blob',x'00ff',2,3,4,5,6,7,8,9,10,11,12)",
                        "insert into tblLatitudini values ('NL','Nullo',null)",
-                       "insert into tblLatitudini values ('NL','Infinito',9e999)"});
+                       "insert into tblLatitudini values ('NL','Infinito',9e999)",
+                       "insert into tblRadiazioni values ('NL','Buono',1,2,3,4,5,6,7,6,5,4,3,2)"});
         Risponditore r;
         frmFv& w = *b->w;
         QCOMPARE(Controllo<QComboBox>(w, "cmbProvincia")->findText(QString()), -1); // a null is not listed
         ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), "NL");
-        QCOMPARE(Controllo<QComboBox>(w, "cmbComuneRad")->count(), 3);
+        QCOMPARE(Controllo<QComboBox>(w, "cmbComuneRad")->count(), 4);
+        ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Buono");
+        Scrivi(Controllo<QLineEdit>(w, "txtLatitudine"), "45");
+        ScegliConMouse(Controllo<QComboBox>(w, "cmbRiflettanza"), "Erba");
+        QTest::mouseClick(Controllo<QPushButton>(w, "cmdCalcola"), Qt::LeftButton);
+        const QString energia = Controllo<QLineEdit>(w, "txtEnergia")->text();
+        QVERIFY(!energia.isEmpty());
+        // A row with a null in May: nothing of it is loaded, nothing of the
+        // earlier town stays on show, and CALCOLA mixes no two towns.
         ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Nullo");
         QTRY_COMPARE(r.testi.size(), 1);
-        QVERIFY2(r.testi.last().contains("tblRadiazioni.mag") && r.testi.last().contains("Nullo"), qPrintable(r.testi.last()));
+        QVERIFY2(r.dettagli.last().contains("tblRadiazioni.mag") && r.dettagli.last().contains("Nullo"), qPrintable(r.dettagli.last()));
         QCOMPARE(Controllo<QLineEdit>(w, "txtMese(3)")->text(), QString()); // all or nothing
         QCOMPARE(Controllo<QLineEdit>(w, "txtTotAnnua")->text(), QString());
+        QTest::mouseClick(Controllo<QPushButton>(w, "cmdCalcola"), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 2);
+        QCOMPARE(r.testi.last(), "Scegliere il comune (radiazione) dall'elenco.");
+        QCOMPARE(Controllo<QLineEdit>(w, "txtEnergia")->text(), energia);
+        r.testi.removeLast();
+        r.dettagli.removeLast();
         ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Parola");
         QTRY_COMPARE(r.testi.size(), 2);
         QVERIFY(r.testi.last().contains("non è un numero"));
@@ -179,12 +194,45 @@ private slots:
         QTRY_COMPARE(r.testi.size(), 3);
         ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneLat"), "Nullo");
         QTRY_COMPARE(r.testi.size(), 4);
-        QVERIFY(r.testi.last().contains("tblLatitudini.latitudine"));
+        QVERIFY(r.dettagli.last().contains("tblLatitudini.latitudine"));
         ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneLat"), "Infinito");
         QTRY_COMPARE(r.testi.size(), 5);
         QCOMPARE(Controllo<QLineEdit>(w, "txtLatitudine")->text(), QString()); // nothing shown as right
-        for (const QString& t : r.testi)
+        for (const QString& t : r.dettagli)
             QVERIFY2(t.contains(b->file()), qPrintable(t));
+        Chiudi(b);
+    }
+
+    void fileDanneggiatoDopoAvvio()
+    {
+        // The file is replaced by one that is no database while the window is
+        // open: the province pick reports it, no list of the old province
+        // stays on show, and CALCOLA computes nothing for the old town.
+        auto b = Apri({});
+        Risponditore r;
+        frmFv& w = *b->w;
+        ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), "TO");
+        ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Torino");
+        ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneLat"), "Torino");
+        ScegliConMouse(Controllo<QComboBox>(w, "cmbRiflettanza"), "Erba");
+        QTest::mouseClick(Controllo<QPushButton>(w, "cmdCalcola"), Qt::LeftButton);
+        const QString energia = Controllo<QLineEdit>(w, "txtEnergia")->text();
+        QFile f(b->file());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("provincia;comune\nPA;Palermo\n").repeated(200));
+        f.close();
+        b->impronta = fixture::Impronta(b->file());
+        ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), "BG");
+        QTRY_COMPARE(r.testi.size(), 1);
+        QVERIFY2(r.testi.first().contains("danneggiato"), qPrintable(r.testi.first()));
+        QVERIFY2(r.dettagli.first().contains("file is not a database") && r.dettagli.first().contains(b->file()),
+                 qPrintable(r.dettagli.first()));
+        QCOMPARE(Controllo<QComboBox>(w, "cmbComuneRad")->count(), 0);
+        QCOMPARE(Controllo<QComboBox>(w, "cmbComuneLat")->count(), 0);
+        QTest::mouseClick(Controllo<QPushButton>(w, "cmdCalcola"), Qt::LeftButton);
+        QCOMPARE(Controllo<QLineEdit>(w, "txtEnergia")->text(), energia);
+        QVERIFY(!Controllo<QLineEdit>(w, "txtLatitudine")->toolTip().isEmpty()); // emptied with the province
+        QCOMPARE(r.testi.size(), 1);
         Chiudi(b);
     }
 
@@ -194,7 +242,9 @@ private slots:
             Risponditore r; // the start-up failure is reported as soon as the window shows
             auto b = Apri({"drop table tblRadiazioni"});
             QTRY_COMPARE(r.testi.size(), 1); // at start-up, over the open window
-            QVERIFY2(r.testi.first().contains("no such table: tblRadiazioni"), qPrintable(r.testi.first()));
+            QVERIFY2(r.dettagli.first().contains("no such table: tblRadiazioni"), qPrintable(r.dettagli.first()));
+            // The sentence itself is plain Italian: no engine text, no SQL.
+            QCOMPARE(r.testi.first(), "Il file di dati non ha le tabelle e le colonne che il programma legge.");
             QCOMPARE(Controllo<QComboBox>(*b->w, "cmbRiflettanza")->count(), 4); // filled before the failure
             QCOMPARE(Controllo<QComboBox>(*b->w, "cmbProvincia")->count(), 0);
             Chiudi(b);
@@ -209,7 +259,7 @@ private slots:
             ScegliConMouse(Controllo<QComboBox>(*b->w, "cmbProvincia"), "TO");
             ScegliConMouse(Controllo<QComboBox>(*b->w, "cmbComuneLat"), "Torino");
             QTRY_COMPARE(r.testi.size(), 1);
-            QVERIFY2(r.testi.first().contains("no such column: latitudine"), qPrintable(r.testi.first()));
+            QVERIFY2(r.dettagli.first().contains("no such column: latitudine"), qPrintable(r.dettagli.first()));
             Chiudi(b);
         }
     }
@@ -258,7 +308,8 @@ private slots:
         t.start();
         ScegliConMouse(Controllo<QComboBox>(*b->w, "cmbProvincia"), "TO");
         QTRY_COMPARE(r.testi.size(), 1);
-        QVERIFY2(r.testi.first().contains("database is locked"), qPrintable(r.testi.first()));
+        QVERIFY2(r.dettagli.first().contains("database is locked"), qPrintable(r.dettagli.first()));
+        QVERIFY(r.testi.first().contains("bloccato"));
         QVERIFY(t.elapsed() < 4000);
         altro.write("rollback;\n.quit\n");
         altro.closeWriteChannel();
