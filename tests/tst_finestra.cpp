@@ -585,6 +585,27 @@ private slots:
         QVERIFY(r.testi.isEmpty());
     }
 
+    void piuGrandeImpiantoInVista()
+    {
+        // The largest plant accepted, no losses, on the sunniest site of the
+        // fixture: every result is shown whole inside its field.
+        ScegliConMouse(C("cmbProvincia"), "LE");
+        ScegliConMouse(C("cmbComuneRad"), "Castro");
+        ScegliConMouse(C("cmbComuneLat"), "Castro");
+        ScegliConMouse(C("cmbRiflettanza"), "Neve fresca");
+        Scrivi(T("txtTilt"), "30");
+        Scrivi(T("txtPow"), "1000");
+        Scrivi(T("txtEffGen"), "0");
+        Scrivi(T("txtEffInv"), "100");
+        QTest::mouseClick(O("optInt(2)"), Qt::LeftButton);
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QVERIFY(T("txtEnergia")->text().size() >= 7);
+        for (const char* nome : {"txtEnergia", "txtAnnuo", "txtTotAnnua2", "txtRapp", "txtCostoKwh"}) {
+            QLineEdit* e = T(nome);
+            QVERIFY2(e->fontMetrics().horizontalAdvance(e->text()) < e->contentsRect().width() - 4, nome);
+        }
+    }
+
     void nessunaOpzione()
     {
         ScegliEsempio();
