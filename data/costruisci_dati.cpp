@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
-// Builds data.mdb (an SQLite file) from the dataset's CSV files:
+// Builds data.mdb (an SQLite file) from the dataset:
 //   costruisci-dati OUTPUT DATASET_DIR
+// Latitudes and surface types come from their CSV files; each comune's twelve
+// monthly radiation values are interpolated in NASA's grid at its coordinates.
 // The file is written beside OUTPUT and renamed into place, so a failed
 // build never leaves a half-written database behind.
+#include "data/griglia.h"
+
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -131,6 +136,70 @@ void Carica(sqlite3* db, const std::string& tabella, const std::vector<Riga>& ri
     sqlite3_finalize(st);
 }
 
+std::size_t Colonna(const Riga& intestazione, const std::string& nome, const std::string& file)
+{
+    for (std::size_t i = 0; i < intestazione.size(); ++i) {
+        if (intestazione[i] == nome)
+            return i;
+    }
+    throw std::runtime_error(file + " has no column " + nome);
+}
+
+// One row per comune of the latitude table, province and name as written
+// there, with the grid interpolated at the comune's coordinates. Stored
+// with 3 decimals: NASA gives 2, the interpolation adds no accuracy.
+std::vector<Riga> RadiazioniComuni(const std::vector<Riga>& latitudini, const std::vector<Riga>& dettaglio,
+                                   const fv::GrigliaRadiazione& griglia)
+{
+    const std::string file = "latitudini_dettaglio.csv";
+    const Riga& testa = dettaglio.front();
+    const std::size_t cp = Colonna(testa, "provincia", file), cc = Colonna(testa, "comune", file);
+    const std::size_t clat = Colonna(testa, "latitudine", file), clon = Colonna(testa, "longitudine", file);
+    std::map<std::pair<std::string, std::string>, std::pair<double, double>> coordinate;
+    for (std::size_t r = 1; r < dettaglio.size(); ++r) {
+        const Riga& d = dettaglio[r];
+        if (d.size() != testa.size())
+            throw std::runtime_error(file + ": row " + std::to_string(r + 1) + " has the wrong number of fields");
+        const std::string dove = file + " row " + std::to_string(r + 1);
+        coordinate[{d[cp], d[cc]}] = {Numero(d[clat], dove), Numero(d[clon], dove)};
+    }
+    std::vector<Riga> righe = {{"provincia", "comune", "gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago",
+                                "set", "ott", "nov", "dic"}};
+    for (std::size_t r = 1; r < latitudini.size(); ++r) {
+        const Riga& l = latitudini[r];
+        const auto trovata = coordinate.find({l.at(0), l.at(1)});
+        if (trovata == coordinate.end())
+            throw std::runtime_error("comune " + l.at(1) + " (" + l.at(0) + ") has no coordinates in " + file);
+        const auto [lat, lon] = trovata->second;
+        fv::MesiGriglia mesi{};
+        try {
+            mesi = griglia.Interpola(lat, lon);
+        } catch (const std::out_of_range& e) {
+            throw std::runtime_error("comune " + l.at(1) + " (" + l.at(0) + "): " + e.what());
+        }
+        Riga riga = {l.at(0), l.at(1)};
+        for (double v : mesi) {
+            char testo[32];
+            std::snprintf(testo, sizeof testo, "%.3f", v);
+            riga.emplace_back(testo);
+        }
+        righe.push_back(std::move(riga));
+    }
+    return righe;
+}
+
+fv::GrigliaRadiazione LeggiGriglia(const std::string& percorso)
+{
+    std::ifstream in(percorso, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + percorso);
+    try {
+        return fv::GrigliaRadiazione::Leggi(in);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(percorso + ": " + e.what());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -146,7 +215,8 @@ int main(int argc, char** argv)
     sqlite3* db = nullptr;
     try {
         const auto latitudini = LeggiCsv(cartella + "/latitudini.csv");
-        const auto radiazioni = LeggiCsv(cartella + "/radiazioni.csv");
+        const auto radiazioni = RadiazioniComuni(latitudini, LeggiCsv(cartella + "/latitudini_dettaglio.csv"),
+                                                 LeggiGriglia(cartella + "/nasa-sse/griglia_italia.txt"));
         const auto riflettanza = LeggiCsv(cartella + "/riflettanza.csv");
 
         if (sqlite3_open(temporaneo.c_str(), &db) != SQLITE_OK)
