@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLocale>
 #include <QPalette>
 
 #include <cmath>
@@ -51,6 +52,12 @@ QColor SfondoRuolo(Ruolo ruolo)
     case Ruolo::Nessuno: break;
     }
     return QApplication::palette().color(QPalette::Button);
+}
+
+FormatoNumeri FormatoUtente()
+{
+    const QLocale locale = QLocale::system();
+    return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
 }
 
 } // namespace fv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/inventario.h"
+#include "calc/numeri.h"
 
 #include <QColor>
 #include <QFont>
@@ -19,5 +20,8 @@ QFont CarattereFinestra(bool grassetto = false);
 QRect RettangoloPixel(const RettangoloTwip& r);
 
 QColor SfondoRuolo(Ruolo ruolo);
+
+// The number format of the user's locale: its decimal and group separators.
+FormatoNumeri FormatoUtente();
 
 } // namespace fv

@@ -186,16 +186,11 @@ void TogliNota(QWidget* campo)
     QToolTip::hideText();
 }
 
-fv::FormatoNumeri FormatoUtente()
-{
-    const QLocale locale = QLocale::system();
-    return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
-}
 
 } // namespace
 
 frmFv::frmFv(QWidget* parent, const QString& cartellaDati)
-    : QWidget(parent), dati(cartellaDati), formato(FormatoUtente())
+    : QWidget(parent), dati(cartellaDati), formato(fv::FormatoUtente())
 {
     ImpostaFinestra();
     CreaControlli();
@@ -536,7 +531,8 @@ void frmFv::cmdCalcola_Click()
             txtTilt->text().toStdString(),       txtAzimut->text().toStdString(),
             txtPow->text().toStdString(),        txtEffGen->text().toStdString(),
             txtEffInv->text().toStdString(),     cmbComuneRad->currentText().toStdString()};
-        if (!fv::Calcola(input, radOriz, giorniMese, formato, *this))
+        fv::IngressiLetti letti;
+        if (!fv::Calcola(input, radOriz, giorniMese, formato, *this, &letti))
             return;
         fv::RiempiGrafico(*msc1, etichetteMesi, radOriz, radInc);
         const int fascia = fv::IndiceOpzione(
@@ -546,6 +542,8 @@ void frmFv::cmdCalcola_Click()
         fv::ScriviTariffaRicavo(txtEnergia->text().toStdString(), fascia, integrazione, formato,
                                 *this);
         SegnaRisultati(true);
+        FotografaRisultati(letti, fascia, integrazione);
+        emit risultatiCambiati(true);
     });
 }
 
@@ -563,6 +561,8 @@ void frmFv::SegnaRisultati(bool aggiornati)
     const Risultati prima = std::exchange(risultati, aggiornati ? Risultati::Aggiornati : Risultati::NonAggiornati);
     if (prima == risultati || prima == Risultati::Nessuno)
         return;
+    if (!aggiornati)
+        emit risultatiCambiati(false);
     // Greyed, not emptied: the figures stay readable beside the changed
     // input, and plainly not its result.
     const QString nota = aggiornati ? QString() : QStringLiteral("Dati cambiati: premere CALCOLA per aggiornare.");
@@ -577,6 +577,41 @@ void frmFv::SegnaRisultati(bool aggiornati)
     }
     msc1->chart()->setOpacity(aggiornati ? 1.0 : 0.3);
     msc1->setToolTip(nota);
+}
+
+void frmFv::FotografaRisultati(const fv::IngressiLetti& letti, int fascia, int integrazione)
+{
+    const auto opzione = [](const std::array<QRadioButton*, 3>& gruppo, int i) {
+        return i >= 0 && i < 3 ? gruppo[static_cast<std::size_t>(i)]->text() : QStringLiteral("nessuna");
+    };
+    fv::Relazione& r = relazione;
+    r = {};
+    r.provincia = cmbProvincia->currentText();
+    r.comuneRadiazione = cmbComuneRad->currentText();
+    r.comuneLatitudine = cmbComuneLat->currentText();
+    r.latitudine = txtLatitudine->text();
+    r.terreno = cmbRiflettanza->currentText();
+    r.riflettanza = txtRiflettanza->text();
+    r.tilt = txtTilt->text();
+    r.azimut = txtAzimut->text();
+    r.potenza = txtPow->text();
+    r.perdite = txtEffGen->text();
+    r.efficienza = txtEffInv->text();
+    r.integrazione = opzione(optInt, integrazione);
+    r.fascia = opzione(optPow, fascia);
+    r.radOriz = radOriz;
+    r.radInc = radInc;
+    for (std::size_t m = 0; m < 12; ++m) {
+        r.orizzontale[m] = txtMese[m]->text();
+        r.piano[m] = txtMese2[m]->text();
+    }
+    r.totOrizzontale = txtTotAnnua->text();
+    r.totPiano = txtTotAnnua2->text();
+    r.rapporto = txtRapp->text();
+    r.energia = txtEnergia->text();
+    r.tariffa = txtCostoKwh->text();
+    r.ricavo = txtAnnuo->text();
+    fv::CompletaRelazione(r, letti, giorniMese, formato);
 }
 
 void frmFv::txtPow_Change()

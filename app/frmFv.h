@@ -7,6 +7,7 @@
 #include "calc/calcolo.h"
 #include "calc/numeri.h"
 #include "calc/serie.h"
+#include "app/relazione.h"
 #include "data/cascata.h"
 
 #include <QString>
@@ -40,6 +41,16 @@ public:
     const fv::MonthlySeries& SerieRadOriz() const { return radOriz; }
     const fv::MonthlySeries& SerieRadInc() const { return radInc; }
     const fv::FormatoNumeri& formatoNumeri() const { return formato; }
+
+    // Whether results are on show and still those of the inputs on show.
+    bool RisultatiAggiornati() const { return risultati == Risultati::Aggiornati; }
+    // The last calculation as the window showed it; meaningful while
+    // RisultatiAggiornati().
+    const fv::Relazione& RelazioneCorrente() const { return relazione; }
+
+signals:
+    // true after every calculation, false at the first input change after one.
+    void risultatiCambiati(bool aggiornati);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -90,6 +101,7 @@ private:
     // The results on show, greyed while they no longer match the inputs.
     std::vector<QLineEdit*> CampiRisultato() const;
     void SegnaRisultati(bool aggiornati);
+    void FotografaRisultati(const fv::IngressiLetti& letti, int fascia, int integrazione);
 
     // VistaSito
     void AggiungiRiflettanza(const QString& superficie) override;
@@ -144,6 +156,7 @@ private:
     Provenienza latitudineDa;
     Provenienza riflettanzaDa;
     enum class Risultati { Nessuno, Aggiornati, NonAggiornati } risultati = Risultati::Nessuno;
+    fv::Relazione relazione;
     fv::FormatoNumeri formato;
     std::exception_ptr erroreAvvio; // a start-up failure, reported once shown
     bool mostrata = false;

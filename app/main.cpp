@@ -1,19 +1,39 @@
 // SPDX-License-Identifier: MIT
-#include "app/frmFv.h"
+#include "app/finestra_principale.h"
 #include "app/messaggi.h"
+#include "app/riga_comando.h"
 #include "app/versione.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    // With arguments the program works on the command line: no window, and
+    // no display needed (the report is still drawn with the window's fonts).
+    const bool rigaComando = argc > 1;
+    if (rigaComando) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Standard error carries the command's own line only, not Qt's notes.
+        qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
+            if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(testo));
+        });
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("calcolo-fv"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(fv::kTitolo));
     QApplication::setApplicationVersion(QString::fromUtf8(fv::kVersioneMostrata));
-    QApplication::setStyle(QStringLiteral("Fusion"));
     fv::InstallaTraduzioneQt();
-    frmFv finestra;
+    if (rigaComando) {
+        QTextStream uscita(stdout);
+        QTextStream errori(stderr);
+        return fv::EseguiRigaComando(QApplication::arguments().mid(1), uscita, errori);
+    }
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    FinestraPrincipale finestra;
     finestra.show();
     return QApplication::exec();
 }

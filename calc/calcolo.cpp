@@ -29,7 +29,7 @@ std::int16_t LeggiPercentuale(const std::string& testo, const FormatoNumeri& for
 } // namespace
 
 bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniMese& giorni,
-             const FormatoNumeri& formato, DestinazioneCalcolo& destinazione)
+             const FormatoNumeri& formato, DestinazioneCalcolo& destinazione, IngressiLetti* letti)
 {
     for (const std::string* testo : {&in.latitudine, &in.riflettanza, &in.tilt, &in.azimut,
                                      &in.potenza, &in.perditeGeneratore, &in.efficienzaInverter,
@@ -84,6 +84,8 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
     destinazione.ScriviCampo(Campo::Rapporto, 0, TestoArrotondato(rapporto, 2, formato));
     const double energia = CalcolaEnergiaAnnua(totInc, potenza, perdite, efficienza);
     destinazione.ScriviCampo(Campo::Energia, 0, TestoArrotondato(energia, 0, formato));
+    if (letti)
+        *letti = {potenza, perdite, efficienza, energia};
     return true;
 }
 

@@ -36,6 +36,14 @@ public:
     virtual void ScriviCampo(Campo campo, int indice, const std::string& testo) = 0;
 };
 
+// The plant's inputs as the command read them, for whoever reports on the result.
+struct IngressiLetti {
+    double potenza = 0;          // [kW]
+    std::int16_t perdite = 0;    // [%]
+    std::int16_t efficienza = 0; // [%]
+    double energia = 0;          // annual energy before rounding [kWh]
+};
+
 // What the command accepts, beyond being numbers. Latitude: north of the
 // equator and short of the polar circles, where every month's sun rises and
 // sets [deg]. Power: above zero, at most a megawatt plant [kW].
@@ -58,8 +66,10 @@ inline constexpr Intervallo kIntervalloPercentuale{0, 100};
 // failing step; an input outside its range (ErroreIntervallo) or a month
 // whose clearness index lies outside (0, 1] (ErroreSerenita) is found before
 // anything is written.
+// letti, when given, receives the plant's inputs once the command succeeds.
 bool Calcola(const InputCalcolo& input, const MonthlySeries& radOriz, const GiorniMese& giorni,
-             const FormatoNumeri& formato, DestinazioneCalcolo& destinazione);
+             const FormatoNumeri& formato, DestinazioneCalcolo& destinazione,
+             IngressiLetti* letti = nullptr);
 
 // The command's last step: the tariff of the chosen band and integration type
 // into CostoKwh, then energy (the text the energy field shows) x tariff,

@@ -17,6 +17,12 @@ double CalcolaEnergiaAnnua(double totInc, double potenza, std::int16_t perdite,
     return Finito(totInc * potenza * fattore * efficienza / 10000, 0, Passo::EnergiaAnnua);
 }
 
+double EnergiaMensile(double radIncMese, int giorni, double potenza, std::int16_t perdite,
+                      std::int16_t efficienza)
+{
+    return CalcolaEnergiaAnnua(radIncMese * giorni, potenza, perdite, efficienza);
+}
+
 int FasciaPotenza(double potenza)
 {
     // DM 19 febbraio 2007, art. 6: up to 3 kW, above 3 and up to 20 kW, above 20 kW.

@@ -14,6 +14,12 @@ namespace fv {
 double CalcolaEnergiaAnnua(double totInc, double potenza, std::int16_t perdite,
                            std::int16_t efficienza);
 
+// Energy of one month [kWh]: the month's mean daily radiation on the plane
+// [kWh/m² day] times its days, with the same factors as the annual energy, so
+// that the twelve sum to the annual energy before rounding.
+double EnergiaMensile(double radIncMese, int giorni, double potenza, std::int16_t perdite,
+                      std::int16_t efficienza);
+
 // Power band of a plant of the given peak power [kW], with the decree's
 // bounds: 0 up to 3 kW, 1 above 3 kW up to 20 kW, 2 above 20 kW.
 int FasciaPotenza(double potenza);

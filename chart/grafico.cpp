@@ -10,11 +10,13 @@
 #include <QtCharts/QValueAxis>
 
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace fv {
 
@@ -23,6 +25,10 @@ namespace {
 // Room above the plot for the legend, two lines at the top right.
 constexpr qreal kSpazioLegenda = 36;
 constexpr int kTaccheAsseY = 5; // before nice numbers adjust them
+
+// Fill and border of the horizontal and of the plane series.
+const QColor kOrizzontale(70, 130, 200), kBordoOrizzontale(40, 90, 150);
+const QColor kIncidente(240, 160, 40), kBordoIncidente(190, 115, 20);
 
 // The legend, one entry under the other at the top right of the chart: a
 // colour swatch and the series' legend text for each series.
@@ -74,7 +80,86 @@ private:
 
 QBarSeries* Serie(QChart* chart) { return static_cast<QBarSeries*>(chart->series().first()); }
 
+// The vertical range of both series, from the lowest value (at most 0) to
+// the highest (at least 1), widened to nice numbers.
+void ImpostaAsseY(QValueAxis& asse, const MonthlySeries& serie1, const MonthlySeries& serie2)
+{
+    double minimo = 0;
+    double massimo = 0;
+    for (std::size_t m = 0; m < 12; ++m) {
+        minimo = std::min({minimo, serie1[m], serie2[m]});
+        massimo = std::max({massimo, serie1[m], serie2[m]});
+    }
+    // The nice-number step depends on the tick count, which the previous
+    // call changed: start from the same count, so the axis depends on the data only.
+    asse.setTickCount(kTaccheAsseY);
+    asse.setRange(std::floor(minimo), std::max(1.0, std::ceil(massimo)));
+    asse.applyNiceNumbers();
+}
+
+// The legend on paper: a swatch and its text for each series, one under the other.
+void DisegnaLegendaCarta(QPainter& p, const QRectF& r, qreal riga)
+{
+    const std::pair<const char*, std::pair<QColor, QColor>> voci[] = {
+        {kLegendaOrizzontale, {kOrizzontale, kBordoOrizzontale}},
+        {kLegendaIncidente, {kIncidente, kBordoIncidente}},
+    };
+    qreal y = r.top();
+    for (const auto& [testo, colori] : voci) {
+        p.setPen(QPen(colori.second, 0));
+        p.setBrush(colori.first);
+        p.drawRect(QRectF(r.left(), y + riga * 0.2, riga * 0.6, riga * 0.6));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(r.left() + riga, y, r.width() - riga, riga), Qt::AlignVCenter | Qt::AlignLeft,
+                   QString::fromUtf8(testo));
+        y += riga;
+    }
+}
+
 } // namespace
+
+void DisegnaGraficoCarta(QPainter& p, const QRectF& r, const std::array<QString, 12>& etichette,
+                         const MonthlySeries& serie1, const MonthlySeries& serie2)
+{
+    p.save();
+    const QFontMetricsF fm(p.font());
+    const qreal riga = fm.height() * 1.2;
+    DisegnaLegendaCarta(p, QRectF(r.left() + r.width() / 2, r.top(), r.width() / 2, 2 * riga), riga);
+    QValueAxis asse;
+    ImpostaAsseY(asse, serie1, serie2);
+    const qreal margine = fm.horizontalAdvance(QStringLiteral("00")) + riga * 1.5;
+    const QRectF area(r.left() + margine, r.top() + 2.5 * riga, r.width() - margine, r.height() - 3.7 * riga);
+    const auto y = [&](double v) { return area.bottom() - (v - asse.min()) / (asse.max() - asse.min()) * area.height(); };
+    for (int t = 0; t < asse.tickCount(); ++t) {
+        const double v = asse.min() + (asse.max() - asse.min()) * t / (asse.tickCount() - 1);
+        p.setPen(QPen(QColor(200, 200, 200), 0));
+        p.drawLine(QPointF(area.left(), y(v)), QPointF(area.right(), y(v)));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(area.left() - margine, y(v) - riga / 2, margine - riga * 0.3, riga),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(v, 'f', 0));
+    }
+    p.save();
+    p.translate(r.left() + riga * 0.5, area.center().y());
+    p.rotate(-90);
+    p.drawText(QRectF(-area.height() / 2, -riga / 2, area.height(), riga), Qt::AlignCenter, QStringLiteral("kWh/m²"));
+    p.restore();
+    const qreal passo = area.width() / 12;
+    for (std::size_t m = 0; m < 12; ++m) {
+        const qreal x = area.left() + passo * qreal(m);
+        const qreal barra = passo * 0.35;
+        for (const auto& [v, dx, colori] : {std::tuple{serie1[m], passo * 0.15, std::pair{kOrizzontale, kBordoOrizzontale}},
+                                             std::tuple{serie2[m], passo * 0.5, std::pair{kIncidente, kBordoIncidente}}}) {
+            p.setPen(QPen(colori.second, 0));
+            p.setBrush(colori.first);
+            p.drawRect(QRectF(QPointF(x + dx, y(v)), QPointF(x + dx + barra, y(0))));
+        }
+        p.setPen(Qt::black);
+        p.drawText(QRectF(x, area.bottom() + riga * 0.1, passo, riga), Qt::AlignHCenter | Qt::AlignTop, etichette[m]);
+    }
+    p.setPen(QPen(Qt::black, 0));
+    p.drawLine(QPointF(area.left(), y(0)), QPointF(area.right(), y(0)));
+    p.restore();
+}
 
 QChartView* CreaGrafico(QWidget* parent)
 {
@@ -86,10 +171,10 @@ QChartView* CreaGrafico(QWidget* parent)
     auto* serie = new QBarSeries(chart);
     auto* orizzontale = new QBarSet(QString::fromUtf8(kLegendaOrizzontale));
     auto* incidente = new QBarSet(QString::fromUtf8(kLegendaIncidente));
-    orizzontale->setColor(QColor(70, 130, 200));
-    orizzontale->setBorderColor(QColor(40, 90, 150));
-    incidente->setColor(QColor(240, 160, 40));
-    incidente->setBorderColor(QColor(190, 115, 20));
+    orizzontale->setColor(kOrizzontale);
+    orizzontale->setBorderColor(kBordoOrizzontale);
+    incidente->setColor(kIncidente);
+    incidente->setBorderColor(kBordoIncidente);
     serie->append(orizzontale);
     serie->append(incidente);
     chart->addSeries(serie);
@@ -130,11 +215,9 @@ void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette
     const QList<QBarSet*> insiemi = serie->barSets();
     QList<qreal> valori1;
     QList<qreal> valori2;
-    double massimo = 0;
     for (std::size_t m = 0; m < 12; ++m) {
         valori1 << serie1[m];
         valori2 << serie2[m];
-        massimo = std::max({massimo, serie1[m], serie2[m]});
     }
     insiemi[0]->remove(0, insiemi[0]->count());
     insiemi[1]->remove(0, insiemi[1]->count());
@@ -147,15 +230,7 @@ void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette
     asseX->clear();
     asseX->append(QStringList(etichette.begin(), etichette.end()));
 
-    double minimo = 0;
-    for (std::size_t m = 0; m < 12; ++m)
-        minimo = std::min({minimo, serie1[m], serie2[m]});
-    auto* asseY = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first());
-    // The nice-number step depends on the tick count, which the previous
-    // call changed: start from the same count, so the axis depends on the data only.
-    asseY->setTickCount(kTaccheAsseY);
-    asseY->setRange(std::floor(minimo), std::max(1.0, std::ceil(massimo)));
-    asseY->applyNiceNumbers();
+    ImpostaAsseY(*static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first()), serie1, serie2);
     if (auto* vista = dynamic_cast<VistaGrafico*>(&grafico))
         vista->AggiornaLegenda();
 }

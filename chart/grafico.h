@@ -9,6 +9,8 @@
 #include <array>
 
 class QChartView;
+class QPainter;
+class QRectF;
 class QWidget;
 
 namespace fv {
@@ -24,5 +26,13 @@ QChartView* CreaGrafico(QWidget* parent);
 // Values go in at full precision; the legend stays at the top right.
 void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette,
                    const MonthlySeries& serie1, const MonthlySeries& serie2);
+
+// The same chart drawn as vector shapes for paper (a report page, a
+// printer): bars of both series, the vertical axis in kWh/m² with the same
+// nice numbers as on screen, month labels and the legend above the plot.
+// Sizes follow the painter's font; `rettangolo` is in the painter's units.
+void DisegnaGraficoCarta(QPainter& painter, const QRectF& rettangolo,
+                         const std::array<QString, 12>& etichette, const MonthlySeries& serie1,
+                         const MonthlySeries& serie2);
 
 } // namespace fv

@@ -5,6 +5,7 @@
 // monthly radiation values are interpolated in NASA's grid at its coordinates.
 // The file is written beside OUTPUT and renamed into place, so a failed
 // build never leaves a half-written database behind.
+#include "data/csv.h"
 #include "data/griglia.h"
 
 #include <sqlite3.h>
@@ -19,10 +20,8 @@
 
 namespace {
 
-using Riga = std::vector<std::string>;
+using Riga = fv::RigaCsv;
 
-// RFC 4180: fields separated by commas, optionally in double quotes, with a
-// doubled quote standing for one.
 std::vector<Riga> LeggiCsv(const std::string& percorso)
 {
     std::ifstream in(percorso, std::ios::binary);
@@ -30,51 +29,7 @@ std::vector<Riga> LeggiCsv(const std::string& percorso)
         throw std::runtime_error("cannot read " + percorso);
     std::stringstream ss;
     ss << in.rdbuf();
-    const std::string s = ss.str();
-    std::vector<Riga> righe;
-    Riga riga;
-    std::string campo;
-    bool virgolette = false;
-    bool qualcosa = false;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        if (virgolette) {
-            if (c == '"') {
-                if (i + 1 < s.size() && s[i + 1] == '"') {
-                    campo += '"';
-                    ++i;
-                } else {
-                    virgolette = false;
-                }
-            } else {
-                campo += c;
-            }
-        } else if (c == '"') {
-            virgolette = true;
-            qualcosa = true;
-        } else if (c == ',') {
-            riga.push_back(campo);
-            campo.clear();
-            qualcosa = true;
-        } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
-                ++i;
-            if (qualcosa || !campo.empty()) {
-                riga.push_back(campo);
-                righe.push_back(riga);
-            }
-            riga.clear();
-            campo.clear();
-            qualcosa = false;
-        } else {
-            campo += c;
-            qualcosa = true;
-        }
-    }
-    if (qualcosa || !campo.empty()) {
-        riga.push_back(campo);
-        righe.push_back(riga);
-    }
+    std::vector<Riga> righe = fv::LeggiCsv(ss.str(), ',');
     if (righe.empty())
         throw std::runtime_error(percorso + " is empty");
     return righe;

@@ -15,6 +15,7 @@ packages=(
   xvfb xauth imagemagick
   clang libclang-rt-14-dev llvm
   desktop-file-utils dpkg-dev lintian strace file
+  poppler-utils appstream
   locales
 )
 

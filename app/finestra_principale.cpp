@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: MIT
+#include "app/finestra_principale.h"
+
+#include "app/frmFv.h"
+#include "app/messaggi.h"
+#include "app/relazione.h"
+#include "app/versione.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kPerche = QStringLiteral("Premere CALCOLA: non ci sono risultati aggiornati.");
+
+} // namespace
+
+FinestraPrincipale::FinestraPrincipale(QWidget* parent, const QString& cartellaDati)
+    : QMainWindow(parent), modulo_(new frmFv(this, cartellaDati))
+{
+    setCentralWidget(modulo_);
+    setWindowTitle(modulo_->windowTitle());
+    setWindowIcon(modulo_->windowIcon());
+    CreaMenu();
+    stato_ = new QLabel(this);
+    statusBar()->addWidget(stato_, 1);
+    connect(modulo_, &frmFv::risultatiCambiati, this, &FinestraPrincipale::AggiornaRisultati);
+    AggiornaRisultati(false);
+    // The calculation window keeps its fixed size; so does the main window around it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void FinestraPrincipale::CreaMenu()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    salvaPdf_ = file->addAction(QStringLiteral("Salva relazione PDF…"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                                this, &FinestraPrincipale::SalvaPdf);
+    esportaCsv_ = file->addAction(QStringLiteral("Esporta dati CSV…"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                                  this, &FinestraPrincipale::EsportaCsv);
+    stampa_ = file->addAction(QStringLiteral("Stampa…"), QKeySequence(Qt::CTRL | Qt::Key_P), this,
+                              &FinestraPrincipale::Stampa);
+    file->addSeparator();
+    file->addAction(QStringLiteral("Esci"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
+    QMenu* modifica = menuBar()->addMenu(QStringLiteral("&Modifica"));
+    copia_ = modifica->addAction(QStringLiteral("Copia risultati"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                                 this, &FinestraPrincipale::CopiaRisultati);
+    QMenu* aiuto = menuBar()->addMenu(QStringLiteral("&Aiuto"));
+    aiuto->addAction(QStringLiteral("Guida"), QKeySequence(Qt::Key_F1), this, &FinestraPrincipale::Guida);
+    aiuto->addAction(QStringLiteral("Informazioni su %1").arg(QString::fromUtf8(fv::kTitolo)), this,
+                     &FinestraPrincipale::Informazioni);
+}
+
+void FinestraPrincipale::AggiornaRisultati(bool aggiornati)
+{
+    for (QAction* a : {salvaPdf_, esportaCsv_, stampa_, copia_}) {
+        a->setEnabled(aggiornati);
+        // A disabled item says why in the status bar when pointed at.
+        a->setStatusTip(aggiornati ? QString() : kPerche);
+    }
+    if (!aggiornati) {
+        stato_->setText(modulo_->RelazioneCorrente().energia.isEmpty()
+                            ? QString()
+                            : QStringLiteral("Risultati non aggiornati: premere CALCOLA per salvarli, "
+                                             "esportarli, stamparli o copiarli."));
+        return;
+    }
+    stato_->setText(QStringLiteral("Resa specifica: %1 kWh/kWp · Radiazione: NASA SSE 6.0, medie "
+                                   "1983-2005, griglia di 1° (dati forniti)")
+                        .arg(modulo_->RelazioneCorrente().resa));
+}
+
+QString FinestraPrincipale::NomeProposto(const QString& tipo, const QString& estensione) const
+{
+    QString comune = modulo_->RelazioneCorrente().comuneRadiazione;
+    comune.replace(QRegularExpression(QStringLiteral("[^\\w-]+")), QStringLiteral("_"));
+    return QDir::home().filePath(QStringLiteral("%1-%2.%3").arg(tipo, comune, estensione));
+}
+
+void FinestraPrincipale::RiportaSeErrore(const QString& errore)
+{
+    if (!errore.isEmpty())
+        QMessageBox::critical(this, QString::fromUtf8(fv::kTitolo), errore);
+}
+
+void FinestraPrincipale::SalvaPdf()
+{
+    const QString percorso = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Salva relazione PDF"), NomeProposto(QStringLiteral("relazione"), QStringLiteral("pdf")),
+        QStringLiteral("Documenti PDF (*.pdf)"));
+    if (!percorso.isEmpty())
+        RiportaSeErrore(fv::SalvaPdf(percorso, modulo_->RelazioneCorrente()));
+}
+
+void FinestraPrincipale::EsportaCsv()
+{
+    const QString percorso = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Esporta dati CSV"), NomeProposto(QStringLiteral("dati"), QStringLiteral("csv")),
+        QStringLiteral("Dati CSV (*.csv)"));
+    if (!percorso.isEmpty())
+        RiportaSeErrore(fv::SalvaCsv(percorso, modulo_->RelazioneCorrente(), modulo_->formatoNumeri()));
+}
+
+void FinestraPrincipale::Stampa()
+{
+    QPrinter stampante(QPrinter::HighResolution);
+    stampante.setPageSize(QPageSize(QPageSize::A4));
+    stampante.setFullPage(true);
+    stampante.setDocName(QStringLiteral("Relazione di calcolo"));
+    QPrintDialog dialogo(&stampante, this);
+    if (dialogo.exec() != QDialog::Accepted)
+        return;
+    QPainter painter;
+    if (!painter.begin(&stampante)) {
+        RiportaSeErrore(QStringLiteral("Impossibile avviare la stampa."));
+        return;
+    }
+    fv::DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), modulo_->RelazioneCorrente());
+}
+
+void FinestraPrincipale::CopiaRisultati()
+{
+    QApplication::clipboard()->setText(fv::TestoDelimitato(fv::TabellaRelazione(modulo_->RelazioneCorrente()), u'\t'));
+    statusBar()->showMessage(QStringLiteral("Risultati copiati: si incollano in un foglio di calcolo."), 4000);
+}
+
+QString FinestraPrincipale::TestoGuida()
+{
+    QFile readme(QStringLiteral(":/calcolo-fv/README.md"));
+    if (!readme.open(QIODevice::ReadOnly))
+        return {};
+    const QString testo = QString::fromUtf8(readme.readAll());
+    const qsizetype inizio = testo.indexOf(QStringLiteral("## Guida rapida"));
+    const qsizetype fine = testo.indexOf(QStringLiteral("\n## "), inizio + 1);
+    return inizio < 0 ? QString() : testo.mid(inizio, fine < 0 ? -1 : fine - inizio);
+}
+
+void FinestraPrincipale::Guida()
+{
+    QDialog dialogo(this);
+    dialogo.setWindowTitle(QStringLiteral("Guida"));
+    auto* testo = new QTextBrowser(&dialogo);
+    testo->setMarkdown(TestoGuida());
+    auto* pulsanti = new QDialogButtonBox(QDialogButtonBox::Close, &dialogo);
+    connect(pulsanti, &QDialogButtonBox::rejected, &dialogo, &QDialog::reject);
+    auto* disposizione = new QVBoxLayout(&dialogo);
+    disposizione->addWidget(testo);
+    disposizione->addWidget(pulsanti);
+    dialogo.resize(640, 520);
+    dialogo.exec();
+}
+
+QString FinestraPrincipale::TestoInformazioni()
+{
+    return QStringLiteral(
+               "<h3>%1</h3><p>calcolo-fv, versione %2. Licenza MIT (Expat).</p>"
+               "<p>Produzione annua e ricavo incentivato di un impianto fotovoltaico in Italia, "
+               "con il metodo del giorno medio mensile.</p><p><b>Dati</b></p><ul>"
+               "<li>Elenco dei comuni: ISTAT (CC BY 3.0 IT).</li>"
+               "<li>Coordinate dei comuni: GeoNames (CC BY 4.0).</li>"
+               "<li>Radiazione: NASA SSE 6.0, medie di 22 anni (1983-2005) su celle di 1° × 1°, "
+               "pubblico dominio. &laquo;The data was obtained from the National Aeronautics and Space "
+               "Administration (NASA) Langley Research Center (LaRC) Prediction of Worldwide Energy "
+               "Resource (POWER) Project funded through the NASA Earth Science/Applied Science "
+               "Program.&raquo;</li>"
+               "<li>Riflettanze del terreno: pvlib-python (BSD-3-Clause).</li>"
+               "<li>Tariffe: DM 19 febbraio 2007 (Conto Energia), valori 2010.</li></ul>")
+        .arg(QString::fromUtf8(fv::kTitolo), QString::fromUtf8(fv::kVersioneMostrata));
+}
+
+void FinestraPrincipale::Informazioni()
+{
+    QMessageBox::about(this, QStringLiteral("Informazioni su %1").arg(QString::fromUtf8(fv::kTitolo)),
+                       TestoInformazioni());
+}

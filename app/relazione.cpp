@@ -1,0 +1,275 @@
+// SPDX-License-Identifier: MIT
+#include "app/relazione.h"
+
+#include "app/inventario.h"
+#include "app/messaggi.h"
+#include "app/versione.h"
+#include "calc/risultati.h"
+#include "chart/grafico.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace fv {
+
+namespace {
+
+QString Didascalia(const char* campo) { return DidascaliaDi(QString::fromLatin1(campo)); }
+
+QString NomeMese(std::size_t m) { return DidascaliaDi(QStringLiteral("txtMese(%1)").arg(m)); }
+
+const char* const kOrigineTariffa =
+    "Tariffa incentivante del Conto Energia (DM 19 febbraio 2007), valori per gli impianti "
+    "entrati in esercizio nel 2010: un regime chiuso, che non si applica più ai nuovi impianti.";
+const char* const kOrigineRadiazione =
+    "Radiazione orizzontale dal file di dati data.mdb: quello fornito con il programma riporta la "
+    "climatologia NASA SSE 6.0 (medie di 22 anni, 1983-2005, su celle di 1° × 1°) interpolata "
+    "alle coordinate del comune; una cella di 1° non distingue una valle alpina o il cielo di un "
+    "paese costiero. \"The data was obtained from the National Aeronautics and Space "
+    "Administration (NASA) Langley Research Center (LaRC) Prediction of Worldwide Energy Resource "
+    "(POWER) Project funded through the NASA Earth Science/Applied Science Program.\"";
+
+QString CampoDelimitato(const QString& testo, QChar separatore)
+{
+    const bool virgolette = testo.contains(separatore) || testo.contains(u'"') || testo.contains(u'\n')
+                            || testo.contains(u'\r');
+    if (!virgolette)
+        return testo;
+    QString t = testo;
+    t.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + t + u'"';
+}
+
+} // namespace
+
+void CompletaRelazione(Relazione& r, const IngressiLetti& letti, const GiorniMese& giorni,
+                       const FormatoNumeri& formato)
+{
+    for (std::size_t m = 0; m < 12; ++m) {
+        r.energieMensili[m] = EnergiaMensile(r.radInc[m], giorni[m], letti.potenza, letti.perdite,
+                                             letti.efficienza);
+        r.energiaMese[m] = QString::fromStdString(TestoArrotondato(r.energieMensili[m], 0, formato));
+    }
+    r.resa = QString::fromStdString(TestoArrotondato(letti.energia / letti.potenza, 0, formato));
+}
+
+std::vector<QStringList> TabellaRelazione(const Relazione& r)
+{
+    std::vector<QStringList> t = {
+        {QStringLiteral("Dato"), QStringLiteral("Valore")},
+        {Didascalia("cmbProvincia"), r.provincia},
+        {Didascalia("cmbComuneRad"), r.comuneRadiazione},
+        {Didascalia("cmbComuneLat"), r.comuneLatitudine},
+        {Didascalia("txtLatitudine"), r.latitudine},
+        {Didascalia("cmbRiflettanza"), r.terreno},
+        {Didascalia("txtRiflettanza"), r.riflettanza},
+        {Didascalia("txtTilt"), r.tilt},
+        {Didascalia("txtAzimut"), r.azimut},
+        {Didascalia("txtPow"), r.potenza},
+        {Didascalia("txtEffGen"), r.perdite},
+        {Didascalia("txtEffInv"), r.efficienza},
+        {QStringLiteral("Tipo impianto"), r.integrazione},
+        {QStringLiteral("Fascia di potenza"), r.fascia},
+        {},
+        {QStringLiteral("Mese"), QStringLiteral("Radiazione orizzontale (kWh/m² al giorno)"),
+         QStringLiteral("Radiazione sul piano dei moduli (kWh/m² al giorno)"), QStringLiteral("Energia (kWh)")},
+    };
+    for (std::size_t m = 0; m < 12; ++m)
+        t.push_back({NomeMese(m), r.orizzontale[m], r.piano[m], r.energiaMese[m]});
+    t.push_back({QStringLiteral("Totale annuo (kWh/m², kWh)"), r.totOrizzontale, r.totPiano, r.energia});
+    t.push_back({});
+    t.push_back({QStringLiteral("Risultato"), QStringLiteral("Valore")});
+    t.push_back({QStringLiteral("Rapporto tra radiazione sul piano e orizzontale"), r.rapporto});
+    t.push_back({QStringLiteral("Energia annua (kWh)"), r.energia});
+    t.push_back({QStringLiteral("Resa specifica (kWh/kWp)"), r.resa});
+    t.push_back({QStringLiteral("Tariffa incentivante (€/kWh)"), r.tariffa});
+    t.push_back({QStringLiteral("Ricavo annuo (€)"), r.ricavo});
+    return t;
+}
+
+QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separatore)
+{
+    QString testo;
+    for (const QStringList& riga : tabella) {
+        QStringList campi;
+        for (const QString& c : riga)
+            campi << CampoDelimitato(c, separatore);
+        testo += campi.join(separatore) + QStringLiteral("\r\n");
+    }
+    return testo;
+}
+
+QChar SeparatoreCsv(const FormatoNumeri& formato) { return formato.decimale == "," ? u';' : u','; }
+
+QString SalvaCsv(const QString& percorso, const Relazione& r, const FormatoNumeri& formato)
+{
+    QSaveFile file(percorso);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("\xEF\xBB\xBF");
+        file.write(TestoDelimitato(TabellaRelazione(r), SeparatoreCsv(formato)).toUtf8());
+        if (file.commit())
+            return {};
+    }
+    return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
+}
+
+QString SalvaPdf(const QString& percorso, const Relazione& r)
+{
+    QSaveFile file(percorso);
+    if (file.open(QIODevice::WriteOnly)) {
+        {
+            QPdfWriter pdf(&file);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            pdf.setResolution(600);
+            pdf.setTitle(QStringLiteral("Relazione di calcolo - %1").arg(QString::fromUtf8(kTitolo)));
+            pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
+            QPainter painter(&pdf);
+            DisegnaRelazione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r);
+        }
+        if (file.commit())
+            return {};
+    }
+    return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
+}
+
+namespace {
+
+// A report page in millimetres from its top left corner, whatever the
+// painter's device units.
+class Foglio {
+public:
+    Foglio(QPainter& p, const QRectF& pagina) : p_(p), pagina_(pagina), mm_(pagina.width() / 210.0) {}
+
+    QRectF R(double x, double y, double l, double a) const
+    {
+        return {pagina_.left() + x * mm_, pagina_.top() + y * mm_, l * mm_, a * mm_};
+    }
+    void Carattere(double punti, bool grassetto = false)
+    {
+        QFont f(QStringLiteral("Liberation Sans"));
+        f.setPointSizeF(punti);
+        f.setBold(grassetto);
+        p_.setFont(f);
+    }
+    void Testo(double x, double y, double l, double a, const QString& t, int allineamento = Qt::AlignLeft)
+    {
+        p_.drawText(R(x, y, l, a), allineamento | Qt::AlignVCenter | Qt::TextWordWrap, t);
+    }
+    void Linea(double x1, double y, double x2, const QColor& colore = Qt::black)
+    {
+        p_.setPen(QPen(colore, 0.25 * mm_));
+        p_.drawLine(R(x1, y, 0, 0).topLeft(), R(x2, y, 0, 0).topLeft());
+        p_.setPen(Qt::black);
+    }
+    // Caption and value pairs in a column.
+    void Voci(double x, double y, double l, const std::vector<std::pair<QString, QString>>& voci)
+    {
+        for (const auto& [didascalia, valore] : voci) {
+            Carattere(9);
+            Testo(x, y, l * 0.55, 5, didascalia);
+            Carattere(9, true);
+            Testo(x + l * 0.55, y, l * 0.45, 5, valore);
+            y += 5;
+        }
+    }
+    QPainter& painter() { return p_; }
+
+private:
+    QPainter& p_;
+    QRectF pagina_;
+    double mm_;
+};
+
+constexpr double kSinistra = 18;
+constexpr double kLarghezza = 174;
+
+void Intestazione(Foglio& f)
+{
+    f.Carattere(16, true);
+    f.Testo(kSinistra, 14, kLarghezza, 9, QString::fromUtf8(kTitolo));
+    f.Carattere(10);
+    f.Testo(kSinistra, 23, kLarghezza / 2, 6, QStringLiteral("Relazione di calcolo"));
+    f.Testo(kSinistra + kLarghezza / 2, 23, kLarghezza / 2,
+            6, QLocale(QLocale::Italian).toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy")),
+            Qt::AlignRight);
+    f.Linea(kSinistra, 30, kSinistra + kLarghezza);
+}
+
+void SitoEImpianto(Foglio& f, const Relazione& r)
+{
+    f.Carattere(11, true);
+    f.Testo(kSinistra, 33, 80, 6, QStringLiteral("Sito"));
+    f.Testo(kSinistra + 92, 33, 80, 6, QStringLiteral("Impianto"));
+    f.Voci(kSinistra, 40, 84,
+           {{Didascalia("cmbProvincia"), r.provincia}, {Didascalia("cmbComuneRad"), r.comuneRadiazione},
+            {Didascalia("cmbComuneLat"), r.comuneLatitudine}, {Didascalia("txtLatitudine"), r.latitudine},
+            {Didascalia("cmbRiflettanza"), r.terreno}, {Didascalia("txtRiflettanza"), r.riflettanza}});
+    f.Voci(kSinistra + 92, 40, 82,
+           {{Didascalia("txtPow"), r.potenza}, {QStringLiteral("Fascia di potenza"), r.fascia},
+            {QStringLiteral("Inclinazione (°)"), r.tilt}, {QStringLiteral("Azimut rispetto al sud (°)"), r.azimut},
+            {Didascalia("txtEffGen"), r.perdite}, {Didascalia("txtEffInv"), r.efficienza},
+            {QStringLiteral("Tipo impianto"), r.integrazione}});
+}
+
+void TabellaMesi(Foglio& f, const Relazione& r, double y)
+{
+    const double colonne[] = {kSinistra, kSinistra + 54, kSinistra + 94, kSinistra + 134, kSinistra + kLarghezza};
+    const QStringList testa = {QStringLiteral("Mese"), QStringLiteral("Orizzontale\n(kWh/m² al giorno)"),
+                               QStringLiteral("Sul piano dei moduli\n(kWh/m² al giorno)"), QStringLiteral("Energia\n(kWh)")};
+    const auto riga = [&](const QStringList& celle, bool grassetto, double altezza) {
+        f.Carattere(9, grassetto);
+        for (int c = 0; c < 4; ++c)
+            f.Testo(colonne[c], y, colonne[c + 1] - colonne[c] - 2, altezza, celle[c], c ? Qt::AlignRight : Qt::AlignLeft);
+        y += altezza;
+    };
+    riga(testa, true, 8.4);
+    f.Linea(kSinistra, y, kSinistra + kLarghezza);
+    for (std::size_t m = 0; m < 12; ++m)
+        riga({NomeMese(m), r.orizzontale[m], r.piano[m], r.energiaMese[m]}, false, 4.3);
+    f.Linea(kSinistra, y, kSinistra + kLarghezza);
+    riga({QStringLiteral("Totale annuo (kWh/m², kWh)"), r.totOrizzontale, r.totPiano, r.energia}, true, 4.6);
+}
+
+void Risultati(Foglio& f, const Relazione& r, double y)
+{
+    f.Carattere(11, true);
+    f.Testo(kSinistra, y, kLarghezza, 6, QStringLiteral("Risultati"));
+    f.Voci(kSinistra, y + 7, 84,
+           {{QStringLiteral("Energia annua (kWh)"), r.energia}, {QStringLiteral("Resa specifica (kWh/kWp)"), r.resa},
+            {QStringLiteral("Rapporto piano/orizzontale"), r.rapporto}});
+    f.Voci(kSinistra + 92, y + 7, 82,
+           {{QStringLiteral("Tariffa incentivante (€/kWh)"), r.tariffa}, {QStringLiteral("Ricavo annuo (€)"), r.ricavo}});
+}
+
+} // namespace
+
+void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Relazione& r)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    Foglio f(painter, pagina);
+    Intestazione(f);
+    SitoEImpianto(f, r);
+    f.Carattere(8);
+    std::array<QString, 12> mesi;
+    for (std::size_t m = 0; m < 12; ++m)
+        mesi[m] = NomeMese(m).left(3).toLower();
+    DisegnaGraficoCarta(painter, f.R(kSinistra, 79, kLarghezza, 62), mesi, r.radOriz, r.radInc);
+    TabellaMesi(f, r, 144);
+    Risultati(f, r, 215);
+    f.Carattere(7.5);
+    f.Testo(kSinistra, 240, kLarghezza, 10, QString::fromUtf8(kOrigineTariffa));
+    f.Testo(kSinistra, 251, kLarghezza, 22, QString::fromUtf8(kOrigineRadiazione));
+    f.Linea(kSinistra, 280, kSinistra + kLarghezza);
+    f.Carattere(8);
+    f.Testo(kSinistra, 281, kLarghezza, 5,
+            QStringLiteral("calcolo-fv %1 · %2").arg(QString::fromUtf8(kVersioneMostrata), QString::fromUtf8(kTitolo)));
+    painter.restore();
+}
+
+} // namespace fv
