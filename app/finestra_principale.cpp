@@ -40,6 +40,7 @@ FinestraPrincipale::FinestraPrincipale(QWidget* parent, const QString& cartellaD
     CreaMenu();
     stato_ = new QLabel(this);
     statusBar()->addWidget(stato_, 1);
+    statusBar()->setSizeGripEnabled(false);
     connect(modulo_, &frmFv::risultatiCambiati, this, &FinestraPrincipale::AggiornaRisultati);
     AggiornaRisultati(false);
     // The calculation window keeps its fixed size; so does the main window around it.

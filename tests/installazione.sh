@@ -18,7 +18,8 @@ rm -f "$segno"
 for f in bin/calcolo-fv share/calcolo-fv/data.mdb share/applications/calcolo-fv.desktop \
          share/icons/hicolor/16x16/apps/calcolo-fv.png share/icons/hicolor/32x32/apps/calcolo-fv.png \
          share/icons/hicolor/48x48/apps/calcolo-fv.png share/icons/hicolor/scalable/apps/calcolo-fv.svg \
-         share/man/man1/calcolo-fv.1.gz share/doc/calcolo-fv/SOURCES.md share/doc/calcolo-fv/copyright; do
+         share/man/man1/calcolo-fv.1.gz share/doc/calcolo-fv/SOURCES.md share/doc/calcolo-fv/copyright \
+         share/metainfo/io.github.calcolo_fv.calcolo_fv.metainfo.xml; do
   [[ -s "$prefisso/$f" ]] || { echo "missing: $f" >&2; exit 1; }
 done
 for lato in 16 32 48; do
@@ -28,6 +29,7 @@ done
 
 voce="$prefisso/share/applications/calcolo-fv.desktop"
 desktop-file-validate "$voce"
+appstreamcli validate --no-net "$prefisso/share/metainfo/io.github.calcolo_fv.calcolo_fv.metainfo.xml"
 esegui=$(sed -n 's/^Exec=//p' "$voce")
 cartella=$(sed -n 's/^Path=//p' "$voce")
 [[ "$esegui" == "$prefisso/bin/calcolo-fv" ]] || { echo "Exec=$esegui" >&2; exit 1; }

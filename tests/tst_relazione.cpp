@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: MIT
+// What leaves the window: the CSV file and the PDF report read back, the
+// clipboard, the menus' states, and the command line against the window.
+// Runs under an Italian and a C locale.
+#include "app/finestra_principale.h"
+#include "app/frmFv.h"
+#include "app/messaggi.h"
+#include "app/relazione.h"
+#include "app/riga_comando.h"
+#include "data/csv.h"
+
+#include "finestra_aiuti.h"
+#include "fixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace {
+
+// The cells of a printed or extracted line, split where two or more blanks stand.
+QStringList Celle(const QString& riga)
+{
+    return riga.trimmed().split(QRegularExpression(QStringLiteral("\\s{2,}")), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestRelazione : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir cartella;
+    std::unique_ptr<FinestraPrincipale> w;
+    QString dec;
+
+    frmFv& F() { return *w->modulo(); }
+    QLineEdit* T(const QString& nome) { return Controllo<QLineEdit>(F(), nome); }
+    QComboBox* C(const QString& nome) { return Controllo<QComboBox>(F(), nome); }
+    double Numero(QString t) const { return t.replace(dec, QStringLiteral(".")).toDouble(); }
+
+    void Calcola(const QString& provincia, const QString& comune, const QString& terreno, const QString& tilt)
+    {
+        ScegliConMouse(C("cmbProvincia"), provincia);
+        ScegliConMouse(C("cmbComuneRad"), comune);
+        ScegliConMouse(C("cmbComuneLat"), comune);
+        ScegliConMouse(C("cmbRiflettanza"), terreno);
+        Scrivi(T("txtTilt"), tilt);
+        Scrivi(T("txtPow"), QStringLiteral("4"));
+        QTest::mouseClick(Controllo<QRadioButton>(F(), "optInt(1)"), Qt::LeftButton);
+        QTest::mouseClick(Controllo<QPushButton>(F(), "cmdCalcola"), Qt::LeftButton);
+    }
+
+    // Every figure the window shows, with the label its row carries in a table.
+    std::vector<std::pair<QString, QStringList>> Figure()
+    {
+        std::vector<std::pair<QString, QStringList>> f;
+        const fv::Relazione& r = F().RelazioneCorrente();
+        const QStringList mesi = {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio",
+                                  "Agosto", "Settembre", "Ottobre", "Novembre", "Dicembre"};
+        for (int m = 0; m < 12; ++m)
+            f.push_back({mesi[m], {T(QStringLiteral("txtMese(%1)").arg(m))->text(),
+                                   T(QStringLiteral("txtMese2(%1)").arg(m))->text(), r.energiaMese[std::size_t(m)]}});
+        f.push_back({"Totale annuo (kWh/m², kWh)", {T("txtTotAnnua")->text(), T("txtTotAnnua2")->text(), T("txtEnergia")->text()}});
+        f.push_back({"Latitudine (°)", {T("txtLatitudine")->text()}});
+        f.push_back({"Tariffa incentivante (€/kWh)", {T("txtCostoKwh")->text()}});
+        f.push_back({"Ricavo annuo (€)", {T("txtAnnuo")->text()}});
+        return f;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FiltraAvvisiOffscreen();
+        fv::InstallaTraduzioneQt();
+        QVERIFY(cartella.isValid());
+        QCOMPARE(fixture::Scrivi(cartella.filePath("data.mdb"), fixture::Standard()), QString());
+    }
+
+    void init()
+    {
+        w = std::make_unique<FinestraPrincipale>(nullptr, cartella.path());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        dec = QString::fromStdString(F().formatoNumeri().decimale);
+    }
+
+    void cleanup() { w.reset(); }
+
+    void menuSoloConRisultatiAggiornati()
+    {
+        QAction* azioni[] = {w->azioneSalvaPdf(), w->azioneEsportaCsv(), w->azioneStampa(), w->azioneCopia()};
+        for (QAction* a : azioni)
+            QVERIFY(!a->isEnabled() && a->statusTip().contains("CALCOLA"));
+        Calcola("TO", "Esempio", "Erba", "30");
+        for (QAction* a : azioni)
+            QVERIFY(a->isEnabled());
+        auto* stato = w->statusBar()->findChild<QLabel*>();
+        QVERIFY2(stato->text().contains(F().RelazioneCorrente().resa + " kWh/kWp"), qPrintable(stato->text()));
+        // Copy: the same table as the CSV file, tab-separated.
+        w->azioneCopia()->trigger();
+        const auto copiate = fv::LeggiCsv(QApplication::clipboard()->text().toStdString(), '\t');
+        QCOMPARE(QString::fromStdString(copiate.back().back()), T("txtAnnuo")->text());
+        Scrivi(T("txtTilt"), "31");
+        for (QAction* a : azioni)
+            QVERIFY(!a->isEnabled());
+        QVERIFY(stato->text().contains("CALCOLA"));
+        QVERIFY(FinestraPrincipale::TestoGuida().contains("CALCOLA"));
+        QVERIFY(FinestraPrincipale::TestoInformazioni().contains("NASA"));
+    }
+
+    void csvELettura()
+    {
+        Calcola("LE", "Castro", "Neve fresca", "35");
+        const QString file = cartella.filePath("dati.csv");
+        QCOMPARE(fv::SalvaCsv(file, F().RelazioneCorrente(), F().formatoNumeri()), QString());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray byte = f.readAll();
+        QVERIFY(byte.startsWith("\xEF\xBB\xBF" "Dato"));
+        const char separatore = dec == "," ? ';' : ',';
+        std::map<QString, QStringList> righe;
+        for (const fv::RigaCsv& r : fv::LeggiCsv(byte.toStdString(), separatore)) {
+            QStringList celle;
+            for (const std::string& c : r)
+                celle << QString::fromStdString(c);
+            righe[celle.takeFirst()] = celle;
+        }
+        for (const auto& [etichetta, valori] : Figure())
+            QCOMPARE(righe.at(etichetta), valori);
+        // The months add up to the year, before and after rounding.
+        const fv::Relazione& r = F().RelazioneCorrente();
+        double somma = 0, sommaTesti = 0;
+        for (std::size_t m = 0; m < 12; ++m) {
+            somma += r.energieMensili[m];
+            sommaTesti += Numero(r.energiaMese[m]);
+        }
+        const double energia = Numero(T("txtEnergia")->text());
+        QVERIFY(std::fabs(somma - energia) <= 0.5);
+        QVERIFY(std::fabs(sommaTesti - energia) <= 6);
+        QCOMPARE(Numero(r.resa), std::round(somma / 4));
+    }
+
+    void pdfELettura()
+    {
+        Calcola("TO", "Torino", "Erba", "30");
+        const QString file = cartella.filePath("relazione.pdf");
+        QCOMPARE(fv::SalvaPdf(file, F().RelazioneCorrente()), QString());
+        QProcess testo;
+        testo.start("pdftotext", {"-layout", file, "-"});
+        QVERIFY(testo.waitForFinished(20000));
+        const QStringList linee = QString::fromUtf8(testo.readAllStandardOutput()).split('\n');
+        QCOMPARE(QProcess().execute("pdfinfo", {file}), 0);
+        for (const auto& [etichetta, valori] : Figure()) {
+            const auto trovata = std::find_if(linee.begin(), linee.end(), [&](const QString& l) {
+                const QStringList c = Celle(l);
+                return !c.isEmpty() && c.first() == etichetta;
+            });
+            if (etichetta.startsWith("Tariffa") || etichetta.startsWith("Ricavo")) {
+                QVERIFY2(std::any_of(linee.begin(), linee.end(), [&](const QString& l) { return Celle(l).contains(valori.first()); }), qPrintable(etichetta));
+                continue;
+            }
+            QVERIFY2(trovata != linee.end(), qPrintable(etichetta));
+            QCOMPARE(Celle(*trovata).mid(1, valori.size()), valori);
+        }
+    }
+
+    void rigaDiComando()
+    {
+        // The same inputs give the same texts as the window, site by site.
+        const std::tuple<QString, QString, QString, QString> siti[] = {
+            {"TO", "Esempio", "Erba", "30"}, {"LE", "Castro", "Neve fresca", "35"}, {"TO", "Torino", "Asfalto", "0"}};
+        for (const auto& [provincia, comune, terreno, tilt] : siti) {
+            Calcola(provincia, comune, terreno, tilt);
+            QString uscita, errori;
+            QTextStream u(&uscita), e(&errori);
+            const int esito = fv::EseguiRigaComando({"calcola", "--provincia", provincia.toLower(), "--comune-radiazione", comune,
+                                                     "--terreno", terreno, "--tilt", tilt, "--potenza", "4", "--integrazione", "parziale"},
+                                                    u, e, cartella.path());
+            QCOMPARE(esito, 0);
+            QVERIFY(errori.isEmpty());
+            for (const auto& [etichetta, valori] : Figure()) {
+                const auto linee = uscita.split('\n');
+                const auto trovata = std::find_if(linee.begin(), linee.end(), [&](const QString& l) { return l.startsWith(etichetta + "  "); });
+                QVERIFY2(trovata != linee.end(), qPrintable(etichetta));
+                QCOMPARE(Celle(*trovata).mid(1), valori);
+            }
+        }
+        // A refused input: one Italian line, a non-zero status, no file.
+        QString uscita, errori;
+        QTextStream u(&uscita), e(&errori);
+        const QString pdf = cartella.filePath("mai.pdf");
+        QCOMPARE(fv::EseguiRigaComando({"calcola", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba",
+                                        "--tilt", "95", "--pdf", pdf}, u, e, cartella.path()), 1);
+        QVERIFY2(errori.startsWith("calcolo-fv: Il valore «95»") && errori.count('\n') == 1, qPrintable(errori));
+        QVERIFY(!QFile::exists(pdf));
+    }
+
+    void senzaDisplay()
+    {
+        // --help and --version of the real program, with no display at all.
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            ambiente.remove(v);
+        for (const auto& [argomento, atteso] : {std::pair{"--version", "calcolo-fv 1.00\n"}, std::pair{"--help", "calcola"}}) {
+            QProcess p;
+            p.setProcessEnvironment(ambiente);
+            p.start(FV_PROGRAMMA, {argomento});
+            QVERIFY(p.waitForFinished(20000));
+            QCOMPARE(p.exitCode(), 0);
+            QVERIFY2(QString::fromUtf8(p.readAllStandardOutput()).contains(atteso), argomento);
+            QCOMPARE(p.readAllStandardError(), QByteArray());
+        }
+    }
+};
+
+QTEST_MAIN(TestRelazione)
+#include "tst_relazione.moc"
