@@ -3,6 +3,7 @@
 
 #include "app/frmFv.h"
 #include "app/messaggi.h"
+#include "app/orientamento.h"
 #include "app/relazione.h"
 #include "app/versione.h"
 
@@ -61,6 +62,8 @@ void FinestraPrincipale::CreaMenu()
     QMenu* modifica = menuBar()->addMenu(QStringLiteral("&Modifica"));
     copia_ = modifica->addAction(QStringLiteral("Copia risultati"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                                  this, &FinestraPrincipale::CopiaRisultati);
+    QMenu* strumenti = menuBar()->addMenu(QStringLiteral("&Strumenti"));
+    strumenti->addAction(QStringLiteral("Orientamento ottimale…"), this, &FinestraPrincipale::Orientamento);
     QMenu* aiuto = menuBar()->addMenu(QStringLiteral("&Aiuto"));
     aiuto->addAction(QStringLiteral("Guida"), QKeySequence(Qt::Key_F1), this, &FinestraPrincipale::Guida);
     aiuto->addAction(QStringLiteral("Informazioni su %1").arg(QString::fromUtf8(fv::kTitolo)), this,
@@ -182,6 +185,17 @@ QString FinestraPrincipale::TestoInformazioni()
                "<li>Riflettanze del terreno: pvlib-python (BSD-3-Clause).</li>"
                "<li>Tariffe: DM 19 febbraio 2007 (Conto Energia), valori 2010.</li></ul>")
         .arg(QString::fromUtf8(fv::kTitolo), QString::fromUtf8(fv::kVersioneMostrata));
+}
+
+void FinestraPrincipale::Orientamento()
+{
+    if (!orientamento_)
+        orientamento_ = new DialogoOrientamento(*modulo_, this);
+    if (orientamento_->Aggiorna()) {
+        orientamento_->show();
+        orientamento_->raise();
+        orientamento_->activateWindow();
+    }
 }
 
 void FinestraPrincipale::Informazioni()

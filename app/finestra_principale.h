@@ -8,6 +8,7 @@
 
 class QAction;
 class QLabel;
+class DialogoOrientamento;
 class frmFv;
 
 class FinestraPrincipale : public QMainWindow {
@@ -24,6 +25,8 @@ public:
     QAction* azioneEsportaCsv() const { return esportaCsv_; }
     QAction* azioneStampa() const { return stampa_; }
     QAction* azioneCopia() const { return copia_; }
+    // The tools' dialog, once opened.
+    DialogoOrientamento* orientamento() const { return orientamento_; }
 
     // The short guide shown by "Guida": the README's own section.
     static QString TestoGuida();
@@ -39,6 +42,7 @@ private:
     void CopiaRisultati();
     void Guida();
     void Informazioni();
+    void Orientamento();
     // A name for a file of the current result, e.g. "relazione-Torino.pdf".
     QString NomeProposto(const QString& tipo, const QString& estensione) const;
     void RiportaSeErrore(const QString& errore);
@@ -49,4 +53,5 @@ private:
     QAction* stampa_ = nullptr;
     QAction* copia_ = nullptr;
     QLabel* stato_ = nullptr;
+    DialogoOrientamento* orientamento_ = nullptr;
 };

@@ -579,6 +579,39 @@ void frmFv::SegnaRisultati(bool aggiornati)
     msc1->setToolTip(nota);
 }
 
+std::optional<frmFv::SitoStrumenti> frmFv::SitoPerStrumenti()
+{
+    if (SegnalaCampoVuoto())
+        return std::nullopt;
+    try {
+        VerificaSito();
+        SitoStrumenti s{fv::LeggiSito(txtLatitudine->text().toStdString(), txtRiflettanza->text().toStdString(),
+                                      radOriz, formato),
+                        radOriz, {}, {}};
+        const auto angolo = [this](QLineEdit* campo, fv::Campo c, const fv::Intervallo& i) -> std::optional<double> {
+            try {
+                const double v = fv::LeggiNumero(campo->text().toStdString(), formato, c);
+                return v >= i.minimo && v <= i.massimo ? std::optional(v) : std::nullopt;
+            } catch (const fv::Errore&) {
+                return std::nullopt;
+            }
+        };
+        s.tilt = angolo(txtTilt, fv::Campo::Tilt, fv::kIntervalloTilt);
+        s.azimut = angolo(txtAzimut, fv::Campo::Azimut, fv::kIntervalloAzimut);
+        return s;
+    } catch (...) {
+        RiportaErrore(std::current_exception());
+        return std::nullopt;
+    }
+}
+
+void frmFv::ImpostaOrientamento(int tilt, std::optional<int> azimut)
+{
+    txtTilt->setText(QString::number(tilt));
+    if (azimut)
+        txtAzimut->setText(QString::number(*azimut));
+}
+
 void frmFv::FotografaRisultati(const fv::IngressiLetti& letti, int fascia, int integrazione)
 {
     const auto opzione = [](const std::array<QRadioButton*, 3>& gruppo, int i) {

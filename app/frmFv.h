@@ -16,6 +16,7 @@
 #include <array>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QChartView;
@@ -47,6 +48,19 @@ public:
     // The last calculation as the window showed it; meaningful while
     // RisultatiAggiornati().
     const fv::Relazione& RelazioneCorrente() const { return relazione; }
+
+    // The site now in the window for the tools that try other planes on it,
+    // checked as CALCOLA checks it, with the same notes and messages; empty
+    // when it is not complete. Tilt and azimuth [deg] are those of the
+    // fields when they are valid.
+    struct SitoStrumenti {
+        fv::SitoLetto sito;
+        fv::MonthlySeries radOriz{};
+        std::optional<double> tilt, azimut;
+    };
+    std::optional<SitoStrumenti> SitoPerStrumenti();
+    // Writes a tilt, and an azimuth if given, into their fields as typed [deg].
+    void ImpostaOrientamento(int tilt, std::optional<int> azimut);
 
 signals:
     // true after every calculation, false at the first input change after one.

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Speed of the computation: one month of the model, and the whole 12-month
-// calculation from the eight input texts to the texts of its result fields.
+// calculation from the eight input texts to the texts of its result fields,
+// and the sweep of every orientation of the plane.
 #include "calc/calcolo.h"
 #include "calc/modello.h"
+#include "calc/orientamento.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,6 +58,16 @@ void CalcolaComando(benchmark::State& state)
     }
 }
 BENCHMARK(CalcolaComando);
+
+// Every orientation at one site: 91 tilts x 361 azimuths x 12 months, on every core.
+void TuttiGliOrientamenti(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const fv::MappaOrientamenti mappa(45.0, 0.2, kAnno, fv::kGiorniMese);
+        benchmark::DoNotOptimize(mappa.massimo());
+    }
+}
+BENCHMARK(TuttiGliOrientamenti)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

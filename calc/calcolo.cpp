@@ -26,7 +26,30 @@ std::int16_t LeggiPercentuale(const std::string& testo, const FormatoNumeri& for
     return Intero16(valore, campo, testo);
 }
 
+void VerificaSerenita(const Piano& piano, const MonthlySeries& radOriz, std::array<PassiModello, 12>& passi)
+{
+    for (int m = 1; m <= 12; ++m) {
+        const auto i = static_cast<std::size_t>(m - 1);
+        passi[i] = PassiRadiazioneInclinata(m, piano, radOriz[i]);
+        if (!(passi[i].KT > 0.0 && passi[i].KT <= 1.0))
+            throw ErroreSerenita(m, passi[i].KT);
+    }
+}
+
 } // namespace
+
+SitoLetto LeggiSito(const std::string& latitudine, const std::string& riflettanza,
+                    const MonthlySeries& radOriz, const FormatoNumeri& formato)
+{
+    const SitoLetto sito{
+        Verifica(LeggiNumero(latitudine, formato, Campo::Latitudine), kIntervalloLatitudine,
+                 Campo::Latitudine, latitudine),
+        Verifica(LeggiNumero(riflettanza, formato, Campo::Riflettanza), kIntervalloRiflettanza,
+                 Campo::Riflettanza, riflettanza)};
+    std::array<PassiModello, 12> passi;
+    VerificaSerenita(CreaPiano(sito.latitudine * kGradiRadianti, 0, 0, sito.riflettanza), radOriz, passi);
+    return sito;
+}
 
 bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniMese& giorni,
              const FormatoNumeri& formato, DestinazioneCalcolo& destinazione, IngressiLetti* letti)
@@ -59,12 +82,7 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
     // Every month is computed and checked before the first is written.
     const Piano piano = CreaPiano(phi, beta, gamma, rho);
     std::array<PassiModello, 12> passi;
-    for (int m = 1; m <= 12; ++m) {
-        const auto i = static_cast<std::size_t>(m - 1);
-        passi[i] = PassiRadiazioneInclinata(m, piano, radOriz[i]);
-        if (!(passi[i].KT > 0.0 && passi[i].KT <= 1.0))
-            throw ErroreSerenita(m, passi[i].KT);
-    }
+    VerificaSerenita(piano, radOriz, passi);
     MonthlySeries radInc{};
     for (int m = 1; m <= 12; ++m) {
         const auto i = static_cast<std::size_t>(m - 1);

@@ -66,6 +66,17 @@ inline constexpr Intervallo kIntervalloPercentuale{0, 100};
 // failing step; an input outside its range (ErroreIntervallo) or a month
 // whose clearness index lies outside (0, 1] (ErroreSerenita) is found before
 // anything is written.
+// The site as the command reads and checks it, for the tools that try other
+// planes on it: latitude [deg] and reflectance, each in its range, and every
+// month's clearness index in (0, 1]. Throws as the command does; the texts
+// must not be empty.
+struct SitoLetto {
+    double latitudine = 0;
+    double riflettanza = 0;
+};
+SitoLetto LeggiSito(const std::string& latitudine, const std::string& riflettanza,
+                    const MonthlySeries& radOriz, const FormatoNumeri& formato);
+
 // letti, when given, receives the plant's inputs once the command succeeds.
 bool Calcola(const InputCalcolo& input, const MonthlySeries& radOriz, const GiorniMese& giorni,
              const FormatoNumeri& formato, DestinazioneCalcolo& destinazione,

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+// "Orientamento ottimale…": the annual radiation on the plane for every tilt
+// and azimuth at the site now in the window, as a heat map with its contours
+// at 95, 90 and 80 % of the best, the best orientation and the roof's own;
+// and the annual value against tilt at the roof's azimuth.
+#pragma once
+
+#include "calc/orientamento.h"
+#include "calc/serie.h"
+
+#include <QDialog>
+#include <QFutureWatcher>
+
+#include <memory>
+#include <optional>
+
+class QChartView;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class frmFv;
+
+class MappaCalore;
+
+class DialogoOrientamento : public QDialog {
+    Q_OBJECT
+
+public:
+    DialogoOrientamento(frmFv& modulo, QWidget* parent);
+    ~DialogoOrientamento() override;
+
+    // Takes the site now in the window (checked as CALCOLA checks it) and
+    // computes off the window's thread; false, with the window's note or
+    // message, when the site is not complete. A site already computed is
+    // shown at once.
+    bool Aggiorna();
+    // The sweep on show, once computed.
+    const fv::MappaOrientamenti* mappa() const { return mappa_.get(); }
+    QString testoOttimo() const;
+    QString testoTetto() const;
+
+signals:
+    void calcolata();
+
+private:
+    void Mostra();
+    void UsaOttimo();
+
+    frmFv& modulo_;
+    MappaCalore* calore_ = nullptr;
+    QChartView* curva_ = nullptr;
+    QLabel* ottimo_ = nullptr;
+    QLabel* tetto_ = nullptr;
+    QCheckBox* ancheAzimut_ = nullptr;
+    QPushButton* usa_ = nullptr;
+    struct Chiave {
+        double latitudine, riflettanza;
+        fv::MonthlySeries radOriz;
+        bool operator==(const Chiave&) const = default;
+    };
+    std::optional<Chiave> chiave_;
+    std::optional<double> tilt_, azimut_;
+    std::shared_ptr<const fv::MappaOrientamenti> mappa_;
+    QFutureWatcher<std::shared_ptr<const fv::MappaOrientamenti>> lavoro_;
+};
