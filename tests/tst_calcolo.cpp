@@ -3,6 +3,7 @@
 // the annual results and the tariff. Runs under an Italian and a C locale.
 #include "calc/calcolo.h"
 #include "calc/modello.h"
+#include "calc/orientamento.h"
 
 #include "registro_calcolo.h"
 #include "modello_angoli.h"
@@ -291,6 +292,41 @@ private slots:
             }
             QVERIFY(r.scritture.empty());
         }
+    }
+
+    void orientamenti()
+    {
+        // The sweep's values are the command's annual plane totals, bit for
+        // bit, and its optimum is the maximum found by brute force.
+        const FormatoNumeri f = FormatoNumeri::C();
+        const fv::MappaOrientamenti mappa(45, 0.2, Anno(), fv::kGiorniMese);
+        fv::InputCalcolo in = Ingresso(f);
+        in.tilt = "35";
+        in.azimut = "-20";
+        RegistroCalcolo r;
+        QVERIFY(fv::Calcola(in, Anno(), fv::kGiorniMese, f, r));
+        MonthlySeries radInc{};
+        for (const Scrittura& s : r.scritture)
+            if (s.serie)
+                radInc[std::size_t(s.indice)] = s.valore;
+        QCOMPARE(mappa.Annuo(35, -20), fv::CalcolaTotaleAnnuo(radInc, fv::kGiorniMese));
+        double massimo = -1;
+        int tilt = -1, azimut = 0;
+        for (int t = 0; t <= 90; ++t) {
+            for (int a = -180; a <= 180; ++a) {
+                const fv::Piano piano = fv::CreaPiano(45 * fv::kGradiRadianti, t * fv::kGradiRadianti, a * fv::kGradiRadianti, 0.2);
+                MonthlySeries m{};
+                for (int i = 0; i < 12; ++i)
+                    m[std::size_t(i)] = fv::CalcolaRadiazioneInclinata(i + 1, piano, Anno()[std::size_t(i)]);
+                const double v = fv::CalcolaTotaleAnnuo(m, fv::kGiorniMese);
+                QCOMPARE(mappa.Annuo(t, a), v);
+                if (v > massimo)
+                    std::tie(massimo, tilt, azimut) = std::tuple(v, t, a);
+            }
+        }
+        QCOMPARE(mappa.massimo(), massimo);
+        QCOMPARE(mappa.tiltOttimo(), tilt);
+        QCOMPARE(mappa.azimutOttimo(), azimut);
     }
 
     void stessoRisultatoDueVolte()

@@ -4,6 +4,7 @@
 #include "data/catalogo.h"
 #include "data/funzioni.h"
 #include "data/griglia.h"
+#include "calc/orientamento.h"
 
 #include "registro_sito.h"
 
@@ -195,6 +196,22 @@ private slots:
         QVERIFY(Scarto(nasa.annue) < 3);
         for (const auto& m : nasa.mensili)
             QVERIFY(Mediana(m) > -3 && Mediana(m) < 8);
+    }
+
+    void orientamentoMilano()
+    {
+        // A physical sanity range, not the method: facing south at about
+        // 45 N with Italian data, the best tilt lies between 30 and 42 degrees.
+        RegistroSito r;
+        const fv::FormatoNumeri f = fv::FormatoNumeri::C();
+        fv::ComuneRadScelto({*funzioni, rs, sqlText}, "MI", "Milano", fv::kGiorniMese, f, r);
+        fv::ComuneLatScelto({*funzioni, rs, sqlText}, "MI", "Milano", f, r);
+        const fv::MappaOrientamenti mappa(r.latitudine.toDouble(), 0.2, r.radOriz, fv::kGiorniMese);
+        int migliore = 0;
+        for (int t = 0; t <= 90; ++t)
+            migliore = mappa.Annuo(t, 0) > mappa.Annuo(migliore, 0) ? t : migliore;
+        QVERIFY2(migliore >= 30 && migliore <= 42, qPrintable(QString::number(migliore)));
+        QCOMPARE(mappa.tiltOttimo(), migliore);
     }
 
     void griglia()

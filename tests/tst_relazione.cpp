@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // What leaves the window: the CSV file and the PDF report read back, the
-// clipboard, the menus' states, and the command line against the window.
+// clipboard, the menus' states, the command line against the window; and
+// the orientation tool.
 // Runs under an Italian and a C locale.
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/messaggi.h"
+#include "app/orientamento.h"
 #include "app/relazione.h"
 #include "app/riga_comando.h"
 #include "data/csv.h"
@@ -17,7 +19,9 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QCheckBox>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
@@ -200,6 +204,37 @@ private slots:
                                         "--tilt", "95", "--pdf", pdf}, u, e, cartella.path()), 1);
         QVERIFY2(errori.startsWith("calcolo-fv: Il valore «95»") && errori.count('\n') == 1, qPrintable(errori));
         QVERIFY(!QFile::exists(pdf));
+    }
+
+    void orientamentoOttimale()
+    {
+        QAction* strumento = nullptr;
+        for (QAction* a : w->findChildren<QAction*>())
+            strumento = a->text() == "Orientamento ottimale…" ? a : strumento;
+        QVERIFY(strumento);
+        // No site yet: the same note as CALCOLA, and no dialog.
+        strumento->trigger();
+        QVERIFY(T("txtLatitudine")->toolTip().contains("Latitudine (°)"));
+        QVERIFY(!w->orientamento() || !w->orientamento()->isVisible());
+        ScegliConMouse(C("cmbProvincia"), "TO");
+        ScegliConMouse(C("cmbComuneRad"), "Esempio");
+        ScegliConMouse(C("cmbComuneLat"), "Esempio");
+        ScegliConMouse(C("cmbRiflettanza"), "Erba");
+        strumento->trigger();
+        DialogoOrientamento* d = w->orientamento();
+        QSignalSpy pronta(d, &DialogoOrientamento::calcolata);
+        QVERIFY(pronta.wait(10000));
+        const fv::MappaOrientamenti& m = *d->mappa();
+        QVERIFY2(d->testoOttimo().contains(QStringLiteral("inclinazione %1°").arg(m.tiltOttimo())), qPrintable(d->testoOttimo()));
+        QVERIFY2(d->testoTetto().contains("inclinazione 20°, azimut 5°") && d->testoTetto().contains("% dell'ottimo"),
+                 qPrintable(d->testoTetto()));
+        // The optimum goes into the fields as typed; the azimuth only when asked.
+        QTest::mouseClick(d->findChild<QPushButton*>(), Qt::LeftButton);
+        QCOMPARE(T("txtTilt")->text(), QString::number(m.tiltOttimo()));
+        QCOMPARE(T("txtAzimut")->text(), "5");
+        d->findChild<QCheckBox*>()->setChecked(true);
+        QTest::mouseClick(d->findChild<QPushButton*>(), Qt::LeftButton);
+        QCOMPARE(T("txtAzimut")->text(), QString::number(m.azimutOttimo()));
     }
 
     void senzaDisplay()
