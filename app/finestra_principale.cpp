@@ -2,6 +2,7 @@
 #include "app/finestra_principale.h"
 
 #include "app/frmFv.h"
+#include "app/mappa.h"
 #include "app/messaggi.h"
 #include "app/orientamento.h"
 #include "app/relazione.h"
@@ -64,6 +65,7 @@ void FinestraPrincipale::CreaMenu()
                                  this, &FinestraPrincipale::CopiaRisultati);
     QMenu* strumenti = menuBar()->addMenu(QStringLiteral("&Strumenti"));
     strumenti->addAction(QStringLiteral("Orientamento ottimale…"), this, &FinestraPrincipale::Orientamento);
+    strumenti->addAction(QStringLiteral("Mappa dell'Italia…"), this, &FinestraPrincipale::MappaDellItalia);
     QMenu* aiuto = menuBar()->addMenu(QStringLiteral("&Aiuto"));
     aiuto->addAction(QStringLiteral("Guida"), QKeySequence(Qt::Key_F1), this, &FinestraPrincipale::Guida);
     aiuto->addAction(QStringLiteral("Informazioni su %1").arg(QString::fromUtf8(fv::kTitolo)), this,
@@ -195,6 +197,17 @@ void FinestraPrincipale::Orientamento()
         orientamento_->show();
         orientamento_->raise();
         orientamento_->activateWindow();
+    }
+}
+
+void FinestraPrincipale::MappaDellItalia()
+{
+    if (!mappa_)
+        mappa_ = new DialogoMappa(*modulo_, this);
+    if (mappa_->Aggiorna()) {
+        mappa_->show();
+        mappa_->raise();
+        mappa_->activateWindow();
     }
 }
 

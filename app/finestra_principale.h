@@ -8,6 +8,7 @@
 
 class QAction;
 class QLabel;
+class DialogoMappa;
 class DialogoOrientamento;
 class frmFv;
 
@@ -27,6 +28,7 @@ public:
     QAction* azioneCopia() const { return copia_; }
     // The tools' dialog, once opened.
     DialogoOrientamento* orientamento() const { return orientamento_; }
+    DialogoMappa* mappaItalia() const { return mappa_; }
 
     // The short guide shown by "Guida": the README's own section.
     static QString TestoGuida();
@@ -43,6 +45,7 @@ private:
     void Guida();
     void Informazioni();
     void Orientamento();
+    void MappaDellItalia();
     // A name for a file of the current result, e.g. "relazione-Torino.pdf".
     QString NomeProposto(const QString& tipo, const QString& estensione) const;
     void RiportaSeErrore(const QString& errore);
@@ -54,4 +57,5 @@ private:
     QAction* copia_ = nullptr;
     QLabel* stato_ = nullptr;
     DialogoOrientamento* orientamento_ = nullptr;
+    DialogoMappa* mappa_ = nullptr;
 };

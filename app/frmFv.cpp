@@ -612,6 +612,57 @@ void frmFv::ImpostaOrientamento(int tilt, std::optional<int> azimut)
         txtAzimut->setText(QString::number(*azimut));
 }
 
+std::optional<fv::ImpiantoLetto> frmFv::ImpiantoPerMappa()
+{
+    for (QLineEdit* campo : {txtRiflettanza, txtTilt, txtAzimut, txtEffGen, txtEffInv}) {
+        if (campo->text().isEmpty()) {
+            Suggerisci(campo, QStringLiteral("Il campo «%1» è vuoto.").arg(fv::DidascaliaDi(campo->objectName())));
+            return std::nullopt;
+        }
+    }
+    try {
+        fv::InputCalcolo in;
+        in.riflettanza = txtRiflettanza->text().toStdString();
+        in.tilt = txtTilt->text().toStdString();
+        in.azimut = txtAzimut->text().toStdString();
+        in.perditeGeneratore = txtEffGen->text().toStdString();
+        in.efficienzaInverter = txtEffInv->text().toStdString();
+        return fv::LeggiImpianto(in, formato);
+    } catch (...) {
+        RiportaErrore(std::current_exception());
+        return std::nullopt;
+    }
+}
+
+void frmFv::ScegliComune(const QString& provincia, const QString& comune)
+{
+    const auto scegli = [](QComboBox* box, const QString& voce) {
+        box->setCurrentIndex(box->findText(voce, Qt::MatchFixedString));
+        return box->currentIndex() >= 0;
+    };
+    if (!scegli(cmbProvincia, provincia))
+        return;
+    cmbProvincia_Click();
+    if (scegli(cmbComuneRad, comune))
+        cmbComuneRad_Click();
+    if (scegli(cmbComuneLat, comune))
+        cmbComuneLat_Click();
+}
+
+std::optional<fv::ComuniMappa> frmFv::ComuniPerMappa()
+{
+    try {
+        return fv::LeggiComuniMappa(dati.Contesto());
+    } catch (...) {
+        RiportaErrore(std::current_exception());
+        return std::nullopt;
+    }
+}
+
+QString frmFv::ProvinciaMostrata() const { return cmbProvincia->currentText(); }
+
+QString frmFv::ComuneMostrato() const { return cmbComuneRad->currentText(); }
+
 void frmFv::FotografaRisultati(const fv::IngressiLetti& letti, int fascia, int integrazione)
 {
     const auto opzione = [](const std::array<QRadioButton*, 3>& gruppo, int i) {

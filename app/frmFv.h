@@ -61,6 +61,18 @@ public:
     std::optional<SitoStrumenti> SitoPerStrumenti();
     // Writes a tilt, and an azimuth if given, into their fields as typed [deg].
     void ImpostaOrientamento(int tilt, std::optional<int> azimut);
+    // The plant now in the window for the map of Italy, checked as CALCOLA
+    // checks it, with the same notes and messages; empty when not valid.
+    std::optional<fv::ImpiantoLetto> ImpiantoPerMappa();
+    // Picks a comune as a user would: the province, then the comune in both
+    // lists, through the same handlers (and the same messages).
+    void ScegliComune(const QString& provincia, const QString& comune);
+    // Every comune for the map, read through the data routines; empty, with
+    // the window's message, when the file cannot be read.
+    std::optional<fv::ComuniMappa> ComuniPerMappa();
+    // The province and the radiation comune the window shows.
+    QString ProvinciaMostrata() const;
+    QString ComuneMostrato() const;
 
 signals:
     // true after every calculation, false at the first input change after one.

@@ -51,6 +51,18 @@ SitoLetto LeggiSito(const std::string& latitudine, const std::string& riflettanz
     return sito;
 }
 
+ImpiantoLetto LeggiImpianto(const InputCalcolo& in, const FormatoNumeri& formato)
+{
+    ImpiantoLetto i;
+    i.tilt = Verifica(LeggiNumero(in.tilt, formato, Campo::Tilt), kIntervalloTilt, Campo::Tilt, in.tilt);
+    i.azimut = Verifica(LeggiNumero(in.azimut, formato, Campo::Azimut), kIntervalloAzimut, Campo::Azimut, in.azimut);
+    i.riflettanza = Verifica(LeggiNumero(in.riflettanza, formato, Campo::Riflettanza), kIntervalloRiflettanza,
+                             Campo::Riflettanza, in.riflettanza);
+    i.perdite = LeggiPercentuale(in.perditeGeneratore, formato, Campo::PerditeGeneratore);
+    i.efficienza = LeggiPercentuale(in.efficienzaInverter, formato, Campo::EfficienzaInverter);
+    return i;
+}
+
 bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniMese& giorni,
              const FormatoNumeri& formato, DestinazioneCalcolo& destinazione, IngressiLetti* letti)
 {

@@ -77,6 +77,14 @@ struct SitoLetto {
 SitoLetto LeggiSito(const std::string& latitudine, const std::string& riflettanza,
                     const MonthlySeries& radOriz, const FormatoNumeri& formato);
 
+// The plant as the command reads and checks it, for the map of Italy: tilt
+// and azimuth [deg], reflectance, losses and efficiency [%].
+struct ImpiantoLetto {
+    double tilt = 0, azimut = 0, riflettanza = 0;
+    std::int16_t perdite = 0, efficienza = 0;
+};
+ImpiantoLetto LeggiImpianto(const InputCalcolo& input, const FormatoNumeri& formato);
+
 // letti, when given, receives the plant's inputs once the command succeeds.
 bool Calcola(const InputCalcolo& input, const MonthlySeries& radOriz, const GiorniMese& giorni,
              const FormatoNumeri& formato, DestinazioneCalcolo& destinazione,

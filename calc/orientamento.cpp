@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "calc/orientamento.h"
 
+#include "calc/calcolo.h"
 #include "calc/modello.h"
+#include "calc/risultati.h"
 
 #include <algorithm>
 #include <exception>
@@ -56,6 +58,30 @@ MappaOrientamenti::MappaOrientamenti(double latitudine, double riflettanza, cons
     minimo_ = *std::min_element(annuo_.begin(), annuo_.end());
     tiltOttimo_ = indice / kAzimut;
     azimutOttimo_ = indice % kAzimut + kAzimutMinimo;
+}
+
+bool SitoCoerente(double latitudine, const MonthlySeries& radOriz)
+{
+    if (!(latitudine > kIntervalloLatitudine.minimo && latitudine <= kIntervalloLatitudine.massimo))
+        return false;
+    try {
+        const Piano orizzontale = CreaPiano(latitudine * kGradiRadianti, 0, 0, 0);
+        for (int m = 1; m <= 12; ++m) {
+            const double KT = PassiRadiazioneInclinata(m, orizzontale, radOriz[std::size_t(m - 1)]).KT;
+            if (!(KT > 0.0 && KT <= 1.0))
+                return false;
+        }
+    } catch (const ErroreAritmetico&) {
+        return false;
+    }
+    return true;
+}
+
+double ResaSpecifica(double latitudine, const MonthlySeries& radOriz, double tilt, double azimut,
+                     double riflettanza, std::int16_t perdite, std::int16_t efficienza, const GiorniMese& giorni)
+{
+    return CalcolaEnergiaAnnua(AnnuoSulPiano(latitudine, riflettanza, tilt, azimut, radOriz, giorni), 1.0, perdite,
+                               efficienza);
 }
 
 } // namespace fv

@@ -6,6 +6,7 @@
 
 #include "calc/serie.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace fv {
@@ -45,5 +46,14 @@ private:
 // [deg], as the command computes its annual plane total.
 double AnnuoSulPiano(double latitudine, double riflettanza, double tilt, double azimut,
                      const MonthlySeries& radOriz, const GiorniMese& giorni);
+
+// Whether a site's data belong together as the command requires: latitude in
+// its range and every month's clearness index in (0, 1].
+bool SitoCoerente(double latitudine, const MonthlySeries& radOriz);
+
+// Annual energy per kW of peak power [kWh/kWp] of a plane at a site, as the
+// command computes the annual energy.
+double ResaSpecifica(double latitudine, const MonthlySeries& radOriz, double tilt, double azimut,
+                     double riflettanza, std::int16_t perdite, std::int16_t efficienza, const GiorniMese& giorni);
 
 } // namespace fv

@@ -3,7 +3,9 @@
 
 #include "data/catalogo.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace fv {
 
@@ -188,6 +190,53 @@ void RiflettanzaScelta(ContestoDati c, const QString& superficie, const FormatoN
     const Origine o{QStringLiteral("tblRiflettanza"), QStringLiteral("riflettanza"),
                     QStringLiteral("superficie='%1'").arg(superficie)};
     vista.ScriviRiflettanza(TestoValore(PrimoValore(rs, o), rs, o, formato));
+}
+
+namespace {
+
+// A stored value as a number, or nothing: a null, a text that is no number in
+// the file's notation, a value that is not finite.
+std::optional<double> ValoreMappa(const QVariant& v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    double x = 0;
+    if (Numerico(v)) {
+        x = v.toDouble();
+    } else {
+        try {
+            x = LeggiNumero(v.toString().toStdString(), FormatoNumeri::C(), Campo::ComuneRadiazione);
+        } catch (const ErroreConversione&) {
+            return std::nullopt;
+        }
+    }
+    return std::isfinite(x) ? std::optional(x) : std::nullopt;
+}
+
+} // namespace
+
+ComuniMappa LeggiComuniMappa(ContestoDati c)
+{
+    SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+    Recordset& rs = sessione.Apri(sql::SqlComuniMappa());
+    ComuniMappa mappa;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        ComuneMappa comune{rs.Campo(0).toString(), rs.Campo(1).toString()};
+        std::array<std::optional<double>, 14> valori;
+        for (int i = 0; i < 14; ++i)
+            valori[std::size_t(i)] = ValoreMappa(rs.Campo(i + 2));
+        if (std::any_of(valori.begin(), valori.end(), [](const auto& v) { return !v; })) {
+            ++mappa.esclusi;
+            continue;
+        }
+        comune.latitudine = *valori[0];
+        comune.longitudine = *valori[1];
+        for (std::size_t m = 0; m < 12; ++m)
+            comune.radOriz[m] = *valori[m + 2];
+        mappa.comuni.push_back(std::move(comune));
+    }
+    sessione.Chiudi();
+    return mappa;
 }
 
 } // namespace fv

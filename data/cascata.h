@@ -11,6 +11,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace fv {
 
 class VistaSito {
@@ -66,5 +68,20 @@ void ComuneLatScelto(ContestoDati contesto, const QString& provincia, const QStr
 // A surface type chosen: its reflectance, not rounded.
 void RiflettanzaScelta(ContestoDati contesto, const QString& superficie,
                        const FormatoNumeri& formato, VistaSito& vista);
+
+// A comune as the map of Italy draws it: position [deg] and horizontal series.
+struct ComuneMappa {
+    QString provincia, comune;
+    double latitudine = 0, longitudine = 0;
+    MonthlySeries radOriz{};
+};
+
+// Every comune with a latitude, a longitude and twelve numeric monthly
+// values; `esclusi` counts those the file leaves without one of them.
+struct ComuniMappa {
+    std::vector<ComuneMappa> comuni;
+    int esclusi = 0;
+};
+ComuniMappa LeggiComuniMappa(ContestoDati contesto);
 
 } // namespace fv

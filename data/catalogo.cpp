@@ -110,4 +110,14 @@ TestoSql SqlRiflettanzaSuperficie(const QString& superficie)
     return Componi("select riflettanza from tblRiflettanza where superficie='?'", {superficie});
 }
 
+TestoSql SqlComuniMappa()
+{
+    return Componi("select l.provincia,l.comune,l.latitudine,c.longitudine,"
+                   "r.gen,r.feb,r.mar,r.apr,r.mag,r.giu,r.lug,r.ago,r.set,r.ott,r.nov,r.dic "
+                   "from tblLatitudini l "
+                   "left join tblCoordinate c on c.provincia=l.provincia and c.comune=l.comune "
+                   "left join tblRadiazioni r on r.provincia=l.provincia and r.comune=l.comune",
+                   {});
+}
+
 } // namespace fv::sql

@@ -17,6 +17,9 @@ TestoSql SqlComuniRadiazione(const QString& provincia);       // 4: municipaliti
 TestoSql SqlRadiazioniComune(const QString& provincia, const QString& comune); // 5: twelve monthly values
 TestoSql SqlLatitudineComune(const QString& provincia, const QString& comune); // 6: latitude
 TestoSql SqlRiflettanzaSuperficie(const QString& superficie);                  // 7: reflectance
+// 8, for the map of Italy only: every comune with a latitude, with its
+// longitude and its twelve monthly values where the file has them.
+TestoSql SqlComuniMappa();
 
 // SQLite reserves some words that the templates use as column names (the
 // September column is called set): the template as the engine takes it, each

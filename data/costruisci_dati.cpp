@@ -100,32 +100,58 @@ std::size_t Colonna(const Riga& intestazione, const std::string& nome, const std
     throw std::runtime_error(file + " has no column " + nome);
 }
 
+const std::string kDettaglio = "latitudini_dettaglio.csv";
+using Coordinate = std::map<std::pair<std::string, std::string>, std::pair<double, double>>;
+
+// Latitude and longitude of each (provincia, comune) [deg].
+Coordinate LeggiCoordinate(const std::vector<Riga>& dettaglio)
+{
+    const Riga& testa = dettaglio.front();
+    const std::size_t cp = Colonna(testa, "provincia", kDettaglio), cc = Colonna(testa, "comune", kDettaglio);
+    const std::size_t clat = Colonna(testa, "latitudine", kDettaglio), clon = Colonna(testa, "longitudine", kDettaglio);
+    Coordinate coordinate;
+    for (std::size_t r = 1; r < dettaglio.size(); ++r) {
+        const Riga& d = dettaglio[r];
+        const std::string dove = kDettaglio + " row " + std::to_string(r + 1);
+        if (d.size() != testa.size())
+            throw std::runtime_error(dove + " has the wrong number of fields");
+        coordinate[{d[cp], d[cc]}] = {Numero(d[clat], dove), Numero(d[clon], dove)};
+    }
+    return coordinate;
+}
+
+std::pair<double, double> CoordinateDi(const Coordinate& coordinate, const Riga& latitudine)
+{
+    const auto trovata = coordinate.find({latitudine.at(0), latitudine.at(1)});
+    if (trovata == coordinate.end())
+        throw std::runtime_error("comune " + latitudine.at(1) + " (" + latitudine.at(0) + ") has no coordinates in "
+                                 + kDettaglio);
+    return trovata->second;
+}
+
+// The longitude of each comune of the latitude table, for the map.
+std::vector<Riga> LongitudiniComuni(const std::vector<Riga>& latitudini, const Coordinate& coordinate)
+{
+    std::vector<Riga> righe = {{"provincia", "comune", "longitudine"}};
+    for (std::size_t r = 1; r < latitudini.size(); ++r) {
+        char testo[32];
+        std::snprintf(testo, sizeof testo, "%.5f", CoordinateDi(coordinate, latitudini[r]).second);
+        righe.push_back({latitudini[r].at(0), latitudini[r].at(1), testo});
+    }
+    return righe;
+}
+
 // One row per comune of the latitude table, province and name as written
 // there, with the grid interpolated at the comune's coordinates. Stored
 // with 3 decimals: NASA gives 2, the interpolation adds no accuracy.
-std::vector<Riga> RadiazioniComuni(const std::vector<Riga>& latitudini, const std::vector<Riga>& dettaglio,
+std::vector<Riga> RadiazioniComuni(const std::vector<Riga>& latitudini, const Coordinate& coordinate,
                                    const fv::GrigliaRadiazione& griglia)
 {
-    const std::string file = "latitudini_dettaglio.csv";
-    const Riga& testa = dettaglio.front();
-    const std::size_t cp = Colonna(testa, "provincia", file), cc = Colonna(testa, "comune", file);
-    const std::size_t clat = Colonna(testa, "latitudine", file), clon = Colonna(testa, "longitudine", file);
-    std::map<std::pair<std::string, std::string>, std::pair<double, double>> coordinate;
-    for (std::size_t r = 1; r < dettaglio.size(); ++r) {
-        const Riga& d = dettaglio[r];
-        if (d.size() != testa.size())
-            throw std::runtime_error(file + ": row " + std::to_string(r + 1) + " has the wrong number of fields");
-        const std::string dove = file + " row " + std::to_string(r + 1);
-        coordinate[{d[cp], d[cc]}] = {Numero(d[clat], dove), Numero(d[clon], dove)};
-    }
     std::vector<Riga> righe = {{"provincia", "comune", "gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago",
                                 "set", "ott", "nov", "dic"}};
     for (std::size_t r = 1; r < latitudini.size(); ++r) {
         const Riga& l = latitudini[r];
-        const auto trovata = coordinate.find({l.at(0), l.at(1)});
-        if (trovata == coordinate.end())
-            throw std::runtime_error("comune " + l.at(1) + " (" + l.at(0) + ") has no coordinates in " + file);
-        const auto [lat, lon] = trovata->second;
+        const auto [lat, lon] = CoordinateDi(coordinate, l);
         fv::MesiGriglia mesi{};
         try {
             mesi = griglia.Interpola(lat, lon);
@@ -170,7 +196,8 @@ int main(int argc, char** argv)
     sqlite3* db = nullptr;
     try {
         const auto latitudini = LeggiCsv(cartella + "/latitudini.csv");
-        const auto radiazioni = RadiazioniComuni(latitudini, LeggiCsv(cartella + "/latitudini_dettaglio.csv"),
+        const Coordinate coordinate = LeggiCoordinate(LeggiCsv(cartella + "/" + kDettaglio));
+        const auto radiazioni = RadiazioniComuni(latitudini, coordinate,
                                                  LeggiGriglia(cartella + "/nasa-sse/griglia_italia.txt"));
         const auto riflettanza = LeggiCsv(cartella + "/riflettanza.csv");
 
@@ -189,15 +216,21 @@ int main(int argc, char** argv)
                    "ott real not null, nov real not null, dic real not null)");
         Esegui(db, "create table tblRiflettanza (superficie text collate nocase not null, "
                    "riflettanza real not null)");
+        // Beside the three tables the program's calculation reads: the
+        // longitude of each comune, which only the map of Italy uses.
+        Esegui(db, "create table tblCoordinate (provincia text collate nocase not null, "
+                   "comune text collate nocase not null, longitudine real not null)");
         Carica(db, "tblLatitudini", latitudini, 2);
         Carica(db, "tblRadiazioni", radiazioni, 2);
         Carica(db, "tblRiflettanza", riflettanza, 1);
+        Carica(db, "tblCoordinate", LongitudiniComuni(latitudini, coordinate), 2);
         // No index on tblRiflettanza: a covering index would make SQLite list
         // the surface types in index order instead of the order they are stored in.
         Esegui(db, "create index idxLatProvincia on tblLatitudini (provincia)");
         Esegui(db, "create index idxLatProvinciaComune on tblLatitudini (provincia, comune)");
         Esegui(db, "create index idxRadProvincia on tblRadiazioni (provincia)");
         Esegui(db, "create index idxRadProvinciaComune on tblRadiazioni (provincia, comune)");
+        Esegui(db, "create index idxCooProvinciaComune on tblCoordinate (provincia, comune)");
         Esegui(db, "commit");
         Esegui(db, "vacuum");
         if (sqlite3_close(db) != SQLITE_OK)

@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: MIT
+#include "app/mappa.h"
+
+#include "app/frmFv.h"
+#include "calc/orientamento.h"
+
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// From blue (least) through green and yellow to red (most).
+QColor Colore(double t)
+{
+    return QColor::fromHsvF(float(0.66 * (1 - std::clamp(t, 0.0, 1.0))), 0.85f, 0.9f);
+}
+
+QString Numero(double v)
+{
+    QLocale l = QLocale::system();
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l.toString(std::round(v), 'f', 0);
+}
+
+constexpr double kMargine = 12;
+constexpr double kLegenda = 70; // room at the right for the colour legend
+
+} // namespace
+
+MappaItalia::MappaItalia(QWidget* genitore) : QWidget(genitore)
+{
+    setMinimumSize(520, 560);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Mappa dell'Italia: resa annua per kWp di ogni comune"));
+    setAccessibleDescription(QStringLiteral("Rotella o + e - per ingrandire, frecce o trascinamento per spostare, "
+                                            "clic su un comune per sceglierlo"));
+}
+
+void MappaItalia::Imposta(std::vector<Punto> punti, const QString& provincia, const QString& comune)
+{
+    punti_ = std::move(punti);
+    provincia_ = provincia;
+    comune_ = comune;
+    minimo_ = massimo_ = 0;
+    double latitudini = 0;
+    if (!punti_.empty()) {
+        const auto [a, b] = std::minmax_element(punti_.begin(), punti_.end(),
+                                                [](const Punto& x, const Punto& y) { return x.resa < y.resa; });
+        minimo_ = a->resa;
+        massimo_ = b->resa;
+        for (const Punto& p : punti_)
+            latitudini += p.comune->latitudine;
+        latitudini /= double(punti_.size());
+    }
+    // Equirectangular, with the east-west scale of the mean latitude.
+    coseno_ = std::cos(latitudini * M_PI / 180);
+    Adatta();
+    update();
+}
+
+QPointF MappaItalia::Proiezione(const fv::ComuneMappa& c) const { return {c.longitudine * coseno_, -c.latitudine}; }
+
+QPointF MappaItalia::Posizione(const fv::ComuneMappa& c) const { return origine_ + Proiezione(c) * scala_; }
+
+void MappaItalia::Adatta()
+{
+    if (punti_.empty())
+        return;
+    QRectF estensione(Proiezione(*punti_.front().comune), QSizeF());
+    for (const Punto& p : punti_) {
+        const QPointF q = Proiezione(*p.comune);
+        estensione = estensione.united(QRectF(q, QSizeF(1e-9, 1e-9)));
+    }
+    const QRectF area = QRectF(rect()).adjusted(kMargine, kMargine, -kMargine - kLegenda, -kMargine);
+    scala_ = std::min(area.width() / estensione.width(), area.height() / estensione.height());
+    origine_ = area.center() - estensione.center() * scala_;
+}
+
+int MappaItalia::PuntoIn(const QPointF& p) const
+{
+    int migliore = -1;
+    double distanza = 36; // within 6 pixels
+    for (std::size_t i = 0; i < punti_.size(); ++i) {
+        const QPointF d = Posizione(*punti_[i].comune) - p;
+        const double d2 = QPointF::dotProduct(d, d);
+        if (d2 < distanza) {
+            distanza = d2;
+            migliore = int(i);
+        }
+    }
+    return migliore;
+}
+
+void MappaItalia::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    const double ampiezza = std::max(massimo_ - minimo_, 1e-9);
+    const double lato = std::clamp(scala_ / 60, 2.0, 8.0);
+    for (const Punto& punto : punti_) {
+        const QPointF q = Posizione(*punto.comune);
+        p.fillRect(QRectF(q.x() - lato / 2, q.y() - lato / 2, lato, lato), Colore((punto.resa - minimo_) / ampiezza));
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const Punto& punto : punti_) {
+        if (punto.comune->provincia == provincia_ && punto.comune->comune == comune_) {
+            p.setPen(QPen(Qt::black, 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(Posizione(*punto.comune), 7, 7);
+        }
+    }
+    Legenda(p);
+}
+
+void MappaItalia::Legenda(QPainter& p) const
+{
+    const QRectF barra(width() - kLegenda + 8, kMargine + 20, 14, height() / 2.0);
+    for (int i = 0; i < int(barra.height()); ++i)
+        p.fillRect(QRectF(barra.left(), barra.bottom() - i - 1, barra.width(), 1), Colore(i / barra.height()));
+    p.setPen(Qt::black);
+    p.drawText(QRectF(barra.left() - 8, kMargine, kLegenda, 16), Qt::AlignLeft, QStringLiteral("kWh/kWp"));
+    p.drawText(QRectF(barra.right() + 3, barra.top() - 6, 50, 14), Qt::AlignLeft, Numero(massimo_));
+    p.drawText(QRectF(barra.right() + 3, barra.bottom() - 8, 50, 14), Qt::AlignLeft, Numero(minimo_));
+}
+
+void MappaItalia::mouseMoveEvent(QMouseEvent* e)
+{
+    if (e->buttons() & Qt::LeftButton) {
+        const QPointF spostamento = e->position() - premuto_;
+        if (trascinato_ || spostamento.manhattanLength() > 4) {
+            trascinato_ = true;
+            origine_ += spostamento;
+            premuto_ = e->position();
+            update();
+        }
+        return;
+    }
+    const int i = PuntoIn(e->position());
+    if (i < 0) {
+        QToolTip::hideText();
+        return;
+    }
+    const Punto& punto = punti_[std::size_t(i)];
+    QToolTip::showText(e->globalPosition().toPoint(),
+                       QStringLiteral("%1 (%2): %3 kWh/kWp, %4 kWh/m² sul piano")
+                           .arg(punto.comune->comune, punto.comune->provincia, Numero(punto.resa), Numero(punto.piano)),
+                       this);
+}
+
+void MappaItalia::mousePressEvent(QMouseEvent* e)
+{
+    premuto_ = e->position();
+    trascinato_ = false;
+}
+
+void MappaItalia::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (trascinato_ || e->button() != Qt::LeftButton)
+        return;
+    const int i = PuntoIn(e->position());
+    if (i >= 0)
+        emit comuneScelto(punti_[std::size_t(i)].comune->provincia, punti_[std::size_t(i)].comune->comune);
+}
+
+void MappaItalia::Zoom(double fattore, const QPointF& centro)
+{
+    origine_ = centro + (origine_ - centro) * fattore;
+    scala_ *= fattore;
+    update();
+}
+
+void MappaItalia::wheelEvent(QWheelEvent* e)
+{
+    Zoom(std::pow(1.2, e->angleDelta().y() / 120.0), e->position());
+}
+
+void MappaItalia::keyPressEvent(QKeyEvent* e)
+{
+    const QPointF centro = QRectF(rect()).center();
+    switch (e->key()) {
+    case Qt::Key_Plus: Zoom(1.25, centro); break;
+    case Qt::Key_Minus: Zoom(0.8, centro); break;
+    case Qt::Key_Left: origine_ += QPointF(40, 0); break;
+    case Qt::Key_Right: origine_ -= QPointF(40, 0); break;
+    case Qt::Key_Up: origine_ += QPointF(0, 40); break;
+    case Qt::Key_Down: origine_ -= QPointF(0, 40); break;
+    default: QWidget::keyPressEvent(e); return;
+    }
+    update();
+}
+
+void MappaItalia::resizeEvent(QResizeEvent*) { Adatta(); }
+
+DialogoMappa::DialogoMappa(frmFv& modulo, QWidget* parent) : QDialog(parent), modulo_(modulo)
+{
+    setWindowTitle(QStringLiteral("Mappa dell'Italia"));
+    mappa_ = new MappaItalia(this);
+    nota_ = new QLabel(this);
+    nota_->setWordWrap(true);
+    auto* chiudi = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(chiudi, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* disposizione = new QVBoxLayout(this);
+    disposizione->addWidget(mappa_, 1);
+    disposizione->addWidget(nota_);
+    disposizione->addWidget(chiudi);
+    connect(mappa_, &MappaItalia::comuneScelto, this, [this](const QString& provincia, const QString& comune) {
+        modulo_.ScegliComune(provincia, comune);
+        Aggiorna();
+    });
+    resize(620, 720);
+}
+
+bool DialogoMappa::Aggiorna()
+{
+    const std::optional<fv::ImpiantoLetto> impianto = modulo_.ImpiantoPerMappa();
+    if (!impianto)
+        return false;
+    if (!letti_) {
+        std::optional<fv::ComuniMappa> comuni = modulo_.ComuniPerMappa();
+        if (!comuni)
+            return false;
+        comuni_ = std::move(*comuni);
+        letti_ = true;
+    }
+    std::vector<MappaItalia::Punto> punti;
+    punti.reserve(comuni_.comuni.size());
+    int incoerenti = 0;
+    for (const fv::ComuneMappa& c : comuni_.comuni) {
+        if (!fv::SitoCoerente(c.latitudine, c.radOriz)) {
+            ++incoerenti;
+            continue;
+        }
+        const double piano = fv::AnnuoSulPiano(c.latitudine, impianto->riflettanza, impianto->tilt, impianto->azimut,
+                                               c.radOriz, fv::kGiorniMese);
+        punti.push_back({&c, fv::CalcolaEnergiaAnnua(piano, 1.0, impianto->perdite, impianto->efficienza), piano});
+    }
+    mappa_->Imposta(std::move(punti), modulo_.ProvinciaMostrata(), modulo_.ComuneMostrato());
+    QString nota = QStringLiteral("%1 comuni, per l'impianto della finestra (inclinazione %2°, azimut %3°).")
+                       .arg(mappa_->punti().size())
+                       .arg(QLocale::system().toString(impianto->tilt), QLocale::system().toString(impianto->azimut));
+    const int esclusi = comuni_.esclusi + incoerenti;
+    if (esclusi > 0)
+        nota += QStringLiteral(" %1 comuni senza latitudine, coordinate o radiazione valide non sono segnati.").arg(esclusi);
+    nota_->setText(nota);
+    return true;
+}

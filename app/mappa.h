@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+// "Mappa dell'Italia…": every comune a dot at its place, coloured by the
+// annual energy per kW of peak power that the plant now in the window would
+// give there, each comune with its own latitude and radiation. Pointing at a
+// dot names it; clicking picks it in the window.
+#pragma once
+
+#include "calc/calcolo.h"
+#include "data/cascata.h"
+
+#include <QDialog>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class frmFv;
+
+class MappaItalia final : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Punto {
+        const fv::ComuneMappa* comune;
+        double resa;  // [kWh/kWp]
+        double piano; // annual radiation on the plane [kWh/m²]
+    };
+
+    explicit MappaItalia(QWidget* genitore);
+    void Imposta(std::vector<Punto> punti, const QString& provincia, const QString& comune);
+    const std::vector<Punto>& punti() const { return punti_; }
+    // Where a comune's dot is drawn now, in the widget's pixels.
+    QPointF Posizione(const fv::ComuneMappa& c) const;
+    // The dot under a point of the widget, within a few pixels; -1 if none.
+    int PuntoIn(const QPointF& p) const;
+
+signals:
+    void comuneScelto(const QString& provincia, const QString& comune);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    void Adatta();
+    void Zoom(double fattore, const QPointF& centro);
+    void Legenda(QPainter& p) const;
+    QPointF Proiezione(const fv::ComuneMappa& c) const;
+
+    std::vector<Punto> punti_;
+    QString provincia_, comune_;
+    double minimo_ = 0, massimo_ = 1;
+    double coseno_ = 1;           // cosine of the mean latitude
+    double scala_ = 1;            // pixels per projected degree
+    QPointF origine_;             // where the projected (0, 0) falls
+    QPointF premuto_;             // where a drag started
+    bool trascinato_ = false;
+};
+
+class DialogoMappa : public QDialog {
+    Q_OBJECT
+
+public:
+    DialogoMappa(frmFv& modulo, QWidget* parent);
+    // Reads the comuni (once) and colours them for the plant now in the
+    // window; false, with the window's note or message, when the plant's
+    // inputs are not valid or the file cannot be read.
+    bool Aggiorna();
+    MappaItalia* mappa() const { return mappa_; }
+    const fv::ComuniMappa& comuni() const { return comuni_; }
+
+private:
+    frmFv& modulo_;
+    MappaItalia* mappa_ = nullptr;
+    QLabel* nota_ = nullptr;
+    fv::ComuniMappa comuni_;
+    bool letti_ = false;
+};
