@@ -153,7 +153,12 @@ QString FinestraPrincipale::TestoGuida()
     const QString testo = QString::fromUtf8(readme.readAll());
     const qsizetype inizio = testo.indexOf(QStringLiteral("## Guida rapida"));
     const qsizetype fine = testo.indexOf(QStringLiteral("\n## "), inizio + 1);
-    return inizio < 0 ? QString() : testo.mid(inizio, fine < 0 ? -1 : fine - inizio);
+    if (inizio < 0)
+        return {};
+    // The README's pictures are for the web page, not for the dialog.
+    QStringList righe = testo.mid(inizio, fine < 0 ? -1 : fine - inizio).split(u'\n');
+    righe.removeIf([](const QString& r) { return r.startsWith(QLatin1String("<img")) || r.startsWith(QLatin1String("![")); });
+    return righe.join(u'\n');
 }
 
 void FinestraPrincipale::Guida()

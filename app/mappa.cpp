@@ -201,6 +201,24 @@ void MappaItalia::keyPressEvent(QKeyEvent* e)
 
 void MappaItalia::resizeEvent(QResizeEvent*) { Adatta(); }
 
+std::vector<MappaItalia::Punto> PuntiMappa(const fv::ComuniMappa& comuni, const fv::ImpiantoLetto& impianto,
+                                           int& incoerenti)
+{
+    std::vector<MappaItalia::Punto> punti;
+    punti.reserve(comuni.comuni.size());
+    incoerenti = 0;
+    for (const fv::ComuneMappa& c : comuni.comuni) {
+        if (!fv::SitoCoerente(c.latitudine, c.radOriz)) {
+            ++incoerenti;
+            continue;
+        }
+        const double piano =
+            fv::AnnuoSulPiano(c.latitudine, impianto.riflettanza, impianto.tilt, impianto.azimut, c.radOriz, fv::kGiorniMese);
+        punti.push_back({&c, fv::CalcolaEnergiaAnnua(piano, 1.0, impianto.perdite, impianto.efficienza), piano});
+    }
+    return punti;
+}
+
 DialogoMappa::DialogoMappa(frmFv& modulo, QWidget* parent) : QDialog(parent), modulo_(modulo)
 {
     setWindowTitle(QStringLiteral("Mappa dell'Italia"));
@@ -232,19 +250,8 @@ bool DialogoMappa::Aggiorna()
         comuni_ = std::move(*comuni);
         letti_ = true;
     }
-    std::vector<MappaItalia::Punto> punti;
-    punti.reserve(comuni_.comuni.size());
     int incoerenti = 0;
-    for (const fv::ComuneMappa& c : comuni_.comuni) {
-        if (!fv::SitoCoerente(c.latitudine, c.radOriz)) {
-            ++incoerenti;
-            continue;
-        }
-        const double piano = fv::AnnuoSulPiano(c.latitudine, impianto->riflettanza, impianto->tilt, impianto->azimut,
-                                               c.radOriz, fv::kGiorniMese);
-        punti.push_back({&c, fv::CalcolaEnergiaAnnua(piano, 1.0, impianto->perdite, impianto->efficienza), piano});
-    }
-    mappa_->Imposta(std::move(punti), modulo_.ProvinciaMostrata(), modulo_.ComuneMostrato());
+    mappa_->Imposta(PuntiMappa(comuni_, *impianto, incoerenti), modulo_.ProvinciaMostrata(), modulo_.ComuneMostrato());
     QString nota = QStringLiteral("%1 comuni, per l'impianto della finestra (inclinazione %2°, azimut %3°).")
                        .arg(mappa_->punti().size())
                        .arg(QLocale::system().toString(impianto->tilt), QLocale::system().toString(impianto->azimut));

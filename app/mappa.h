@@ -62,6 +62,11 @@ private:
     bool trascinato_ = false;
 };
 
+// The dots of the comuni whose data belong together, with the yield of the
+// plant at each; `incoerenti` counts the others.
+std::vector<MappaItalia::Punto> PuntiMappa(const fv::ComuniMappa& comuni, const fv::ImpiantoLetto& impianto,
+                                           int& incoerenti);
+
 class DialogoMappa : public QDialog {
     Q_OBJECT
 

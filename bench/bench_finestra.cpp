@@ -3,6 +3,7 @@
 // its lists filled, a province pick (TO, the largest), a town pick and a
 // full CALCOLA (fields, chart, tariff).
 #include "app/frmFv.h"
+#include "app/mappa.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -56,6 +57,35 @@ void SceltaComune(benchmark::State& state)
         Scegli(rad, QStringLiteral("Torino"));
 }
 BENCHMARK(SceltaComune)->Unit(benchmark::kMicrosecond);
+
+// The map of Italy: the yield at every comune of the real data, and one
+// repaint of all the dots at full view.
+void ReseMappa(benchmark::State& state)
+{
+    fv::StatoDati dati(QStringLiteral(FV_DATA_DIR));
+    const fv::ComuniMappa comuni = fv::LeggiComuniMappa(dati.Contesto());
+    const fv::ImpiantoLetto impianto{30, 5, 0.2, 15, 90};
+    int incoerenti = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PuntiMappa(comuni, impianto, incoerenti).size());
+    if (comuni.comuni.size() != 7896 || incoerenti != 0)
+        state.SkipWithError("the real data should give 7896 comuni on the map");
+}
+BENCHMARK(ReseMappa)->Unit(benchmark::kMillisecond);
+
+void RidisegnoMappa(benchmark::State& state)
+{
+    fv::StatoDati dati(QStringLiteral(FV_DATA_DIR));
+    const fv::ComuniMappa comuni = fv::LeggiComuniMappa(dati.Contesto());
+    int incoerenti = 0;
+    MappaItalia mappa(nullptr);
+    mappa.resize(600, 660);
+    mappa.Imposta(PuntiMappa(comuni, {30, 5, 0.2, 15, 90}, incoerenti), QStringLiteral("TO"), QStringLiteral("Torino"));
+    QImage immagine(mappa.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state)
+        mappa.render(&immagine);
+}
+BENCHMARK(RidisegnoMappa)->Unit(benchmark::kMillisecond);
 
 void Calcola(benchmark::State& state)
 {

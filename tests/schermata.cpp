@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture of the main window: schermata OUTPUT.png [seconds to stay open]
+// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa]
+// (the main window, or one of the tools' dialogs over the same site).
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
+#include "app/mappa.h"
 #include "app/messaggi.h"
+#include "app/orientamento.h"
 
 #include "finestra_aiuti.h"
 
+#include <QAction>
 #include <QRadioButton>
+#include <QSignalSpy>
 
 int main(int argc, char* argv[])
 {
@@ -16,6 +21,7 @@ int main(int argc, char* argv[])
     QApplication::setStyle(QStringLiteral("Fusion"));
     if (argc < 2)
         return 2;
+    const QString cosa = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("finestra");
     fv::InstallaTraduzioneQt();
     FinestraPrincipale principale;
     principale.show();
@@ -30,10 +36,17 @@ int main(int argc, char* argv[])
     Scrivi(Controllo<QLineEdit>(w, "txtPow"), "3");
     QTest::mouseClick(Controllo<QRadioButton>(w, "optInt(1)"), Qt::LeftButton);
     QTest::mouseClick(Controllo<QWidget>(w, "cmdCalcola"), Qt::LeftButton);
+    QWidget* soggetto = &principale;
+    for (QAction* a : principale.findChildren<QAction*>()) {
+        if (cosa == QLatin1String("orientamento") && a->text().startsWith(QLatin1String("Orientamento"))) {
+            a->trigger();
+            QSignalSpy(principale.orientamento(), &DialogoOrientamento::calcolata).wait(10000);
+            soggetto = principale.orientamento();
+        } else if (cosa == QLatin1String("mappa") && a->text().startsWith(QLatin1String("Mappa"))) {
+            a->trigger();
+            soggetto = principale.mappaItalia();
+        }
+    }
     QTest::qWait(200);
-    if (!principale.grab().save(QString::fromLocal8Bit(argv[1])))
-        return 1;
-    if (argc > 2)
-        QTest::qWait(QString::fromLocal8Bit(argv[2]).toInt() * 1000);
-    return 0;
+    return soggetto->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

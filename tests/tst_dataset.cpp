@@ -152,6 +152,10 @@ private slots:
             }
         }
         QCOMPARE(chiavi.size(), 7896);
+        // The map finds every comune with its longitude.
+        const fv::ComuniMappa mappa = fv::LeggiComuniMappa({*funzioni, rs, sqlText});
+        QCOMPARE(mappa.comuni.size(), std::size_t(7896));
+        QCOMPARE(mappa.esclusi, 0);
         const auto sondrio = Righe("select * from tblRadiazioni where comune = 'Sondrio'");
         const auto bergamo = Righe("select * from tblRadiazioni where comune = 'Bergamo'");
         QVERIFY(sondrio.first().mid(2) != bergamo.first().mid(2));

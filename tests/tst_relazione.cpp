@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // What leaves the window: the CSV file and the PDF report read back, the
 // clipboard, the menus' states, the command line against the window; and
-// the orientation tool.
+// the orientation tool and the map of Italy.
 // Runs under an Italian and a C locale.
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
+#include "app/mappa.h"
 #include "app/messaggi.h"
 #include "app/orientamento.h"
 #include "app/relazione.h"
@@ -235,6 +236,42 @@ private slots:
         d->findChild<QCheckBox*>()->setChecked(true);
         QTest::mouseClick(d->findChild<QPushButton*>(), Qt::LeftButton);
         QCOMPARE(T("txtAzimut")->text(), QString::number(m.azimutOttimo()));
+    }
+
+    void mappaDellItalia()
+    {
+        // A data file whose longitudes leave Esempio out, and two comuni without radiation.
+        QTemporaryDir altra;
+        QStringList righe = fixture::Standard();
+        righe << "create table tblCoordinate (provincia text, comune text, longitudine real)";
+        for (const char* r : {"'BG','Castro',10.0", "'LE','Castro',18.4", "'TO','Torino',7.7", "'D''Ora','L''Isola',9.0"})
+            righe << QStringLiteral("insert into tblCoordinate values (%1)").arg(r);
+        QCOMPARE(fixture::Scrivi(altra.filePath("data.mdb"), righe), QString());
+        FinestraPrincipale p(nullptr, altra.path());
+        p.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        frmFv& f = *p.modulo();
+        Scrivi(Controllo<QLineEdit>(f, "txtRiflettanza"), dec == "," ? "0,2" : "0.2");
+        for (QAction* a : p.findChildren<QAction*>())
+            if (a->text() == "Mappa dell'Italia…")
+                a->trigger();
+        DialogoMappa* d = p.mappaItalia();
+        QVERIFY(d && d->isVisible());
+        QCOMPARE(d->mappa()->punti().size(), std::size_t(4));
+        QCOMPARE(d->comuni().esclusi, 3);
+        // A click on Castro (LE) picks it in the window as a user would.
+        const auto castro = std::find_if(d->mappa()->punti().begin(), d->mappa()->punti().end(), [](const auto& x) {
+            return x.comune->provincia == "LE";
+        });
+        const double resa = castro->resa;
+        QTest::mouseClick(d->mappa(), Qt::LeftButton, {}, d->mappa()->Posizione(*castro->comune).toPoint());
+        QCOMPARE(Controllo<QComboBox>(f, "cmbProvincia")->currentText(), "LE");
+        QCOMPARE(Controllo<QComboBox>(f, "cmbComuneRad")->currentText(), "Castro");
+        QCOMPARE(Controllo<QLineEdit>(f, "txtLatitudine")->text(), "40");
+        // Its yield is CALCOLA's energy of a 1 kW plant there.
+        ScegliConMouse(Controllo<QComboBox>(f, "cmbRiflettanza"), "Erba");
+        QTest::mouseClick(Controllo<QPushButton>(f, "cmdCalcola"), Qt::LeftButton);
+        QCOMPARE(Controllo<QLineEdit>(f, "txtEnergia")->text(), QString::number(std::nearbyint(resa)));
     }
 
     void senzaDisplay()
