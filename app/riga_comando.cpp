@@ -58,13 +58,14 @@ public:
     }
 };
 
-// The list item a name stands for, ignoring case, as a name typed in the window.
+// The list item a name stands for, ignoring case, as a name typed in the
+// window; `cosa` says what is missing where ("Il comune «%1» non è …").
 QString Voce(const QStringList& elenco, const QString& nome, const QString& cosa)
 {
     const auto i = std::find_if(elenco.begin(), elenco.end(),
                                 [&](const QString& v) { return v.compare(nome, Qt::CaseInsensitive) == 0; });
     if (i == elenco.end())
-        throw ErroreArgomento(QStringLiteral("%1 «%2» non è nel file di dati.").arg(cosa, nome));
+        throw ErroreArgomento(cosa.arg(Citazione(nome.toStdString())));
     return *i;
 }
 
@@ -139,15 +140,16 @@ void Scegli(ContestoDati dati, const QCommandLineParser& p, const FormatoNumeri&
             Relazione& r)
 {
     CaricaElenchiIniziali(dati, sito);
-    r.provincia = Voce(sito.province, Valore(p, "provincia"), QStringLiteral("La provincia"));
+    r.provincia = Voce(sito.province, Valore(p, "provincia"), QStringLiteral("La provincia «%1» non è nel file di dati."));
+    const QString comune = QStringLiteral("Il comune «%1» non è tra quelli di %2 nel file di dati.").arg(u"%1", r.provincia);
     ProvinciaScelta(dati, r.provincia, sito);
-    r.comuneRadiazione = Voce(sito.comuniRad, Valore(p, "comune-radiazione"), QStringLiteral("Il comune"));
+    r.comuneRadiazione = Voce(sito.comuniRad, Valore(p, "comune-radiazione"), comune);
     ComuneRadScelto(dati, r.provincia, r.comuneRadiazione, kGiorniMese, formato, sito);
     const QString lat = p.isSet(QStringLiteral("comune-latitudine")) ? p.value(QStringLiteral("comune-latitudine"))
                                                                       : r.comuneRadiazione;
-    r.comuneLatitudine = Voce(sito.comuniLat, lat, QStringLiteral("Il comune"));
+    r.comuneLatitudine = Voce(sito.comuniLat, lat, comune);
     ComuneLatScelto(dati, r.provincia, r.comuneLatitudine, formato, sito);
-    r.terreno = Voce(sito.riflettanze, Valore(p, "terreno"), QStringLiteral("Il tipo di terreno"));
+    r.terreno = Voce(sito.riflettanze, Valore(p, "terreno"), QStringLiteral("Il tipo di terreno «%1» non è nel file di dati."));
     RiflettanzaScelta(dati, r.terreno, formato, sito);
 }
 
