@@ -92,6 +92,8 @@ Messaggio MessaggioDati(const ErroreDati& e, const QString& fileDati)
         return {QStringLiteral("Nel file di dati un valore del sito scelto non è un numero."), d};
     case ErroreDati::Tipo::NessunaRiga:
         return {QStringLiteral("Il sito scelto non è più nel file di dati: sceglierlo di nuovo."), d};
+    case ErroreDati::Tipo::Accesso:
+        return {e.messaggio(), d};
     case ErroreDati::Tipo::ColonnaMancante:
         return {QStringLiteral("Il file di dati non ha le colonne che il programma legge."), d};
     }

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "data/funzioni.h"
 
+#include "data/accesso.h"
+
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -125,6 +130,53 @@ QString Funzioni::PercorsoFile() const
     return percorsi.first();
 }
 
+namespace {
+
+// The data tool: beside the program once installed, else where the build made it.
+QString StrumentoDati()
+{
+    const QString accanto = QCoreApplication::applicationDirPath() + QStringLiteral("/calcolo-fv-dati");
+    return QFileInfo(accanto).isExecutable() ? accanto : QStringLiteral(FV_STRUMENTO_DATI);
+}
+
+// An Access file is read by the data tool in a child process into a private
+// SQLite copy, so that a damaged or hostile file can end only the tool. The
+// copy serves every later event as long as the file keeps its path, size and
+// modification time; a changed file is read again.
+QString CopiaSqlite(const QString& percorso, const QString& routine)
+{
+    struct Copia {
+        QString percorso;
+        qint64 dimensione;
+        QDateTime modifica;
+        QString copia;
+    };
+    static QTemporaryDir cartella;
+    static std::vector<Copia> copie;
+    const QFileInfo info(percorso);
+    for (const Copia& c : copie) {
+        if (c.percorso == percorso && c.dimensione == info.size() && c.modifica == info.lastModified())
+            return c.copia;
+    }
+    const QString copia = cartella.filePath(QStringLiteral("copia-%1.sqlite").arg(copie.size()));
+    QProcess strumento;
+    strumento.start(StrumentoDati(), {QStringLiteral("converti"), percorso, copia});
+    const bool finito = strumento.waitForFinished(30000);
+    if (!finito)
+        strumento.kill();
+    if (!finito || strumento.exitStatus() != QProcess::NormalExit || strumento.exitCode() != 0) {
+        QString motivo = QString::fromUtf8(strumento.readAllStandardError()).trimmed();
+        motivo.remove(QStringLiteral("calcolo-fv-dati: "));
+        if (motivo.isEmpty())
+            motivo = QStringLiteral("Il file di Access «%1» non si lascia leggere: è danneggiato.").arg(percorso);
+        throw ErroreDati(ErroreDati::Tipo::Accesso, routine, percorso, {}, motivo);
+    }
+    copie.push_back({percorso, info.size(), info.lastModified(), copia});
+    return copia;
+}
+
+} // namespace
+
 void Funzioni::ApriConnessione()
 {
     static std::atomic<quint64> contatore{0};
@@ -139,17 +191,18 @@ void Funzioni::ApriConnessione()
         throw ErroreDati(ErroreDati::Tipo::FileMancante, routine, Percorsi().join(QStringLiteral("; ")),
                          {}, QStringLiteral("no file data.mdb in any of these places"));
 
+    const QString file = FileAccesso(percorso.toStdString()) ? CopiaSqlite(percorso, routine) : percorso;
     const QString nome = kPrefisso + QString::number(++contatore);
     QString errore;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
-        db.setDatabaseName(percorso);
+        db.setDatabaseName(file);
         // A file locked by a writer: wait a moment, then report it, rather
         // than freeze the window for the driver's default five seconds.
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000"));
         // A text file or a damaged one opens fine: the first query finds a
         // file that is not a database, and the header, a truncated one.
-        errore = db.open() ? ControllaLunghezza(percorso) : Motore(db.lastError());
+        errore = db.open() ? ControllaLunghezza(file) : Motore(db.lastError());
         if (!errore.isEmpty())
             db.close();
     }

@@ -28,6 +28,7 @@ public:
         ValoreNonNumerico, // a text where a number is needed
         NessunaRiga,     // the chosen item has no row
         ColonnaMancante, // the result has no such column
+        Accesso,         // an Access file the data tool could not read (messaggio is its Italian sentence)
     };
     ErroreDati(Tipo tipo, QString routine, QString file, QString sql, QString messaggio);
 

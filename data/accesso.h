@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+// A data file's three tables copied into a new SQLite file: from a Microsoft
+// Access file (Jet 4 .mdb, ACE .accdb, read with libmdb) or from an SQLite
+// file. Columns are found by name, other tables and columns are ignored;
+// doubles come over bit for bit, texts as UTF-8, NULL as NULL. The input is
+// opened read-only. Plain C++: the data tool runs it, so that a damaged file
+// can only end the tool, never the window.
+#pragma once
+
+#include <string>
+
+namespace fv {
+
+// Whether the file starts as an Access file does ("Standard Jet DB" or
+// "Standard ACE DB" at byte 4): recognised by its header, never by its name.
+bool FileAccesso(const std::string& percorso);
+
+// Writes the three tables of `ingresso` into the new SQLite file `uscita`
+// (which must not exist). Throws std::runtime_error with one Italian
+// sentence naming the file, and the table or column when one is missing.
+void CopiaTabelle(const std::string& ingresso, const std::string& uscita);
+
+} // namespace fv
