@@ -24,6 +24,7 @@ struct Tabella {
     const char* nome;
     std::vector<const char*> testi;  // text columns
     std::vector<const char*> numeri; // double columns
+    bool facoltativa = false;        // copied when present (the map's longitudes)
 };
 
 const Tabella kTabelle[] = {
@@ -31,6 +32,7 @@ const Tabella kTabelle[] = {
     {"tblRadiazioni", {"provincia", "comune"},
      {"gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago", "set", "ott", "nov", "dic"}},
     {"tblRiflettanza", {"superficie"}, {"riflettanza"}},
+    {"tblCoordinate", {"provincia", "comune"}, {"longitudine"}, true},
 };
 
 using Valore = std::optional<std::variant<double, std::string>>;
@@ -156,6 +158,8 @@ void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, const Tabella&
         if (voce->object_type == MDB_TABLE && strcasecmp(voce->object_name, t.nome) == 0)
             trovata = mdb_read_table(voce);
     }
+    if (!trovata && t.facoltativa)
+        return;
     if (!trovata)
         Manca(file, t.nome);
     const std::unique_ptr<MdbTableDef, ChiudiTabella> tabella(trovata);
@@ -219,6 +223,8 @@ void CopiaDaSqlite(const std::string& ingresso, Uscita& uscita)
             continue;
         const std::string errore = sqlite3_errmsg(uscita.db());
         const std::string colonna = "no such column: ";
+        if (errore.find("no such table") != std::string::npos && t.facoltativa)
+            continue;
         if (errore.find("no such table") != std::string::npos)
             Manca(ingresso, t.nome);
         if (errore.rfind(colonna, 0) == 0)

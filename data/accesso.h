@@ -16,7 +16,7 @@ namespace fv {
 bool FileAccesso(const std::string& percorso);
 
 // Writes the three tables of `ingresso` into the new SQLite file `uscita`
-// (which must not exist). Throws std::runtime_error with one Italian
+// (which must not exist), and the longitudes of the map when it has them. Throws std::runtime_error with one Italian
 // sentence naming the file, and the table or column when one is missing.
 void CopiaTabelle(const std::string& ingresso, const std::string& uscita);
 

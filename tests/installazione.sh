@@ -15,7 +15,7 @@ cambiati=$(find "$build" -newer "$segno" -type f -not -path "*/Testing/*" -not -
 rm -f "$segno"
 [[ -z "$cambiati" ]] || { echo "the install wrote into the build folder:" >&2; echo "$cambiati" >&2; exit 1; }
 
-for f in bin/calcolo-fv share/calcolo-fv/data.mdb share/applications/calcolo-fv.desktop \
+for f in bin/calcolo-fv bin/calcolo-fv-dati share/man/man1/calcolo-fv-dati.1.gz share/calcolo-fv/data.mdb share/applications/calcolo-fv.desktop \
          share/icons/hicolor/16x16/apps/calcolo-fv.png share/icons/hicolor/32x32/apps/calcolo-fv.png \
          share/icons/hicolor/48x48/apps/calcolo-fv.png share/icons/hicolor/scalable/apps/calcolo-fv.svg \
          share/man/man1/calcolo-fv.1.gz share/doc/calcolo-fv/SOURCES.md share/doc/calcolo-fv/copyright \
@@ -53,5 +53,8 @@ for partenza in "$cartella" "$altrove"; do
   if grep -E "data.mdb\", O_(WRONLY|RDWR)" "$traccia"; then echo "data.mdb opened for writing" >&2; exit 1; fi
   rm -f "$traccia"
 done
+# The installed data tool finds the installed dataset.
+"$prefisso/bin/calcolo-fv-dati" crea "$altrove/creato.mdb"
+[[ -s "$altrove/creato.mdb" ]] && rm "$altrove/creato.mdb"
 rmdir "$altrove"
 echo "installed, and started from $cartella and from another folder"

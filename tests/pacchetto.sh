@@ -9,7 +9,7 @@ trap 'rm -rf "$uscita"' EXIT
 deb=$(ls "$uscita"/calcolo-fv_1.0.0.0_*.deb)
 dpkg-deb --info "$deb" >/dev/null
 dipendenze=$(dpkg-deb --field "$deb" Depends)
-for d in libqt6sql6-sqlite libqt6printsupport6 fonts-liberation2 qt6-translations-l10n libqt6widgets6 libqt6charts6; do
+for d in libqt6sql6-sqlite libqt6printsupport6 libmdb3 fonts-liberation2 qt6-translations-l10n libqt6widgets6 libqt6charts6; do
   [[ "$dipendenze" == *"$d"* ]] || { echo "missing dependency $d: $dipendenze" >&2; exit 1; }
 done
 contenuto=$(dpkg-deb --contents "$deb")

@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: MIT
+// Access data files: each fixture (see fixtures/access/README.md) read as
+// data.mdb through the data layer, values and NULLs as written and doubles
+// to the last bit, the file never touched; and the data tool's two commands,
+// their checks and their all-or-nothing output.
+#include "data/cascata.h"
+#include "data/csv.h"
+
+#include "fixture.h"
+#include "registro_sito.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+const QString kFixture = QStringLiteral(FV_FIXTURE_ACCESSO);
+
+struct Esito {
+    int codice;
+    QString errori;
+};
+
+Esito Strumento(const QStringList& argomenti)
+{
+    QProcess p;
+    p.start(QStringLiteral(FV_STRUMENTO), argomenti);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// The first value of a query on an SQLite file, as text.
+QString Valore(const QString& file, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
+    QString v;
+    if (sqlite3_step(st) == SQLITE_ROW)
+        v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return v;
+}
+
+} // namespace
+
+class TestAccesso : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir cartella;
+    std::unique_ptr<fv::Recordset> rs;
+    QString sqlText;
+
+    QString Copia(const QString& fixture)
+    {
+        const QString data = cartella.filePath("data.mdb");
+        QFile::remove(data);
+        QFile::copy(kFixture + '/' + fixture, data);
+        return data;
+    }
+
+private slots:
+    void fixture_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char* f : {"pv_v2000.mdb", "pv_v2003.mdb", "pv_v2007.accdb", "pv_extra_v2000.mdb"})
+            QTest::newRow(f) << f;
+    }
+    void fixture()
+    {
+        QFETCH(QString, file);
+        const QString data = Copia(file);
+        const QByteArray prima = fixture::Impronta(data);
+        const QDateTime modifica = QFileInfo(data).lastModified();
+        fv::Funzioni f(cartella.path());
+        const fv::ContestoDati c{f, rs, sqlText};
+        const fv::FormatoNumeri formato = fv::FormatoNumeri::C();
+        RegistroSito r;
+        fv::CaricaElenchiIniziali(c, r);
+        QCOMPARE(r.riflettanze, QStringList({"Erba", "Neve fresca", "Asfalto", "Calcestruzzo", "Acqua"}));
+        QCOMPARE(r.province, QStringList({"AQ", "FC", "LE", "MI", "RM", "TO"}));
+        fv::ProvinciaScelta(c, "TN", r);
+        QCOMPARE(r.comuniLat.first().size(), 100); // the longest name, whole
+        fv::ComuneRadScelto(c, "MI", "Milano", fv::kGiorniMese, formato, r);
+        QCOMPARE(r.radOriz, (fv::MonthlySeries{1.59, 2.54, 3.77, 4.39, 5.28, 6.04, 6.21, 5.28, 3.85, 2.40, 1.59, 1.28}));
+        fv::ComuneLatScelto(c, "LE", "Castro", formato, r);
+        QCOMPARE(r.latitudine, "40");
+        fv::ComuneLatScelto(c, "AO", "Pré-Saint-Didier", formato, r);
+        QCOMPARE(r.latitudine, "45.7645");
+        // A NULL stays a NULL: Forlì's August and Ortisei's latitude.
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreDati, fv::ComuneRadScelto(c, "FC", "Forlì", fv::kGiorniMese, formato, r));
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreDati, fv::ComuneLatScelto(c, "BZ", "Ortisei", formato, r));
+        QCOMPARE(fixture::Impronta(data), prima);
+        QCOMPARE(QFileInfo(data).lastModified(), modifica);
+    }
+
+    void doppiAlBit()
+    {
+        Copia("pv_precisione_v2000.mdb");
+        fv::Funzioni f(cartella.path());
+        const fv::ContestoDati c{f, rs, sqlText};
+        const fv::FormatoNumeri formato = fv::FormatoNumeri::C();
+        RegistroSito r;
+        fv::ComuneRadScelto(c, "MI", "Milano", fv::kGiorniMese, formato, r);
+        for (int m = 1; m <= 12; ++m)
+            QCOMPARE(r.radOriz[std::size_t(m - 1)], m / 3.0 + 0.1 + 0.2);
+        fv::ComuneLatScelto(c, "MI", "Milano", formato, r);
+        QCOMPARE(r.latitudine.toDouble(), 45.464203750000004);
+        fv::RiflettanzaScelta(c, "Somma", formato, r);
+        QCOMPARE(r.riflettanza.toDouble(), 0.1 + 0.2);
+        fv::RiflettanzaScelta(c, "Minimo", formato, r);
+        QCOMPARE(r.riflettanza.toDouble(), 2.2250738585072014e-308);
+    }
+
+    void tabellaMancante()
+    {
+        const QString data = Copia("pv_senza_radiazioni_v2000.mdb");
+        fv::Funzioni f(cartella.path());
+        RegistroSito r;
+        try {
+            fv::CaricaElenchiIniziali({f, rs, sqlText}, r);
+            QFAIL("no error");
+        } catch (const fv::ErroreDati& e) {
+            QCOMPARE(e.tipo(), fv::ErroreDati::Tipo::Accesso);
+            QVERIFY2(e.messaggio().contains("tblRadiazioni") && e.messaggio().contains(data), qPrintable(e.messaggio()));
+        }
+        // A damaged Access file: the tool fails, the program goes on with a message.
+        QFile danneggiato(Copia("pv_v2000.mdb"));
+        QVERIFY(danneggiato.open(QIODevice::ReadWrite));
+        danneggiato.resize(3000);
+        danneggiato.close();
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreDati, fv::CaricaElenchiIniziali({f, rs, sqlText}, r));
+        QCOMPARE(fv::Funzioni::ConnessioniAperte(), 0);
+    }
+
+    void converti()
+    {
+        const QString uscita = cartella.filePath("convertito.mdb");
+        QCOMPARE(Strumento({"converti", kFixture + "/pv_precisione_v2000.mdb", uscita}).codice, 0);
+        QCOMPARE(Valore(uscita, "select printf('%!.17g', riflettanza) from tblRiflettanza where superficie = 'Somma'"), "0.30000000000000004");
+        QCOMPARE(Valore(uscita, "select printf('%!.17g', latitudine) from tblLatitudini where comune = 'Torino'"), "44.333333333333336");
+        // Never over an existing file without --sovrascrivi, never a half file.
+        const Esito di_nuovo = Strumento({"converti", kFixture + "/pv_v2000.mdb", uscita});
+        QVERIFY(di_nuovo.codice != 0 && di_nuovo.errori.contains("--sovrascrivi"));
+        QCOMPARE(Valore(uscita, "select count(*) from tblLatitudini"), "2");
+        QCOMPARE(Strumento({"converti", kFixture + "/pv_v2000.mdb", uscita, "--sovrascrivi"}).codice, 0);
+        QCOMPARE(Valore(uscita, "select count(*) from tblLatitudini"), "12");
+        QCOMPARE(Valore(uscita, "select quote(ago) from tblRadiazioni where comune = 'Forlì'"), "NULL");
+        QVERIFY(Strumento({"--help"}).codice == 0);
+    }
+
+    void crea()
+    {
+        const QString csv = cartella.filePath("mie.csv");
+        const auto scrivi = [&](const QByteArray& testo) {
+            QFile f(csv);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(testo);
+        };
+        // As a spreadsheet writes it: byte-order mark, semicolons, decimal commas, CRLF.
+        scrivi("\xEF\xBB\xBFprovincia;comune;gen;feb;mar;apr;mag;giu;lug;ago;set;ott;nov;dic\r\n"
+               "TO;Torino;1,6;2,5;3,7;4,5;5,2;5,9;6,2;5,1;3,8;2,6;1,7;1,3\r\n");
+        const QString uscita = cartella.filePath("creato.mdb");
+        QCOMPARE(Strumento({"crea", uscita, "--radiazioni", csv}).codice, 0);
+        QCOMPARE(Valore(uscita, "select quote(gen) || ' ' || quote(dic) from tblRadiazioni where provincia = 'TO' and comune = 'Torino'"), "1.6 1.3");
+        QCOMPARE(Valore(uscita, "select count(*) from tblRadiazioni"), "7896");
+        QCOMPARE(Valore(uscita, "select count(*) from tblCoordinate"), "7896"); // the map's too
+        QCOMPARE(Valore(uscita, "select quote(gen) from tblRadiazioni where provincia = 'TO' and comune = 'Moncalieri'"),
+                 Valore(QStringLiteral(FV_DATA_MDB), "select quote(gen) from tblRadiazioni where provincia = 'TO' and comune = 'Moncalieri'"));
+        // Each bad row stops the tool with its line and leaves no file.
+        const std::pair<QByteArray, QString> cattive[] = {
+            {"TO;Torino;1;2;3;4;5;6;7;6;5;4;3", "riga 3: servono"},
+            {"TO;Torino;1;2;tanto;4;5;6;7;6;5;4;3;2", "riga 3: il valore di «mar» non è un numero"},
+            {"TO;Torino;1;2;3;4;50;6;7;6;5;4;3;2", "riga 3: il valore di «mag» è 50"},
+            {"ZZ;Torino;1;2;3;4;5;6;7;6;5;4;3;2", "riga 3: la provincia «ZZ»"},
+        };
+        for (const auto& [riga, atteso] : cattive) {
+            scrivi("provincia;comune;gen;feb;mar;apr;mag;giu;lug;ago;set;ott;nov;dic\nTO;A;1;1;1;1;1;1;1;1;1;1;1;1\n" + riga + "\n");
+            const QString nuovo = cartella.filePath("mai.mdb");
+            const Esito e = Strumento({"crea", nuovo, "--radiazioni", csv});
+            QVERIFY2(e.codice != 0 && e.errori.contains(atteso) && e.errori.count('\n') == 1, qPrintable(e.errori));
+            QCOMPARE(QDir(cartella.path()).entryList({"mai.mdb*"}), QStringList());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAccesso)
+#include "tst_accesso.moc"
