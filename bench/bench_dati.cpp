@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Each data event on the real data.mdb, with its connection opened and closed.
+// Each data event on the real data.mdb, with its connection opened and closed;
+// and the same events on a full-size Access data.mdb.
 #include "data/cascata.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -24,7 +28,8 @@ struct Scarta final : fv::VistaSito {
 };
 
 struct Dati {
-    fv::Funzioni funzioni{QStringLiteral(FV_DATA_DIR)};
+    explicit Dati(const QString& cartella = QStringLiteral(FV_DATA_DIR)) : funzioni(cartella) {}
+    fv::Funzioni funzioni;
     std::unique_ptr<fv::Recordset> rs;
     QString sqlText;
     fv::ContestoDati Contesto() { return {funzioni, rs, sqlText}; }
@@ -79,6 +84,57 @@ void Riflettanza(benchmark::State& state)
     });
 }
 BENCHMARK(Riflettanza)->Unit(benchmark::kMicrosecond);
+
+// The full-size Access fixture as data.mdb in a folder of its own.
+const QString& CartellaAccesso()
+{
+    static QTemporaryDir cartella;
+    static const bool copiato = QFile::copy(QStringLiteral(FV_ACCESSO_GRANDE), cartella.filePath(QStringLiteral("data.mdb")));
+    static_cast<void>(copiato);
+    static const QString percorso = cartella.path();
+    return percorso;
+}
+
+// Start-up on an Access file never read before: the data tool converts it in
+// a child process (the file's time is moved each time, so no copy is reused).
+void AccessoPrimaApertura(benchmark::State& state)
+{
+    Dati d(CartellaAccesso());
+    Scarta v;
+    QFile file(CartellaAccesso() + QStringLiteral("/data.mdb"));
+    QDateTime ora = QDateTime::currentDateTime();
+    for (auto _ : state) {
+        state.PauseTiming();
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(ora = ora.addSecs(1), QFileDevice::FileModificationTime);
+        file.close();
+        state.ResumeTiming();
+        fv::CaricaElenchiIniziali(d.Contesto(), v);
+    }
+}
+BENCHMARK(AccessoPrimaApertura)->Unit(benchmark::kMillisecond);
+
+// The later events on the same Access file, served by its SQLite copy.
+void AccessoProvincia(benchmark::State& state)
+{
+    Dati d(CartellaAccesso());
+    Scarta v;
+    fv::CaricaElenchiIniziali(d.Contesto(), v); // the copy made once, outside the timing
+    for (auto _ : state)
+        fv::ProvinciaScelta(d.Contesto(), QStringLiteral("TO"), v);
+}
+BENCHMARK(AccessoProvincia)->Unit(benchmark::kMicrosecond);
+
+void AccessoComune(benchmark::State& state)
+{
+    Dati d(CartellaAccesso());
+    Scarta v;
+    fv::CaricaElenchiIniziali(d.Contesto(), v);
+    for (auto _ : state)
+        fv::ComuneRadScelto(d.Contesto(), QStringLiteral("TO"), QStringLiteral("Torino"), fv::kGiorniMese,
+                            fv::FormatoNumeri::C(), v);
+}
+BENCHMARK(AccessoComune)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -153,7 +153,7 @@ struct ChiudiTabella {
 void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, const Tabella& t, Uscita& uscita)
 {
     MdbTableDef* trovata = nullptr;
-    for (unsigned int i = 0; i < mdb->num_catalog && !trovata; ++i) {
+    for (unsigned int i = 0; mdb->catalog && i < mdb->catalog->len && !trovata; ++i) {
         auto* voce = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (voce->object_type == MDB_TABLE && strcasecmp(voce->object_name, t.nome) == 0)
             trovata = mdb_read_table(voce);
@@ -163,7 +163,8 @@ void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, const Tabella&
     if (!trovata)
         Manca(file, t.nome);
     const std::unique_ptr<MdbTableDef, ChiudiTabella> tabella(trovata);
-    mdb_read_columns(tabella.get());
+    if (!mdb_read_columns(tabella.get()) || !tabella->columns || tabella->columns->len < tabella->num_cols)
+        throw std::runtime_error("Il file «" + file + "» è danneggiato: la tabella " + t.nome + " non si lascia leggere.");
     mdb_rewind_table(tabella.get());
     std::vector<const char*> nomi = t.testi;
     nomi.insert(nomi.end(), t.numeri.begin(), t.numeri.end());

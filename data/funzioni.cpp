@@ -165,8 +165,13 @@ QString CopiaSqlite(const QString& percorso, const QString& routine)
     if (!finito)
         strumento.kill();
     if (!finito || strumento.exitStatus() != QProcess::NormalExit || strumento.exitCode() != 0) {
-        QString motivo = QString::fromUtf8(strumento.readAllStandardError()).trimmed();
-        motivo.remove(QStringLiteral("calcolo-fv-dati: "));
+        // The tool's own sentence, not libmdb's notes on the pages it read.
+        QString motivo;
+        const QString prefisso = QStringLiteral("calcolo-fv-dati: ");
+        for (const QString& riga : QString::fromUtf8(strumento.readAllStandardError()).split(u'\n')) {
+            if (riga.startsWith(prefisso))
+                motivo = riga.mid(prefisso.size()).trimmed();
+        }
         if (motivo.isEmpty())
             motivo = QStringLiteral("Il file di Access «%1» non si lascia leggere: è danneggiato.").arg(percorso);
         throw ErroreDati(ErroreDati::Tipo::Accesso, routine, percorso, {}, motivo);

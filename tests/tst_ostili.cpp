@@ -236,6 +236,30 @@ private slots:
         Chiudi(b);
     }
 
+    void fileAccess()
+    {
+        // An Access data.mdb beside the program: it opens as it is; one
+        // without tblRadiazioni is reported by name, and the window goes on.
+        for (const char* file : {"pv_v2003.mdb", "pv_senza_radiazioni_v2000.mdb"}) {
+            QTemporaryDir cartella;
+            QVERIFY(QFile::copy(QStringLiteral(FV_FIXTURE_ACCESSO "/%1").arg(file), cartella.filePath("data.mdb")));
+            Risponditore r;
+            frmFv w(nullptr, cartella.path());
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            if (QLatin1String(file) == QLatin1String("pv_v2003.mdb")) {
+                ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), "MI");
+                ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Milano");
+                QCOMPARE(Controllo<QLineEdit>(w, "txtMese(0)")->text(), N("1.59"));
+                QVERIFY(r.testi.isEmpty());
+            } else {
+                QTRY_COMPARE(r.testi.size(), 1);
+                QVERIFY2(r.testi.first().contains("tblRadiazioni"), qPrintable(r.testi.first()));
+                QVERIFY(w.isVisible());
+            }
+        }
+    }
+
     void tabelleEColonneMancanti()
     {
         {
