@@ -56,11 +56,13 @@ public:
             throw std::runtime_error("Impossibile creare il file «" + percorso + "».");
         Esegui("begin");
         for (const Tabella& t : kTabelle) {
-            std::string sql = std::string("create table ") + t.nome + " (";
+            // Appended piece by piece: GCC 12 at -O3 misreads a chain of +.
+            std::string sql = "create table ";
+            sql.append(t.nome).append(" (");
             for (const char* c : t.testi)
-                sql += std::string(c) + " text collate nocase,";
+                sql.append(c).append(" text collate nocase,");
             for (const char* c : t.numeri)
-                sql += "\"" + std::string(c) + "\" real,";
+                sql.append("\"").append(c).append("\" real,");
             sql.back() = ')';
             Esegui(sql);
         }
