@@ -16,7 +16,7 @@ packages=(
   clang libclang-rt-14-dev llvm
   desktop-file-utils dpkg-dev lintian strace file
   poppler-utils appstream
-  mdbtools-dev
+  mdbtools-dev libmdb3
   locales
 )
 
