@@ -54,6 +54,13 @@ QColor SfondoRuolo(Ruolo ruolo)
     return QApplication::palette().color(QPalette::Button);
 }
 
+QLocale LocaleNumeri()
+{
+    QLocale l = QLocale::system();
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return l;
+}
+
 FormatoNumeri FormatoUtente()
 {
     const QLocale locale = QLocale::system();

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLocale>
 #include <QRect>
 
 namespace fv {
@@ -20,6 +21,9 @@ QFont CarattereFinestra(bool grassetto = false);
 QRect RettangoloPixel(const RettangoloTwip& r);
 
 QColor SfondoRuolo(Ruolo ruolo);
+
+// The user's locale for numbers the window's way: no group separators.
+QLocale LocaleNumeri();
 
 // The number format of the user's locale: its decimal and group separators.
 FormatoNumeri FormatoUtente();

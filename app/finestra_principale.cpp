@@ -194,27 +194,27 @@ QString FinestraPrincipale::TestoInformazioni()
         .arg(QString::fromUtf8(fv::kTitolo), QString::fromUtf8(fv::kVersioneMostrata));
 }
 
-void FinestraPrincipale::Orientamento()
+namespace {
+
+// A tool's dialog, made at its first use and kept, shown over the window once
+// it has taken the site now in the window.
+template<typename Dialogo>
+void ApriStrumento(Dialogo*& dialogo, frmFv& modulo, QWidget* genitore)
 {
-    if (!orientamento_)
-        orientamento_ = new DialogoOrientamento(*modulo_, this);
-    if (orientamento_->Aggiorna()) {
-        orientamento_->show();
-        orientamento_->raise();
-        orientamento_->activateWindow();
+    if (!dialogo)
+        dialogo = new Dialogo(modulo, genitore);
+    if (dialogo->Aggiorna()) {
+        dialogo->show();
+        dialogo->raise();
+        dialogo->activateWindow();
     }
 }
 
-void FinestraPrincipale::MappaDellItalia()
-{
-    if (!mappa_)
-        mappa_ = new DialogoMappa(*modulo_, this);
-    if (mappa_->Aggiorna()) {
-        mappa_->show();
-        mappa_->raise();
-        mappa_->activateWindow();
-    }
-}
+} // namespace
+
+void FinestraPrincipale::Orientamento() { ApriStrumento(orientamento_, *modulo_, this); }
+
+void FinestraPrincipale::MappaDellItalia() { ApriStrumento(mappa_, *modulo_, this); }
 
 void FinestraPrincipale::Informazioni()
 {

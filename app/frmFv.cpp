@@ -489,16 +489,17 @@ void frmFv::cmbRiflettanza_Click()
 bool frmFv::SegnalaCampoVuoto()
 {
     // Down the window, as the user reads it.
-    const std::pair<QWidget*, QString> campi[] = {
-        {txtLatitudine, txtLatitudine->text()}, {cmbComuneRad, cmbComuneRad->currentText()},
-        {txtRiflettanza, txtRiflettanza->text()}, {txtTilt, txtTilt->text()},
-        {txtAzimut, txtAzimut->text()},         {txtPow, txtPow->text()},
-        {txtEffGen, txtEffGen->text()},         {txtEffInv, txtEffInv->text()},
-    };
-    for (const auto& [campo, testo] : campi) {
-        if (testo.isEmpty()) {
-            Suggerisci(campo, QStringLiteral("Il campo «%1» è vuoto.")
-                                  .arg(fv::DidascaliaDi(campo->objectName())));
+    return SegnalaPrimoVuoto({txtLatitudine, cmbComuneRad, txtRiflettanza, txtTilt, txtAzimut, txtPow, txtEffGen,
+                              txtEffInv});
+}
+
+bool frmFv::SegnalaPrimoVuoto(std::initializer_list<QWidget*> campi)
+{
+    for (QWidget* campo : campi) {
+        const auto* testo = qobject_cast<QLineEdit*>(campo);
+        const auto* elenco = qobject_cast<QComboBox*>(campo);
+        if ((testo ? testo->text() : elenco->currentText()).isEmpty()) {
+            Suggerisci(campo, QStringLiteral("Il campo «%1» è vuoto.").arg(fv::DidascaliaDi(campo->objectName())));
             return true;
         }
     }
@@ -614,12 +615,8 @@ void frmFv::ImpostaOrientamento(int tilt, std::optional<int> azimut)
 
 std::optional<fv::ImpiantoLetto> frmFv::ImpiantoPerMappa()
 {
-    for (QLineEdit* campo : {txtRiflettanza, txtTilt, txtAzimut, txtEffGen, txtEffInv}) {
-        if (campo->text().isEmpty()) {
-            Suggerisci(campo, QStringLiteral("Il campo «%1» è vuoto.").arg(fv::DidascaliaDi(campo->objectName())));
-            return std::nullopt;
-        }
-    }
+    if (SegnalaPrimoVuoto({txtRiflettanza, txtTilt, txtAzimut, txtEffGen, txtEffInv}))
+        return std::nullopt;
     try {
         fv::InputCalcolo in;
         in.riflettanza = txtRiflettanza->text().toStdString();

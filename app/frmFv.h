@@ -16,6 +16,7 @@
 #include <array>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -121,6 +122,7 @@ private:
     void SvuotaRadiazione();
     // A non-modal note at the first empty input, naming it; false when none is empty.
     bool SegnalaCampoVuoto();
+    bool SegnalaPrimoVuoto(std::initializer_list<QWidget*> campi);
     // Throws ErroreScelta unless the radiation, the latitude and the
     // reflectance come from the province and the items the window shows.
     void VerificaSito() const;

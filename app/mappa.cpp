@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/mappa.h"
 
+#include "app/aspetto.h"
 #include "app/frmFv.h"
 #include "calc/orientamento.h"
 
@@ -24,12 +25,7 @@ QColor Colore(double t)
     return QColor::fromHsvF(float(0.66 * (1 - std::clamp(t, 0.0, 1.0))), 0.85f, 0.9f);
 }
 
-QString Numero(double v)
-{
-    QLocale l = QLocale::system();
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l.toString(std::round(v), 'f', 0);
-}
+QString Numero(double v) { return fv::LocaleNumeri().toString(std::round(v), 'f', 0); }
 
 constexpr double kMargine = 12;
 constexpr double kLegenda = 70; // room at the right for the colour legend
@@ -254,7 +250,7 @@ bool DialogoMappa::Aggiorna()
     mappa_->Imposta(PuntiMappa(comuni_, *impianto, incoerenti), modulo_.ProvinciaMostrata(), modulo_.ComuneMostrato());
     QString nota = QStringLiteral("%1 comuni, per l'impianto della finestra (inclinazione %2°, azimut %3°).")
                        .arg(mappa_->punti().size())
-                       .arg(QLocale::system().toString(impianto->tilt), QLocale::system().toString(impianto->azimut));
+                       .arg(fv::LocaleNumeri().toString(impianto->tilt), fv::LocaleNumeri().toString(impianto->azimut));
     const int esclusi = comuni_.esclusi + incoerenti;
     if (esclusi > 0)
         nota += QStringLiteral(" %1 comuni senza latitudine, coordinate o radiazione valide non sono segnati.").arg(esclusi);

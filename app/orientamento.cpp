@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/orientamento.h"
 
+#include "app/aspetto.h"
 #include "app/frmFv.h"
 
 #include <QCheckBox>
@@ -38,15 +39,7 @@ QColor Rampa(double t)
                             float(a.blueF() + (b.blueF() - a.blueF()) * f));
 }
 
-// The user's locale, without grouping, as the window writes numbers.
-QLocale Locale()
-{
-    QLocale l = QLocale::system();
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l;
-}
-
-QString Gradi(double v) { return Locale().toString(v, 'g', 6) + u'°'; }
+QString Gradi(double v) { return fv::LocaleNumeri().toString(v, 'g', 6) + u'°'; }
 
 } // namespace
 
@@ -181,7 +174,7 @@ void MappaCalore::Legenda(QPainter& p) const
         p.fillRect(QRectF(barra.left(), barra.bottom() - i - 1, barra.width(), 1), Rampa(i / barra.height()));
     p.setPen(palette().color(QPalette::WindowText));
     p.drawRect(barra);
-    const auto testo = [](double v) { return Locale().toString(std::round(v), 'f', 0); };
+    const auto testo = [](double v) { return fv::LocaleNumeri().toString(std::round(v), 'f', 0); };
     p.drawText(QRectF(barra.right() + 4, barra.top() - 2, 60, 14), Qt::AlignLeft, testo(mappa_->massimo()));
     p.drawText(QRectF(barra.right() + 4, barra.bottom() - 12, 60, 14), Qt::AlignLeft, testo(mappa_->minimo()));
     p.drawText(QRectF(barra.right() + 4, barra.center().y() - 14, 70, 28), Qt::AlignLeft | Qt::TextWordWrap,
@@ -262,7 +255,7 @@ QString DialogoOrientamento::testoOttimo() const
         return {};
     return QStringLiteral("Ottimo: inclinazione %1, azimut %2: %3 kWh/m² all'anno.")
         .arg(Gradi(mappa_->tiltOttimo()), Gradi(mappa_->azimutOttimo()),
-             Locale().toString(std::round(mappa_->massimo()), 'f', 0));
+             fv::LocaleNumeri().toString(std::round(mappa_->massimo()), 'f', 0));
 }
 
 QString DialogoOrientamento::testoTetto() const
@@ -272,7 +265,7 @@ QString DialogoOrientamento::testoTetto() const
     const double tetto = fv::AnnuoSulPiano(chiave_->latitudine, chiave_->riflettanza, *tilt_, *azimut_,
                                            chiave_->radOriz, fv::kGiorniMese);
     return QStringLiteral("Il tetto attuale (inclinazione %1, azimut %2) rende il %3 % dell'ottimo.")
-        .arg(Gradi(*tilt_), Gradi(*azimut_), Locale().toString(std::round(100 * tetto / mappa_->massimo()), 'f', 0));
+        .arg(Gradi(*tilt_), Gradi(*azimut_), fv::LocaleNumeri().toString(std::round(100 * tetto / mappa_->massimo()), 'f', 0));
 }
 
 void DialogoOrientamento::Mostra()

@@ -88,6 +88,15 @@ inline void Scrivi(QLineEdit* campo, const QString& testo)
     QTest::keyClicks(campo, testo);
 }
 
+// Picks a whole site in a window as a user does: province, both comuni, ground.
+inline void ScegliSito(QWidget& w, const QString& provincia, const QString& comune, const QString& terreno)
+{
+    ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), provincia);
+    ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), comune);
+    ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneLat"), comune);
+    ScegliConMouse(Controllo<QComboBox>(w, "cmbRiflettanza"), terreno);
+}
+
 // Types into the edit field of a list box, over what it held.
 inline void Digita(QComboBox* box, const QString& testo)
 {

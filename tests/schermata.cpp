@@ -28,10 +28,7 @@ int main(int argc, char* argv[])
     if (!QTest::qWaitForWindowExposed(&principale))
         return 1;
     frmFv& w = *principale.modulo();
-    ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), "TO");
-    ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Torino");
-    ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneLat"), "Torino");
-    ScegliConMouse(Controllo<QComboBox>(w, "cmbRiflettanza"), "Erba");
+    ScegliSito(w, "TO", "Torino", "Erba");
     Scrivi(Controllo<QLineEdit>(w, "txtTilt"), "30");
     Scrivi(Controllo<QLineEdit>(w, "txtPow"), "3");
     QTest::mouseClick(Controllo<QRadioButton>(w, "optInt(1)"), Qt::LeftButton);

@@ -74,10 +74,7 @@ class TestFinestra : public QObject {
     // Site "Esempio" (TO), latitude 45 and the worked examples' horizontal values.
     void ScegliEsempio()
     {
-        ScegliConMouse(C("cmbProvincia"), "TO");
-        ScegliConMouse(C("cmbComuneRad"), "Esempio");
-        ScegliConMouse(C("cmbComuneLat"), "Esempio");
-        ScegliConMouse(C("cmbRiflettanza"), "Erba");
+        ScegliSito(*w, "TO", "Esempio", "Erba");
     }
 
     QStringList Risultati()

@@ -211,10 +211,7 @@ private slots:
         auto b = Apri({});
         Risponditore r;
         frmFv& w = *b->w;
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), "TO");
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Torino");
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneLat"), "Torino");
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbRiflettanza"), "Erba");
+        ScegliSito(w, "TO", "Torino", "Erba");
         QTest::mouseClick(Controllo<QPushButton>(w, "cmdCalcola"), Qt::LeftButton);
         const QString energia = Controllo<QLineEdit>(w, "txtEnergia")->text();
         QFile f(b->file());
@@ -355,10 +352,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(b->w.get()));
         Risponditore r;
         frmFv& w = *b->w;
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbProvincia"), "TO");
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneRad"), "Esempio");
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbComuneLat"), "Esempio");
-        ScegliConMouse(Controllo<QComboBox>(w, "cmbRiflettanza"), "Erba");
+        ScegliSito(w, "TO", "Esempio", "Erba");
         QTest::mouseClick(Controllo<QPushButton>(w, "cmdCalcola"), Qt::LeftButton);
         QVERIFY(!Controllo<QLineEdit>(w, "txtEnergia")->text().isEmpty());
         QVERIFY(r.testi.isEmpty());

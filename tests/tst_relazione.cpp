@@ -52,10 +52,7 @@ class TestRelazione : public QObject {
 
     void Calcola(const QString& provincia, const QString& comune, const QString& terreno, const QString& tilt)
     {
-        ScegliConMouse(C("cmbProvincia"), provincia);
-        ScegliConMouse(C("cmbComuneRad"), comune);
-        ScegliConMouse(C("cmbComuneLat"), comune);
-        ScegliConMouse(C("cmbRiflettanza"), terreno);
+        ScegliSito(F(), provincia, comune, terreno);
         Scrivi(T("txtTilt"), tilt);
         Scrivi(T("txtPow"), QStringLiteral("4"));
         QTest::mouseClick(Controllo<QRadioButton>(F(), "optInt(1)"), Qt::LeftButton);
