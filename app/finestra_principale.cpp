@@ -6,6 +6,7 @@
 #include "app/messaggi.h"
 #include "app/orientamento.h"
 #include "app/relazione.h"
+#include "app/sessione.h"
 #include "app/versione.h"
 
 #include <QAction>
@@ -80,20 +81,24 @@ void FinestraPrincipale::AggiornaRisultati(bool aggiornati)
         a->setStatusTip(aggiornati ? QString() : kPerche);
     }
     if (!aggiornati) {
-        stato_->setText(modulo_->RelazioneCorrente().energia.isEmpty()
+        stato_->setText(!modulo_->sessione().ultimo()
                             ? QString()
                             : QStringLiteral("Risultati non aggiornati: premere CALCOLA per salvarli, "
                                              "esportarli, stamparli o copiarli."));
         return;
     }
-    stato_->setText(QStringLiteral("Resa specifica: %1 kWh/kWp · Radiazione: NASA SSE 6.0, medie "
+    const fv::Risultato& r = *modulo_->sessione().ultimo();
+    QString testo = QStringLiteral("Resa specifica: %1 kWh/kWp · Radiazione: NASA SSE 6.0, medie "
                                    "1983-2005, griglia di 1° (dati forniti)")
-                        .arg(modulo_->RelazioneCorrente().resa));
+                        .arg(r.resa);
+    for (const QString& nota : fv::NoteTariffa(r))
+        testo += QStringLiteral(" · ") + nota;
+    stato_->setText(testo);
 }
 
 QString FinestraPrincipale::NomeProposto(const QString& tipo, const QString& estensione) const
 {
-    QString comune = modulo_->RelazioneCorrente().comuneRadiazione;
+    QString comune = modulo_->sessione().ultimo()->comuneRadiazione;
     comune.replace(QRegularExpression(QStringLiteral("[^\\w-]+")), QStringLiteral("_"));
     return QDir::home().filePath(QStringLiteral("%1-%2.%3").arg(tipo, comune, estensione));
 }
@@ -110,7 +115,7 @@ void FinestraPrincipale::SalvaPdf()
         this, QStringLiteral("Salva relazione PDF"), NomeProposto(QStringLiteral("relazione"), QStringLiteral("pdf")),
         QStringLiteral("Documenti PDF (*.pdf)"));
     if (!percorso.isEmpty())
-        RiportaSeErrore(fv::SalvaPdf(percorso, modulo_->RelazioneCorrente()));
+        RiportaSeErrore(fv::SalvaPdf(percorso, *modulo_->sessione().ultimo()));
 }
 
 void FinestraPrincipale::EsportaCsv()
@@ -119,7 +124,7 @@ void FinestraPrincipale::EsportaCsv()
         this, QStringLiteral("Esporta dati CSV"), NomeProposto(QStringLiteral("dati"), QStringLiteral("csv")),
         QStringLiteral("Dati CSV (*.csv)"));
     if (!percorso.isEmpty())
-        RiportaSeErrore(fv::SalvaCsv(percorso, modulo_->RelazioneCorrente(), modulo_->formatoNumeri()));
+        RiportaSeErrore(fv::SalvaCsv(percorso, *modulo_->sessione().ultimo(), modulo_->formatoNumeri()));
 }
 
 void FinestraPrincipale::Stampa()
@@ -136,12 +141,12 @@ void FinestraPrincipale::Stampa()
         RiportaSeErrore(QStringLiteral("Impossibile avviare la stampa."));
         return;
     }
-    fv::DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), modulo_->RelazioneCorrente());
+    fv::DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), *modulo_->sessione().ultimo());
 }
 
 void FinestraPrincipale::CopiaRisultati()
 {
-    QApplication::clipboard()->setText(fv::TestoDelimitato(fv::TabellaRelazione(modulo_->RelazioneCorrente()), u'\t'));
+    QApplication::clipboard()->setText(fv::TestoDelimitato(fv::TabellaRelazione(*modulo_->sessione().ultimo()), u'\t'));
     statusBar()->showMessage(QStringLiteral("Risultati copiati: si incollano in un foglio di calcolo."), 4000);
 }
 
@@ -197,24 +202,38 @@ QString FinestraPrincipale::TestoInformazioni()
 namespace {
 
 // A tool's dialog, made at its first use and kept, shown over the window once
-// it has taken the site now in the window.
+// it has taken the session's site and plant; a value missing or not valid is
+// told as CALCOLA tells it, at the field or in a message.
 template<typename Dialogo>
 void ApriStrumento(Dialogo*& dialogo, frmFv& modulo, QWidget* genitore)
 {
     if (!dialogo)
-        dialogo = new Dialogo(modulo, genitore);
-    if (dialogo->Aggiorna()) {
-        dialogo->show();
-        dialogo->raise();
-        dialogo->activateWindow();
+        dialogo = new Dialogo(modulo.sessione(), genitore);
+    try {
+        dialogo->Aggiorna();
+    } catch (const fv::ErroreCampoVuoto& e) {
+        modulo.SegnalaCampo(e.campo());
+        return;
+    } catch (...) {
+        modulo.RiportaErrore(std::current_exception());
+        return;
     }
+    dialogo->show();
+    dialogo->raise();
+    dialogo->activateWindow();
 }
 
 } // namespace
 
 void FinestraPrincipale::Orientamento() { ApriStrumento(orientamento_, *modulo_, this); }
 
-void FinestraPrincipale::MappaDellItalia() { ApriStrumento(mappa_, *modulo_, this); }
+void FinestraPrincipale::MappaDellItalia()
+{
+    const bool nuova = !mappa_;
+    ApriStrumento(mappa_, *modulo_, this);
+    if (nuova && mappa_)
+        connect(mappa_, &DialogoMappa::errore, modulo_, &frmFv::RiportaErrore);
+}
 
 void FinestraPrincipale::Informazioni()
 {

@@ -190,7 +190,7 @@ void TogliNota(QWidget* campo)
 } // namespace
 
 frmFv::frmFv(QWidget* parent, const QString& cartellaDati)
-    : QWidget(parent), dati(cartellaDati), formato(fv::FormatoUtente())
+    : QWidget(parent), sessione_(new fv::Sessione(cartellaDati, fv::FormatoUtente(), this))
 {
     ImpostaFinestra();
     CreaControlli();
@@ -377,8 +377,18 @@ void frmFv::CollegaEventi()
         connect(o, &QRadioButton::toggled, this, nonAggiornati);
     connect(txtPow, &QLineEdit::textChanged, this, &frmFv::txtPow_Change);
     // A latitude or reflectance typed by hand stands as typed.
-    connect(txtLatitudine, &QLineEdit::textEdited, this, [this] { latitudineDa = {{}, {}, true, true}; });
-    connect(txtRiflettanza, &QLineEdit::textEdited, this, [this] { riflettanzaDa = {{}, {}, true, true}; });
+    connect(txtLatitudine, &QLineEdit::textEdited, sessione_, &fv::Sessione::ScriviLatitudine);
+    connect(txtRiflettanza, &QLineEdit::textEdited, sessione_, &fv::Sessione::ScriviRiflettanza);
+    // The plant as typed goes to the session at once, so that the tools
+    // follow it; what the session changes (a tool's tilt) comes back.
+    for (QLineEdit* e : {txtTilt, txtAzimut, txtPow, txtEffGen, txtEffInv})
+        connect(e, &QLineEdit::textChanged, this, &frmFv::PassaImpianto);
+    for (auto* o : optInt)
+        connect(o, &QRadioButton::toggled, this, &frmFv::PassaImpianto);
+    for (auto* o : optPow)
+        connect(o, &QRadioButton::toggled, this, &frmFv::PassaImpianto);
+    connect(sessione_, &fv::Sessione::sitoCambiato, this, &frmFv::MostraSito);
+    connect(sessione_, &fv::Sessione::impiantoCambiato, this, &frmFv::MostraImpianto);
 }
 
 template<typename Corpo>
@@ -393,7 +403,7 @@ void frmFv::Esegui(Corpo corpo)
 
 void frmFv::RiportaErrore(const std::exception_ptr& errore)
 {
-    const fv::Messaggio m = fv::MessaggioErrore(errore, formato, dati.funzioni.PercorsoFile());
+    const fv::Messaggio m = fv::MessaggioErrore(errore, sessione_->formato(), sessione_->FileDati());
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(fv::kTitolo), m.testo, QMessageBox::Ok, this);
     box.setDetailedText(m.dettagli); // engine text, SQL and path: behind "Mostra dettagli"
     box.exec();
@@ -416,11 +426,10 @@ void frmFv::showEvent(QShowEvent* event)
 
 void frmFv::Form_Load()
 {
-    giorniMese = fv::kGiorniMese;
     for (std::size_t m = 0; m < 12; ++m)
         etichetteMesi[m] = QString::fromLatin1(fv::kMesiBrevi[m]);
     try {
-        fv::CaricaElenchiIniziali(dati.Contesto(), *this);
+        sessione_->Avvia();
     } catch (...) {
         erroreAvvio = std::current_exception();
     }
@@ -428,62 +437,94 @@ void frmFv::Form_Load()
 
 void frmFv::cmbProvincia_Click()
 {
-    // The latitude and the horizontal radiation on show belong to a comune
-    // of the old province.
-    radiazioneDa = {};
-    latitudineDa = {};
-    txtLatitudine->clear();
-    SvuotaRadiazione();
-    Esegui([this] {
-        provinciaElenchi = TestoScelto(cmbProvincia);
-        fv::ProvinciaScelta(dati.Contesto(), provinciaElenchi, *this);
-    });
-}
-
-void frmFv::CaricaScelta(Provenienza& da, const QString& voce, const std::function<void()>& carica,
-                         const std::function<void()>& svuota)
-{
-    da = {};
-    Esegui([&] {
-        try {
-            carica();
-        } catch (...) {
-            svuota();
-            throw;
-        }
-        da = {provinciaElenchi, voce, false, true};
-    });
-}
-
-void frmFv::SvuotaRadiazione()
-{
-    for (QLineEdit* e : txtMese)
-        e->clear();
-    txtTotAnnua->clear();
+    Esegui([this] { sessione_->ScegliProvincia(TestoScelto(cmbProvincia)); });
 }
 
 void frmFv::cmbComuneRad_Click()
 {
-    const QString comune = TestoScelto(cmbComuneRad);
-    CaricaScelta(radiazioneDa, comune, [&] {
-        fv::ComuneRadScelto(dati.Contesto(), provinciaElenchi, comune, giorniMese, formato, *this);
-    }, [this] { SvuotaRadiazione(); });
+    Esegui([this] { sessione_->ScegliComuneRad(TestoScelto(cmbComuneRad)); });
 }
 
 void frmFv::cmbComuneLat_Click()
 {
-    const QString comune = TestoScelto(cmbComuneLat);
-    CaricaScelta(latitudineDa, comune, [&] {
-        fv::ComuneLatScelto(dati.Contesto(), provinciaElenchi, comune, formato, *this);
-    }, [this] { txtLatitudine->clear(); });
+    Esegui([this] { sessione_->ScegliComuneLat(TestoScelto(cmbComuneLat)); });
 }
 
 void frmFv::cmbRiflettanza_Click()
 {
-    const QString superficie = TestoScelto(cmbRiflettanza);
-    CaricaScelta(riflettanzaDa, superficie, [&] {
-        fv::RiflettanzaScelta(dati.Contesto(), superficie, formato, *this);
-    }, [this] { txtRiflettanza->clear(); });
+    Esegui([this] { sessione_->ScegliRiflettanza(TestoScelto(cmbRiflettanza)); });
+}
+
+namespace {
+
+// A list shown again from the session: every item, nothing chosen.
+void Riempi(QComboBox* elenco, const QStringList& voci)
+{
+    SvuotaElenco(elenco);
+    for (const QString& v : voci)
+        AggiungiVoce(elenco, v);
+}
+
+// A pick made elsewhere (the map) shown in its list as chosen.
+void MostraScelta(QComboBox* elenco, const QString& voce)
+{
+    if (!voce.isEmpty() && TestoScelto(elenco) != voce)
+        elenco->setCurrentIndex(elenco->findText(voce, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+}
+
+} // namespace
+
+void frmFv::MostraSito(int parti)
+{
+    const fv::Sessione& s = *sessione_;
+    if (parti & fv::Sessione::Elenchi) {
+        Riempi(cmbRiflettanza, s.riflettanze());
+        Riempi(cmbProvincia, s.province());
+    }
+    if (parti & fv::Sessione::Comuni) {
+        MostraScelta(cmbProvincia, s.provincia());
+        Riempi(cmbComuneLat, s.comuniLat());
+        Riempi(cmbComuneRad, s.comuniRad());
+    }
+    if (parti & fv::Sessione::Radiazione) {
+        for (std::size_t m = 0; m < 12; ++m)
+            txtMese[m]->setText(s.testiRadOriz()[m]);
+        txtTotAnnua->setText(s.totAnnua());
+        if (s.radiazioneDa().caricata)
+            MostraScelta(cmbComuneRad, s.radiazioneDa().voce);
+    }
+    if (parti & fv::Sessione::Latitudine) {
+        if (txtLatitudine->text() != s.latitudine())
+            txtLatitudine->setText(s.latitudine());
+        if (s.latitudineDa().caricata && !s.latitudineDa().aMano)
+            MostraScelta(cmbComuneLat, s.latitudineDa().voce);
+    }
+    if ((parti & fv::Sessione::Riflettanza) && txtRiflettanza->text() != s.riflettanza())
+        txtRiflettanza->setText(s.riflettanza());
+}
+
+void frmFv::PassaImpianto()
+{
+    const auto scelta = [](const std::array<QRadioButton*, 3>& gruppo) {
+        return fv::IndiceOpzione({gruppo[0]->isChecked(), gruppo[1]->isChecked(), gruppo[2]->isChecked()});
+    };
+    sessione_->ImpostaImpianto({txtTilt->text(), txtAzimut->text(), txtPow->text(), txtEffGen->text(),
+                                txtEffInv->text(), scelta(optPow), scelta(optInt)});
+}
+
+void frmFv::MostraImpianto()
+{
+    const fv::ImpiantoTesti& i = sessione_->impianto();
+    const std::pair<QLineEdit*, const QString*> campi[] = {
+        {txtTilt, &i.tilt}, {txtAzimut, &i.azimut}, {txtPow, &i.potenza}, {txtEffGen, &i.perdite}, {txtEffInv, &i.efficienza}};
+    for (const auto& [campo, testo] : campi) {
+        if (campo->text() != *testo)
+            campo->setText(*testo);
+    }
+    if (i.fascia < 3)
+        optPow[std::size_t(i.fascia)]->setChecked(true);
+    if (i.integrazione < 3)
+        optInt[std::size_t(i.integrazione)]->setChecked(true);
 }
 
 bool frmFv::SegnalaCampoVuoto()
@@ -508,16 +549,17 @@ bool frmFv::SegnalaPrimoVuoto(std::initializer_list<QWidget*> campi)
 
 void frmFv::VerificaSito() const
 {
-    const auto inVista = [](const Provenienza& da, const QString& provincia, const QComboBox* box) {
+    const fv::Sessione& s = *sessione_;
+    const auto inVista = [](const fv::Provenienza& da, const QString& provincia, const QComboBox* box) {
         return da.aMano || (da.caricata && da.provincia == provincia && da.voce == box->currentText());
     };
-    if (provinciaElenchi.isEmpty() || cmbProvincia->currentText() != provinciaElenchi)
+    if (s.provincia().isEmpty() || cmbProvincia->currentText() != s.provincia())
         throw fv::ErroreScelta(QStringLiteral("la provincia"));
-    if (!inVista(radiazioneDa, provinciaElenchi, cmbComuneRad))
+    if (!inVista(s.radiazioneDa(), s.provincia(), cmbComuneRad))
         throw fv::ErroreScelta(QStringLiteral("il comune (radiazione)"));
-    if (!inVista(latitudineDa, provinciaElenchi, cmbComuneLat))
+    if (!inVista(s.latitudineDa(), s.provincia(), cmbComuneLat))
         throw fv::ErroreScelta(QStringLiteral("il comune (latitudine)"));
-    if (!inVista(riflettanzaDa, riflettanzaDa.provincia, cmbRiflettanza))
+    if (!inVista(s.riflettanzaDa(), s.riflettanzaDa().provincia, cmbRiflettanza))
         throw fv::ErroreScelta(QStringLiteral("il tipo di terreno"));
 }
 
@@ -527,25 +569,49 @@ void frmFv::cmdCalcola_Click()
         return;
     Esegui([this] {
         VerificaSito();
-        const fv::InputCalcolo input{
-            txtLatitudine->text().toStdString(), txtRiflettanza->text().toStdString(),
-            txtTilt->text().toStdString(),       txtAzimut->text().toStdString(),
-            txtPow->text().toStdString(),        txtEffGen->text().toStdString(),
-            txtEffInv->text().toStdString(),     cmbComuneRad->currentText().toStdString()};
-        fv::IngressiLetti letti;
-        if (!fv::Calcola(input, radOriz, giorniMese, formato, *this, &letti))
+        const std::optional<fv::Risultato> r = sessione_->Calcola();
+        if (!r)
             return;
-        fv::RiempiGrafico(*msc1, etichetteMesi, radOriz, radInc);
-        const int fascia = fv::IndiceOpzione(
-            {optPow[0]->isChecked(), optPow[1]->isChecked(), optPow[2]->isChecked()});
-        const int integrazione = fv::IndiceOpzione(
-            {optInt[0]->isChecked(), optInt[1]->isChecked(), optInt[2]->isChecked()});
-        fv::ScriviTariffaRicavo(txtEnergia->text().toStdString(), fascia, integrazione, formato,
-                                *this);
+        MostraRisultato(*r);
         SegnaRisultati(true);
-        FotografaRisultati(letti, fascia, integrazione);
         emit risultatiCambiati(true);
     });
+}
+
+namespace {
+
+// The result fields of the window and the figure of the result each shows.
+struct CampoRisultato {
+    const char* nome;
+    QString fv::Risultato::*testo;              // a single field
+    std::array<QString, 12> fv::Risultato::*mesi; // or a strip of twelve, by month
+};
+const CampoRisultato kCampiRisultato[] = {
+    {"txtMese2", nullptr, &fv::Risultato::piano},      {"txtTotAnnua2", &fv::Risultato::totPiano, nullptr},
+    {"txtRapp", &fv::Risultato::rapporto, nullptr},   {"txtEnergia", &fv::Risultato::energia, nullptr},
+    {"txtCostoKwh", &fv::Risultato::tariffa, nullptr}, {"txtAnnuo", &fv::Risultato::ricavo, nullptr},
+};
+
+void MostraTesto(QLineEdit* campo, const QString& testo)
+{
+    campo->setText(testo);
+    campo->setCursorPosition(0);
+}
+
+} // namespace
+
+void frmFv::MostraRisultato(const fv::Risultato& r)
+{
+    radInc = r.radInc;
+    for (const CampoRisultato& c : kCampiRisultato) {
+        if (c.mesi) {
+            for (std::size_t m = 0; m < 12; ++m)
+                MostraTesto(findChild<QLineEdit*>(QStringLiteral("%1(%2)").arg(QLatin1String(c.nome)).arg(m)), (r.*c.mesi)[m]);
+        } else {
+            MostraTesto(findChild<QLineEdit*>(QLatin1String(c.nome)), r.*c.testo);
+        }
+    }
+    fv::RiempiGrafico(*msc1, etichetteMesi, r.radOriz, r.radInc);
 }
 
 std::vector<QLineEdit*> frmFv::CampiRisultato() const
@@ -580,119 +646,10 @@ void frmFv::SegnaRisultati(bool aggiornati)
     msc1->setToolTip(nota);
 }
 
-std::optional<frmFv::SitoStrumenti> frmFv::SitoPerStrumenti()
+void frmFv::SegnalaCampo(fv::Campo campo)
 {
-    if (SegnalaCampoVuoto())
-        return std::nullopt;
-    try {
-        VerificaSito();
-        SitoStrumenti s{fv::LeggiSito(txtLatitudine->text().toStdString(), txtRiflettanza->text().toStdString(),
-                                      radOriz, formato),
-                        radOriz, {}, {}};
-        const auto angolo = [this](QLineEdit* campo, fv::Campo c, const fv::Intervallo& i) -> std::optional<double> {
-            try {
-                const double v = fv::LeggiNumero(campo->text().toStdString(), formato, c);
-                return v >= i.minimo && v <= i.massimo ? std::optional(v) : std::nullopt;
-            } catch (const fv::Errore&) {
-                return std::nullopt;
-            }
-        };
-        s.tilt = angolo(txtTilt, fv::Campo::Tilt, fv::kIntervalloTilt);
-        s.azimut = angolo(txtAzimut, fv::Campo::Azimut, fv::kIntervalloAzimut);
-        return s;
-    } catch (...) {
-        RiportaErrore(std::current_exception());
-        return std::nullopt;
-    }
-}
-
-void frmFv::ImpostaOrientamento(int tilt, std::optional<int> azimut)
-{
-    txtTilt->setText(QString::number(tilt));
-    if (azimut)
-        txtAzimut->setText(QString::number(*azimut));
-}
-
-std::optional<fv::ImpiantoLetto> frmFv::ImpiantoPerMappa()
-{
-    if (SegnalaPrimoVuoto({txtRiflettanza, txtTilt, txtAzimut, txtEffGen, txtEffInv}))
-        return std::nullopt;
-    try {
-        fv::InputCalcolo in;
-        in.riflettanza = txtRiflettanza->text().toStdString();
-        in.tilt = txtTilt->text().toStdString();
-        in.azimut = txtAzimut->text().toStdString();
-        in.perditeGeneratore = txtEffGen->text().toStdString();
-        in.efficienzaInverter = txtEffInv->text().toStdString();
-        return fv::LeggiImpianto(in, formato);
-    } catch (...) {
-        RiportaErrore(std::current_exception());
-        return std::nullopt;
-    }
-}
-
-void frmFv::ScegliComune(const QString& provincia, const QString& comune)
-{
-    const auto scegli = [](QComboBox* box, const QString& voce) {
-        box->setCurrentIndex(box->findText(voce, Qt::MatchFixedString));
-        return box->currentIndex() >= 0;
-    };
-    if (!scegli(cmbProvincia, provincia))
-        return;
-    cmbProvincia_Click();
-    if (scegli(cmbComuneRad, comune))
-        cmbComuneRad_Click();
-    if (scegli(cmbComuneLat, comune))
-        cmbComuneLat_Click();
-}
-
-std::optional<fv::ComuniMappa> frmFv::ComuniPerMappa()
-{
-    try {
-        return fv::LeggiComuniMappa(dati.Contesto());
-    } catch (...) {
-        RiportaErrore(std::current_exception());
-        return std::nullopt;
-    }
-}
-
-QString frmFv::ProvinciaMostrata() const { return cmbProvincia->currentText(); }
-
-QString frmFv::ComuneMostrato() const { return cmbComuneRad->currentText(); }
-
-void frmFv::FotografaRisultati(const fv::IngressiLetti& letti, int fascia, int integrazione)
-{
-    const auto opzione = [](const std::array<QRadioButton*, 3>& gruppo, int i) {
-        return i >= 0 && i < 3 ? gruppo[static_cast<std::size_t>(i)]->text() : QStringLiteral("nessuna");
-    };
-    fv::Relazione& r = relazione;
-    r = {};
-    r.provincia = cmbProvincia->currentText();
-    r.comuneRadiazione = cmbComuneRad->currentText();
-    r.comuneLatitudine = cmbComuneLat->currentText();
-    r.latitudine = txtLatitudine->text();
-    r.terreno = cmbRiflettanza->currentText();
-    r.riflettanza = txtRiflettanza->text();
-    r.tilt = txtTilt->text();
-    r.azimut = txtAzimut->text();
-    r.potenza = txtPow->text();
-    r.perdite = txtEffGen->text();
-    r.efficienza = txtEffInv->text();
-    r.integrazione = opzione(optInt, integrazione);
-    r.fascia = opzione(optPow, fascia);
-    r.radOriz = radOriz;
-    r.radInc = radInc;
-    for (std::size_t m = 0; m < 12; ++m) {
-        r.orizzontale[m] = txtMese[m]->text();
-        r.piano[m] = txtMese2[m]->text();
-    }
-    r.totOrizzontale = txtTotAnnua->text();
-    r.totPiano = txtTotAnnua2->text();
-    r.rapporto = txtRapp->text();
-    r.energia = txtEnergia->text();
-    r.tariffa = txtCostoKwh->text();
-    r.ricavo = txtAnnuo->text();
-    fv::CompletaRelazione(r, letti, giorniMese, formato);
+    if (auto* w = findChild<QWidget*>(fv::NomeControllo(campo)))
+        Suggerisci(w, fv::NotaCampoVuoto(campo));
 }
 
 void frmFv::txtPow_Change()
@@ -701,46 +658,11 @@ void frmFv::txtPow_Change()
     // "-1") must not raise a modal box. The note stays at the field instead,
     // and the band stays as it was.
     try {
-        const std::optional<int> fascia = fv::FasciaDaTesto(txtPow->text().toStdString(), formato);
+        const std::optional<int> fascia = fv::FasciaDaTesto(txtPow->text().toStdString(), sessione_->formato());
         if (fascia)
             optPow[static_cast<std::size_t>(*fascia)]->setChecked(true);
     } catch (...) {
-        Suggerisci(txtPow, fv::MessaggioErrore(std::current_exception(), formato, {}).testo);
+        Suggerisci(txtPow, fv::MessaggioErrore(std::current_exception(), sessione_->formato(), {}).testo);
     }
 }
 
-// Filling a list chooses nothing; emptying it clears its text too.
-void frmFv::AggiungiRiflettanza(const QString& superficie) { AggiungiVoce(cmbRiflettanza, superficie); }
-void frmFv::AggiungiProvincia(const QString& provincia) { AggiungiVoce(cmbProvincia, provincia); }
-void frmFv::SvuotaComuniLat() { SvuotaElenco(cmbComuneLat); }
-void frmFv::AggiungiComuneLat(const QString& comune) { AggiungiVoce(cmbComuneLat, comune); }
-void frmFv::SvuotaComuniRad() { SvuotaElenco(cmbComuneRad); }
-void frmFv::AggiungiComuneRad(const QString& comune) { AggiungiVoce(cmbComuneRad, comune); }
-
-void frmFv::ScriviRadOriz(int mese0, double valore) { radOriz[static_cast<std::size_t>(mese0)] = valore; }
-
-void frmFv::ScriviMese(int mese0, const QString& testo) { txtMese[static_cast<std::size_t>(mese0)]->setText(testo); }
-
-void frmFv::ScriviTotAnnua(const QString& testo) { txtTotAnnua->setText(testo); }
-
-void frmFv::ScriviLatitudine(const QString& testo) { txtLatitudine->setText(testo); }
-
-void frmFv::ScriviRiflettanza(const QString& testo) { txtRiflettanza->setText(testo); }
-
-void frmFv::ScriviRadInc(int mese0, double valore) { radInc[static_cast<std::size_t>(mese0)] = valore; }
-
-void frmFv::ScriviCampo(fv::Campo campo, int indice, const std::string& testo)
-{
-    QLineEdit* campoTesto = nullptr;
-    switch (campo) {
-    case fv::Campo::Mese2: campoTesto = txtMese2[static_cast<std::size_t>(indice)]; break;
-    case fv::Campo::TotAnnua2: campoTesto = txtTotAnnua2; break;
-    case fv::Campo::Rapporto: campoTesto = txtRapp; break;
-    case fv::Campo::Energia: campoTesto = txtEnergia; break;
-    case fv::Campo::CostoKwh: campoTesto = txtCostoKwh; break;
-    case fv::Campo::Annuo: campoTesto = txtAnnuo; break;
-    default: return; // inputs are never written by the calculation
-    }
-    campoTesto->setText(QString::fromStdString(testo));
-    campoTesto->setCursorPosition(0);
-}

@@ -7,8 +7,7 @@
 #include "calc/calcolo.h"
 #include "calc/numeri.h"
 #include "calc/serie.h"
-#include "app/relazione.h"
-#include "data/cascata.h"
+#include "app/sessione.h"
 
 #include <QString>
 #include <QWidget>
@@ -30,7 +29,7 @@ namespace fv {
 struct Controllo;
 }
 
-class frmFv : public QWidget, private fv::VistaSito, private fv::DestinazioneCalcolo {
+class frmFv : public QWidget {
     Q_OBJECT
 
 public:
@@ -39,41 +38,21 @@ public:
     explicit frmFv(QWidget* parent = nullptr, const QString& cartellaDati = {});
     ~frmFv() override;
 
+    // The session the window shows and edits: its site, its plant, its last result.
+    fv::Sessione& sessione() const { return *sessione_; }
+
     // The form-level series, for whoever checks the window from outside.
-    const fv::MonthlySeries& SerieRadOriz() const { return radOriz; }
+    const fv::MonthlySeries& SerieRadOriz() const { return sessione_->radOriz(); }
     const fv::MonthlySeries& SerieRadInc() const { return radInc; }
-    const fv::FormatoNumeri& formatoNumeri() const { return formato; }
+    const fv::FormatoNumeri& formatoNumeri() const { return sessione_->formato(); }
 
     // Whether results are on show and still those of the inputs on show.
     bool RisultatiAggiornati() const { return risultati == Risultati::Aggiornati; }
-    // The last calculation as the window showed it; meaningful while
-    // RisultatiAggiornati().
-    const fv::Relazione& RelazioneCorrente() const { return relazione; }
 
-    // The site now in the window for the tools that try other planes on it,
-    // checked as CALCOLA checks it, with the same notes and messages; empty
-    // when it is not complete. Tilt and azimuth [deg] are those of the
-    // fields when they are valid.
-    struct SitoStrumenti {
-        fv::SitoLetto sito;
-        fv::MonthlySeries radOriz{};
-        std::optional<double> tilt, azimut;
-    };
-    std::optional<SitoStrumenti> SitoPerStrumenti();
-    // Writes a tilt, and an azimuth if given, into their fields as typed [deg].
-    void ImpostaOrientamento(int tilt, std::optional<int> azimut);
-    // The plant now in the window for the map of Italy, checked as CALCOLA
-    // checks it, with the same notes and messages; empty when not valid.
-    std::optional<fv::ImpiantoLetto> ImpiantoPerMappa();
-    // Picks a comune as a user would: the province, then the comune in both
-    // lists, through the same handlers (and the same messages).
-    void ScegliComune(const QString& provincia, const QString& comune);
-    // Every comune for the map, read through the data routines; empty, with
-    // the window's message, when the file cannot be read.
-    std::optional<fv::ComuniMappa> ComuniPerMappa();
-    // The province and the radiation comune the window shows.
-    QString ProvinciaMostrata() const;
-    QString ComuneMostrato() const;
+    // The note CALCOLA shows at an empty field, for a value the session lacks.
+    void SegnalaCampo(fv::Campo campo);
+    // Reports an error over the window, as its own handlers do.
+    void RiportaErrore(const std::exception_ptr& errore);
 
 signals:
     // true after every calculation, false at the first input change after one.
@@ -104,22 +83,14 @@ private:
     // Runs a handler's body; an error ends it and is reported to the user.
     template<typename Corpo>
     void Esegui(Corpo corpo);
-    void RiportaErrore(const std::exception_ptr& errore);
 
-    // Where a site value that the command would use was loaded from: the
-    // province and the list item picked, or the user's own typing. Empty
-    // (neither) when nothing valid is loaded.
-    struct Provenienza {
-        QString provincia;
-        QString voce;
-        bool aMano = false;
-        bool caricata = false;
-    };
-    // A pick: its value counts only once loaded; a failed pick empties the
-    // fields it would have filled, so that no other site's value stays on show.
-    void CaricaScelta(Provenienza& da, const QString& voce, const std::function<void()>& carica,
-                      const std::function<void()>& svuota);
-    void SvuotaRadiazione();
+    // The session's site and plant into the controls, and the plant's
+    // controls into the session.
+    void MostraSito(int parti);
+    void MostraImpianto();
+    void PassaImpianto();
+    // A result into its fields through the table of result fields, and the chart.
+    void MostraRisultato(const fv::Risultato& r);
     // A non-modal note at the first empty input, naming it; false when none is empty.
     bool SegnalaCampoVuoto();
     bool SegnalaPrimoVuoto(std::initializer_list<QWidget*> campi);
@@ -129,24 +100,6 @@ private:
     // The results on show, greyed while they no longer match the inputs.
     std::vector<QLineEdit*> CampiRisultato() const;
     void SegnaRisultati(bool aggiornati);
-    void FotografaRisultati(const fv::IngressiLetti& letti, int fascia, int integrazione);
-
-    // VistaSito
-    void AggiungiRiflettanza(const QString& superficie) override;
-    void AggiungiProvincia(const QString& provincia) override;
-    void SvuotaComuniLat() override;
-    void AggiungiComuneLat(const QString& comune) override;
-    void SvuotaComuniRad() override;
-    void AggiungiComuneRad(const QString& comune) override;
-    void ScriviRadOriz(int mese0, double valore) override;
-    void ScriviMese(int mese0, const QString& testo) override;
-    void ScriviTotAnnua(const QString& testo) override;
-    void ScriviLatitudine(const QString& testo) override;
-    void ScriviRiflettanza(const QString& testo) override;
-
-    // DestinazioneCalcolo
-    void ScriviRadInc(int mese0, double valore) override;
-    void ScriviCampo(fv::Campo campo, int indice, const std::string& testo) override;
 
     // Controls.
     QComboBox* cmbProvincia = nullptr;
@@ -173,19 +126,12 @@ private:
     QPushButton* cmdCalcola = nullptr;
     QChartView* msc1 = nullptr;
 
-    // Form-level state.
-    fv::GiorniMese giorniMese{};
+    // Form-level state: the session holds the data routines, the site and
+    // its provenance, the plant and the last result.
+    fv::Sessione* sessione_ = nullptr;
     std::array<QString, 12> etichetteMesi;
-    fv::MonthlySeries radOriz{};
     fv::MonthlySeries radInc{};
-    fv::StatoDati dati; // the data routines, rsDati and sqlText
-    QString provinciaElenchi; // the province whose towns the two lists show
-    Provenienza radiazioneDa;
-    Provenienza latitudineDa;
-    Provenienza riflettanzaDa;
     enum class Risultati { Nessuno, Aggiornati, NonAggiornati } risultati = Risultati::Nessuno;
-    fv::Relazione relazione;
-    fv::FormatoNumeri formato;
     std::exception_ptr erroreAvvio; // a start-up failure, reported once shown
     bool mostrata = false;
 };

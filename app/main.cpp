@@ -10,9 +10,12 @@
 
 int main(int argc, char* argv[])
 {
-    // With arguments the program works on the command line: no window, and
-    // no display needed (the report is still drawn with the window's fonts).
-    const bool rigaComando = argc > 1;
+    // A command, --help or --version makes the program work on the command
+    // line: no window, and no display needed (the report is still drawn with
+    // the window's fonts). Any other argument is Qt's own (-style, -platform).
+    bool rigaComando = false;
+    for (int i = 1; i < argc; ++i)
+        rigaComando = rigaComando || fv::ArgomentoDellaRigaDiComando(argv[i]);
     if (rigaComando) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

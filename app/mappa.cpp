@@ -2,7 +2,8 @@
 #include "app/mappa.h"
 
 #include "app/aspetto.h"
-#include "app/frmFv.h"
+#include "app/messaggi.h"
+#include "app/sessione.h"
 #include "calc/orientamento.h"
 
 #include <QDialogButtonBox>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +30,12 @@ QColor Colore(double t)
 QString Numero(double v) { return fv::LocaleNumeri().toString(std::round(v), 'f', 0); }
 
 constexpr double kMargine = 12;
-constexpr double kLegenda = 70; // room at the right for the colour legend
+constexpr double kLegenda = 70;          // room at the right for the colour legend [px]
+constexpr double kZoomRotella = 1.2;     // scale factor per wheel notch (120 eighths of a degree)
+constexpr double kZoomTasto = 1.25;      // scale factor of + (and 1 / it of -)
+constexpr double kPassoFreccia = 40;     // pan of an arrow key [px]
+constexpr double kSogliaTrascinamento = 4; // a press that moves less is a click [px]
+constexpr double kRaggioPresa = 6;       // a click picks a dot within this distance [px]
 
 } // namespace
 
@@ -64,6 +71,13 @@ void MappaItalia::Imposta(std::vector<Punto> punti, const QString& provincia, co
     update();
 }
 
+void MappaItalia::ImpostaSito(const QString& provincia, const QString& comune)
+{
+    provincia_ = provincia;
+    comune_ = comune;
+    update();
+}
+
 QPointF MappaItalia::Proiezione(const fv::ComuneMappa& c) const { return {c.longitudine * coseno_, -c.latitudine}; }
 
 QPointF MappaItalia::Posizione(const fv::ComuneMappa& c) const { return origine_ + Proiezione(c) * scala_; }
@@ -85,7 +99,7 @@ void MappaItalia::Adatta()
 int MappaItalia::PuntoIn(const QPointF& p) const
 {
     int migliore = -1;
-    double distanza = 36; // within 6 pixels
+    double distanza = kRaggioPresa * kRaggioPresa;
     for (std::size_t i = 0; i < punti_.size(); ++i) {
         const QPointF d = Posizione(*punti_[i].comune) - p;
         const double d2 = QPointF::dotProduct(d, d);
@@ -133,7 +147,7 @@ void MappaItalia::mouseMoveEvent(QMouseEvent* e)
 {
     if (e->buttons() & Qt::LeftButton) {
         const QPointF spostamento = e->position() - premuto_;
-        if (trascinato_ || spostamento.manhattanLength() > 4) {
+        if (trascinato_ || spostamento.manhattanLength() > kSogliaTrascinamento) {
             trascinato_ = true;
             origine_ += spostamento;
             premuto_ = e->position();
@@ -177,19 +191,19 @@ void MappaItalia::Zoom(double fattore, const QPointF& centro)
 
 void MappaItalia::wheelEvent(QWheelEvent* e)
 {
-    Zoom(std::pow(1.2, e->angleDelta().y() / 120.0), e->position());
+    Zoom(std::pow(kZoomRotella, e->angleDelta().y() / 120.0), e->position());
 }
 
 void MappaItalia::keyPressEvent(QKeyEvent* e)
 {
     const QPointF centro = QRectF(rect()).center();
     switch (e->key()) {
-    case Qt::Key_Plus: Zoom(1.25, centro); break;
-    case Qt::Key_Minus: Zoom(0.8, centro); break;
-    case Qt::Key_Left: origine_ += QPointF(40, 0); break;
-    case Qt::Key_Right: origine_ -= QPointF(40, 0); break;
-    case Qt::Key_Up: origine_ += QPointF(0, 40); break;
-    case Qt::Key_Down: origine_ -= QPointF(0, 40); break;
+    case Qt::Key_Plus: Zoom(kZoomTasto, centro); break;
+    case Qt::Key_Minus: Zoom(1 / kZoomTasto, centro); break;
+    case Qt::Key_Left: origine_ += QPointF(kPassoFreccia, 0); break;
+    case Qt::Key_Right: origine_ -= QPointF(kPassoFreccia, 0); break;
+    case Qt::Key_Up: origine_ += QPointF(0, kPassoFreccia); break;
+    case Qt::Key_Down: origine_ -= QPointF(0, kPassoFreccia); break;
     default: QWidget::keyPressEvent(e); return;
     }
     update();
@@ -215,7 +229,7 @@ std::vector<MappaItalia::Punto> PuntiMappa(const fv::ComuniMappa& comuni, const 
     return punti;
 }
 
-DialogoMappa::DialogoMappa(frmFv& modulo, QWidget* parent) : QDialog(parent), modulo_(modulo)
+DialogoMappa::DialogoMappa(fv::Sessione& sessione, QWidget* parent) : QDialog(parent), sessione_(sessione)
 {
     setWindowTitle(QStringLiteral("Mappa dell'Italia"));
     mappa_ = new MappaItalia(this);
@@ -228,32 +242,84 @@ DialogoMappa::DialogoMappa(frmFv& modulo, QWidget* parent) : QDialog(parent), mo
     disposizione->addWidget(nota_);
     disposizione->addWidget(chiudi);
     connect(mappa_, &MappaItalia::comuneScelto, this, [this](const QString& provincia, const QString& comune) {
-        modulo_.ScegliComune(provincia, comune);
-        Aggiorna();
+        try {
+            sessione_.ScegliComune(provincia, comune);
+        } catch (...) {
+            emit errore(std::current_exception());
+        }
+    });
+    connect(&lavoro_, &QFutureWatcher<std::shared_ptr<const Rese>>::finished, this, [this] {
+        if (!inCorso_)
+            return;
+        const auto [chiave, impianto] = *std::exchange(inCorso_, std::nullopt);
+        if (cache_.size() >= 16) // a plant's yields are 190 kB: the last few are kept
+            cache_.erase(cache_.begin());
+        cache_[chiave] = lavoro_.result();
+        Mostra(chiave, impianto);
+    });
+    connect(&sessione_, &fv::Sessione::sitoCambiato, this, [this] {
+        mappa_->ImpostaSito(sessione_.provincia(), sessione_.radiazioneDa().voce);
+    });
+    connect(&sessione_, &fv::Sessione::impiantoCambiato, this, &DialogoMappa::Segui);
+    connect(&sessione_, &fv::Sessione::sitoCambiato, this, [this](int parti) {
+        if (parti & fv::Sessione::Riflettanza) // the plant's reflectance is the site's
+            Segui();
     });
     resize(620, 720);
 }
 
-bool DialogoMappa::Aggiorna()
+DialogoMappa::~DialogoMappa() { lavoro_.waitForFinished(); }
+
+void DialogoMappa::Aggiorna()
 {
-    const std::optional<fv::ImpiantoLetto> impianto = modulo_.ImpiantoPerMappa();
-    if (!impianto)
-        return false;
-    if (!letti_) {
-        std::optional<fv::ComuniMappa> comuni = modulo_.ComuniPerMappa();
-        if (!comuni)
-            return false;
-        comuni_ = std::move(*comuni);
-        letti_ = true;
+    const fv::ImpiantoLetto impianto = sessione_.LeggiImpiantoCorrente();
+    if (!comuni_)
+        comuni_ = &sessione_.ComuniPerMappa();
+    const Chiave chiave{impianto.tilt, impianto.azimut, impianto.riflettanza, impianto.perdite, impianto.efficienza};
+    if (cache_.count(chiave)) {
+        Mostra(chiave, impianto);
+        return;
     }
-    int incoerenti = 0;
-    mappa_->Imposta(PuntiMappa(comuni_, *impianto, incoerenti), modulo_.ProvinciaMostrata(), modulo_.ComuneMostrato());
-    QString nota = QStringLiteral("%1 comuni, per l'impianto della finestra (inclinazione %2°, azimut %3°).")
+    pronta_ = false;
+    nota_->setText(QStringLiteral("Calcolo in corso per l'impianto della finestra…"));
+    lavoro_.waitForFinished();
+    inCorso_ = {chiave, impianto};
+    const fv::ComuniMappa* comuni = comuni_;
+    lavoro_.setFuture(QtConcurrent::run([comuni, impianto] {
+        auto rese = std::make_shared<Rese>();
+        rese->punti = PuntiMappa(*comuni, impianto, rese->incoerenti);
+        return std::shared_ptr<const Rese>(std::move(rese));
+    }));
+}
+
+void DialogoMappa::Segui()
+{
+    if (!isVisible())
+        return;
+    try {
+        Aggiorna();
+    } catch (...) {
+        // The plant in the window is not valid now: the dots stay, said to be
+        // another plant's.
+        pronta_ = false;
+        nota_->setText(QStringLiteral("La mappa non è aggiornata: %1")
+                           .arg(fv::MessaggioErrore(std::current_exception(), sessione_.formato(), {}).testo));
+    }
+}
+
+void DialogoMappa::Mostra(const Chiave& chiave, const fv::ImpiantoLetto& impianto)
+{
+    const Rese& rese = *cache_.at(chiave);
+    mappa_->Imposta(rese.punti, sessione_.provincia(), sessione_.radiazioneDa().voce);
+    QString nota = QStringLiteral("%1 comuni, per l'impianto della finestra (inclinazione %2°, azimut %3°, "
+                                  "riflettanza %4).")
                        .arg(mappa_->punti().size())
-                       .arg(fv::LocaleNumeri().toString(impianto->tilt), fv::LocaleNumeri().toString(impianto->azimut));
-    const int esclusi = comuni_.esclusi + incoerenti;
+                       .arg(fv::LocaleNumeri().toString(impianto.tilt), fv::LocaleNumeri().toString(impianto.azimut),
+                            fv::LocaleNumeri().toString(impianto.riflettanza));
+    const int esclusi = comuni_->esclusi + rese.incoerenti;
     if (esclusi > 0)
         nota += QStringLiteral(" %1 comuni senza latitudine, coordinate o radiazione valide non sono segnati.").arg(esclusi);
     nota_->setText(nota);
-    return true;
+    pronta_ = true;
+    emit calcolata();
 }

@@ -9,12 +9,19 @@
 #include "data/cascata.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QWidget>
 
+#include <exception>
+#include <map>
+#include <memory>
+#include <tuple>
 #include <vector>
 
 class QLabel;
-class frmFv;
+namespace fv {
+class Sessione;
+}
 
 class MappaItalia final : public QWidget {
     Q_OBJECT
@@ -27,7 +34,9 @@ public:
     };
 
     explicit MappaItalia(QWidget* genitore);
+    // New dots (and the view fitted to them), or only the comune ringed.
     void Imposta(std::vector<Punto> punti, const QString& provincia, const QString& comune);
+    void ImpostaSito(const QString& provincia, const QString& comune);
     const std::vector<Punto>& punti() const { return punti_; }
     // Where a comune's dot is drawn now, in the widget's pixels.
     QPointF Posizione(const fv::ComuneMappa& c) const;
@@ -71,18 +80,38 @@ class DialogoMappa : public QDialog {
     Q_OBJECT
 
 public:
-    DialogoMappa(frmFv& modulo, QWidget* parent);
-    // Reads the comuni (once) and colours them for the plant now in the
-    // window; false, with the window's note or message, when the plant's
-    // inputs are not valid or the file cannot be read.
-    bool Aggiorna();
+    DialogoMappa(fv::Sessione& sessione, QWidget* parent);
+    ~DialogoMappa() override;
+    // Reads the comuni (once) and colours them for the session's plant, off
+    // the window's thread and kept per plant; throws the calculation's errors
+    // when the plant's inputs are not valid, the data errors when the file
+    // cannot be read. While open, the dialog follows the session.
+    void Aggiorna();
     MappaItalia* mappa() const { return mappa_; }
-    const fv::ComuniMappa& comuni() const { return comuni_; }
+    const fv::ComuniMappa& comuni() const { return *comuni_; }
+    // Whether the dots on show are those of the session's plant.
+    bool Pronta() const { return !lavoro_.isRunning() && pronta_; }
+
+signals:
+    void calcolata();
+    // A pick from the map that failed, for the window to report.
+    void errore(std::exception_ptr errore);
 
 private:
-    frmFv& modulo_;
+    using Chiave = std::tuple<double, double, double, int, int>; // tilt, azimuth, reflectance, losses, efficiency
+    struct Rese {
+        std::vector<MappaItalia::Punto> punti;
+        int incoerenti = 0;
+    };
+    void Mostra(const Chiave& chiave, const fv::ImpiantoLetto& impianto);
+    void Segui();
+
+    fv::Sessione& sessione_;
     MappaItalia* mappa_ = nullptr;
     QLabel* nota_ = nullptr;
-    fv::ComuniMappa comuni_;
-    bool letti_ = false;
+    const fv::ComuniMappa* comuni_ = nullptr;
+    std::map<Chiave, std::shared_ptr<const Rese>> cache_;
+    QFutureWatcher<std::shared_ptr<const Rese>> lavoro_;
+    std::optional<std::pair<Chiave, fv::ImpiantoLetto>> inCorso_;
+    bool pronta_ = false;
 };

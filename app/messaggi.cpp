@@ -129,9 +129,9 @@ QString MessaggioSerenita(const ErroreSerenita& e)
 
 } // namespace
 
-QString DidascaliaCampo(Campo campo)
+QString NomeControllo(Campo campo)
 {
-    // The field that shows each value; its caption is its label's.
+    // The field that shows each value.
     const char* nome = "";
     switch (campo) {
     case Campo::Latitudine: nome = "txtLatitudine"; break;
@@ -149,14 +149,26 @@ QString DidascaliaCampo(Campo campo)
     case Campo::CostoKwh: nome = "txtCostoKwh"; break;
     case Campo::Annuo: nome = "txtAnnuo"; break;
     }
-    const QString didascalia = DidascaliaDi(QString::fromLatin1(nome));
+    return QString::fromLatin1(nome);
+}
+
+QString DidascaliaCampo(Campo campo)
+{
+    // Its caption is its label's.
+    const QString nome = NomeControllo(campo);
+    const QString didascalia = DidascaliaDi(nome);
     if (!didascalia.isEmpty())
         return didascalia;
     for (const Controllo& c : kInventario) {
-        if (QLatin1StringView(c.nome) == QLatin1StringView(nome))
+        if (QLatin1StringView(c.nome) == nome)
             return QString::fromUtf8(c.testo);
     }
     return {};
+}
+
+QString NotaCampoVuoto(Campo campo)
+{
+    return QStringLiteral("Il campo «%1» è vuoto.").arg(DidascaliaCampo(campo));
 }
 
 ErroreScelta::ErroreScelta(QString scelta)
@@ -205,6 +217,8 @@ Messaggio MessaggioErrore(const std::exception_ptr& errore, const FormatoNumeri&
         return {MessaggioIntervallo(e, formato), {}};
     } catch (const ErroreSerenita& e) {
         return {MessaggioSerenita(e), {}};
+    } catch (const ErroreCampoVuoto& e) {
+        return {NotaCampoVuoto(e.campo()), {}};
     } catch (const ErroreScelta& e) {
         return {QStringLiteral("Scegliere %1 dall'elenco.").arg(e.scelta()), {}};
     } catch (const ErroreOverflow& e) {

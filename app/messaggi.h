@@ -24,8 +24,11 @@ private:
     QString scelta_;
 };
 
-// The caption of the control that shows a field, as the user sees it.
+// The control that shows a field (its objectName), and its caption as the user sees it.
+QString NomeControllo(Campo campo);
 QString DidascaliaCampo(Campo campo);
+// The note at an empty field: "Il campo «Latitudine (°)» è vuoto."
+QString NotaCampoVuoto(Campo campo);
 
 // A report for the user: one plain Italian sentence, and the technical
 // details behind it (engine message, SQL text, file), empty when there are none.

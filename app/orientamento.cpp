@@ -2,7 +2,8 @@
 #include "app/orientamento.h"
 
 #include "app/aspetto.h"
-#include "app/frmFv.h"
+#include "app/sessione.h"
+#include "app/messaggi.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -181,16 +182,18 @@ void MappaCalore::Legenda(QPainter& p) const
                QStringLiteral("kWh/m²\nall'anno"));
 }
 
-DialogoOrientamento::DialogoOrientamento(frmFv& modulo, QWidget* parent) : QDialog(parent), modulo_(modulo)
+DialogoOrientamento::DialogoOrientamento(fv::Sessione& sessione, QWidget* parent)
+    : QDialog(parent), sessione_(sessione)
 {
     setWindowTitle(QStringLiteral("Orientamento ottimale"));
     calore_ = new MappaCalore(this);
     curva_ = new QChartView(new QChart(), this);
     curva_->setRenderHint(QPainter::Antialiasing);
     curva_->setAccessibleName(QStringLiteral("Radiazione annua secondo l'inclinazione"));
-    auto* schede = new QTabWidget(this);
+    auto* schede = schede_ = new QTabWidget(this);
     schede->addTab(calore_, QStringLiteral("Inclinazione e azimut"));
     schede->addTab(curva_, QStringLiteral("Inclinazione all'azimut del tetto"));
+    sito_ = new QLabel(this);
     ottimo_ = new QLabel(this);
     tetto_ = new QLabel(this);
     auto* nota = new QLabel(QStringLiteral("× ottimo   ○ tetto attuale   linee: 95, 90 e 80 % dell'ottimo"), this);
@@ -205,31 +208,45 @@ DialogoOrientamento::DialogoOrientamento(frmFv& modulo, QWidget* parent) : QDial
     pulsanti->addWidget(usa_);
     pulsanti->addWidget(chiudi);
     auto* disposizione = new QVBoxLayout(this);
-    for (QWidget* w : {static_cast<QWidget*>(schede), static_cast<QWidget*>(nota), static_cast<QWidget*>(ottimo_),
-                       static_cast<QWidget*>(tetto_)})
+    for (QWidget* w : {static_cast<QWidget*>(sito_), static_cast<QWidget*>(schede), static_cast<QWidget*>(nota),
+                       static_cast<QWidget*>(ottimo_), static_cast<QWidget*>(tetto_)})
         disposizione->addWidget(w);
     disposizione->addLayout(pulsanti);
     connect(&lavoro_, &QFutureWatcher<std::shared_ptr<const MappaOrientamenti>>::finished, this, [this] {
         mappa_ = lavoro_.result();
         Mostra();
     });
-    resize(720, 480);
+    connect(&sessione_, &fv::Sessione::sitoCambiato, this, &DialogoOrientamento::SeguiSito);
+    connect(&sessione_, &fv::Sessione::impiantoCambiato, this, &DialogoOrientamento::SeguiImpianto);
+    resize(720, 500);
 }
 
 DialogoOrientamento::~DialogoOrientamento() { lavoro_.waitForFinished(); }
 
-bool DialogoOrientamento::Aggiorna()
+void DialogoOrientamento::LeggiTetto()
 {
-    const auto sito = modulo_.SitoPerStrumenti();
-    if (!sito)
-        return false;
-    tilt_ = sito->tilt;
-    azimut_ = sito->azimut;
-    const Chiave chiave{sito->sito.latitudine, sito->sito.riflettanza, sito->radOriz};
+    // The roof's mark: the plant's tilt and azimuth when they are valid.
+    try {
+        const fv::ImpiantoLetto i = sessione_.LeggiImpiantoCorrente();
+        tilt_ = i.tilt;
+        azimut_ = i.azimut;
+    } catch (const fv::Errore&) {
+        tilt_.reset();
+        azimut_.reset();
+    }
+}
+
+void DialogoOrientamento::Aggiorna()
+{
+    const fv::SitoLetto sito = sessione_.LeggiSitoCorrente();
+    LeggiTetto();
+    nomeSito_ = sessione_.NomeSito();
+    sito_->setText(QStringLiteral("Sito: %1, latitudine %2").arg(nomeSito_, Gradi(sito.latitudine)));
+    const Chiave chiave{sito.latitudine, sito.riflettanza, sessione_.radOriz()};
     if (chiave_ == chiave && (mappa_ || lavoro_.isRunning())) {
         if (mappa_)
             Mostra();
-        return true;
+        return;
     }
     lavoro_.waitForFinished();
     chiave_ = chiave;
@@ -246,7 +263,35 @@ bool DialogoOrientamento::Aggiorna()
             return nullptr; // a site the checks let through always computes; said below if not
         }
     }));
-    return true;
+}
+
+void DialogoOrientamento::SeguiSito()
+{
+    if (!isVisible())
+        return;
+    try {
+        Aggiorna();
+    } catch (...) {
+        // The window's site is not complete now: nothing of another site
+        // stays on show, and nothing is written back.
+        lavoro_.waitForFinished();
+        chiave_.reset();
+        mappa_.reset();
+        calore_->Imposta(nullptr, {}, {});
+        usa_->setEnabled(false);
+        sito_->setText(QStringLiteral("Il sito della finestra non è completo o non è valido: %1")
+                           .arg(fv::MessaggioErrore(std::current_exception(), sessione_.formato(), {}).testo));
+        ottimo_->clear();
+        tetto_->clear();
+    }
+}
+
+void DialogoOrientamento::SeguiImpianto()
+{
+    if (!isVisible() || !mappa_)
+        return;
+    LeggiTetto();
+    Mostra();
 }
 
 QString DialogoOrientamento::testoOttimo() const
@@ -275,6 +320,7 @@ void DialogoOrientamento::Mostra()
         return;
     }
     calore_->Imposta(mappa_, tilt_, azimut_);
+    sito_->setText(QStringLiteral("Sito: %1, latitudine %2").arg(nomeSito_, Gradi(chiave_->latitudine)));
     ottimo_->setText(testoOttimo());
     tetto_->setText(testoTetto());
     usa_->setEnabled(true);
@@ -306,10 +352,39 @@ void DialogoOrientamento::Mostra()
     emit calcolata();
 }
 
+int DialogoOrientamento::TiltDaUsare() const
+{
+    if (schede_->currentWidget() != curva_)
+        return mappa_->tiltOttimo();
+    // The first of equal maxima of the curve at the roof's azimuth.
+    const double azimut = azimut_.value_or(0);
+    int migliore = 0;
+    double massimo = -1;
+    for (int t = 0; t <= MappaOrientamenti::kTiltMassimo; ++t) {
+        const double v = fv::AnnuoSulPiano(chiave_->latitudine, chiave_->riflettanza, t, azimut, chiave_->radOriz,
+                                           fv::kGiorniMese);
+        if (v > massimo) {
+            massimo = v;
+            migliore = t;
+        }
+    }
+    return migliore;
+}
+
 void DialogoOrientamento::UsaOttimo()
 {
-    if (!mappa_)
+    // Only a sweep of the session's own site is written back.
+    if (!mappa_ || !chiave_)
         return;
-    modulo_.ImpostaOrientamento(mappa_->tiltOttimo(),
-                                ancheAzimut_->isChecked() ? std::optional(mappa_->azimutOttimo()) : std::nullopt);
+    try {
+        const fv::SitoLetto sito = sessione_.LeggiSitoCorrente();
+        if (!(*chiave_ == Chiave{sito.latitudine, sito.riflettanza, sessione_.radOriz()}))
+            return;
+    } catch (const fv::Errore&) {
+        return;
+    }
+    const bool curva = schede_->currentWidget() == curva_;
+    sessione_.ImpostaOrientamento(TiltDaUsare(), !curva && ancheAzimut_->isChecked()
+                                                     ? std::optional(mappa_->azimutOttimo())
+                                                     : std::nullopt);
 }

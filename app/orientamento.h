@@ -18,7 +18,10 @@ class QChartView;
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class frmFv;
+class QTabWidget;
+namespace fv {
+class Sessione;
+}
 
 class MappaCalore;
 
@@ -26,18 +29,23 @@ class DialogoOrientamento : public QDialog {
     Q_OBJECT
 
 public:
-    DialogoOrientamento(frmFv& modulo, QWidget* parent);
+    DialogoOrientamento(fv::Sessione& sessione, QWidget* parent);
     ~DialogoOrientamento() override;
 
-    // Takes the site now in the window (checked as CALCOLA checks it) and
-    // computes off the window's thread; false, with the window's note or
-    // message, when the site is not complete. A site already computed is
-    // shown at once.
-    bool Aggiorna();
+    // Takes the session's site (checked as CALCOLA checks it) and computes
+    // off the window's thread; throws the calculation's errors when the site
+    // is not complete or not valid. A site already computed is shown at once.
+    // While open, the dialog follows the session: a new site is computed
+    // again, a new plant moves the roof's mark.
+    void Aggiorna();
     // The sweep on show, once computed.
     const fv::MappaOrientamenti* mappa() const { return mappa_.get(); }
     QString testoOttimo() const;
     QString testoTetto() const;
+
+    // The tilt "Usa questa inclinazione" writes: the best of the heat map,
+    // or on the tab of the roof's azimuth the best tilt of the curve on show.
+    int TiltDaUsare() const;
 
 signals:
     void calcolata();
@@ -45,8 +53,13 @@ signals:
 private:
     void Mostra();
     void UsaOttimo();
+    void SeguiSito();
+    void SeguiImpianto();
+    void LeggiTetto();
 
-    frmFv& modulo_;
+    fv::Sessione& sessione_;
+    QTabWidget* schede_ = nullptr;
+    QLabel* sito_ = nullptr;
     MappaCalore* calore_ = nullptr;
     QChartView* curva_ = nullptr;
     QLabel* ottimo_ = nullptr;
@@ -59,6 +72,7 @@ private:
         bool operator==(const Chiave&) const = default;
     };
     std::optional<Chiave> chiave_;
+    QString nomeSito_;
     std::optional<double> tilt_, azimut_;
     std::shared_ptr<const fv::MappaOrientamenti> mappa_;
     QFutureWatcher<std::shared_ptr<const fv::MappaOrientamenti>> lavoro_;

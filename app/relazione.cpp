@@ -44,50 +44,89 @@ QString CampoDelimitato(const QString& testo, QChar separatore)
     return u'"' + t + u'"';
 }
 
-} // namespace
 
-void CompletaRelazione(Relazione& r, const IngressiLetti& letti, const GiorniMese& giorni,
-                       const FormatoNumeri& formato)
+// The monthly energies are rounded each on its own: their sum can differ from
+// the rounded annual total by a few kWh, as a spreadsheet user would notice.
+const char* const kNotaArrotondamento =
+    "Le energie mensili sono arrotondate al kWh ciascuna: la loro somma può differire di qualche kWh "
+    "dall'energia annua.";
+
+using Voci = std::vector<std::pair<QString, QString>>;
+
+// A site value typed over the list's pick is the user's own, not the comune's.
+QString Scelta(const QString& voce, bool aMano) { return aMano ? QStringLiteral("(scritta a mano)") : voce; }
+
+Voci VociSito(const Risultato& r)
 {
-    for (std::size_t m = 0; m < 12; ++m) {
-        r.energieMensili[m] = EnergiaMensile(r.radInc[m], giorni[m], letti.potenza, letti.perdite,
-                                             letti.efficienza);
-        r.energiaMese[m] = QString::fromStdString(TestoArrotondato(r.energieMensili[m], 0, formato));
-    }
-    r.resa = QString::fromStdString(TestoArrotondato(letti.energia / letti.potenza, 0, formato));
+    return {{Didascalia("cmbProvincia"), r.provincia},
+            {Didascalia("cmbComuneRad"), r.comuneRadiazione},
+            {Didascalia("cmbComuneLat"), Scelta(r.comuneLatitudine, r.latitudineAMano)},
+            {Didascalia("txtLatitudine"), r.latitudine},
+            {Didascalia("cmbRiflettanza"), Scelta(r.terreno, r.riflettanzaAMano)},
+            {Didascalia("txtRiflettanza"), r.riflettanza}};
 }
 
-std::vector<QStringList> TabellaRelazione(const Relazione& r)
+// The percentages as the calculation used them: whole numbers.
+Voci VociImpianto(const Risultato& r)
 {
-    std::vector<QStringList> t = {
-        {QStringLiteral("Dato"), QStringLiteral("Valore")},
-        {Didascalia("cmbProvincia"), r.provincia},
-        {Didascalia("cmbComuneRad"), r.comuneRadiazione},
-        {Didascalia("cmbComuneLat"), r.comuneLatitudine},
-        {Didascalia("txtLatitudine"), r.latitudine},
-        {Didascalia("cmbRiflettanza"), r.terreno},
-        {Didascalia("txtRiflettanza"), r.riflettanza},
-        {Didascalia("txtTilt"), r.tilt},
-        {Didascalia("txtAzimut"), r.azimut},
-        {Didascalia("txtPow"), r.potenza},
-        {Didascalia("txtEffGen"), r.perdite},
-        {Didascalia("txtEffInv"), r.efficienza},
-        {QStringLiteral("Tipo impianto"), r.integrazione},
-        {QStringLiteral("Fascia di potenza"), r.fascia},
-        {},
-        {QStringLiteral("Mese"), QStringLiteral("Radiazione orizzontale (kWh/m² al giorno)"),
-         QStringLiteral("Radiazione sul piano dei moduli (kWh/m² al giorno)"), QStringLiteral("Energia (kWh)")},
-    };
+    return {{Didascalia("txtTilt"), r.impianto.tilt},
+            {Didascalia("txtAzimut"), r.impianto.azimut},
+            {Didascalia("txtPow"), r.impianto.potenza},
+            {Didascalia("txtEffGen"), QString::number(r.letti.perdite)},
+            {Didascalia("txtEffInv"), QString::number(r.letti.efficienza)},
+            {QStringLiteral("Tipo impianto"), r.integrazione},
+            {QStringLiteral("Fascia di potenza"), r.fascia}};
+}
+
+Voci VociRisultati(const Risultato& r)
+{
+    return {{QStringLiteral("Rapporto tra radiazione sul piano e orizzontale"), r.rapporto},
+            {QStringLiteral("Energia annua (kWh)"), r.energia},
+            {QStringLiteral("Resa specifica (kWh/kWp)"), r.resa},
+            {QStringLiteral("Tariffa incentivante (€/kWh)"), r.tariffa},
+            {QStringLiteral("Ricavo annuo (€)"), r.ricavo}};
+}
+
+} // namespace
+
+QStringList NoteTariffa(const Risultato& r)
+{
+    QStringList note;
+    if (r.impianto.fascia != r.fasciaDellaPotenza)
+        note << QStringLiteral("La fascia di potenza «%1» è stata scelta a mano e non corrisponde alla potenza "
+                               "di %2 kW (fascia «%3»).")
+                    .arg(r.fascia, r.impianto.potenza, TestoOpzione("optPow", r.fasciaDellaPotenza));
+    if (r.letti.potenza < 1)
+        note << QStringLiteral("Il DM 19 febbraio 2007 incentiva gli impianti da 1 kW in su: un impianto di %1 kW "
+                               "non ha diritto alla tariffa mostrata.")
+                    .arg(r.impianto.potenza);
+    return note;
+}
+
+namespace {
+
+} // namespace
+
+std::vector<QStringList> TabellaRelazione(const Risultato& r)
+{
+    std::vector<QStringList> t = {{QStringLiteral("Dato"), QStringLiteral("Valore")}};
+    for (const auto& [didascalia, valore] : VociSito(r))
+        t.push_back({didascalia, valore});
+    for (const auto& [didascalia, valore] : VociImpianto(r))
+        t.push_back({didascalia, valore});
+    t.push_back({});
+    t.push_back({QStringLiteral("Mese"), QStringLiteral("Radiazione orizzontale (kWh/m² al giorno)"),
+                 QStringLiteral("Radiazione sul piano dei moduli (kWh/m² al giorno)"), QStringLiteral("Energia (kWh)")});
     for (std::size_t m = 0; m < 12; ++m)
         t.push_back({NomeMese(m), r.orizzontale[m], r.piano[m], r.energiaMese[m]});
     t.push_back({QStringLiteral("Totale annuo (kWh/m², kWh)"), r.totOrizzontale, r.totPiano, r.energia});
+    t.push_back({QString::fromUtf8(kNotaArrotondamento)});
     t.push_back({});
     t.push_back({QStringLiteral("Risultato"), QStringLiteral("Valore")});
-    t.push_back({QStringLiteral("Rapporto tra radiazione sul piano e orizzontale"), r.rapporto});
-    t.push_back({QStringLiteral("Energia annua (kWh)"), r.energia});
-    t.push_back({QStringLiteral("Resa specifica (kWh/kWp)"), r.resa});
-    t.push_back({QStringLiteral("Tariffa incentivante (€/kWh)"), r.tariffa});
-    t.push_back({QStringLiteral("Ricavo annuo (€)"), r.ricavo});
+    for (const auto& [didascalia, valore] : VociRisultati(r))
+        t.push_back({didascalia, valore});
+    for (const QString& nota : NoteTariffa(r))
+        t.push_back({nota});
     return t;
 }
 
@@ -105,7 +144,7 @@ QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separator
 
 QChar SeparatoreCsv(const FormatoNumeri& formato) { return formato.decimale == "," ? u';' : u','; }
 
-QString SalvaCsv(const QString& percorso, const Relazione& r, const FormatoNumeri& formato)
+QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato)
 {
     QSaveFile file(percorso);
     if (file.open(QIODevice::WriteOnly)) {
@@ -117,7 +156,7 @@ QString SalvaCsv(const QString& percorso, const Relazione& r, const FormatoNumer
     return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
 }
 
-QString SalvaPdf(const QString& percorso, const Relazione& r)
+QString SalvaPdf(const QString& percorso, const Risultato& r)
 {
     QSaveFile file(percorso);
     if (file.open(QIODevice::WriteOnly)) {
@@ -200,23 +239,16 @@ void Intestazione(Foglio& f)
     f.Linea(kSinistra, 30, kSinistra + kLarghezza);
 }
 
-void SitoEImpianto(Foglio& f, const Relazione& r)
+void SitoEImpianto(Foglio& f, const Risultato& r)
 {
     f.Carattere(11, true);
     f.Testo(kSinistra, 33, 80, 6, QStringLiteral("Sito"));
     f.Testo(kSinistra + 92, 33, 80, 6, QStringLiteral("Impianto"));
-    f.Voci(kSinistra, 40, 84,
-           {{Didascalia("cmbProvincia"), r.provincia}, {Didascalia("cmbComuneRad"), r.comuneRadiazione},
-            {Didascalia("cmbComuneLat"), r.comuneLatitudine}, {Didascalia("txtLatitudine"), r.latitudine},
-            {Didascalia("cmbRiflettanza"), r.terreno}, {Didascalia("txtRiflettanza"), r.riflettanza}});
-    f.Voci(kSinistra + 92, 40, 82,
-           {{Didascalia("txtPow"), r.potenza}, {QStringLiteral("Fascia di potenza"), r.fascia},
-            {QStringLiteral("Inclinazione (°)"), r.tilt}, {QStringLiteral("Azimut rispetto al sud (°)"), r.azimut},
-            {Didascalia("txtEffGen"), r.perdite}, {Didascalia("txtEffInv"), r.efficienza},
-            {QStringLiteral("Tipo impianto"), r.integrazione}});
+    f.Voci(kSinistra, 40, 84, VociSito(r));
+    f.Voci(kSinistra + 92, 40, 82, VociImpianto(r));
 }
 
-void TabellaMesi(Foglio& f, const Relazione& r, double y)
+void TabellaMesi(Foglio& f, const Risultato& r, double y)
 {
     const double colonne[] = {kSinistra, kSinistra + 54, kSinistra + 94, kSinistra + 134, kSinistra + kLarghezza};
     const QStringList testa = {QStringLiteral("Mese"), QStringLiteral("Orizzontale\n(kWh/m² al giorno)"),
@@ -235,20 +267,18 @@ void TabellaMesi(Foglio& f, const Relazione& r, double y)
     riga({QStringLiteral("Totale annuo (kWh/m², kWh)"), r.totOrizzontale, r.totPiano, r.energia}, true, 4.6);
 }
 
-void Risultati(Foglio& f, const Relazione& r, double y)
+void Risultati(Foglio& f, const Risultato& r, double y)
 {
     f.Carattere(11, true);
     f.Testo(kSinistra, y, kLarghezza, 6, QStringLiteral("Risultati"));
-    f.Voci(kSinistra, y + 7, 84,
-           {{QStringLiteral("Energia annua (kWh)"), r.energia}, {QStringLiteral("Resa specifica (kWh/kWp)"), r.resa},
-            {QStringLiteral("Rapporto piano/orizzontale"), r.rapporto}});
-    f.Voci(kSinistra + 92, y + 7, 82,
-           {{QStringLiteral("Tariffa incentivante (€/kWh)"), r.tariffa}, {QStringLiteral("Ricavo annuo (€)"), r.ricavo}});
+    const Voci voci = VociRisultati(r);
+    f.Voci(kSinistra, y + 7, 84, Voci(voci.begin(), voci.begin() + 3));
+    f.Voci(kSinistra + 92, y + 7, 82, Voci(voci.begin() + 3, voci.end()));
 }
 
 } // namespace
 
-void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Relazione& r)
+void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -261,10 +291,14 @@ void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Relazione& 
         mesi[m] = NomeMese(m).left(3).toLower();
     DisegnaGraficoCarta(painter, f.R(kSinistra, 79, kLarghezza, 62), mesi, r.radOriz, r.radInc);
     TabellaMesi(f, r, 144);
-    Risultati(f, r, 215);
+    f.Carattere(7);
+    f.Testo(kSinistra, 208.8, kLarghezza, 4, QString::fromUtf8(kNotaArrotondamento));
+    Risultati(f, r, 214);
+    f.Carattere(7.5, true);
+    f.Testo(kSinistra, 236, kLarghezza, 8, NoteTariffa(r).join(u' '));
     f.Carattere(7.5);
-    f.Testo(kSinistra, 240, kLarghezza, 10, QString::fromUtf8(kOrigineTariffa));
-    f.Testo(kSinistra, 251, kLarghezza, 22, QString::fromUtf8(kOrigineRadiazione));
+    f.Testo(kSinistra, 244, kLarghezza, 8, QString::fromUtf8(kOrigineTariffa));
+    f.Testo(kSinistra, 253, kLarghezza, 22, QString::fromUtf8(kOrigineRadiazione));
     f.Linea(kSinistra, 280, kSinistra + kLarghezza);
     f.Carattere(8);
     f.Testo(kSinistra, 281, kLarghezza, 5,

@@ -10,6 +10,10 @@
 
 namespace fv {
 
+// Whether an argument selects the command line: a command ("calcola"),
+// --help/-h or --version/-v.
+bool ArgomentoDellaRigaDiComando(const char* argomento);
+
 // argomenti: the arguments after the program's name. Returns the exit status:
 // 0 on success; otherwise one Italian line has gone to `errori` and no file
 // has been written. cartellaDati: where data.mdb is looked for, as for the window.

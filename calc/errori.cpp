@@ -35,6 +35,11 @@ ErroreAritmetico::ErroreAritmetico(int mese, Passo passo, Tipo tipo)
 {
 }
 
+ErroreCampoVuoto::ErroreCampoVuoto(Campo campo)
+    : Errore("empty input " + std::to_string(static_cast<int>(campo))), campo_(campo)
+{
+}
+
 ErroreIndice::ErroreIndice(std::string tabella, int indice)
     : Errore("index " + std::to_string(indice) + " outside " + tabella), indice_(indice)
 {

@@ -130,6 +130,16 @@ private:
     Tipo tipo_;
 };
 
+// An input left empty: nothing can be computed until it is given.
+class ErroreCampoVuoto : public Errore {
+public:
+    explicit ErroreCampoVuoto(Campo campo);
+    Campo campo() const noexcept { return campo_; }
+
+private:
+    Campo campo_;
+};
+
 // An index outside a table (the tariff table has 4 x 4 cells).
 class ErroreIndice : public Errore {
 public:

@@ -63,7 +63,7 @@ class TestRelazione : public QObject {
     std::vector<std::pair<QString, QStringList>> Figure()
     {
         std::vector<std::pair<QString, QStringList>> f;
-        const fv::Relazione& r = F().RelazioneCorrente();
+        const fv::Risultato& r = (*F().sessione().ultimo());
         const QStringList mesi = {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio",
                                   "Agosto", "Settembre", "Ottobre", "Novembre", "Dicembre"};
         for (int m = 0; m < 12; ++m)
@@ -104,7 +104,7 @@ private slots:
         for (QAction* a : azioni)
             QVERIFY(a->isEnabled());
         auto* stato = w->statusBar()->findChild<QLabel*>();
-        QVERIFY2(stato->text().contains(F().RelazioneCorrente().resa + " kWh/kWp"), qPrintable(stato->text()));
+        QVERIFY2(stato->text().contains((*F().sessione().ultimo()).resa + " kWh/kWp"), qPrintable(stato->text()));
         // Copy: the same table as the CSV file, tab-separated.
         w->azioneCopia()->trigger();
         const auto copiate = fv::LeggiCsv(QApplication::clipboard()->text().toStdString(), '\t');
@@ -121,7 +121,7 @@ private slots:
     {
         Calcola("LE", "Castro", "Neve fresca", "35");
         const QString file = cartella.filePath("dati.csv");
-        QCOMPARE(fv::SalvaCsv(file, F().RelazioneCorrente(), F().formatoNumeri()), QString());
+        QCOMPARE(fv::SalvaCsv(file, (*F().sessione().ultimo()), F().formatoNumeri()), QString());
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray byte = f.readAll();
@@ -137,7 +137,7 @@ private slots:
         for (const auto& [etichetta, valori] : Figure())
             QCOMPARE(righe.at(etichetta), valori);
         // The months add up to the year, before and after rounding.
-        const fv::Relazione& r = F().RelazioneCorrente();
+        const fv::Risultato& r = (*F().sessione().ultimo());
         double somma = 0, sommaTesti = 0;
         for (std::size_t m = 0; m < 12; ++m) {
             somma += r.energieMensili[m];
@@ -153,7 +153,7 @@ private slots:
     {
         Calcola("TO", "Torino", "Erba", "30");
         const QString file = cartella.filePath("relazione.pdf");
-        QCOMPARE(fv::SalvaPdf(file, F().RelazioneCorrente()), QString());
+        QCOMPARE(fv::SalvaPdf(file, (*F().sessione().ultimo())), QString());
         QProcess testo;
         testo.start("pdftotext", {"-layout", file, "-"});
         QVERIFY(testo.waitForFinished(20000));
@@ -183,7 +183,7 @@ private slots:
             QString uscita, errori;
             QTextStream u(&uscita), e(&errori);
             const int esito = fv::EseguiRigaComando({"calcola", "--provincia", provincia.toLower(), "--comune-radiazione", comune,
-                                                     "--terreno", terreno, "--tilt", tilt, "--potenza", "4", "--integrazione", "parziale"},
+                                                     "--terreno", terreno, "--tilt", tilt, "--azimut", "5", "--potenza", "4", "--integrazione", "parziale"},
                                                     u, e, cartella.path());
             QCOMPARE(esito, 0);
             QVERIFY(errori.isEmpty());
@@ -199,7 +199,7 @@ private slots:
         QTextStream u(&uscita), e(&errori);
         const QString pdf = cartella.filePath("mai.pdf");
         QCOMPARE(fv::EseguiRigaComando({"calcola", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba",
-                                        "--tilt", "95", "--pdf", pdf}, u, e, cartella.path()), 1);
+                                        "--tilt", "95", "--azimut", "0", "--potenza", "3", "--pdf", pdf}, u, e, cartella.path()), 1);
         QVERIFY2(errori.startsWith("calcolo-fv: Il valore «95»") && errori.count('\n') == 1, qPrintable(errori));
         QVERIFY(!QFile::exists(pdf));
     }
@@ -254,6 +254,7 @@ private slots:
                 a->trigger();
         DialogoMappa* d = p.mappaItalia();
         QVERIFY(d && d->isVisible());
+        QVERIFY(d->Pronta() || QSignalSpy(d, &DialogoMappa::calcolata).wait(10000));
         QCOMPARE(d->mappa()->punti().size(), std::size_t(4));
         QCOMPARE(d->comuni().esclusi, 3);
         // A click on Castro (LE) picks it in the window as a user would.

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+// One calculation session without widgets: the data file, the site picked
+// with the provenance of each of its values, the plant's inputs as typed,
+// and the calculation as a plain value. The window, the command line, the
+// tools and the report all work on it.
+#pragma once
+
+#include "calc/calcolo.h"
+#include "calc/numeri.h"
+#include "calc/serie.h"
+#include "data/cascata.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace fv {
+
+// Where a site value comes from: the province and list item picked, or the
+// user's own typing; neither when nothing valid is loaded.
+struct Provenienza {
+    QString provincia;
+    QString voce;
+    bool aMano = false;
+    bool caricata = false;
+};
+
+// The plant as typed, with the chosen options (index 0..2 each, 3: none).
+struct ImpiantoTesti {
+    QString tilt, azimut, potenza, perdite, efficienza;
+    int fascia = 0;
+    int integrazione = 0;
+    bool operator==(const ImpiantoTesti&) const = default;
+};
+
+// The plant the window opens with, from the window table: the initial texts
+// of its fields and the options selected at start.
+ImpiantoTesti ImpiantoIniziale();
+
+// The caption of option `indice` of a group of the window table ("optPow",
+// "optInt"); "nessuna" when none.
+QString TestoOpzione(const char* gruppo, int indice);
+
+// A finished calculation: every figure as a number and as the text the window
+// shows, the inputs it was made from and where the site values came from.
+struct Risultato {
+    // The site.
+    QString provincia, comuneRadiazione, comuneLatitudine, terreno, latitudine, riflettanza;
+    bool latitudineAMano = false, riflettanzaAMano = false;
+    // The plant: the texts of its fields, the chosen options and their captions.
+    ImpiantoTesti impianto;
+    QString integrazione, fascia;
+    // The band that the power itself selects; it differs from the chosen one
+    // when the band was picked by hand against the power.
+    int fasciaDellaPotenza = 0;
+    // The plant's inputs as the calculation read them (whole percentages).
+    IngressiLetti letti;
+    // Month by month [kWh/m² day] and the monthly energy [kWh].
+    MonthlySeries radOriz{}, radInc{};
+    std::array<double, 12> energieMensili{};
+    // Annual figures: horizontal and plane totals [kWh/m² year], their ratio,
+    // energy [kWh], tariff [EUR/kWh], revenue [EUR], specific yield [kWh/kWp].
+    double totOrizzontaleValore = 0, totPianoValore = 0, rapportoValore = 0;
+    double tariffaValore = 0, ricavoValore = 0, resaValore = 0;
+    // The same as shown.
+    std::array<QString, 12> orizzontale, piano, energiaMese;
+    QString totOrizzontale, totPiano, rapporto, energia, tariffa, ricavo, resa;
+};
+
+class Sessione : public QObject {
+    Q_OBJECT
+
+public:
+    // cartellaDati: where data.mdb is looked for; empty means the working directory.
+    Sessione(const QString& cartellaDati, const FormatoNumeri& formato, QObject* parent = nullptr);
+
+    const FormatoNumeri& formato() const { return formato_; }
+    QString FileDati() const { return dati_.funzioni.PercorsoFile(); }
+
+    // What changed in the site, for those who show it.
+    enum Parte {
+        Elenchi = 1,     // surface types and provinces
+        Comuni = 2,      // the province and its two lists of comuni
+        Radiazione = 4,  // the horizontal series of the radiation comune
+        Latitudine = 8,
+        Riflettanza = 16,
+    };
+
+    // Start-up: the surface types and the provinces. Throws the data errors;
+    // what was read before the failure stays.
+    void Avvia();
+    // Picks, in the order a user makes them. Each throws the data layer's
+    // errors; a failed pick empties the values it would have loaded, so that
+    // no other site's value stays.
+    void ScegliProvincia(const QString& provincia);
+    void ScegliComuneRad(const QString& comune);
+    void ScegliComuneLat(const QString& comune);
+    void ScegliRiflettanza(const QString& superficie);
+    // A comune picked from outside the window (the map): the province, then
+    // the comune in both lists where it is listed.
+    void ScegliComune(const QString& provincia, const QString& comune);
+    // A latitude or reflectance typed by hand stands as typed.
+    void ScriviLatitudine(const QString& testo);
+    void ScriviRiflettanza(const QString& testo);
+
+    const QStringList& riflettanze() const { return riflettanze_; }
+    const QStringList& province() const { return province_; }
+    const QStringList& comuniLat() const { return comuniLat_; }
+    const QStringList& comuniRad() const { return comuniRad_; }
+    // The province whose comuni the lists hold.
+    const QString& provincia() const { return provincia_; }
+    const Provenienza& radiazioneDa() const { return radiazioneDa_; }
+    const Provenienza& latitudineDa() const { return latitudineDa_; }
+    const Provenienza& riflettanzaDa() const { return riflettanzaDa_; }
+    const MonthlySeries& radOriz() const { return radOriz_; }
+    const std::array<QString, 12>& testiRadOriz() const { return testiRadOriz_; }
+    const QString& totAnnua() const { return totAnnua_; }
+    const QString& latitudine() const { return latitudine_; }
+    const QString& riflettanza() const { return riflettanza_; }
+    // "Torino (TO)", for a tool that names the site it shows.
+    QString NomeSito() const;
+
+    const ImpiantoTesti& impianto() const { return impianto_; }
+    void ImpostaImpianto(const ImpiantoTesti& impianto);
+    // A tilt, and an azimuth if given, written as typed [deg].
+    void ImpostaOrientamento(int tilt, std::optional<int> azimut);
+
+    // The site as the calculation reads and checks it. Throws ErroreCampoVuoto
+    // for a value not loaded, and the calculation's own errors.
+    SitoLetto LeggiSitoCorrente() const;
+    // The plant as the calculation reads it (tilt, azimuth, reflectance,
+    // losses, efficiency); throws as the calculation does.
+    ImpiantoLetto LeggiImpiantoCorrente() const;
+
+    // CALCOLA on the session's site and plant: empty when an input is empty;
+    // throws the first failing step's typed error. The result is kept.
+    std::optional<Risultato> Calcola();
+    const std::optional<Risultato>& ultimo() const { return ultimo_; }
+
+    // Every comune for the map, read once and kept.
+    const ComuniMappa& ComuniPerMappa();
+
+signals:
+    void sitoCambiato(int parti);
+    void impiantoCambiato();
+
+private:
+    class Vista;
+    void Carica(Provenienza& da, const QString& voce, int parte, const std::function<void()>& carica,
+                const std::function<void()>& svuota);
+    void SvuotaRadiazione();
+
+    FormatoNumeri formato_;
+    StatoDati dati_;
+    QStringList riflettanze_, province_, comuniLat_, comuniRad_;
+    QString provincia_;
+    Provenienza radiazioneDa_, latitudineDa_, riflettanzaDa_;
+    MonthlySeries radOriz_{};
+    std::array<QString, 12> testiRadOriz_;
+    QString totAnnua_, latitudine_, riflettanza_;
+    ImpiantoTesti impianto_;
+    std::optional<Risultato> ultimo_;
+    std::optional<ComuniMappa> comuniMappa_;
+};
+
+} // namespace fv
