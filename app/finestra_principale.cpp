@@ -136,12 +136,7 @@ void FinestraPrincipale::Stampa()
     QPrintDialog dialogo(&stampante, this);
     if (dialogo.exec() != QDialog::Accepted)
         return;
-    QPainter painter;
-    if (!painter.begin(&stampante)) {
-        RiportaSeErrore(QStringLiteral("Impossibile avviare la stampa."));
-        return;
-    }
-    fv::DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), *modulo_->sessione().ultimo());
+    RiportaSeErrore(fv::StampaRelazione(stampante, *modulo_->sessione().ultimo()));
 }
 
 void FinestraPrincipale::CopiaRisultati()

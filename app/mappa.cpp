@@ -218,13 +218,13 @@ std::vector<MappaItalia::Punto> PuntiMappa(const fv::ComuniMappa& comuni, const 
     punti.reserve(comuni.comuni.size());
     incoerenti = 0;
     for (const fv::ComuneMappa& c : comuni.comuni) {
-        if (!fv::SitoCoerente(c.latitudine, c.radOriz)) {
+        const std::optional<double> piano = fv::AnnuoSulPianoCoerente(
+            c.latitudine, impianto.riflettanza, impianto.tilt, impianto.azimut, c.radOriz, fv::kGiorniMese);
+        if (!piano) {
             ++incoerenti;
             continue;
         }
-        const double piano =
-            fv::AnnuoSulPiano(c.latitudine, impianto.riflettanza, impianto.tilt, impianto.azimut, c.radOriz, fv::kGiorniMese);
-        punti.push_back({&c, fv::CalcolaEnergiaAnnua(piano, 1.0, impianto.perdite, impianto.efficienza), piano});
+        punti.push_back({&c, fv::CalcolaEnergiaAnnua(*piano, 1.0, impianto.perdite, impianto.efficienza), *piano});
     }
     return punti;
 }

@@ -12,6 +12,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QSaveFile>
 
 namespace fv {
@@ -69,8 +70,8 @@ Voci VociSito(const Risultato& r)
 // The percentages as the calculation used them: whole numbers.
 Voci VociImpianto(const Risultato& r)
 {
-    return {{Didascalia("txtTilt"), r.impianto.tilt},
-            {Didascalia("txtAzimut"), r.impianto.azimut},
+    return {{QStringLiteral("Inclinazione (°)"), r.impianto.tilt},
+            {QStringLiteral("Azimut rispetto al sud (°)"), r.impianto.azimut},
             {Didascalia("txtPow"), r.impianto.potenza},
             {Didascalia("txtEffGen"), QString::number(r.letti.perdite)},
             {Didascalia("txtEffInv"), QString::number(r.letti.efficienza)},
@@ -176,6 +177,15 @@ QString SalvaPdf(const QString& percorso, const Risultato& r)
     return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
 }
 
+QString StampaRelazione(QPrinter& stampante, const Risultato& r)
+{
+    QPainter painter;
+    if (!painter.begin(&stampante))
+        return QStringLiteral("Impossibile avviare la stampa.");
+    DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), r);
+    return {};
+}
+
 namespace {
 
 // A report page in millimetres from its top left corner, whatever the
@@ -271,9 +281,7 @@ void Risultati(Foglio& f, const Risultato& r, double y)
 {
     f.Carattere(11, true);
     f.Testo(kSinistra, y, kLarghezza, 6, QStringLiteral("Risultati"));
-    const Voci voci = VociRisultati(r);
-    f.Voci(kSinistra, y + 7, 84, Voci(voci.begin(), voci.begin() + 3));
-    f.Voci(kSinistra + 92, y + 7, 82, Voci(voci.begin() + 3, voci.end()));
+    f.Voci(kSinistra, y + 7, 150, VociRisultati(r));
 }
 
 } // namespace
@@ -293,12 +301,12 @@ void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& 
     TabellaMesi(f, r, 144);
     f.Carattere(7);
     f.Testo(kSinistra, 208.8, kLarghezza, 4, QString::fromUtf8(kNotaArrotondamento));
-    Risultati(f, r, 214);
+    Risultati(f, r, 212);
     f.Carattere(7.5, true);
-    f.Testo(kSinistra, 236, kLarghezza, 8, NoteTariffa(r).join(u' '));
+    f.Testo(kSinistra, 245, kLarghezza, 7, NoteTariffa(r).join(u' '));
     f.Carattere(7.5);
-    f.Testo(kSinistra, 244, kLarghezza, 8, QString::fromUtf8(kOrigineTariffa));
-    f.Testo(kSinistra, 253, kLarghezza, 22, QString::fromUtf8(kOrigineRadiazione));
+    f.Testo(kSinistra, 252, kLarghezza, 8, QString::fromUtf8(kOrigineTariffa));
+    f.Testo(kSinistra, 260, kLarghezza, 19, QString::fromUtf8(kOrigineRadiazione));
     f.Linea(kSinistra, 280, kSinistra + kLarghezza);
     f.Carattere(8);
     f.Testo(kSinistra, 281, kLarghezza, 5,

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QPainter;
+class QPrinter;
 class QRectF;
 
 namespace fv {
@@ -39,6 +40,10 @@ QChar SeparatoreCsv(const FormatoNumeri& formato);
 // sentence on failure, empty on success.
 QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato);
 QString SalvaPdf(const QString& percorso, const Risultato& r);
+
+// Prints the report page on a printer set up by the caller (A4, full page);
+// an Italian sentence on failure, empty on success.
+QString StampaRelazione(QPrinter& stampante, const Risultato& r);
 
 // Draws the report page into `pagina` (the painter's units), for the PDF
 // file and for the printer alike.

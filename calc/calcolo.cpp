@@ -26,6 +26,8 @@ std::int16_t LeggiPercentuale(const std::string& testo, const FormatoNumeri& for
     return Intero16(valore, campo, testo);
 }
 
+} // namespace
+
 void VerificaSerenita(const Piano& piano, const MonthlySeries& radOriz, std::array<PassiModello, 12>& passi)
 {
     for (int m = 1; m <= 12; ++m) {
@@ -36,14 +38,16 @@ void VerificaSerenita(const Piano& piano, const MonthlySeries& radOriz, std::arr
     }
 }
 
-} // namespace
+double VerificaLatitudine(double latitudine, const std::string& testo)
+{
+    return Verifica(latitudine, kIntervalloLatitudine, Campo::Latitudine, testo);
+}
 
 SitoLetto LeggiSito(const std::string& latitudine, const std::string& riflettanza,
                     const MonthlySeries& radOriz, const FormatoNumeri& formato)
 {
     const SitoLetto sito{
-        Verifica(LeggiNumero(latitudine, formato, Campo::Latitudine), kIntervalloLatitudine,
-                 Campo::Latitudine, latitudine),
+        VerificaLatitudine(LeggiNumero(latitudine, formato, Campo::Latitudine), latitudine),
         Verifica(LeggiNumero(riflettanza, formato, Campo::Riflettanza), kIntervalloRiflettanza,
                  Campo::Riflettanza, riflettanza)};
     std::array<PassiModello, 12> passi;
@@ -73,8 +77,7 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
             return false;
     }
 
-    const double phi = Verifica(LeggiNumero(in.latitudine, formato, Campo::Latitudine),
-                                kIntervalloLatitudine, Campo::Latitudine, in.latitudine)
+    const double phi = VerificaLatitudine(LeggiNumero(in.latitudine, formato, Campo::Latitudine), in.latitudine)
                        * kGradiRadianti;
     const double beta = Verifica(LeggiNumero(in.tilt, formato, Campo::Tilt), kIntervalloTilt,
                                  Campo::Tilt, in.tilt)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "calc/errori.h"
+#include "calc/modello.h"
 #include "calc/numeri.h"
 #include "calc/risultati.h"
 
@@ -84,6 +85,13 @@ struct ImpiantoLetto {
     std::int16_t perdite = 0, efficienza = 0;
 };
 ImpiantoLetto LeggiImpianto(const InputCalcolo& input, const FormatoNumeri& formato);
+
+// The one coherence rule of a site, for the command, the tools and the map:
+// the latitude [deg] within its range (testo is the text it was read from,
+// for the error), and every month's clearness index in (0, 1], the month's
+// steps on `piano` handed back. Throw ErroreIntervallo and ErroreSerenita.
+double VerificaLatitudine(double latitudine, const std::string& testo);
+void VerificaSerenita(const Piano& piano, const MonthlySeries& radOriz, std::array<PassiModello, 12>& passi);
 
 // letti, when given, receives the plant's inputs once the command succeeds.
 bool Calcola(const InputCalcolo& input, const MonthlySeries& radOriz, const GiorniMese& giorni,

@@ -113,11 +113,6 @@ std::int16_t Intero16(double valore, Campo campo, std::string_view testo)
     return static_cast<std::int16_t>(intero);
 }
 
-std::int16_t LeggiIntero16(std::string_view testo, const FormatoNumeri& formato, Campo campo)
-{
-    return Intero16(LeggiNumero(testo, formato, campo), campo, testo);
-}
-
 double ArrotondaPari(double valore, int decimali)
 {
     if (!std::isfinite(valore) || decimali < 0 || decimali > 15)

@@ -31,9 +31,6 @@ double LeggiNumero(std::string_view testo, const FormatoNumeri& formato, Campo c
 // the 16-bit signed range.
 std::int16_t Intero16(double valore, Campo campo, std::string_view testo);
 
-// LeggiNumero followed by Intero16: losses and efficiency in whole percent.
-std::int16_t LeggiIntero16(std::string_view testo, const FormatoNumeri& formato, Campo campo);
-
 // Rounds to the given number of decimals (0..15), a half to the even
 // neighbour, deciding on the exact binary value: 2.675 is stored just below
 // the tie and goes to 2.67, while 2.125 is an exact tie and goes to 2.12.

@@ -60,28 +60,24 @@ MappaOrientamenti::MappaOrientamenti(double latitudine, double riflettanza, cons
     azimutOttimo_ = indice % kAzimut + kAzimutMinimo;
 }
 
-bool SitoCoerente(double latitudine, const MonthlySeries& radOriz)
+std::optional<double> AnnuoSulPianoCoerente(double latitudine, double riflettanza, double tilt, double azimut,
+                                            const MonthlySeries& radOriz, const GiorniMese& giorni)
 {
-    if (!(latitudine > kIntervalloLatitudine.minimo && latitudine <= kIntervalloLatitudine.massimo))
-        return false;
+    // One pass of the model on the plane checks the site too: the clearness
+    // index does not depend on the plane.
     try {
-        const Piano orizzontale = CreaPiano(latitudine * kGradiRadianti, 0, 0, 0);
-        for (int m = 1; m <= 12; ++m) {
-            const double KT = PassiRadiazioneInclinata(m, orizzontale, radOriz[std::size_t(m - 1)]).KT;
-            if (!(KT > 0.0 && KT <= 1.0))
-                return false;
-        }
-    } catch (const ErroreAritmetico&) {
-        return false;
+        VerificaLatitudine(latitudine, {});
+        const Piano piano = CreaPiano(latitudine * kGradiRadianti, tilt * kGradiRadianti,
+                                      azimut * kGradiRadianti, riflettanza);
+        std::array<PassiModello, 12> passi;
+        VerificaSerenita(piano, radOriz, passi);
+        MonthlySeries radInc{};
+        for (std::size_t m = 0; m < 12; ++m)
+            radInc[m] = passi[m].valore;
+        return CalcolaTotaleAnnuo(radInc, giorni);
+    } catch (const Errore&) {
+        return std::nullopt;
     }
-    return true;
-}
-
-double ResaSpecifica(double latitudine, const MonthlySeries& radOriz, double tilt, double azimut,
-                     double riflettanza, std::int16_t perdite, std::int16_t efficienza, const GiorniMese& giorni)
-{
-    return CalcolaEnergiaAnnua(AnnuoSulPiano(latitudine, riflettanza, tilt, azimut, radOriz, giorni), 1.0, perdite,
-                               efficienza);
 }
 
 } // namespace fv

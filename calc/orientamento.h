@@ -7,6 +7,7 @@
 #include "calc/serie.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace fv {
@@ -47,13 +48,9 @@ private:
 double AnnuoSulPiano(double latitudine, double riflettanza, double tilt, double azimut,
                      const MonthlySeries& radOriz, const GiorniMese& giorni);
 
-// Whether a site's data belong together as the command requires: latitude in
-// its range and every month's clearness index in (0, 1].
-bool SitoCoerente(double latitudine, const MonthlySeries& radOriz);
-
-// Annual energy per kW of peak power [kWh/kWp] of a plane at a site, as the
-// command computes the annual energy.
-double ResaSpecifica(double latitudine, const MonthlySeries& radOriz, double tilt, double azimut,
-                     double riflettanza, std::int16_t perdite, std::int16_t efficienza, const GiorniMese& giorni);
+// The same for a site whose data may not belong together: empty when the
+// latitude or any month's clearness index fails the command's checks.
+std::optional<double> AnnuoSulPianoCoerente(double latitudine, double riflettanza, double tilt, double azimut,
+                                            const MonthlySeries& radOriz, const GiorniMese& giorni);
 
 } // namespace fv

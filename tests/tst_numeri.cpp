@@ -112,7 +112,7 @@ private slots:
         for (double v : {32767.5, 32768.0, -32769.0, 1e10}) {
             QVERIFY_THROWS_EXCEPTION(fv::ErroreOverflow, fv::Intero16(v, Campo::EfficienzaInverter, "x"));
         }
-        QCOMPARE(int(fv::LeggiIntero16("12,5", FormatoNumeri::Italiano(), Campo::PerditeGeneratore)), 12);
+        QCOMPARE(int(fv::Intero16(fv::LeggiNumero("12,5", FormatoNumeri::Italiano(), Campo::PerditeGeneratore), Campo::PerditeGeneratore, "12,5")), 12);
     }
 
     void arrotonda_data()

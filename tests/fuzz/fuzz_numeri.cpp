@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fv::LeggiNumero(t, f, fv::Campo::Energia);
         }
         try {
-            const std::int16_t i = fv::LeggiIntero16(testo, f, fv::Campo::PerditeGeneratore);
+            const std::int16_t i = fv::Intero16(fv::LeggiNumero(testo, f, fv::Campo::PerditeGeneratore), fv::Campo::PerditeGeneratore, testo);
             if (std::fabs(x - i) > 0.5)
                 std::abort();
         } catch (const fv::ErroreOverflow&) {

@@ -1,0 +1,285 @@
+// SPDX-License-Identifier: MIT
+// The calculation session without a window: every line of the report in the
+// CSV, the command line and the PDF (a printer writing PDF too); the map's
+// yields and coherence rule; the tools following the session's site and
+// plant. Runs under an Italian and a C locale.
+#include "app/aspetto.h"
+#include "app/mappa.h"
+#include "app/orientamento.h"
+#include "app/relazione.h"
+#include "app/riga_comando.h"
+#include "app/sessione.h"
+#include "data/csv.h"
+
+#include "finestra_aiuti.h"
+#include "fixture.h"
+
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+using Righe = std::vector<std::pair<QString, QStringList>>;
+
+// Every line of the report with the figures it must carry, written out from
+// the result's own fields: a swap of two lines, or of two figures, fails.
+Righe RigheAttese(const fv::Risultato& r)
+{
+    Righe righe = {
+        {"Provincia", {r.provincia}},
+        {"Comune (radiazione)", {r.comuneRadiazione}},
+        {"Comune (latitudine)", {r.comuneLatitudine}},
+        {"Latitudine (°)", {r.latitudine}},
+        {"Tipo terreno", {r.terreno}},
+        {"Riflettanza", {r.riflettanza}},
+        {"Inclinazione (°)", {r.impianto.tilt}},
+        {"Azimut rispetto al sud (°)", {r.impianto.azimut}},
+        {"Potenza (kW)", {r.impianto.potenza}},
+        {"Perdite generatore (%)", {QString::number(r.letti.perdite)}},
+        {"Efficienza inverter (%)", {QString::number(r.letti.efficienza)}},
+        {"Tipo impianto", {r.integrazione}},
+        {"Fascia di potenza", {r.fascia}},
+        {"Totale annuo (kWh/m², kWh)", {r.totOrizzontale, r.totPiano, r.energia}},
+        {"Rapporto tra radiazione sul piano e orizzontale", {r.rapporto}},
+        {"Energia annua (kWh)", {r.energia}},
+        {"Resa specifica (kWh/kWp)", {r.resa}},
+        {"Tariffa incentivante (€/kWh)", {r.tariffa}},
+        {"Ricavo annuo (€)", {r.ricavo}},
+    };
+    const char* mesi[] = {"Gennaio", "Febbraio", "Marzo", "Aprile", "Maggio", "Giugno", "Luglio",
+                          "Agosto", "Settembre", "Ottobre", "Novembre", "Dicembre"};
+    for (std::size_t m = 0; m < 12; ++m)
+        righe.push_back({mesi[m], {r.orizzontale[m], r.piano[m], r.energiaMese[m]}});
+    return righe;
+}
+
+QStringList Celle(const QString& riga)
+{
+    return riga.trimmed().split(QRegularExpression(QStringLiteral("\\s{2,}")), Qt::SkipEmptyParts);
+}
+
+// Whether some line holds the label followed at once by its figures (a PDF
+// line may hold two columns of label and value).
+bool Contiene(const QStringList& linee, const QString& etichetta, const QStringList& valori)
+{
+    for (const QString& l : linee) {
+        const QStringList c = Celle(l);
+        const auto i = c.indexOf(etichetta);
+        if (i >= 0 && c.mid(i + 1, valori.size()) == valori)
+            return true;
+    }
+    return false;
+}
+
+QStringList TestoPdf(const QString& file)
+{
+    QProcess testo;
+    testo.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    testo.waitForFinished(20000);
+    return QString::fromUtf8(testo.readAllStandardOutput()).split(u'\n');
+}
+
+} // namespace
+
+class TestSessione : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir cartella;
+    QString dec;
+
+    QString N(QString t) const { return t.replace(u'.', dec); }
+
+    std::unique_ptr<fv::Sessione> Nuova()
+    {
+        auto s = std::make_unique<fv::Sessione>(cartella.path(), fv::FormatoUtente());
+        s->Avvia();
+        return s;
+    }
+
+    static void Sito(fv::Sessione& s, const QString& provincia, const QString& comune, const QString& terreno)
+    {
+        s.ScegliProvincia(provincia);
+        s.ScegliComuneRad(comune);
+        s.ScegliComuneLat(comune);
+        s.ScegliRiflettanza(terreno);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FiltraAvvisiOffscreen();
+        QVERIFY(cartella.isValid());
+        QStringList righe = fixture::Standard();
+        // Sopra: more radiation in December than reaches the top of the
+        // atmosphere at 47° N; its data do not belong together.
+        righe << fixture::Latitudine("TO", "Sopra", 47)
+              << fixture::Radiazione("TO", "Sopra", {2, 3, 4, 5, 6, 7, 7, 6, 5, 4, 3, 9})
+              << "create table tblCoordinate (provincia text, comune text, longitudine real)";
+        for (const char* r : {"'LE','Castro',18.4", "'TO','Torino',7.7", "'TO','Esempio',7.5", "'TO','Sopra',7.0"})
+            righe << QStringLiteral("insert into tblCoordinate values (%1)").arg(r);
+        QCOMPARE(fixture::Scrivi(cartella.filePath("data.mdb"), righe), QString());
+        dec = QString::fromStdString(fv::FormatoUtente().decimale);
+    }
+
+    void ogniRigaDellaRelazione()
+    {
+        auto s = Nuova();
+        Sito(*s, "TO", "Torino", "Erba");
+        s->ImpostaImpianto({"30", "-10", "4", "15", "90", 1, 1});
+        const std::optional<fv::Risultato> r = s->Calcola();
+        QVERIFY(r);
+        const Righe attese = RigheAttese(*r);
+        // The CSV (and the clipboard's copy, the same table).
+        std::map<QString, QStringList> csv;
+        for (const fv::RigaCsv& riga : fv::LeggiCsv(fv::TestoDelimitato(fv::TabellaRelazione(*r), u';').toStdString(), ';')) {
+            QStringList celle;
+            for (const std::string& c : riga)
+                celle << QString::fromStdString(c);
+            csv[celle.takeFirst()] = celle;
+        }
+        for (const auto& [etichetta, valori] : attese)
+            QCOMPARE(csv[etichetta], valori);
+        // The command line on the same inputs prints the same lines.
+        QString uscita, errori;
+        QTextStream u(&uscita), e(&errori);
+        QCOMPARE(fv::EseguiRigaComando({"calcola", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba",
+                                        "--tilt", "30", "--azimut", "-10", "--potenza", "4", "--integrazione", "parziale"},
+                                       u, e, cartella.path()),
+                 0);
+        const QStringList linee = uscita.split(u'\n');
+        for (const auto& [etichetta, valori] : attese)
+            QVERIFY2(Contiene(linee, etichetta, valori), qPrintable(etichetta));
+        // The PDF file.
+        const QString pdf = cartella.filePath("relazione.pdf");
+        QCOMPARE(fv::SalvaPdf(pdf, *r), QString());
+        const QStringList testo = TestoPdf(pdf);
+        for (const auto& [etichetta, valori] : attese)
+            QVERIFY2(Contiene(testo, etichetta, valori), qPrintable(etichetta));
+    }
+
+    void stampaSuPdf()
+    {
+        auto s = Nuova();
+        Sito(*s, "LE", "Castro", "Neve fresca");
+        const std::optional<fv::Risultato> r = s->Calcola();
+        QVERIFY(r);
+        const QString file = cartella.filePath("stampa.pdf");
+        {
+            QPrinter stampante(QPrinter::HighResolution);
+            stampante.setOutputFormat(QPrinter::PdfFormat);
+            stampante.setOutputFileName(file);
+            stampante.setPageSize(QPageSize(QPageSize::A4));
+            stampante.setFullPage(true);
+            QCOMPARE(fv::StampaRelazione(stampante, *r), QString());
+        }
+        const QStringList testo = TestoPdf(file);
+        QVERIFY(Contiene(testo, "Energia annua (kWh)", {r->energia}));
+        QVERIFY(Contiene(testo, "Gennaio", {r->orizzontale[0], r->piano[0], r->energiaMese[0]}));
+    }
+
+    void segnaValoriScrittiAMano()
+    {
+        // A typed latitude, a band chosen against the power, a percentage
+        // that is not whole: the report says what was used and whence.
+        auto s = Nuova();
+        Sito(*s, "TO", "Torino", "Erba");
+        s->ScriviLatitudine(N("44.5"));
+        s->ImpostaImpianto({"30", "0", "3", N("12.5"), "90", 2, 0});
+        const std::optional<fv::Risultato> r = s->Calcola();
+        QVERIFY(r);
+        std::map<QString, QString> riga;
+        for (const QStringList& l : fv::TabellaRelazione(*r))
+            if (l.size() >= 2)
+                riga[l[0]] = l[1];
+        QCOMPARE(riga["Comune (latitudine)"], "(scritta a mano)");
+        QCOMPARE(riga["Latitudine (°)"], N("44.5"));
+        QCOMPARE(riga["Perdite generatore (%)"], "12");
+        const QStringList note = fv::NoteTariffa(*r);
+        QVERIFY2(note.size() == 1 && note[0].contains("scelta a mano") && note[0].contains("fino a 3 kW"),
+                 qPrintable(note.join('|')));
+    }
+
+    void mappaConLaRegolaDelCalcolo()
+    {
+        auto s = Nuova();
+        const fv::ComuniMappa& comuni = s->ComuniPerMappa();
+        int incoerenti = 0;
+        const auto punti = PuntiMappa(comuni, {30, 0, 0.5, 15, 90}, incoerenti);
+        // Sopra fails the clearness check, as CALCOLA refuses it.
+        QCOMPARE(incoerenti, 1);
+        QVERIFY(std::none_of(punti.begin(), punti.end(), [](const auto& p) { return p.comune->comune == "Sopra"; }));
+        Sito(*s, "TO", "Sopra", "Erba");
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreSerenita, s->Calcola());
+        // Castro's yield at reflectance 0.5 is CALCOLA's energy of 1 kW there.
+        Sito(*s, "LE", "Castro", "Erba");
+        s->ScriviRiflettanza(N("0.5"));
+        s->ImpostaImpianto({"30", "0", "1", "15", "90", 0, 0});
+        const auto castro = std::find_if(punti.begin(), punti.end(), [](const auto& p) { return p.comune->comune == "Castro"; });
+        QVERIFY(castro != punti.end());
+        QCOMPARE(s->Calcola()->letti.energia, castro->resa);
+    }
+
+    void strumentiSeguonoLaSessione()
+    {
+        auto s = Nuova();
+        Sito(*s, "TO", "Torino", "Erba");
+        DialogoOrientamento d(*s, nullptr);
+        d.Aggiorna();
+        d.show();
+        QSignalSpy pronta(&d, &DialogoOrientamento::calcolata);
+        QVERIFY(pronta.wait(10000));
+        const double massimoTorino = d.mappa()->massimo();
+        // The window moves to Lecce's Castro: the open dialog computes again
+        // and names the new site.
+        Sito(*s, "LE", "Castro", "Erba");
+        QVERIFY(pronta.wait(10000));
+        QVERIFY(d.findChild<QLabel*>()->text().contains("Castro (LE)"));
+        const int tiltCastro = d.mappa()->tiltOttimo();
+        const fv::SitoLetto castro = s->LeggiSitoCorrente();
+        QCOMPARE(castro.latitudine, 40.0);
+        QVERIFY(d.mappa()->massimo() != massimoTorino);
+        QCOMPARE(d.mappa()->massimo(), fv::AnnuoSulPiano(40, castro.riflettanza, tiltCastro, d.mappa()->azimutOttimo(),
+                                                         s->radOriz(), fv::kGiorniMese));
+        d.findChild<QPushButton*>()->click();
+        QCOMPARE(s->impianto().tilt, QString::number(tiltCastro));
+        // The roof on the optimum makes 100 % of it.
+        s->ImpostaOrientamento(tiltCastro, d.mappa()->azimutOttimo());
+        QVERIFY2(d.testoTetto().contains("100 %"), qPrintable(d.testoTetto()));
+        // On the tab of the roof's azimuth, the best tilt of that curve.
+        s->ImpostaOrientamento(20, 90);
+        d.findChild<QTabWidget*>()->setCurrentIndex(1);
+        const int migliore = d.TiltDaUsare();
+        const fv::SitoLetto sito = s->LeggiSitoCorrente();
+        for (int t = 0; t <= 90; ++t)
+            QVERIFY(fv::AnnuoSulPiano(sito.latitudine, sito.riflettanza, t, 90, s->radOriz(), fv::kGiorniMese)
+                    <= fv::AnnuoSulPiano(sito.latitudine, sito.riflettanza, migliore, 90, s->radOriz(), fv::kGiorniMese));
+        QVERIFY(migliore != tiltCastro);
+        // A site left incomplete: nothing is written back.
+        s->ScegliProvincia("TO");
+        d.findChild<QPushButton*>()->click();
+        QCOMPARE(s->impianto().tilt, "20");
+    }
+
+    void mappaSegueLImpianto()
+    {
+        auto s = Nuova();
+        Sito(*s, "TO", "Torino", "Erba");
+        DialogoMappa d(*s, nullptr);
+        d.Aggiorna();
+        d.show();
+        QVERIFY(d.Pronta() || QSignalSpy(&d, &DialogoMappa::calcolata).wait(10000));
+        const double prima = d.mappa()->punti().front().resa;
+        s->ImpostaOrientamento(60, 90);
+        QVERIFY(QSignalSpy(&d, &DialogoMappa::calcolata).wait(10000));
+        QVERIFY(d.mappa()->punti().front().resa < prima);
+        QVERIFY(d.findChildren<QLabel*>().back()->text().contains("inclinazione 60°, azimut 90°"));
+    }
+};
+
+QTEST_MAIN(TestSessione)
+#include "tst_sessione.moc"
