@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Fonts, colours, the twip scale and the user's number format.
 #include "app/aspetto.h"
 
 #include <QApplication>
@@ -66,5 +67,12 @@ FormatoNumeri FormatoUtente()
     const QLocale locale = QLocale::system();
     return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
 }
+
+QString TestoIntero(double valore)
+{
+    return QString::fromStdString(TestoArrotondato(valore, 0, FormatoUtente()));
+}
+
+QString TestoGenerale(double valore) { return QString::fromStdString(TestoNumero(valore, FormatoUtente())); }
 
 } // namespace fv

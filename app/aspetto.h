@@ -28,4 +28,9 @@ QLocale LocaleNumeri();
 // The number format of the user's locale: its decimal and group separators.
 FormatoNumeri FormatoUtente();
 
+// A figure shown by the tools, in the user's locale, with the program's own
+// rounding (ties to the even neighbour): whole, or in the general form.
+QString TestoIntero(double valore);
+QString TestoGenerale(double valore);
+
 } // namespace fv

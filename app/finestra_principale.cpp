@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The main window: menus, status bar, report and export actions, the tools' dialogs.
 #include "app/finestra_principale.h"
 
 #include "app/frmFv.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The calculation window: built from the window table, wired to its handlers, showing the session.
 #include "app/frmFv.h"
 
 #include "app/aspetto.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The program's icon, drawn in code for every size.
 #include "app/icona.h"
 
 #include <QPainter>

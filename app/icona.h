@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The program's icon, drawn in code for every size.
 #pragma once
 
 #include <QIcon>

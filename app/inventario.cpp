@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The window table: every control of the calculation window, top to bottom.
 #include "app/inventario.h"
 
 namespace fv {

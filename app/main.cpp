@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Start-up: the command line, or the main window.
 #include "app/finestra_principale.h"
 #include "app/messaggi.h"
 #include "app/riga_comando.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The map of Italy: every comune coloured by the plant's yield there.
 #include "app/mappa.h"
 
 #include "app/aspetto.h"
@@ -27,7 +28,7 @@ QColor Colore(double t)
     return QColor::fromHsvF(float(0.66 * (1 - std::clamp(t, 0.0, 1.0))), 0.85f, 0.9f);
 }
 
-QString Numero(double v) { return fv::LocaleNumeri().toString(std::round(v), 'f', 0); }
+QString Numero(double v) { return fv::TestoIntero(v); }
 
 constexpr double kMargine = 12;
 constexpr double kLegenda = 70;          // room at the right for the colour legend [px]
@@ -219,7 +220,7 @@ std::vector<MappaItalia::Punto> PuntiMappa(const fv::ComuniMappa& comuni, const 
     incoerenti = 0;
     for (const fv::ComuneMappa& c : comuni.comuni) {
         const std::optional<double> piano = fv::AnnuoSulPianoCoerente(
-            c.latitudine, impianto.riflettanza, impianto.tilt, impianto.azimut, c.radOriz, fv::kGiorniMese);
+            c.latitudine, impianto.tilt, impianto.azimut, impianto.riflettanza, c.radOriz, fv::kGiorniMese);
         if (!piano) {
             ++incoerenti;
             continue;
@@ -314,8 +315,8 @@ void DialogoMappa::Mostra(const Chiave& chiave, const fv::ImpiantoLetto& impiant
     QString nota = QStringLiteral("%1 comuni, per l'impianto della finestra (inclinazione %2°, azimut %3°, "
                                   "riflettanza %4).")
                        .arg(mappa_->punti().size())
-                       .arg(fv::LocaleNumeri().toString(impianto.tilt), fv::LocaleNumeri().toString(impianto.azimut),
-                            fv::LocaleNumeri().toString(impianto.riflettanza));
+                       .arg(fv::TestoGenerale(impianto.tilt), fv::TestoGenerale(impianto.azimut),
+                            fv::TestoGenerale(impianto.riflettanza));
     const int esclusi = comuni_->esclusi + rese.incoerenti;
     if (esclusi > 0)
         nota += QStringLiteral(" %1 comuni senza latitudine, coordinate o radiazione valide non sono segnati.").arg(esclusi);

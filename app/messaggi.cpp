@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Errors into the Italian sentences the user reads.
 #include "app/messaggi.h"
 
 #include "app/inventario.h"

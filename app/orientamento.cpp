@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
+// The best orientation: heat map of every tilt and azimuth, and the tilt curve.
 #include "app/orientamento.h"
 
 #include "app/aspetto.h"
+#include "chart/grafico.h"
 #include "app/sessione.h"
 #include "app/messaggi.h"
 
@@ -15,10 +17,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QtCharts/QChart>
 #include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
@@ -40,7 +39,7 @@ QColor Rampa(double t)
                             float(a.blueF() + (b.blueF() - a.blueF()) * f));
 }
 
-QString Gradi(double v) { return fv::LocaleNumeri().toString(v, 'g', 6) + u'°'; }
+QString Gradi(double v) { return fv::TestoGenerale(v) + u'°'; }
 
 } // namespace
 
@@ -175,7 +174,7 @@ void MappaCalore::Legenda(QPainter& p) const
         p.fillRect(QRectF(barra.left(), barra.bottom() - i - 1, barra.width(), 1), Rampa(i / barra.height()));
     p.setPen(palette().color(QPalette::WindowText));
     p.drawRect(barra);
-    const auto testo = [](double v) { return fv::LocaleNumeri().toString(std::round(v), 'f', 0); };
+    const auto testo = [](double v) { return fv::TestoIntero(v); };
     p.drawText(QRectF(barra.right() + 4, barra.top() - 2, 60, 14), Qt::AlignLeft, testo(mappa_->massimo()));
     p.drawText(QRectF(barra.right() + 4, barra.bottom() - 12, 60, 14), Qt::AlignLeft, testo(mappa_->minimo()));
     p.drawText(QRectF(barra.right() + 4, barra.center().y() - 14, 70, 28), Qt::AlignLeft | Qt::TextWordWrap,
@@ -212,8 +211,9 @@ DialogoOrientamento::DialogoOrientamento(fv::Sessione& sessione, QWidget* parent
                        static_cast<QWidget*>(ottimo_), static_cast<QWidget*>(tetto_)})
         disposizione->addWidget(w);
     disposizione->addLayout(pulsanti);
-    connect(&lavoro_, &QFutureWatcher<std::shared_ptr<const MappaOrientamenti>>::finished, this, [this] {
-        mappa_ = lavoro_.result();
+    connect(&lavoro_, &QFutureWatcher<Esito>::finished, this, [this] {
+        esito_ = lavoro_.result();
+        mappa_ = esito_.mappa;
         Mostra();
     });
     connect(&sessione_, &fv::Sessione::sitoCambiato, this, &DialogoOrientamento::SeguiSito);
@@ -255,12 +255,13 @@ void DialogoOrientamento::Aggiorna()
     ottimo_->setText(QStringLiteral("Calcolo in corso…"));
     tetto_->clear();
     calore_->Imposta(nullptr, {}, {});
-    lavoro_.setFuture(QtConcurrent::run([chiave]() -> std::shared_ptr<const MappaOrientamenti> {
+    lavoro_.setFuture(QtConcurrent::run([chiave]() -> Esito {
         try {
-            return std::make_shared<const MappaOrientamenti>(chiave.latitudine, chiave.riflettanza, chiave.radOriz,
-                                                             fv::kGiorniMese);
+            return {std::make_shared<const MappaOrientamenti>(chiave.latitudine, chiave.riflettanza, chiave.radOriz,
+                                                              fv::kGiorniMese),
+                    nullptr};
         } catch (...) {
-            return nullptr; // a site the checks let through always computes; said below if not
+            return {nullptr, std::current_exception()}; // told as CALCOLA tells it, below
         }
     }));
 }
@@ -300,23 +301,24 @@ QString DialogoOrientamento::testoOttimo() const
         return {};
     return QStringLiteral("Ottimo: inclinazione %1, azimut %2: %3 kWh/m² all'anno.")
         .arg(Gradi(mappa_->tiltOttimo()), Gradi(mappa_->azimutOttimo()),
-             fv::LocaleNumeri().toString(std::round(mappa_->massimo()), 'f', 0));
+             fv::TestoIntero(mappa_->massimo()));
 }
 
 QString DialogoOrientamento::testoTetto() const
 {
     if (!mappa_ || !tilt_ || !azimut_)
         return QStringLiteral("Inclinazione o azimut del tetto non validi: il tetto non è segnato.");
-    const double tetto = fv::AnnuoSulPiano(chiave_->latitudine, chiave_->riflettanza, *tilt_, *azimut_,
+    const double tetto = fv::AnnuoSulPiano(chiave_->latitudine, *tilt_, *azimut_, chiave_->riflettanza,
                                            chiave_->radOriz, fv::kGiorniMese);
     return QStringLiteral("Il tetto attuale (inclinazione %1, azimut %2) rende il %3 % dell'ottimo.")
-        .arg(Gradi(*tilt_), Gradi(*azimut_), fv::LocaleNumeri().toString(std::round(100 * tetto / mappa_->massimo()), 'f', 0));
+        .arg(Gradi(*tilt_), Gradi(*azimut_), fv::TestoIntero(100 * tetto / mappa_->massimo()));
 }
 
 void DialogoOrientamento::Mostra()
 {
     if (!mappa_) {
-        ottimo_->setText(QStringLiteral("Il calcolo degli orientamenti non è riuscito per questo sito."));
+        ottimo_->setText(QStringLiteral("Il calcolo degli orientamenti non è riuscito per questo sito: %1")
+                             .arg(fv::MessaggioErrore(esito_.errore, sessione_.formato(), {}).testo));
         return;
     }
     calore_->Imposta(mappa_, tilt_, azimut_);
@@ -326,29 +328,12 @@ void DialogoOrientamento::Mostra()
     usa_->setEnabled(true);
     // The annual value against tilt at the roof's azimuth (south when it is not valid).
     const double azimut = azimut_.value_or(0);
-    auto* linea = new QLineSeries;
+    std::vector<QPointF> punti;
     for (int t = 0; t <= MappaOrientamenti::kTiltMassimo; ++t)
-        linea->append(t, fv::AnnuoSulPiano(chiave_->latitudine, chiave_->riflettanza, t, azimut, chiave_->radOriz,
-                                           fv::kGiorniMese));
-    QChart* grafico = curva_->chart();
-    grafico->removeAllSeries();
-    for (QAbstractAxis* asse : grafico->axes())
-        grafico->removeAxis(asse);
-    grafico->addSeries(linea);
-    grafico->legend()->hide();
-    grafico->setTitle(QStringLiteral("Radiazione annua sul piano (kWh/m²) all'azimut %1").arg(Gradi(azimut)));
-    auto* x = new QValueAxis;
-    x->setRange(0, 90);
-    x->setTickCount(7);
-    x->setLabelFormat(QStringLiteral("%.0f"));
-    x->setTitleText(QStringLiteral("inclinazione (°)"));
-    auto* y = new QValueAxis;
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    grafico->addAxis(x, Qt::AlignBottom);
-    grafico->addAxis(y, Qt::AlignLeft);
-    linea->attachAxis(x);
-    linea->attachAxis(y);
-    y->applyNiceNumbers();
+        punti.emplace_back(t, fv::AnnuoSulPiano(chiave_->latitudine, t, azimut, chiave_->riflettanza,
+                                                chiave_->radOriz, fv::kGiorniMese));
+    fv::RiempiCurva(*curva_, QStringLiteral("Radiazione annua sul piano (kWh/m²) all'azimut %1").arg(Gradi(azimut)),
+                    QStringLiteral("inclinazione (°)"), punti);
     emit calcolata();
 }
 
@@ -361,7 +346,7 @@ int DialogoOrientamento::TiltDaUsare() const
     int migliore = 0;
     double massimo = -1;
     for (int t = 0; t <= MappaOrientamenti::kTiltMassimo; ++t) {
-        const double v = fv::AnnuoSulPiano(chiave_->latitudine, chiave_->riflettanza, t, azimut, chiave_->radOriz,
+        const double v = fv::AnnuoSulPiano(chiave_->latitudine, t, azimut, chiave_->riflettanza, chiave_->radOriz,
                                            fv::kGiorniMese);
         if (v > massimo) {
             massimo = v;

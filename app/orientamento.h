@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QFutureWatcher>
 
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -75,5 +76,11 @@ private:
     QString nomeSito_;
     std::optional<double> tilt_, azimut_;
     std::shared_ptr<const fv::MappaOrientamenti> mappa_;
-    QFutureWatcher<std::shared_ptr<const fv::MappaOrientamenti>> lavoro_;
+    // The sweep's outcome: the map, or the typed error of the model.
+    struct Esito {
+        std::shared_ptr<const fv::MappaOrientamenti> mappa;
+        std::exception_ptr errore;
+    };
+    Esito esito_;
+    QFutureWatcher<Esito> lavoro_;
 };

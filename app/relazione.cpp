@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The report: its table (CSV, clipboard, terminal) and its page (PDF, printer).
 #include "app/relazione.h"
 
 #include "app/inventario.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The command line: --help, --version and calcola on a session.
 #include "app/riga_comando.h"
 
 #include "app/aspetto.h"

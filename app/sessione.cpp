@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The calculation session: picks, plant, checks and the result as a value.
 #include "app/sessione.h"
 
 #include "app/inventario.h"
@@ -318,7 +319,7 @@ std::optional<Risultato> Sessione::Calcola()
 const ComuniMappa& Sessione::ComuniPerMappa()
 {
     if (!comuniMappa_)
-        comuniMappa_ = LeggiComuniMappa(dati_.Contesto());
+        comuniMappa_ = LeggiComuniMappa(dati_.Contesto(), formato_);
     return *comuniMappa_;
 }
 

@@ -63,7 +63,7 @@ BENCHMARK(SceltaComune)->Unit(benchmark::kMicrosecond);
 void ReseMappa(benchmark::State& state)
 {
     fv::StatoDati dati(QStringLiteral(FV_DATA_DIR));
-    const fv::ComuniMappa comuni = fv::LeggiComuniMappa(dati.Contesto());
+    const fv::ComuniMappa comuni = fv::LeggiComuniMappa(dati.Contesto(), fv::FormatoNumeri::C());
     const fv::ImpiantoLetto impianto{30, 5, 0.2, 15, 90};
     int incoerenti = 0;
     for (auto _ : state)
@@ -76,7 +76,7 @@ BENCHMARK(ReseMappa)->Unit(benchmark::kMillisecond);
 void RidisegnoMappa(benchmark::State& state)
 {
     fv::StatoDati dati(QStringLiteral(FV_DATA_DIR));
-    const fv::ComuniMappa comuni = fv::LeggiComuniMappa(dati.Contesto());
+    const fv::ComuniMappa comuni = fv::LeggiComuniMappa(dati.Contesto(), fv::FormatoNumeri::C());
     int incoerenti = 0;
     MappaItalia mappa(nullptr);
     mappa.resize(600, 660);

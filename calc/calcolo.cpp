@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The CALCOLA command on values: inputs read and checked, the model run, results written.
 #include "calc/calcolo.h"
 
 #include "calc/modello.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The typed errors of the computation.
 #include "calc/errori.h"
 
 #include <utility>

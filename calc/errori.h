@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The typed errors of the computation: each knows its field, month or step.
 #pragma once
 
 #include <cmath>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The monthly mean-day radiation model, one function per step.
 #include "calc/modello.h"
 
 #include <array>

@@ -5,18 +5,23 @@
 // References, step by step:
 // - day number: the middle of the month on a 365-day year;
 // - declination: P. I. Cooper, "The absorption of radiation in solar stills",
-//   Solar Energy 12 (1969), delta = 23.45 sin(360 (284 + n) / 365);
+//   Solar Energy 12 (1969), delta = 23.45 sin(360 (284 + n) / 365)
+//   (Duffie & Beckman, below, eq. 1.6.1a);
 // - sunset hour angle and extraterrestrial daily radiation on the horizontal:
-//   J. A. Duffie, W. A. Beckman, Solar Engineering of Thermal Processes,
-//   eqs. 1.6.10 and 1.10.3, with the solar constant 1.353 kW/m²;
+//   J. A. Duffie, W. A. Beckman, Solar Engineering of Thermal Processes
+//   (4th ed., Wiley 2013), eqs. 1.6.10 and 1.10.3, with the solar constant
+//   1.353 kW/m²; the monthly clearness index KT = H / H0, eq. 2.9.1;
 // - diffuse fraction: the linear correlation in the monthly clearness index
 //   of UNI 8477-1 (1983), Kd = 0.881 - 0.972 KT, used unclamped;
 // - beam ratio for a plane of any azimuth: S. A. Klein, "Calculation of
 //   monthly average insolation on tilted surfaces", Solar Energy 19 (1977),
-//   integrated over the hours the sun is up and in front of the plane;
+//   integrated over the hours the sun is up and in front of the plane, the
+//   incidence cosine as in Duffie & Beckman eq. 1.6.2;
 // - sky and ground: B. Y. H. Liu, R. C. Jordan, "The long-term average
 //   performance of flat-plate solar-energy collectors", Solar Energy 7 (1963),
-//   isotropic sky diffuse and isotropic ground reflection.
+//   isotropic sky diffuse and isotropic ground reflection: the ratio of daily
+//   totals R = (1 - Kd) Rb + Kd (1 + cos beta) / 2 + rho (1 - cos beta) / 2,
+//   Duffie & Beckman eq. 2.19.1.
 //
 // The constants are the method's own near values of pi (0.017453 per degree,
 // 6.28308 a turn, 3.14154 a half turn, 3.1415 in the extraterrestrial

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Number conventions: reading in a locale, rounding ties to even, the general text form.
 #include "calc/numeri.h"
 
 #include <array>
@@ -103,6 +104,17 @@ double LeggiNumero(std::string_view testo, const FormatoNumeri& formato, Campo c
     if (errore != std::errc() || fine != fineTesto)
         return fallisci();
     return negativo ? -valore : valore;
+}
+
+double LeggiNumeroFile(std::string_view testo, Campo campo)
+{
+    try {
+        return LeggiNumero(testo, FormatoNumeri::C(), campo);
+    } catch (const ErroreConversione& e) {
+        if (e.motivo() == ErroreConversione::Motivo::FuoriIntervallo)
+            throw;
+        return LeggiNumero(testo, FormatoNumeri::Italiano(), campo);
+    }
 }
 
 std::int16_t Intero16(double valore, Campo campo, std::string_view testo)

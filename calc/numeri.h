@@ -27,6 +27,12 @@ struct FormatoNumeri {
 // since the general text form writes one for very small or large values.
 double LeggiNumero(std::string_view testo, const FormatoNumeri& formato, Campo campo);
 
+// A number as a data file or a CSV row stores it: the grammar of LeggiNumero
+// with a decimal point, or else with a decimal comma (as a spreadsheet of an
+// Italian locale saves it). No hexadecimal, no "inf" or "nan". Throws
+// ErroreConversione.
+double LeggiNumeroFile(std::string_view testo, Campo campo);
+
 // Rounds to the nearest whole number, a half to the even neighbour, and checks
 // the 16-bit signed range.
 std::int16_t Intero16(double valore, Campo campo, std::string_view testo);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Every orientation of the plane at one site, and the map's annual plane totals.
 #include "calc/orientamento.h"
 
 #include "calc/calcolo.h"
@@ -11,7 +12,7 @@
 
 namespace fv {
 
-double AnnuoSulPiano(double latitudine, double riflettanza, double tilt, double azimut,
+double AnnuoSulPiano(double latitudine, double tilt, double azimut, double riflettanza,
                      const MonthlySeries& radOriz, const GiorniMese& giorni)
 {
     // Degrees to radians with the command's own factor, so that the value
@@ -38,7 +39,7 @@ MappaOrientamenti::MappaOrientamenti(double latitudine, double riflettanza, cons
                 for (int t = f; t <= kTiltMassimo; t += fili) {
                     for (int a = kAzimutMinimo; a <= kAzimutMassimo; ++a)
                         annuo_[static_cast<std::size_t>(t * kAzimut + a - kAzimutMinimo)] =
-                            AnnuoSulPiano(latitudine, riflettanza, t, a, radOriz, giorni);
+                            AnnuoSulPiano(latitudine, t, a, riflettanza, radOriz, giorni);
                 }
             } catch (...) {
                 errori[static_cast<std::size_t>(f)] = std::current_exception();
@@ -60,7 +61,7 @@ MappaOrientamenti::MappaOrientamenti(double latitudine, double riflettanza, cons
     azimutOttimo_ = indice % kAzimut + kAzimutMinimo;
 }
 
-std::optional<double> AnnuoSulPianoCoerente(double latitudine, double riflettanza, double tilt, double azimut,
+std::optional<double> AnnuoSulPianoCoerente(double latitudine, double tilt, double azimut, double riflettanza,
                                             const MonthlySeries& radOriz, const GiorniMese& giorni)
 {
     // One pass of the model on the plane checks the site too: the clearness

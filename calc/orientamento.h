@@ -45,12 +45,12 @@ private:
 
 // The annual radiation on the plane [kWh/m² year] for one orientation
 // [deg], as the command computes its annual plane total.
-double AnnuoSulPiano(double latitudine, double riflettanza, double tilt, double azimut,
+double AnnuoSulPiano(double latitudine, double tilt, double azimut, double riflettanza,
                      const MonthlySeries& radOriz, const GiorniMese& giorni);
 
 // The same for a site whose data may not belong together: empty when the
 // latitude or any month's clearness index fails the command's checks.
-std::optional<double> AnnuoSulPianoCoerente(double latitudine, double riflettanza, double tilt, double azimut,
+std::optional<double> AnnuoSulPianoCoerente(double latitudine, double tilt, double azimut, double riflettanza,
                                             const MonthlySeries& radOriz, const GiorniMese& giorni);
 
 } // namespace fv

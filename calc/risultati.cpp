@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Annual energy, monthly energy, power band, tariff and revenue.
 #include "calc/risultati.h"
 
 #include "calc/errori.h"
@@ -36,7 +37,9 @@ int FasciaPotenza(double potenza)
 double TariffaIncentivante(int fascia, int integrazione)
 {
     // Tariffs for plants entering service in 2010 under the decree of
-    // 19 February 2007: the 2007-08 values less 2% a year for 2009 and 2010.
+    // 19 February 2007 (art. 6): the 2008 values less 4 % (2 % of them for
+    // each of 2009 and 2010, not compounded), to three decimals:
+    // 0.40 0.44 0.49 / 0.38 0.42 0.46 / 0.36 0.40 0.44 EUR/kWh x 0.96.
     // Rows: power band; columns: not integrated, partly integrated, integrated.
     static constexpr double tariffe[4][4] = {
         {0.384, 0.422, 0.47, 0},

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Monthly series and the annual sum.
 #include "calc/serie.h"
 
 #include "calc/errori.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The charts: the two monthly series on screen and on paper, the tilt curve.
 #include "chart/grafico.h"
 
 #include <QtCharts/QBarCategoryAxis>
@@ -7,6 +8,7 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
+#include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include <QFontMetricsF>
@@ -233,6 +235,32 @@ void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette
     ImpostaAsseY(*static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first()), serie1, serie2);
     if (auto* vista = dynamic_cast<VistaGrafico*>(&grafico))
         vista->AggiornaLegenda();
+}
+
+void RiempiCurva(QChartView& vista, const QString& titolo, const QString& asseX, const std::vector<QPointF>& punti)
+{
+    auto* linea = new QLineSeries;
+    for (const QPointF& p : punti)
+        linea->append(p);
+    QChart* grafico = vista.chart();
+    grafico->removeAllSeries();
+    for (QAbstractAxis* asse : grafico->axes())
+        grafico->removeAxis(asse);
+    grafico->addSeries(linea);
+    grafico->legend()->hide();
+    grafico->setTitle(titolo);
+    auto* x = new QValueAxis;
+    x->setRange(0, 90);
+    x->setTickCount(7);
+    x->setLabelFormat(QStringLiteral("%.0f"));
+    x->setTitleText(asseX);
+    auto* y = new QValueAxis;
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    grafico->addAxis(x, Qt::AlignBottom);
+    grafico->addAxis(y, Qt::AlignLeft);
+    linea->attachAxis(x);
+    linea->attachAxis(y);
+    y->applyNiceNumbers();
 }
 
 } // namespace fv

@@ -6,7 +6,10 @@
 
 #include <QString>
 
+#include <QPointF>
+
 #include <array>
+#include <vector>
 
 class QChartView;
 class QPainter;
@@ -34,5 +37,9 @@ void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette
 void DisegnaGraficoCarta(QPainter& painter, const QRectF& rettangolo,
                          const std::array<QString, 12>& etichette, const MonthlySeries& serie1,
                          const MonthlySeries& serie2);
+
+// A line of values against a whole-degree angle 0..90 (the orientation
+// tool's annual radiation against tilt): title, horizontal axis title, points.
+void RiempiCurva(QChartView& grafico, const QString& titolo, const QString& asseX, const std::vector<QPointF>& punti);
 
 } // namespace fv

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Access files read with libmdb, values from their stored bytes.
 #include "data/accesso.h"
 
 // glib first: mdbtools.h includes it inside an extern "C" block, where its
@@ -7,6 +8,7 @@
 #include <mdbtools.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -119,28 +121,17 @@ private:
 // A stored number: the bytes themselves, never a formatted text.
 Valore Numero(const MdbHandle* mdb, const MdbColumn* c, const char* testo)
 {
-    const unsigned char* dati = mdb->pg_buf + c->cur_value_start;
     const int n = c->cur_value_len;
     if (n <= 0 || c->cur_value_start < 0 || c->cur_value_start + n > MDB_PGSIZE)
         return std::nullopt;
+    // libmdb's two fields of a Numeric(p, s) hold p and s the other way round
+    // from their names; the scale is never above the precision.
+    const int scala = std::min(c->col_scale, c->col_prec);
+    if (const std::optional<double> v = NumeroMemorizzato(c->col_type, mdb->pg_buf + c->cur_value_start, n, scala))
+        return *v;
     switch (c->col_type) {
-    case MDB_DOUBLE:
-        if (n == 8) {
-            double d = 0;
-            std::memcpy(&d, dati, 8);
-            return d;
-        }
-        return std::nullopt;
-    case MDB_FLOAT:
-        if (n == 4) {
-            float f = 0;
-            std::memcpy(&f, dati, 4);
-            return double(f);
-        }
-        return std::nullopt;
-    case MDB_BYTE: return double(dati[0]);
-    case MDB_INT: if (n == 2) { std::int16_t i = 0; std::memcpy(&i, dati, 2); return double(i); } return std::nullopt;
-    case MDB_LONGINT: if (n == 4) { std::int32_t i = 0; std::memcpy(&i, dati, 4); return double(i); } return std::nullopt;
+    case MDB_DOUBLE: case MDB_FLOAT: case MDB_BYTE: case MDB_INT: case MDB_LONGINT: case MDB_MONEY: case MDB_NUMERIC:
+        return std::nullopt; // a number of the wrong length: damaged
     default: return std::string(testo); // another type: its text, read as a number by the program
     }
 }
@@ -237,6 +228,44 @@ void CopiaDaSqlite(const std::string& ingresso, Uscita& uscita)
 }
 
 } // namespace
+
+std::optional<double> NumeroMemorizzato(int tipo, const unsigned char* dati, int lunghezza, int scala)
+{
+    const auto intero = [&](auto esempio) {
+        decltype(esempio) i{};
+        std::memcpy(&i, dati, sizeof i); // little-endian, as the file and this machine store it
+        return i;
+    };
+    switch (tipo) {
+    case MDB_DOUBLE: if (lunghezza == 8) return intero(double{}); break;
+    case MDB_FLOAT: if (lunghezza == 4) return double(intero(float{})); break;
+    case MDB_BYTE: if (lunghezza == 1) return double(dati[0]); break;
+    case MDB_INT: if (lunghezza == 2) return double(intero(std::int16_t{})); break;
+    case MDB_LONGINT: if (lunghezza == 4) return double(intero(std::int32_t{})); break;
+    case MDB_MONEY: // a signed count of 1/10000
+        if (lunghezza == 8) return double(intero(std::int64_t{})) / 10000.0;
+        break;
+    case MDB_NUMERIC: {
+        // A sign byte, then the unscaled integer as four 32-bit little-endian
+        // words, the most significant first; exact below 2^53, as any
+        // radiation or latitude is.
+        if (lunghezza != 17 || scala < 0 || scala > 28)
+            break;
+        double intero128 = 0;
+        for (int w = 0; w < 4; ++w) {
+            std::uint32_t parola = 0;
+            std::memcpy(&parola, dati + 1 + 4 * w, 4);
+            intero128 = intero128 * 4294967296.0 + parola;
+        }
+        double potenza = 1;
+        for (int i = 0; i < scala; ++i)
+            potenza *= 10;
+        return (dati[0] ? -intero128 : intero128) / potenza;
+    }
+    default: break;
+    }
+    return std::nullopt;
+}
 
 bool FileAccesso(const std::string& percorso)
 {

@@ -7,6 +7,7 @@
 // can only end the tool, never the window.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace fv {
@@ -14,6 +15,12 @@ namespace fv {
 // Whether the file starts as an Access file does ("Standard Jet DB" or
 // "Standard ACE DB" at byte 4): recognised by its header, never by its name.
 bool FileAccesso(const std::string& percorso);
+
+// A number as a column of libmdb type `tipo` stores it (`lunghezza` bytes,
+// `scala` decimals of a Numeric): Double, Single, Byte, Integer, Long
+// Integer, Currency and Numeric(p, s). Empty for another type or a length
+// that is not the type's.
+std::optional<double> NumeroMemorizzato(int tipo, const unsigned char* dati, int lunghezza, int scala);
 
 // Writes the three tables of `ingresso` into the new SQLite file `uscita`
 // (which must not exist), and the longitudes of the map when it has them. Throws std::runtime_error with one Italian

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The choices from province to site values, and the comuni for the map.
 #include "data/cascata.h"
 
 #include "data/catalogo.h"
@@ -77,7 +78,7 @@ bool Numerico(const QVariant& v)
 }
 
 // A stored number as a double. A number stored as text is read in the user's
-// locale, or else in the file's own notation (a point for decimals).
+// locale, or else as files write numbers (a decimal point or comma).
 double ComeDouble(const QVariant& v, const Recordset& rs, const Origine& o,
                   const FormatoNumeri& formato)
 {
@@ -90,7 +91,7 @@ double ComeDouble(const QVariant& v, const Recordset& rs, const Origine& o,
             valore = LeggiNumero(testo, formato, Campo::ComuneRadiazione);
         } catch (const ErroreConversione&) {
             try {
-                valore = LeggiNumero(testo, FormatoNumeri::C(), Campo::ComuneRadiazione);
+                valore = LeggiNumeroFile(testo, Campo::ComuneRadiazione);
             } catch (const ErroreConversione&) {
                 throw ErroreValore(ErroreDati::Tipo::ValoreNonNumerico, rs, o,
                                    QStringLiteral("not a number: \"%1\"").arg(v.toString()));
@@ -194,28 +195,22 @@ void RiflettanzaScelta(ContestoDati c, const QString& superficie, const FormatoN
 
 namespace {
 
-// A stored value as a number, or nothing: a null, a text that is no number in
-// the file's notation, a value that is not finite.
-std::optional<double> ValoreMappa(const QVariant& v)
+// A stored value as a number, read as the window reads it, or nothing: a
+// null, a text that is no number, a value that is not finite.
+std::optional<double> ValoreMappa(const QVariant& v, const Recordset& rs, const FormatoNumeri& formato)
 {
     if (v.isNull())
         return std::nullopt;
-    double x = 0;
-    if (Numerico(v)) {
-        x = v.toDouble();
-    } else {
-        try {
-            x = LeggiNumero(v.toString().toStdString(), FormatoNumeri::C(), Campo::ComuneRadiazione);
-        } catch (const ErroreConversione&) {
-            return std::nullopt;
-        }
+    try {
+        return ComeDouble(v, rs, {}, formato);
+    } catch (const ErroreDati&) {
+        return std::nullopt;
     }
-    return std::isfinite(x) ? std::optional(x) : std::nullopt;
 }
 
 } // namespace
 
-ComuniMappa LeggiComuniMappa(ContestoDati c)
+ComuniMappa LeggiComuniMappa(ContestoDati c, const FormatoNumeri& formato)
 {
     SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
     Recordset& rs = sessione.Apri(sql::SqlComuniMappa());
@@ -224,7 +219,7 @@ ComuniMappa LeggiComuniMappa(ContestoDati c)
         ComuneMappa comune{rs.Campo(0).toString(), rs.Campo(1).toString()};
         std::array<std::optional<double>, 14> valori;
         for (int i = 0; i < 14; ++i)
-            valori[std::size_t(i)] = ValoreMappa(rs.Campo(i + 2));
+            valori[std::size_t(i)] = ValoreMappa(rs.Campo(i + 2), rs, formato);
         if (std::any_of(valori.begin(), valori.end(), [](const auto& v) { return !v; })) {
             ++mappa.esclusi;
             continue;

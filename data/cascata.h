@@ -82,6 +82,7 @@ struct ComuniMappa {
     std::vector<ComuneMappa> comuni;
     int esclusi = 0;
 };
-ComuniMappa LeggiComuniMappa(ContestoDati contesto);
+// Numbers stored as text are read as the window reads them (ComuneRadScelto).
+ComuniMappa LeggiComuniMappa(ContestoDati contesto, const FormatoNumeri& formato);
 
 } // namespace fv

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The SQL texts the program runs, built from templates with quoted literals.
 #include "data/catalogo.h"
 
 #include "calc/serie.h"

@@ -8,6 +8,8 @@
 #include "data/csv.h"
 #include "data/griglia.h"
 
+#include "calc/numeri.h"
+
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -47,16 +49,11 @@ void Esegui(sqlite3* db, const std::string& sql)
 
 double Numero(const std::string& testo, const std::string& dove)
 {
-    std::size_t fine = 0;
-    double v = 0;
     try {
-        v = std::stod(testo, &fine);
-    } catch (const std::exception&) {
-        fine = 0;
-    }
-    if (fine == 0 || fine != testo.size())
+        return fv::LeggiNumeroFile(testo, fv::Campo::ComuneRadiazione);
+    } catch (const fv::ErroreConversione&) {
         throw std::runtime_error("not a number '" + testo + "' in " + dove);
-    return v;
+    }
 }
 
 // Inserts the rows after the header; columns listed as numeric become REAL.

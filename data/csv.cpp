@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// A small RFC 4180 CSV reader.
 #include "data/csv.h"
 
 namespace fv {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The data routines: the read-only connection to data.mdb and its result sets.
 #include "data/funzioni.h"
 
 #include "data/accesso.h"

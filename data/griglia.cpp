@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
+// NASA SSE's monthly radiation grid, read and interpolated at a comune.
 #include "data/griglia.h"
+
+#include "calc/numeri.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace fv {
 
@@ -22,15 +26,30 @@ RigaGriglia LeggiRiga(const std::string& testo, int numero)
     std::istringstream in(testo);
     in.imbue(std::locale::classic());
     RigaGriglia r;
-    double annuo = 0;
-    in >> r.lat >> r.lon;
-    for (double& v : r.mesi)
-        in >> v;
-    in >> annuo;
-    std::string resto;
-    if (!in || (in >> resto))
-        throw std::runtime_error("grid line " + std::to_string(numero)
-                                 + ": not \"Lat Lon\", twelve months and the year");
+    std::vector<std::string> campi;
+    for (std::string campo; in >> campo;)
+        campi.push_back(campo);
+    const auto errore = [&] {
+        return std::runtime_error("grid line " + std::to_string(numero)
+                                  + ": not \"Lat Lon\", twelve months and the year");
+    };
+    if (campi.size() != 15)
+        throw errore();
+    try {
+        const auto intero = [](const std::string& t) {
+            const double v = fv::LeggiNumeroFile(t, fv::Campo::Latitudine);
+            if (v != std::trunc(v))
+                throw fv::ErroreConversione(fv::Campo::Latitudine, t, fv::ErroreConversione::Motivo::NonNumero);
+            return static_cast<int>(v);
+        };
+        r.lat = intero(campi[0]);
+        r.lon = intero(campi[1]);
+        for (std::size_t m = 0; m < 12; ++m)
+            r.mesi[m] = fv::LeggiNumeroFile(campi[m + 2], fv::Campo::ComuneRadiazione);
+        fv::LeggiNumeroFile(campi[14], fv::Campo::ComuneRadiazione);
+    } catch (const fv::ErroreConversione&) {
+        throw errore();
+    }
     for (double v : r.mesi) {
         if (!(v >= 0 && v < 15))
             throw std::runtime_error("grid line " + std::to_string(numero) + ": value out of range");

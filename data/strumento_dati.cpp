@@ -5,6 +5,7 @@
 // its output beside it under a temporary name, then renames it into place.
 #include "data/accesso.h"
 #include "data/csv.h"
+#include "calc/numeri.h"
 
 #include <sqlite3.h>
 
@@ -97,12 +98,12 @@ struct RigaRadiazione {
 
 double NumeroCsv(std::string testo, const std::string& dove, const std::string& colonna)
 {
-    for (char& c : testo)
-        c = c == ',' ? '.' : c;
-    char* fine = nullptr;
-    errno = 0;
-    const double v = testo.empty() ? NAN : std::strtod(testo.c_str(), &fine);
-    if (testo.empty() || *fine != '\0' || errno == ERANGE || !std::isfinite(v))
+    double v = NAN;
+    try {
+        v = fv::LeggiNumeroFile(testo, fv::Campo::ComuneRadiazione);
+    } catch (const fv::ErroreConversione&) {
+    }
+    if (!std::isfinite(v))
         throw Errore(dove + ": il valore di «" + colonna + "» non è un numero («" + testo + "»).");
     if (v < 0 || v > 12)
         throw Errore(dove + ": il valore di «" + colonna + "» è " + testo

@@ -3,8 +3,11 @@
 // data.mdb through the data layer, values and NULLs as written and doubles
 // to the last bit, the file never touched; and the data tool's two commands,
 // their checks and their all-or-nothing output.
+#include "data/accesso.h"
 #include "data/cascata.h"
 #include "data/csv.h"
+
+#include <mdbtools.h>
 
 #include "fixture.h"
 #include "registro_sito.h"
@@ -101,6 +104,48 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(fv::ErroreDati, fv::ComuneLatScelto(c, "BZ", "Ortisei", formato, r));
         QCOMPARE(fixture::Impronta(data), prima);
         QCOMPARE(QFileInfo(data).lastModified(), modifica);
+    }
+
+    void tipiDiUnFileUtente()
+    {
+        // Single, Numeric, Currency and latitudes as text, read as stored.
+        Copia("pv_tipi_v2000.mdb");
+        fv::Funzioni f(cartella.path());
+        const fv::ContestoDati c{f, rs, sqlText};
+        RegistroSito r;
+        fv::ComuneRadScelto(c, "BZ", "Ortisei", fv::kGiorniMese, fv::FormatoNumeri::C(), r);
+        QCOMPARE(r.radOriz, (fv::MonthlySeries{double(1.1f), double(2.2f), 3.25, double(4.4f), 5.5, double(6.1f), 6.3,
+                                               5.4, 4.0125, 2.7375, 1.45, 0.95}));
+        fv::ComuneLatScelto(c, "MI", "Milano", fv::FormatoNumeri::C(), r);
+        QCOMPARE(r.latitudine, "45.4642");
+        fv::ComuneLatScelto(c, "MI", "Milano", fv::FormatoNumeri::Italiano(), r);
+        QCOMPARE(r.latitudine, "45,4642");
+        fv::ComuneLatScelto(c, "RM", "Roma", fv::FormatoNumeri::Italiano(), r);
+        QCOMPARE(r.latitudine, "41,9028");
+        fv::RiflettanzaScelta(c, "Calcestruzzo", fv::FormatoNumeri::C(), r);
+        QCOMPARE(r.riflettanza, "0.300000011920929");
+    }
+
+    void numeriMemorizzati()
+    {
+        // Each type's own bytes, followed by bytes that must not be read.
+        const auto leggi = [](int tipo, std::vector<unsigned char> byte, int scala = 0) {
+            const int n = int(byte.size());
+            byte.insert(byte.end(), 8, 0xAA);
+            return fv::NumeroMemorizzato(tipo, byte.data(), n, scala);
+        };
+        QCOMPARE(leggi(MDB_INT, {0xFE, 0xFF}), -2.0);
+        QCOMPARE(leggi(MDB_INT, {0xFF, 0x7F}), 32767.0);
+        QCOMPARE(leggi(MDB_LONGINT, {0x15, 0xCD, 0x5B, 0x07}), 123456789.0);
+        QCOMPARE(leggi(MDB_LONGINT, {0xFF, 0xFF, 0xFF, 0xFF}), -1.0);
+        QCOMPARE(leggi(MDB_MONEY, {0xEF, 0x6A, 0, 0, 0, 0, 0, 0}), 2.7375);
+        QCOMPARE(leggi(MDB_NUMERIC, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x64, 0x96, 0, 0}, 4), 3.85);
+        QCOMPARE(leggi(MDB_NUMERIC, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x64, 0x96, 0, 0}, 4), -3.85);
+        QCOMPARE(leggi(MDB_FLOAT, {0xCD, 0xCC, 0x8C, 0x3F}), double(1.1f));
+        // A length that is not the type's is no number at all.
+        QVERIFY(!leggi(MDB_INT, {0xFE, 0xFF, 0xFF, 0xFF}));
+        QVERIFY(!leggi(MDB_LONGINT, {0x15, 0xCD}));
+        QVERIFY(!leggi(MDB_MONEY, {0xEF, 0x6A, 0, 0}));
     }
 
     void doppiAlBit()

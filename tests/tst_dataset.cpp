@@ -153,7 +153,7 @@ private slots:
         }
         QCOMPARE(chiavi.size(), 7896);
         // The map finds every comune with its longitude.
-        const fv::ComuniMappa mappa = fv::LeggiComuniMappa({*funzioni, rs, sqlText});
+        const fv::ComuniMappa mappa = fv::LeggiComuniMappa({*funzioni, rs, sqlText}, fv::FormatoNumeri::C());
         QCOMPARE(mappa.comuni.size(), std::size_t(7896));
         QCOMPARE(mappa.esclusi, 0);
         const auto sondrio = Righe("select * from tblRadiazioni where comune = 'Sondrio'");

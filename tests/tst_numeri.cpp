@@ -88,6 +88,15 @@ private slots:
         }
     }
 
+    void numeroDiFile()
+    {
+        // Files and CSV rows: a decimal point or a comma, nothing else strtod takes.
+        for (const auto& [testo, atteso] : {std::pair{"1.5", 1.5}, {"1,5", 1.5}, {" 7 ", 7.0}, {"2.5e-1", 0.25}, {"-0,125", -0.125}})
+            QCOMPARE(fv::LeggiNumeroFile(testo, Campo::ComuneRadiazione), atteso);
+        for (const char* testo : {"0x5", "inf", "nan", "1.5.2", "1,000.5", "", "1e", "5 kWh"})
+            QVERIFY_THROWS_EXCEPTION(fv::ErroreConversione, fv::LeggiNumeroFile(testo, Campo::ComuneRadiazione));
+    }
+
     void intero16_data()
     {
         QTest::addColumn<double>("valore");

@@ -243,7 +243,7 @@ private slots:
         const fv::SitoLetto castro = s->LeggiSitoCorrente();
         QCOMPARE(castro.latitudine, 40.0);
         QVERIFY(d.mappa()->massimo() != massimoTorino);
-        QCOMPARE(d.mappa()->massimo(), fv::AnnuoSulPiano(40, castro.riflettanza, tiltCastro, d.mappa()->azimutOttimo(),
+        QCOMPARE(d.mappa()->massimo(), fv::AnnuoSulPiano(40, tiltCastro, d.mappa()->azimutOttimo(), castro.riflettanza,
                                                          s->radOriz(), fv::kGiorniMese));
         d.findChild<QPushButton*>()->click();
         QCOMPARE(s->impianto().tilt, QString::number(tiltCastro));
@@ -256,8 +256,8 @@ private slots:
         const int migliore = d.TiltDaUsare();
         const fv::SitoLetto sito = s->LeggiSitoCorrente();
         for (int t = 0; t <= 90; ++t)
-            QVERIFY(fv::AnnuoSulPiano(sito.latitudine, sito.riflettanza, t, 90, s->radOriz(), fv::kGiorniMese)
-                    <= fv::AnnuoSulPiano(sito.latitudine, sito.riflettanza, migliore, 90, s->radOriz(), fv::kGiorniMese));
+            QVERIFY(fv::AnnuoSulPiano(sito.latitudine, t, 90, sito.riflettanza, s->radOriz(), fv::kGiorniMese)
+                    <= fv::AnnuoSulPiano(sito.latitudine, migliore, 90, sito.riflettanza, s->radOriz(), fv::kGiorniMese));
         QVERIFY(migliore != tiltCastro);
         // A site left incomplete: nothing is written back.
         s->ScegliProvincia("TO");

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// A program of another project that links the library and opens the window.
 #include "app/frmFv.h"
 
 #include <QApplication>
