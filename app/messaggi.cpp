@@ -67,6 +67,29 @@ QString FraseMotore(const QString& motore)
     return QStringLiteral("Il file di dati è danneggiato o non è un file di dati di questo programma.");
 }
 
+// A data file the data tool could not read, by the tool's typed reason.
+QString MessaggioAccesso(const ErroreDati& e)
+{
+    const QString& f = e.file();
+    switch (e.codice()) {
+    case CodiceDati::FileMancante: return QStringLiteral("Il file di dati «%1» non esiste o non è leggibile.").arg(f);
+    case CodiceDati::NonDati: return QStringLiteral("Il file «%1» non è un file di dati di Access né di SQLite.").arg(f);
+    case CodiceDati::TabellaMancante: return QStringLiteral("Nel file «%1» manca la tabella %2.").arg(f, e.tabella());
+    case CodiceDati::ColonnaMancante:
+        return QStringLiteral("Nel file «%1» la tabella %2 non ha la colonna «%3».").arg(f, e.tabella(), e.colonna());
+    case CodiceDati::NonAvviato:
+        return QStringLiteral("Il programma che legge i file di Access (calcolo-fv-dati) non si avvia: "
+                              "l'installazione è incompleta. Il file di dati non è stato letto.");
+    case CodiceDati::TempoScaduto:
+        return QStringLiteral("La lettura del file di Access «%1» non è finita in 30 secondi ed è stata fermata.").arg(f);
+    case CodiceDati::Scrittura:
+        return QStringLiteral("Impossibile scrivere la copia di lavoro del file di Access: spazio o permessi "
+                              "nella cartella temporanea.");
+    case CodiceDati::Danneggiato:
+    default: return QStringLiteral("Il file di Access «%1» è danneggiato: non si lascia leggere.").arg(f);
+    }
+}
+
 Messaggio MessaggioDati(const ErroreDati& e, const QString& fileDati)
 {
     const QString file = e.file().isEmpty() ? fileDati : e.file();
@@ -94,7 +117,7 @@ Messaggio MessaggioDati(const ErroreDati& e, const QString& fileDati)
     case ErroreDati::Tipo::NessunaRiga:
         return {QStringLiteral("Il sito scelto non è più nel file di dati: sceglierlo di nuovo."), d};
     case ErroreDati::Tipo::Accesso:
-        return {e.messaggio(), d};
+        return {MessaggioAccesso(e), d};
     case ErroreDati::Tipo::ColonnaMancante:
         return {QStringLiteral("Il file di dati non ha le colonne che il programma legge."), d};
     }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -42,20 +43,20 @@ using Valore = std::optional<std::variant<double, std::string>>;
 [[noreturn]] void Manca(const std::string& file, const std::string& tabella, const char* colonna = nullptr)
 {
     if (colonna)
-        throw std::runtime_error("Nel file «" + file + "» la tabella " + tabella + " non ha la colonna «"
-                                 + colonna + "».");
-    throw std::runtime_error("Nel file «" + file + "» manca la tabella " + tabella + ".");
+        throw ErroreFileDati(CodiceDati::ColonnaMancante, file, tabella, colonna);
+    throw ErroreFileDati(CodiceDati::TabellaMancante, file, tabella);
 }
 
 // The output file: the three tables as the program's data file has them,
 // every column nullable so that a NULL stays a NULL.
 class Uscita {
 public:
-    explicit Uscita(const std::string& percorso)
+    // percorso: where it is written; nome: the file the user named, for messages.
+    Uscita(const std::string& percorso, std::string nome) : nome_(std::move(nome))
     {
         if (sqlite3_open_v2(percorso.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
                             nullptr) != SQLITE_OK)
-            throw std::runtime_error("Impossibile creare il file «" + percorso + "».");
+            throw ErroreFileDati(CodiceDati::Scrittura, nome_);
         Esegui("begin");
         for (const Tabella& t : kTabelle) {
             // Appended piece by piece: GCC 12 at -O3 misreads a chain of +.
@@ -76,7 +77,7 @@ public:
     void Esegui(const std::string& sql)
     {
         if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("Errore del database in uscita: ") + sqlite3_errmsg(db_) + ".");
+            throw ErroreFileDati(CodiceDati::Scrittura, nome_);
     }
     // Inserts one row of a table, its columns in the table's order.
     void Inserisci(const Tabella& t, const std::vector<Valore>& riga)
@@ -87,7 +88,7 @@ public:
             sql += i ? ",?" : "?";
         sql += ")";
         if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
+            throw ErroreFileDati(CodiceDati::Scrittura, nome_);
         for (std::size_t i = 0; i < riga.size(); ++i) {
             const int p = static_cast<int>(i) + 1;
             if (!riga[i])
@@ -102,7 +103,7 @@ public:
         const int esito = sqlite3_step(st);
         sqlite3_finalize(st);
         if (esito != SQLITE_DONE)
-            throw std::runtime_error(sqlite3_errmsg(db_));
+            throw ErroreFileDati(CodiceDati::Scrittura, nome_);
     }
     void Chiudi()
     {
@@ -116,6 +117,7 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
+    std::string nome_;
 };
 
 // A stored number: the bytes themselves, never a formatted text.
@@ -157,7 +159,7 @@ void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, const Tabella&
         Manca(file, t.nome);
     const std::unique_ptr<MdbTableDef, ChiudiTabella> tabella(trovata);
     if (!mdb_read_columns(tabella.get()) || !tabella->columns || tabella->columns->len < tabella->num_cols)
-        throw std::runtime_error("Il file «" + file + "» è danneggiato: la tabella " + t.nome + " non si lascia leggere.");
+        throw ErroreFileDati(CodiceDati::Danneggiato, file, t.nome);
     mdb_rewind_table(tabella.get());
     std::vector<const char*> nomi = t.testi;
     nomi.insert(nomi.end(), t.numeri.begin(), t.numeri.end());
@@ -191,11 +193,31 @@ void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, const Tabella&
 
 void CopiaDaAccesso(const std::string& ingresso, Uscita& uscita)
 {
+    // A file cut short is damaged, whatever tables its first pages list:
+    // Jet 3 pages are 2 kB, Jet 4 and ACE pages 4 kB.
+    std::error_code e;
+    const auto dimensione = std::filesystem::file_size(ingresso, e);
     const std::unique_ptr<MdbHandle, ChiudiMdb> mdb(mdb_open(ingresso.c_str(), MDB_NOFLAGS));
-    if (!mdb || !mdb_read_catalog(mdb.get(), MDB_TABLE))
-        throw std::runtime_error("Il file «" + ingresso + "» è danneggiato o non è un file di Access leggibile.");
+    if (e || !mdb || !mdb->fmt || mdb->fmt->pg_size <= 0 || dimensione % std::uintmax_t(mdb->fmt->pg_size) != 0
+        || !mdb_read_catalog(mdb.get(), MDB_TABLE))
+        throw ErroreFileDati(CodiceDati::Danneggiato, ingresso);
     for (const Tabella& t : kTabelle)
         CopiaTabellaAccesso(mdb.get(), ingresso, t, uscita);
+}
+
+// Whether a query on the attached input finds a row; a query the engine
+// refuses means a file that is no database or a damaged one.
+bool OggettoSqlite(sqlite3* db, const std::string& sql, const char* nome, const std::string& ingresso)
+{
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+        throw ErroreFileDati(CodiceDati::NonDati, ingresso);
+    sqlite3_bind_text(st, 1, nome, -1, SQLITE_STATIC);
+    const int esito = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (esito != SQLITE_ROW && esito != SQLITE_DONE)
+        throw ErroreFileDati(esito == SQLITE_NOTADB ? CodiceDati::NonDati : CodiceDati::Danneggiato, ingresso);
+    return esito == SQLITE_ROW;
 }
 
 // From an SQLite file: attached read-only, each table copied by column name.
@@ -204,26 +226,34 @@ void CopiaDaSqlite(const std::string& ingresso, Uscita& uscita)
     char* uri = sqlite3_mprintf("file:%q?mode=ro", ingresso.c_str());
     const std::string attacca = "attach database '" + std::string(uri) + "' as ingresso";
     sqlite3_free(uri);
-    uscita.Esegui(attacca);
+    if (sqlite3_exec(uscita.db(), attacca.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw ErroreFileDati(CodiceDati::NonDati, ingresso);
     for (const Tabella& t : kTabelle) {
         std::string colonne;
         for (const auto* elenco : {&t.testi, &t.numeri}) {
             for (const char* c : *elenco)
                 colonne += std::string(colonne.empty() ? "\"" : ",\"") + c + "\"";
         }
+        // Tables and columns are looked up by name in the file's own
+        // catalogue, before anything is copied.
+        if (!OggettoSqlite(uscita.db(), "select 1 from ingresso.sqlite_master where type in ('table','view') "
+                                        "and name = ?1 collate nocase", t.nome, ingresso)) {
+            if (t.facoltativa)
+                continue;
+            Manca(ingresso, t.nome);
+        }
+        for (const auto* elenco : {&t.testi, &t.numeri}) {
+            for (const char* c : *elenco) {
+                const std::string sql = std::string("select 1 from pragma_table_info(?1, 'ingresso') where name = '")
+                                        + c + "' collate nocase";
+                if (!OggettoSqlite(uscita.db(), sql, t.nome, ingresso))
+                    Manca(ingresso, t.nome, c);
+            }
+        }
         const std::string copia =
             std::string("insert into main.") + t.nome + " select " + colonne + " from ingresso." + t.nome;
-        if (sqlite3_exec(uscita.db(), copia.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK)
-            continue;
-        const std::string errore = sqlite3_errmsg(uscita.db());
-        const std::string colonna = "no such column: ";
-        if (errore.find("no such table") != std::string::npos && t.facoltativa)
-            continue;
-        if (errore.find("no such table") != std::string::npos)
-            Manca(ingresso, t.nome);
-        if (errore.rfind(colonna, 0) == 0)
-            Manca(ingresso, t.nome, errore.substr(colonna.size()).c_str());
-        throw std::runtime_error("Il file «" + ingresso + "» è danneggiato o non è un file di dati (" + errore + ").");
+        if (sqlite3_exec(uscita.db(), copia.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw ErroreFileDati(CodiceDati::Danneggiato, ingresso, t.nome);
     }
 }
 
@@ -267,23 +297,14 @@ std::optional<double> NumeroMemorizzato(int tipo, const unsigned char* dati, int
     return std::nullopt;
 }
 
-bool FileAccesso(const std::string& percorso)
-{
-    std::ifstream in(percorso, std::ios::binary);
-    char testa[19] = {};
-    in.read(testa, sizeof testa);
-    return in.gcount() == sizeof testa
-           && (std::memcmp(testa + 4, "Standard Jet DB", 15) == 0 || std::memcmp(testa + 4, "Standard ACE DB", 15) == 0);
-}
-
-void CopiaTabelle(const std::string& ingresso, const std::string& uscita)
+void CopiaTabelle(const std::string& ingresso, const std::string& uscita, const std::string& nomeUscita)
 {
     {
         std::ifstream prova(ingresso, std::ios::binary);
         if (!prova)
-            throw std::runtime_error("Il file «" + ingresso + "» non esiste o non è leggibile.");
+            throw ErroreFileDati(CodiceDati::FileMancante, ingresso);
     }
-    Uscita u(uscita);
+    Uscita u(uscita, nomeUscita.empty() ? uscita : nomeUscita);
     if (FileAccesso(ingresso))
         CopiaDaAccesso(ingresso, u);
     else

@@ -7,14 +7,12 @@
 // can only end the tool, never the window.
 #pragma once
 
+#include "data/file_dati.h"
+
 #include <optional>
 #include <string>
 
 namespace fv {
-
-// Whether the file starts as an Access file does ("Standard Jet DB" or
-// "Standard ACE DB" at byte 4): recognised by its header, never by its name.
-bool FileAccesso(const std::string& percorso);
 
 // A number as a column of libmdb type `tipo` stores it (`lunghezza` bytes,
 // `scala` decimals of a Numeric): Double, Single, Byte, Integer, Long
@@ -23,8 +21,10 @@ bool FileAccesso(const std::string& percorso);
 std::optional<double> NumeroMemorizzato(int tipo, const unsigned char* dati, int lunghezza, int scala);
 
 // Writes the three tables of `ingresso` into the new SQLite file `uscita`
-// (which must not exist), and the longitudes of the map when it has them. Throws std::runtime_error with one Italian
-// sentence naming the file, and the table or column when one is missing.
-void CopiaTabelle(const std::string& ingresso, const std::string& uscita);
+// (which must not exist), and the longitudes of the map when it has them.
+// Throws ErroreFileDati naming the input, or the output by `nomeUscita` (the
+// user's name for it, when `uscita` is a temporary file), and the table or
+// column when one is missing.
+void CopiaTabelle(const std::string& ingresso, const std::string& uscita, const std::string& nomeUscita = {});
 
 } // namespace fv

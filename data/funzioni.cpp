@@ -64,6 +64,15 @@ ErroreDati::ErroreDati(Tipo tipo, QString routine, QString file, QString sql, QS
 {
 }
 
+ErroreDati::ErroreDati(CodiceDati codice, QString routine, QString file, QString tabella, QString colonna)
+    : ErroreDati(Tipo::Accesso, std::move(routine), std::move(file), {},
+                 QStringLiteral("data tool status %1 %2 %3").arg(static_cast<int>(codice)).arg(tabella, colonna))
+{
+    codice_ = codice;
+    tabella_ = std::move(tabella);
+    colonna_ = std::move(colonna);
+}
+
 Recordset::Recordset(QString sql, QStringList colonne, std::vector<QVariantList> righe)
     : sql_(std::move(sql)), colonne_(std::move(colonne)), righe_(std::move(righe))
 {
@@ -161,21 +170,23 @@ QString CopiaSqlite(const QString& percorso, const QString& routine)
     }
     const QString copia = cartella.filePath(QStringLiteral("copia-%1.sqlite").arg(copie.size()));
     QProcess strumento;
-    strumento.start(StrumentoDati(), {QStringLiteral("converti"), percorso, copia});
-    const bool finito = strumento.waitForFinished(30000);
-    if (!finito)
+    strumento.start(StrumentoDati(), {QStringLiteral("converti"), percorso, copia, QStringLiteral("--codice")});
+    if (!strumento.waitForStarted(30000))
+        throw ErroreDati(CodiceDati::NonAvviato, routine, StrumentoDati(), {}, {});
+    if (!strumento.waitForFinished(30000)) {
         strumento.kill();
-    if (!finito || strumento.exitStatus() != QProcess::NormalExit || strumento.exitCode() != 0) {
-        // The tool's own sentence, not libmdb's notes on the pages it read.
-        QString motivo;
-        const QString prefisso = QStringLiteral("calcolo-fv-dati: ");
-        for (const QString& riga : QString::fromUtf8(strumento.readAllStandardError()).split(u'\n')) {
-            if (riga.startsWith(prefisso))
-                motivo = riga.mid(prefisso.size()).trimmed();
-        }
-        if (motivo.isEmpty())
-            motivo = QStringLiteral("Il file di Access «%1» non si lascia leggere: è danneggiato.").arg(percorso);
-        throw ErroreDati(ErroreDati::Tipo::Accesso, routine, percorso, {}, motivo);
+        strumento.waitForFinished();
+        throw ErroreDati(CodiceDati::TempoScaduto, routine, percorso, {}, {});
+    }
+    // The tool's typed outcome: its exit status, and its one line with the
+    // file, table and column concerned. A tool that died is a damaged file.
+    if (strumento.exitStatus() != QProcess::NormalExit)
+        throw ErroreDati(CodiceDati::Danneggiato, routine, percorso, {}, {});
+    if (strumento.exitCode() != 0) {
+        const QString riga = QString::fromUtf8(strumento.readAllStandardError()).section(u'\n', 0, 0);
+        const ErroreFileDati e = DaRigaCodice(riga.toStdString(), strumento.exitCode(), percorso.toStdString());
+        throw ErroreDati(e.codice(), routine, QString::fromStdString(e.file()), QString::fromStdString(e.tabella()),
+                         QString::fromStdString(e.colonna()));
     }
     copie.push_back({percorso, info.size(), info.lastModified(), copia});
     return copia;

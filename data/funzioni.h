@@ -6,6 +6,7 @@
 #pragma once
 
 #include "calc/errori.h"
+#include "data/file_dati.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,15 +29,20 @@ public:
         ValoreNonNumerico, // a text where a number is needed
         NessunaRiga,     // the chosen item has no row
         ColonnaMancante, // the result has no such column
-        Accesso,         // an Access file the data tool could not read (messaggio is its Italian sentence)
+        Accesso,         // an Access file the data tool could not read: codice() says why
     };
     ErroreDati(Tipo tipo, QString routine, QString file, QString sql, QString messaggio);
+    // An Access file the data tool could not read, with the tool's typed reason.
+    ErroreDati(CodiceDati codice, QString routine, QString file, QString tabella, QString colonna);
 
     Tipo tipo() const noexcept { return tipo_; }
     const QString& routine() const noexcept { return routine_; }
     const QString& file() const noexcept { return file_; }
     const QString& sql() const noexcept { return sql_; }
     const QString& messaggio() const noexcept { return messaggio_; }
+    CodiceDati codice() const noexcept { return codice_; }
+    const QString& tabella() const noexcept { return tabella_; }
+    const QString& colonna() const noexcept { return colonna_; }
 
 private:
     Tipo tipo_;
@@ -44,6 +50,8 @@ private:
     QString file_;
     QString sql_;
     QString messaggio_;
+    CodiceDati codice_ = CodiceDati::Riuscito;
+    QString tabella_, colonna_;
 };
 
 // An SQL text as the catalogue gives it (kept in sqlText) and as the engine

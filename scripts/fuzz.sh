@@ -15,6 +15,16 @@ for nome in numeri modello sql accesso; do
   echo "fuzz_$nome: $secondi s"
   if ! (cd build-fuzz && ./tests/fuzz/fuzz_$nome -max_total_time="$secondi" -print_final_stats=1 \
           "../$lavoro" "../tests/fuzz/corpus/$nome" >"../$lavoro.log" 2>&1); then
+    # A crash inside libmdb itself (the innermost frame in libmdb.so) is the
+    # library's fault, not ours: the program and the data tool read Access
+    # files in a child process and survive it (tests/fixtures/access/danneggiati).
+    # It is reported and the input kept, but it does not fail the run; a
+    # crash in any of our own frames does.
+    if [[ $nome == accesso ]] && grep -m1 -E '^ +#0 ' "$lavoro.log" | grep -q 'libmdb\.so'; then
+      grep -m1 -E '^ +#0 ' "$lavoro.log"
+      echo "fuzz_accesso: a crash inside libmdb (not in the project's code); input kept in build-fuzz/" >&2
+      continue
+    fi
     tail -n 60 "$lavoro.log" >&2
     echo "fuzz_$nome found a failing input (saved in build-fuzz/)" >&2
     exit 1

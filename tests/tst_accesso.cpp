@@ -176,15 +176,52 @@ private slots:
             QFAIL("no error");
         } catch (const fv::ErroreDati& e) {
             QCOMPARE(e.tipo(), fv::ErroreDati::Tipo::Accesso);
-            QVERIFY2(e.messaggio().contains("tblRadiazioni") && e.messaggio().contains(data), qPrintable(e.messaggio()));
+            QCOMPARE(e.codice(), fv::CodiceDati::TabellaMancante);
+            QCOMPARE(e.tabella(), "tblRadiazioni");
+            QCOMPARE(e.file(), data); // the user's file, not the tool's working copy
         }
         // A damaged Access file: the tool fails, the program goes on with a message.
         QFile danneggiato(Copia("pv_v2000.mdb"));
         QVERIFY(danneggiato.open(QIODevice::ReadWrite));
         danneggiato.resize(3000);
         danneggiato.close();
-        QVERIFY_THROWS_EXCEPTION(fv::ErroreDati, fv::CaricaElenchiIniziali({f, rs, sqlText}, r));
+        try {
+            fv::CaricaElenchiIniziali({f, rs, sqlText}, r);
+            QFAIL("no error");
+        } catch (const fv::ErroreDati& e) {
+            QCOMPARE(e.codice(), fv::CodiceDati::Danneggiato);
+        }
         QCOMPARE(fv::Funzioni::ConnessioniAperte(), 0);
+    }
+
+    void lettoreCheMuore()
+    {
+        // A file on which libmdb dereferences a null pointer (found by
+        // fuzzing), padded to whole pages so that the reader reaches it: the
+        // tool says the file is damaged and leaves nothing behind; so does
+        // the window's data layer, which runs the tool.
+        const QString danneggiato = cartella.filePath("nulla.mdb");
+        QFile::remove(danneggiato);
+        QVERIFY(QFile::copy(kFixture + "/danneggiati/mappa_utilizzo_nulla.mdb", danneggiato));
+        QFile f(danneggiato);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(73728));
+        f.close();
+        const QString uscita = cartella.filePath("nulla-uscita.mdb");
+        const Esito e = Strumento({"converti", danneggiato, uscita});
+        QCOMPARE(e.codice, int(fv::CodiceDati::Danneggiato));
+        QVERIFY2(e.errori == QStringLiteral("calcolo-fv-dati: il file «%1» è danneggiato: non si lascia leggere.\n").arg(danneggiato),
+                 qPrintable(e.errori));
+        QCOMPARE(QDir(cartella.path()).entryList({"nulla-uscita*"}), QStringList());
+        QFile::remove(cartella.filePath("data.mdb"));
+        QVERIFY(QFile::copy(danneggiato, cartella.filePath("data.mdb")));
+        fv::Funzioni funzioni(cartella.path());
+        RegistroSito r;
+        try {
+            fv::CaricaElenchiIniziali({funzioni, rs, sqlText}, r);
+            QFAIL("no error");
+        } catch (const fv::ErroreDati& errore) {
+            QCOMPARE(errore.codice(), fv::CodiceDati::Danneggiato);
+        }
     }
 
     void converti()
@@ -236,14 +273,30 @@ private slots:
                         QStringLiteral(FV_DATA_MDB)),
                  "1");
         // Each bad row stops the tool with its line and leaves no file.
+        // A name with a trailing space is the comune's own: its row is replaced.
+        scrivi("provincia;comune;gen;feb;mar;apr;mag;giu;lug;ago;set;ott;nov;dic\nTO;Torino ;1;2;3;4;5;6;7;6;5;4;3;2\n");
+        QCOMPARE(Strumento({"crea", uscita, "--radiazioni", csv, "--sovrascrivi"}).codice, 0);
+        QCOMPARE(Valore(uscita, "select count(*) || ' ' || max(gen) from tblRadiazioni where provincia = 'TO' and comune like 'Torino%'"), "1 1.0");
+        QCOMPARE(Valore(uscita, "select count(*) from tblRadiazioni"), "7896");
+        // A new comune only when asked.
+        scrivi("provincia;comune;gen;feb;mar;apr;mag;giu;lug;ago;set;ott;nov;dic\nTO;Borgo Nuovo;1;2;3;4;5;6;7;6;5;4;3;2\n");
+        QVERIFY(Strumento({"crea", uscita, "--radiazioni", csv, "--sovrascrivi"}).errori.contains("--aggiungi-comuni"));
+        QCOMPARE(Strumento({"crea", uscita, "--radiazioni", csv, "--sovrascrivi", "--aggiungi-comuni"}).codice, 0);
+        QCOMPARE(Valore(uscita, "select count(*) from tblRadiazioni"), "7897");
+        QVERIFY(Strumento({"crea", uscita, "--radiazioni"}).errori.contains("manca il nome del file CSV dopo --radiazioni"));
         const std::pair<QByteArray, QString> cattive[] = {
-            {"TO;Torino;1;2;3;4;5;6;7;6;5;4;3", "riga 3: servono"},
-            {"TO;Torino;1;2;tanto;4;5;6;7;6;5;4;3;2", "riga 3: il valore di «mar» non è un numero"},
-            {"TO;Torino;1;2;3;4;50;6;7;6;5;4;3;2", "riga 3: il valore di «mag» è 50"},
+            {"TO;Torino;1;2;3;4;5;6;7;6;5;4;3", "riga 3: servono provincia, comune e 12 valori mensili, ce ne sono 11"},
+            {"TO;Torino;1;2;tanto;4;5;6;7;6;5;4;3;2", "riga 3: il valore di «mar» non è un numero («tanto»)"},
+            {"TO;Torino;1;2;3;4;50,5;6;7;6;5;4;3;2", "riga 3: il valore di «mag» è «50,5»"},
+            {"TO;Torino;0x1;2;3;4;5;6;7;6;5;4;3;2", "riga 3: il valore di «gen» non è un numero («0x1»)"},
             {"ZZ;Torino;1;2;3;4;5;6;7;6;5;4;3;2", "riga 3: la provincia «ZZ»"},
+            {"TO;Torinoo;1;2;3;4;5;6;7;6;5;4;3;2", "riga 3: il comune «Torinoo» non è tra quelli di TO (forse «Torino»"},
+            {"TO;Moncalieri;1;2;3;4;5;6;7;6;5;4;3;2", "riga 3: il comune «Moncalieri» (TO) è già in"},
+            {"TO;Qwertyuiop;1;2;3;4;5;6;7;6;5;4;3;2", "riga 3: il comune «Qwertyuiop» non è tra quelli di TO; per aggiungerlo"},
+            {"GO;Savogna d'Isonzo-Sovodnje ob So\xe8i;1;2;3;4;5;6;7;6;5;4;3;2", "riga 3: il testo non è UTF-8"},
         };
         for (const auto& [riga, atteso] : cattive) {
-            scrivi("provincia;comune;gen;feb;mar;apr;mag;giu;lug;ago;set;ott;nov;dic\nTO;A;1;1;1;1;1;1;1;1;1;1;1;1\n" + riga + "\n");
+            scrivi("provincia;comune;gen;feb;mar;apr;mag;giu;lug;ago;set;ott;nov;dic\nTO;Moncalieri;1;1;1;1;1;1;1;1;1;1;1;1\n" + riga + "\n");
             const QString nuovo = cartella.filePath("mai.mdb");
             const Esito e = Strumento({"crea", nuovo, "--radiazioni", csv});
             QVERIFY2(e.codice != 0 && e.errori.contains(atteso) && e.errori.count('\n') == 1, qPrintable(e.errori));

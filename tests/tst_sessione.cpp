@@ -247,6 +247,16 @@ private slots:
                                                          s->radOriz(), fv::kGiorniMese));
         d.findChild<QPushButton*>()->click();
         QCOMPARE(s->impianto().tilt, QString::number(tiltCastro));
+        // A latitude typed over it moves the site at once, without passing
+        // through an incomplete one: computed again all the same.
+        const double massimoCastro = d.mappa()->massimo();
+        s->ScriviLatitudine(N("46"));
+        QVERIFY(pronta.wait(10000));
+        QVERIFY(d.mappa()->massimo() != massimoCastro);
+        QCOMPARE(d.mappa()->massimo(), fv::AnnuoSulPiano(46, d.mappa()->tiltOttimo(), d.mappa()->azimutOttimo(),
+                                                         castro.riflettanza, s->radOriz(), fv::kGiorniMese));
+        s->ScegliComuneLat("Castro");
+        QVERIFY(pronta.wait(10000));
         // The roof on the optimum makes 100 % of it.
         s->ImpostaOrientamento(tiltCastro, d.mappa()->azimutOttimo());
         QVERIFY2(d.testoTetto().contains("100 %"), qPrintable(d.testoTetto()));
