@@ -6,6 +6,7 @@
 #include "app/icona.h"
 #include "app/inventario.h"
 #include "app/messaggi.h"
+#include "calc/nomi.h"
 #include "chart/grafico.h"
 
 #include <QAbstractItemView>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -61,6 +63,32 @@ protected:
     }
 };
 
+// A command button painted flat in its face colour, as the window defines it
+// (the Fusion style would paint a gradient): a one-pixel frame, a darker
+// face while pressed, the focus shown by a dotted rectangle inside.
+class PulsanteComando final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const QRect r = rect().adjusted(0, 0, -1, -1);
+        const QColor faccia = palette().color(QPalette::Button);
+        p.fillRect(rect(), isDown() ? faccia.darker(115) : faccia);
+        p.setPen(palette().color(QPalette::Dark));
+        p.drawRect(r);
+        if (hasFocus()) {
+            QPen tratteggio(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
+            p.setPen(tratteggio);
+            p.drawRect(r.adjusted(3, 3, -3, -3));
+        }
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    }
+};
+
 // A list box whose open list is wide enough for its longest item, even
 // where the closed box is narrow (the province box is 57 pixels wide).
 class ElencoATendina final : public QComboBox {
@@ -101,9 +129,33 @@ private:
         const QString testo = currentText();
         if (testo.isEmpty() || (currentIndex() >= 0 && itemText(currentIndex()) == testo))
             return; // nothing typed, or the item already picked
-        const int i = findText(testo, Qt::MatchFixedString);
-        if (i < 0)
+        int i = findText(testo, Qt::MatchFixedString);
+        std::vector<std::string> voci;
+        for (int k = 0; k < count(); ++k)
+            voci.push_back(itemText(k).toStdString());
+        if (i < 0) {
+            // Accents, apostrophes, spaces and case aside, one item only.
+            const std::string cercato = fv::NomeNormalizzato(testo.toStdString());
+            const auto uguali = std::count_if(voci.begin(), voci.end(),
+                                              [&](const std::string& v) { return fv::NomeNormalizzato(v) == cercato; });
+            if (uguali == 1)
+                i = int(std::find_if(voci.begin(), voci.end(),
+                                     [&](const std::string& v) { return fv::NomeNormalizzato(v) == cercato; })
+                        - voci.begin());
+        }
+        if (i < 0) {
+            QStringList vicini;
+            for (const std::string& v : fv::NomiVicini(testo.toStdString(), voci))
+                vicini << QStringLiteral("«%1»").arg(QString::fromStdString(v));
+            const QString nota = vicini.isEmpty()
+                                     ? QStringLiteral("Nessuna voce dell'elenco si chiama «%1».").arg(testo)
+                                     : QStringLiteral("Nessuna voce dell'elenco si chiama «%1»: forse %2?")
+                                           .arg(testo, vicini.join(QStringLiteral(", ")));
+            setToolTip(nota);
+            if (isVisible())
+                QToolTip::showText(mapToGlobal(QPoint(0, height())), nota, this);
             return;
+        }
         setCurrentIndex(i);
         emit activated(i);
     }
@@ -160,6 +212,14 @@ QString TestoScelto(const QComboBox* box)
     return i >= 0 ? box->itemText(i) : box->currentText();
 }
 
+// A value the program fills in shows its start: a long figure is read from
+// its first digit.
+void MostraTesto(QLineEdit* campo, const QString& testo)
+{
+    campo->setText(testo);
+    campo->setCursorPosition(0);
+}
+
 void AggiungiVoce(QComboBox* elenco, const QString& voce)
 {
     elenco->addItem(voce);
@@ -179,11 +239,13 @@ void Suggerisci(QWidget* campo, const QString& nota)
         QToolTip::showText(campo->mapToGlobal(QPoint(0, campo->height())), nota, campo);
 }
 
+// The field's own tooltip, if it has one, comes back in place of a note.
 void TogliNota(QWidget* campo)
 {
-    if (campo->toolTip().isEmpty())
+    const QString propria = campo->property("notaPropria").toString();
+    if (campo->toolTip() == propria)
         return;
-    campo->setToolTip({});
+    campo->setToolTip(propria);
     QToolTip::hideText();
 }
 
@@ -267,7 +329,7 @@ QWidget* frmFv::CreaControllo(const fv::Controllo& c, QWidget* genitore)
         return o;
     }
     case fv::Tipo::Pulsante: {
-        auto* p = new QPushButton(testo, genitore);
+        auto* p = new PulsanteComando(testo, genitore);
         p->setAutoDefault(true); // Enter, like Space, presses the focused button
         return p;
     }
@@ -368,6 +430,12 @@ void frmFv::CollegaEventi()
     }
     for (QLineEdit* e : txtMese)
         connect(e, &QLineEdit::textChanged, this, nonAggiornati);
+    // The percentages are used as whole numbers: the fields say so.
+    for (QLineEdit* e : {txtEffGen, txtEffInv}) {
+        e->setProperty("notaPropria", QStringLiteral("Il calcolo usa percentuali intere: un valore con decimali è "
+                                                     "arrotondato all'intero pari più vicino (12,5 diventa 12, 15,5 diventa 16)."));
+        e->setToolTip(e->property("notaPropria").toString());
+    }
     for (QComboBox* b : {cmbProvincia, cmbComuneLat, cmbComuneRad, cmbRiflettanza}) {
         connect(b, &QComboBox::editTextChanged, b, [b] { TogliNota(b); });
         connect(b, &QComboBox::editTextChanged, this, nonAggiornati);
@@ -486,22 +554,26 @@ void frmFv::MostraSito(int parti)
         MostraScelta(cmbProvincia, s.provincia());
         Riempi(cmbComuneLat, s.comuniLat());
         Riempi(cmbComuneRad, s.comuniRad());
+        if (s.radiazioneDa().caricata)
+            MostraScelta(cmbComuneRad, s.radiazioneDa().voce);
+        if (s.latitudineDa().caricata && !s.latitudineDa().aMano)
+            MostraScelta(cmbComuneLat, s.latitudineDa().voce);
     }
     if (parti & fv::Sessione::Radiazione) {
         for (std::size_t m = 0; m < 12; ++m)
-            txtMese[m]->setText(s.testiRadOriz()[m]);
-        txtTotAnnua->setText(s.totAnnua());
+            MostraTesto(txtMese[m], s.testiRadOriz()[m]);
+        MostraTesto(txtTotAnnua, s.totAnnua());
         if (s.radiazioneDa().caricata)
             MostraScelta(cmbComuneRad, s.radiazioneDa().voce);
     }
     if (parti & fv::Sessione::Latitudine) {
         if (txtLatitudine->text() != s.latitudine())
-            txtLatitudine->setText(s.latitudine());
+            MostraTesto(txtLatitudine, s.latitudine());
         if (s.latitudineDa().caricata && !s.latitudineDa().aMano)
             MostraScelta(cmbComuneLat, s.latitudineDa().voce);
     }
     if ((parti & fv::Sessione::Riflettanza) && txtRiflettanza->text() != s.riflettanza())
-        txtRiflettanza->setText(s.riflettanza());
+        MostraTesto(txtRiflettanza, s.riflettanza());
 }
 
 void frmFv::PassaImpianto()
@@ -570,6 +642,8 @@ void frmFv::cmdCalcola_Click()
         return;
     Esegui([this] {
         VerificaSito();
+        if (!ConfermaLatitudine())
+            return;
         const std::optional<fv::Risultato> r = sessione_->Calcola();
         if (!r)
             return;
@@ -577,6 +651,24 @@ void frmFv::cmdCalcola_Click()
         SegnaRisultati(true);
         emit risultatiCambiati(true);
     });
+}
+
+bool frmFv::ConfermaLatitudine()
+{
+    // A latitude typed by hand outside Italy is most likely a slip (4,5 for
+    // 45): asked about once the checks of the calculation have passed.
+    if (!sessione_->latitudineDa().aMano)
+        return true;
+    const double latitudine = sessione_->LeggiSitoCorrente().latitudine;
+    if (latitudine >= fv::kLatitudineItalia.minimo && latitudine <= fv::kLatitudineItalia.massimo)
+        return true;
+    QMessageBox domanda(QMessageBox::Question, QString::fromUtf8(fv::kTitolo),
+                        QStringLiteral("La latitudine scritta, %1°, è fuori dall'Italia (da %2 a %3° nord). Usarla comunque?")
+                            .arg(txtLatitudine->text(), fv::TestoGenerale(fv::kLatitudineItalia.minimo),
+                                 fv::TestoGenerale(fv::kLatitudineItalia.massimo)),
+                        QMessageBox::Yes | QMessageBox::No, this);
+    domanda.setDefaultButton(QMessageBox::No);
+    return domanda.exec() == QMessageBox::Yes;
 }
 
 namespace {
@@ -592,12 +684,6 @@ const CampoRisultato kCampiRisultato[] = {
     {"txtRapp", &fv::Risultato::rapporto, nullptr},   {"txtEnergia", &fv::Risultato::energia, nullptr},
     {"txtCostoKwh", &fv::Risultato::tariffa, nullptr}, {"txtAnnuo", &fv::Risultato::ricavo, nullptr},
 };
-
-void MostraTesto(QLineEdit* campo, const QString& testo)
-{
-    campo->setText(testo);
-    campo->setCursorPosition(0);
-}
 
 } // namespace
 

@@ -97,6 +97,8 @@ private:
     // Throws ErroreScelta unless the radiation, the latitude and the
     // reflectance come from the province and the items the window shows.
     void VerificaSito() const;
+    // Whether a latitude typed by hand may be used: asked when outside Italy.
+    bool ConfermaLatitudine();
     // The results on show, greyed while they no longer match the inputs.
     std::vector<QLineEdit*> CampiRisultato() const;
     void SegnaRisultati(bool aggiornati);

@@ -134,7 +134,8 @@ QString MessaggioIntervallo(const ErroreIntervallo& e, const FormatoNumeri& form
                           ? QStringLiteral("maggiore di %1 e al massimo %2").arg(min, max)
                           : QStringLiteral("da %1 a %2").arg(min, max);
     if (e.campo() == Campo::Latitudine)
-        ammesso += QStringLiteral(", nell'emisfero nord e fuori dai circoli polari, dove vale il metodo");
+        ammesso += QStringLiteral(" gradi nord: a sud dell'equatore si è fuori dai dati dell'Italia, oltre il "
+                                  "circolo polare il sole di qualche mese non sorge o non tramonta");
     return QStringLiteral("Il valore «%1» del campo «%2» è fuori dall'intervallo ammesso: %3.")
         .arg(Citazione(e.testo()), DidascaliaCampo(e.campo()), ammesso);
 }

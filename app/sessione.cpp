@@ -126,10 +126,13 @@ void Sessione::ScegliProvincia(const QString& provincia)
 {
     // The latitude and the horizontal radiation belong to a comune of the
     // old province: they go with it, even when the new lists fail to load.
-    radiazioneDa_ = {};
-    latitudineDa_ = {};
-    latitudine_.clear();
-    SvuotaRadiazione();
+    // The province already shown picked again keeps them.
+    if (provincia != provincia_ || comuniRad_.isEmpty()) {
+        radiazioneDa_ = {};
+        latitudineDa_ = {};
+        latitudine_.clear();
+        SvuotaRadiazione();
+    }
     provincia_ = provincia;
     Vista vista(*this);
     try {

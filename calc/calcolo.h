@@ -56,7 +56,12 @@ inline constexpr Intervallo kIntervalloLatitudine{0, 66, true};
 inline constexpr Intervallo kIntervalloRiflettanza{0, 1};
 inline constexpr Intervallo kIntervalloTilt{0, 90};
 inline constexpr Intervallo kIntervalloAzimut{-180, 180};
-inline constexpr Intervallo kIntervalloPotenza{0, 1000, true};
+// Power: above zero, up to the largest figure the window's fields show whole
+// with the energy and revenue it gives (a 100 MW ground plant) [kW].
+inline constexpr Intervallo kIntervalloPotenza{0, 99999, true};
+// Italy's span of latitude, Lampedusa to the Vetta d'Italia, rounded out
+// [deg]: a latitude typed outside it is asked about before it is used.
+inline constexpr Intervallo kLatitudineItalia{35.2, 47.1};
 inline constexpr Intervallo kIntervalloPercentuale{0, 100};
 
 // Reads, converts and checks the inputs, runs the model for January to

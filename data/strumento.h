@@ -22,15 +22,6 @@ namespace fv {
 int EseguiStrumentoDati(const std::vector<std::string>& argomenti, std::ostream& uscita, std::ostream& errori,
                         const std::string& datiForniti);
 
-// A name as the tool compares comuni: case, accents, apostrophes (’ and '),
-// spaces and hyphens ignored. Plain UTF-8 in and out.
-std::string NomeNormalizzato(const std::string& nome);
-
-// The names of `elenco` nearest to `nome` (normalised edit distance), at
-// most `quanti`, nearest first.
-std::vector<std::string> NomiVicini(const std::string& nome, const std::vector<std::string>& elenco,
-                                    std::size_t quanti = 3);
-
 } // namespace fv
 
 // The handler of SIGINT and SIGTERM the tool installs: removes the temporary

@@ -237,7 +237,7 @@ private slots:
             {&fv::InputCalcolo::azimut, "400", Campo::Azimut},
             {&fv::InputCalcolo::potenza, "0", Campo::Potenza},
             {&fv::InputCalcolo::potenza, "-3", Campo::Potenza},
-            {&fv::InputCalcolo::potenza, "1000.5", Campo::Potenza},
+            {&fv::InputCalcolo::potenza, "99999.5", Campo::Potenza},
             {&fv::InputCalcolo::perditeGeneratore, "150", Campo::PerditeGeneratore},
             {&fv::InputCalcolo::perditeGeneratore, "-32700", Campo::PerditeGeneratore},
             {&fv::InputCalcolo::efficienzaInverter, "100.6", Campo::EfficienzaInverter},
@@ -259,7 +259,7 @@ private slots:
         const std::pair<Campo_, const char*> limiti[] = {
             {&fv::InputCalcolo::latitudine, "0.001"}, {&fv::InputCalcolo::riflettanza, "1"},
             {&fv::InputCalcolo::tilt, "90"},          {&fv::InputCalcolo::azimut, "-180"},
-            {&fv::InputCalcolo::potenza, "1000"},      {&fv::InputCalcolo::perditeGeneratore, "100.5"},
+            {&fv::InputCalcolo::potenza, "99999"},      {&fv::InputCalcolo::perditeGeneratore, "100.5"},
             {&fv::InputCalcolo::efficienzaInverter, "-0.5"},
         };
         for (const auto& [membro, testo] : limiti) {

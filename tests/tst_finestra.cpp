@@ -16,6 +16,8 @@
 #include "modello_angoli.h"
 
 #include <QAccessible>
+#include <QFile>
+#include <QStringDecoder>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -185,6 +187,12 @@ private slots:
             case fv::Tipo::Pulsante:
                 QCOMPARE(qobject_cast<QPushButton*>(x)->text(), testo);
                 QCOMPARE(p.color(QPalette::Button), QColor(224, 224, 224));
+                // Painted flat: the same face at the top and at the bottom.
+                {
+                    const QImage immagine = x->grab().toImage();
+                    for (int y : {3, immagine.height() - 4})
+                        QCOMPARE(immagine.pixelColor(immagine.width() / 2, y), QColor(224, 224, 224));
+                }
                 QVERIFY(x->font().bold());
                 break;
             case fv::Tipo::Linea:
@@ -298,6 +306,55 @@ private slots:
         QVERIFY(QFontInfo(fv::CarattereFinestra()).exactMatch() || QFontInfo(fv::CarattereFinestra()).family() == "Liberation Sans");
     }
 
+    void nomiComeSiScrivono()
+    {
+        // Accents, apostrophes, spaces and case aside, a typed name picks its item.
+        ScegliConMouse(C("cmbProvincia"), "TO");
+        Digita(C("cmbComuneLat"), "santantonino DI susa");
+        QTest::keyClick(C("cmbComuneLat"), Qt::Key_Return);
+        QCOMPARE(C("cmbComuneLat")->currentText(), "Sant'Antonino di Susa");
+        QCOMPARE(T("txtLatitudine")->text(), N("45.1"));
+    }
+
+    void latitudineFuoriDallItalia()
+    {
+        // 4,5 typed for 45: asked before it is used; not confirmed, nothing computed.
+        Risponditore r;
+        ScegliEsempio();
+        Scrivi(T("txtLatitudine"), N("4.5"));
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 1);
+        QVERIFY2(r.testi.first().contains("fuori dall'Italia"), qPrintable(r.testi.first()));
+        QCOMPARE(T("txtEnergia")->text(), QString());
+        Scrivi(T("txtLatitudine"), "45");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QVERIFY(!T("txtEnergia")->text().isEmpty());
+        QCOMPARE(r.testi.size(), 1);
+    }
+
+    void testiDelDataset()
+    {
+        // Every name the lists can show: valid UTF-8 (no bytes of another
+        // encoding), no control characters, every glyph in the window's font.
+        const QFontMetrics fm(fv::CarattereFinestra());
+        for (const char* nome : {"latitudini.csv", "latitudini_dettaglio.csv", "riflettanza.csv"}) {
+            QFile f(QStringLiteral(FV_DATASET_DIR "/") + nome);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray byte = f.readAll();
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            const QString testo = utf8(byte);
+            QVERIFY2(!utf8.hasError(), nome);
+            for (QChar c : testo) {
+                if (c == u'\n' || c == u'\r')
+                    continue;
+                QVERIFY2(!c.isNonCharacter() && c.category() != QChar::Other_Control && c != QChar::ReplacementCharacter
+                             && c != u'?',
+                         qPrintable(QStringLiteral("%1: U+%2").arg(nome).arg(c.unicode(), 4, 16, QChar(u'0'))));
+                QVERIFY2(fm.inFont(c), qPrintable(QStringLiteral("%1: %2").arg(nome, c)));
+            }
+        }
+    }
+
     void avvio()
     {
         QCOMPARE(C("cmbProvincia")->count(), 5);
@@ -378,6 +435,7 @@ private slots:
         Digita(C("cmbComuneLat"), "Cast");
         T("txtTilt")->setFocus();
         QCOMPARE(T("txtLatitudine")->text(), QString());
+        QVERIFY2(C("cmbComuneLat")->toolTip().contains("forse «Castro»"), qPrintable(C("cmbComuneLat")->toolTip()));
         // An empty field: a note at the field, naming it; no box, nothing written.
         QTest::mouseClick(Calcola(), Qt::LeftButton);
         QVERIFY2(T("txtLatitudine")->toolTip().contains("Latitudine (°)"), qPrintable(T("txtLatitudine")->toolTip()));
@@ -591,12 +649,12 @@ private slots:
         ScegliConMouse(C("cmbComuneLat"), "Castro");
         ScegliConMouse(C("cmbRiflettanza"), "Neve fresca");
         Scrivi(T("txtTilt"), "30");
-        Scrivi(T("txtPow"), "1000");
+        Scrivi(T("txtPow"), "99999");
         Scrivi(T("txtEffGen"), "0");
         Scrivi(T("txtEffInv"), "100");
         QTest::mouseClick(O("optInt(2)"), Qt::LeftButton);
         QTest::mouseClick(Calcola(), Qt::LeftButton);
-        QVERIFY(T("txtEnergia")->text().size() >= 7);
+        QVERIFY(T("txtEnergia")->text().size() >= 9);
         for (const char* nome : {"txtEnergia", "txtAnnuo", "txtTotAnnua2", "txtRapp", "txtCostoKwh"}) {
             QLineEdit* e = T(nome);
             QVERIFY2(e->fontMetrics().horizontalAdvance(e->text()) < e->contentsRect().width() - 4, nome);

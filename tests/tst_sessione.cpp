@@ -14,6 +14,8 @@
 #include "finestra_aiuti.h"
 #include "fixture.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
@@ -160,6 +162,50 @@ private slots:
         const QStringList testo = TestoPdf(pdf);
         for (const auto& [etichetta, valori] : attese)
             QVERIFY2(Contiene(testo, etichetta, valori), qPrintable(etichetta));
+    }
+
+    void rigaDiComandoProtegge()
+    {
+        // Only a command, --help or --version select the command line; Qt's
+        // own arguments open the window.
+        for (const char* a : {"calcola", "--help", "-h", "--version", "-v"})
+            QVERIFY(fv::ArgomentoDellaRigaDiComando(a));
+        for (const char* a : {"-style", "fusion", "-platform", "--provincia"})
+            QVERIFY(!fv::ArgomentoDellaRigaDiComando(a));
+        QString uscita, errori;
+        QTextStream u(&uscita), e(&errori);
+        // The plant is never a silent default; the others' defaults are shown.
+        const QStringList sito = {"calcola", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba",
+                                  "--tilt", "30", "--azimut", "0"};
+        QCOMPARE(fv::EseguiRigaComando(sito, u, e, cartella.path()), 1);
+        QVERIFY2(errori.contains("--potenza"), qPrintable(errori));
+        QCOMPARE(fv::EseguiRigaComando({"--help"}, u, e, cartella.path()), 0);
+        QVERIFY(uscita.contains("Predefinito: 15") && uscita.contains("Predefinito: 90") && uscita.contains("--sovrascrivi"));
+        // An existing file is kept unless --sovrascrivi.
+        const QString csv = cartella.filePath("esiste.csv");
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("mio");
+        f.close();
+        errori.clear();
+        QCOMPARE(fv::EseguiRigaComando(sito + QStringList{"--potenza", "3", "--csv", csv}, u, e, cartella.path()), 1);
+        QVERIFY2(errori.contains("--sovrascrivi"), qPrintable(errori));
+        QCOMPARE(fixture::Impronta(csv), QCryptographicHash::hash("mio", QCryptographicHash::Sha256));
+        QCOMPARE(fv::EseguiRigaComando(sito + QStringList{"--potenza", "3", "--csv", csv, "--sovrascrivi"}, u, e, cartella.path()), 0);
+        QVERIFY(QFileInfo(csv).size() > 100);
+    }
+
+    void stessaProvinciaDiNuovo()
+    {
+        // The province on show picked again keeps its comune's values.
+        auto s = Nuova();
+        Sito(*s, "TO", "Torino", "Erba");
+        const fv::MonthlySeries prima = s->radOriz();
+        s->ScegliProvincia("TO");
+        QCOMPARE(s->radOriz(), prima);
+        QVERIFY(s->Calcola());
+        s->ScegliProvincia("LE");
+        QVERIFY(!s->radiazioneDa().caricata && s->latitudine().isEmpty());
     }
 
     void stampaSuPdf()
