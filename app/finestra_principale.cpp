@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -33,6 +34,12 @@ namespace {
 
 const QString kPerche = QStringLiteral("Premere CALCOLA: non ci sono risultati aggiornati.");
 
+// A name typed without its extension gets it, as the file's kind needs.
+QString ConEstensione(const QString& percorso, const QString& estensione)
+{
+    return percorso.endsWith(u'.' + estensione, Qt::CaseInsensitive) ? percorso : percorso + u'.' + estensione;
+}
+
 } // namespace
 
 FinestraPrincipale::FinestraPrincipale(QWidget* parent, const QString& cartellaDati)
@@ -44,6 +51,15 @@ FinestraPrincipale::FinestraPrincipale(QWidget* parent, const QString& cartellaD
     CreaMenu();
     stato_ = new QLabel(this);
     statusBar()->addWidget(stato_, 1);
+    // The data file in use, by name; its full path when pointed at.
+    file_ = new QLabel(this);
+    statusBar()->addPermanentWidget(file_);
+    const auto mostraFile = [this](const QString& percorso) {
+        file_->setText(QStringLiteral("Dati: %1").arg(QFileInfo(percorso).fileName()));
+        file_->setToolTip(percorso);
+    };
+    connect(modulo_, &frmFv::fileDatiCambiato, this, mostraFile);
+    mostraFile(modulo_->sessione().FileDati());
     statusBar()->setSizeGripEnabled(false);
     connect(modulo_, &frmFv::risultatiCambiati, this, &FinestraPrincipale::AggiornaRisultati);
     AggiornaRisultati(false);
@@ -54,6 +70,9 @@ FinestraPrincipale::FinestraPrincipale(QWidget* parent, const QString& cartellaD
 void FinestraPrincipale::CreaMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("Apri file dati…"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
+                    &FinestraPrincipale::ApriFileDati);
+    file->addSeparator();
     salvaPdf_ = file->addAction(QStringLiteral("Salva relazione PDF…"), QKeySequence(Qt::CTRL | Qt::Key_S),
                                 this, &FinestraPrincipale::SalvaPdf);
     esportaCsv_ = file->addAction(QStringLiteral("Esporta dati CSV…"), QKeySequence(Qt::CTRL | Qt::Key_E),
@@ -89,9 +108,7 @@ void FinestraPrincipale::AggiornaRisultati(bool aggiornati)
         return;
     }
     const fv::Risultato& r = *modulo_->sessione().ultimo();
-    QString testo = QStringLiteral("Resa specifica: %1 kWh/kWp · Radiazione: NASA SSE 6.0, medie "
-                                   "1983-2005, griglia di 1° (dati forniti)")
-                        .arg(r.resa);
+    QString testo = QStringLiteral("Resa specifica: %1 kWh/kWp · Radiazione: %2").arg(r.resa, r.fonteRadiazione);
     for (const QString& nota : fv::NoteTariffa(r))
         testo += QStringLiteral(" · ") + nota;
     stato_->setText(testo);
@@ -116,7 +133,7 @@ void FinestraPrincipale::SalvaPdf()
         this, QStringLiteral("Salva relazione PDF"), NomeProposto(QStringLiteral("relazione"), QStringLiteral("pdf")),
         QStringLiteral("Documenti PDF (*.pdf)"));
     if (!percorso.isEmpty())
-        RiportaSeErrore(fv::SalvaPdf(percorso, *modulo_->sessione().ultimo()));
+        RiportaSeErrore(fv::SalvaPdf(ConEstensione(percorso, QStringLiteral("pdf")), *modulo_->sessione().ultimo()));
 }
 
 void FinestraPrincipale::EsportaCsv()
@@ -125,7 +142,8 @@ void FinestraPrincipale::EsportaCsv()
         this, QStringLiteral("Esporta dati CSV"), NomeProposto(QStringLiteral("dati"), QStringLiteral("csv")),
         QStringLiteral("Dati CSV (*.csv)"));
     if (!percorso.isEmpty())
-        RiportaSeErrore(fv::SalvaCsv(percorso, *modulo_->sessione().ultimo(), modulo_->formatoNumeri()));
+        RiportaSeErrore(fv::SalvaCsv(ConEstensione(percorso, QStringLiteral("csv")), *modulo_->sessione().ultimo(),
+                                     modulo_->formatoNumeri()));
 }
 
 void FinestraPrincipale::Stampa()
@@ -184,7 +202,10 @@ QString FinestraPrincipale::TestoInformazioni()
                "<p>Produzione annua e ricavo incentivato di un impianto fotovoltaico in Italia, "
                "con il metodo del giorno medio mensile.</p><p><b>Dati</b></p><ul>"
                "<li>Elenco dei comuni: ISTAT (CC BY 3.0 IT).</li>"
-               "<li>Coordinate dei comuni: GeoNames (CC BY 4.0).</li>"
+               "<li>Coordinate dei comuni: GeoNames (CC BY 4.0) per 7.436; per i 460 restanti, "
+               "GeoNames rielaborato nel 2018 (MatteoHenryChinaski, italy_geo.json, senza licenza dichiarata) "
+               "per 416, geocodifica Mapbox (gnekt/comuni-italiani-geocode, MIT) per 43 comuni nati da fusioni "
+               "e punti di GeoNames del capoluogo precedente o delle frazioni per 7 (dettagli in SOURCES.md).</li>"
                "<li>Radiazione: NASA SSE 6.0, medie di 22 anni (1983-2005) su celle di 1° × 1°, "
                "pubblico dominio. &laquo;The data was obtained from the National Aeronautics and Space "
                "Administration (NASA) Langley Research Center (LaRC) Prediction of Worldwide Energy "
@@ -229,6 +250,15 @@ void FinestraPrincipale::MappaDellItalia()
     ApriStrumento(mappa_, *modulo_, this);
     if (nuova && mappa_)
         connect(mappa_, &DialogoMappa::errore, modulo_, &frmFv::RiportaErrore);
+}
+
+void FinestraPrincipale::ApriFileDati()
+{
+    const QString percorso = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Apri file dati"), QFileInfo(modulo_->sessione().FileDati()).absolutePath(),
+        QStringLiteral("File di dati (*.mdb *.accdb *.sqlite *.db);;Tutti i file (*)"));
+    if (!percorso.isEmpty())
+        modulo_->ApriFileDati(percorso);
 }
 
 void FinestraPrincipale::Informazioni()

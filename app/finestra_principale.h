@@ -46,6 +46,7 @@ private:
     void Informazioni();
     void Orientamento();
     void MappaDellItalia();
+    void ApriFileDati();
     // A name for a file of the current result, e.g. "relazione-Torino.pdf".
     QString NomeProposto(const QString& tipo, const QString& estensione) const;
     void RiportaSeErrore(const QString& errore);
@@ -56,6 +57,7 @@ private:
     QAction* stampa_ = nullptr;
     QAction* copia_ = nullptr;
     QLabel* stato_ = nullptr;
+    QLabel* file_ = nullptr;
     DialogoOrientamento* orientamento_ = nullptr;
     DialogoMappa* mappa_ = nullptr;
 };

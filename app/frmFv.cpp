@@ -504,6 +504,12 @@ void frmFv::Form_Load()
     }
 }
 
+void frmFv::ApriFileDati(const QString& percorso)
+{
+    SegnaRisultati(false);
+    Esegui([&] { sessione_->ApriFileDati(percorso); });
+}
+
 void frmFv::cmbProvincia_Click()
 {
     Esegui([this] { sessione_->ScegliProvincia(TestoScelto(cmbProvincia)); });
@@ -549,6 +555,7 @@ void frmFv::MostraSito(int parti)
     if (parti & fv::Sessione::Elenchi) {
         Riempi(cmbRiflettanza, s.riflettanze());
         Riempi(cmbProvincia, s.province());
+        emit fileDatiCambiato(s.FileDati());
     }
     if (parti & fv::Sessione::Comuni) {
         MostraScelta(cmbProvincia, s.provincia());

@@ -49,6 +49,10 @@ public:
     // Whether results are on show and still those of the inputs on show.
     bool RisultatiAggiornati() const { return risultati == Risultati::Aggiornati; }
 
+    // Another data file for the session (File › Apri file dati…): the lists
+    // are filled again, the results on show are no longer up to date.
+    void ApriFileDati(const QString& percorso);
+
     // The note CALCOLA shows at an empty field, for a value the session lacks.
     void SegnalaCampo(fv::Campo campo);
     // Reports an error over the window, as its own handlers do.
@@ -57,6 +61,8 @@ public:
 signals:
     // true after every calculation, false at the first input change after one.
     void risultatiCambiati(bool aggiornati);
+    // The data file the lists now come from.
+    void fileDatiCambiato(const QString& percorso);
 
 protected:
     void showEvent(QShowEvent* event) override;

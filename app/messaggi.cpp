@@ -196,6 +196,8 @@ QString NotaCampoVuoto(Campo campo)
     return QStringLiteral("Il campo «%1» è vuoto.").arg(DidascaliaCampo(campo));
 }
 
+ErroreMappa::ErroreMappa(QString file) : Errore("no longitudes for the map"), file_(std::move(file)) {}
+
 ErroreScelta::ErroreScelta(QString scelta)
     : Errore("choice not loaded: " + scelta.toStdString()), scelta_(std::move(scelta))
 {
@@ -244,6 +246,10 @@ Messaggio MessaggioErrore(const std::exception_ptr& errore, const FormatoNumeri&
         return {MessaggioSerenita(e), {}};
     } catch (const ErroreCampoVuoto& e) {
         return {NotaCampoVuoto(e.campo()), {}};
+    } catch (const ErroreMappa& e) {
+        return {QStringLiteral("Il file di dati «%1» non ha le longitudini dei comuni (tabella tblCoordinate), "
+                               "che servono solo alla mappa dell'Italia: il calcolo funziona lo stesso.")
+                    .arg(e.file()), {}};
     } catch (const ErroreScelta& e) {
         return {QStringLiteral("Scegliere %1 dall'elenco.").arg(e.scelta()), {}};
     } catch (const ErroreOverflow& e) {

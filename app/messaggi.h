@@ -24,6 +24,16 @@ private:
     QString scelta_;
 };
 
+// A data file without the longitudes that only the map needs.
+class ErroreMappa : public Errore {
+public:
+    explicit ErroreMappa(QString file);
+    const QString& file() const noexcept { return file_; }
+
+private:
+    QString file_;
+};
+
 // The control that shows a field (its objectName), and its caption as the user sees it.
 QString NomeControllo(Campo campo);
 QString DidascaliaCampo(Campo campo);

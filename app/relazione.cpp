@@ -35,6 +35,28 @@ const char* const kOrigineRadiazione =
     "Administration (NASA) Langley Research Center (LaRC) Prediction of Worldwide Energy Resource "
     "(POWER) Project funded through the NASA Earth Science/Applied Science Program.\"";
 
+// What the report says of the radiation: NASA's climatology with its
+// attribution when the file credits it, else the file the values came from.
+QString OrigineRadiazione(const Risultato& r)
+{
+    if (r.fonteRadiazione.startsWith(QLatin1String("NASA")))
+        return QString::fromUtf8(kOrigineRadiazione);
+    return QStringLiteral("Radiazione orizzontale dal file di dati «%1», che non ne dichiara la fonte.").arg(r.fileDati);
+}
+
+// A figure of the printed table with a fixed number of decimals, so that the
+// columns line up (the window and the CSV keep the general form).
+QString Fisso(double valore, int decimali, const Risultato& r)
+{
+    QString t = QString::fromStdString(TestoArrotondato(valore, decimali, FormatoNumeri::C()));
+    if (decimali > 0) {
+        if (!t.contains(u'.'))
+            t += u'.';
+        t += QString(decimali - int(t.size() - t.indexOf(u'.') - 1), u'0');
+    }
+    return t.replace(u'.', QString::fromStdString(r.formato.decimale));
+}
+
 QString CampoDelimitato(const QString& testo, QChar separatore)
 {
     const bool virgolette = testo.contains(separatore) || testo.contains(u'"') || testo.contains(u'\n')
@@ -222,7 +244,14 @@ public:
         for (const auto& [didascalia, valore] : voci) {
             Carattere(9);
             Testo(x, y, l * 0.55, 5, didascalia);
-            Carattere(9, true);
+            // A long name (a comune of 24 letters or more) is set smaller
+            // until it fits its cell, down to 6 points.
+            double punti = 9;
+            Carattere(punti, true);
+            while (punti > 6 && p_.fontMetrics().horizontalAdvance(valore) > R(0, 0, l * 0.45, 0).width()) {
+                punti -= 0.5;
+                Carattere(punti, true);
+            }
             Testo(x + l * 0.55, y, l * 0.45, 5, valore);
             y += 5;
         }
@@ -273,7 +302,7 @@ void TabellaMesi(Foglio& f, const Risultato& r, double y)
     riga(testa, true, 8.4);
     f.Linea(kSinistra, y, kSinistra + kLarghezza);
     for (std::size_t m = 0; m < 12; ++m)
-        riga({NomeMese(m), r.orizzontale[m], r.piano[m], r.energiaMese[m]}, false, 4.3);
+        riga({NomeMese(m), Fisso(r.radOriz[m], 2, r), Fisso(r.radInc[m], 2, r), Fisso(r.energieMensili[m], 0, r)}, false, 4.3);
     f.Linea(kSinistra, y, kSinistra + kLarghezza);
     riga({QStringLiteral("Totale annuo (kWh/m², kWh)"), r.totOrizzontale, r.totPiano, r.energia}, true, 4.6);
 }
@@ -307,7 +336,7 @@ void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& 
     f.Testo(kSinistra, 245, kLarghezza, 7, NoteTariffa(r).join(u' '));
     f.Carattere(7.5);
     f.Testo(kSinistra, 252, kLarghezza, 8, QString::fromUtf8(kOrigineTariffa));
-    f.Testo(kSinistra, 260, kLarghezza, 19, QString::fromUtf8(kOrigineRadiazione));
+    f.Testo(kSinistra, 260, kLarghezza, 19, OrigineRadiazione(r));
     f.Linea(kSinistra, 280, kSinistra + kLarghezza);
     f.Carattere(8);
     f.Testo(kSinistra, 281, kLarghezza, 5,

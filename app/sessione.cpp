@@ -3,7 +3,10 @@
 #include "app/sessione.h"
 
 #include "app/inventario.h"
+#include "app/messaggi.h"
 #include "calc/risultati.h"
+
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -313,16 +316,60 @@ std::optional<Risultato> Sessione::Calcola()
                                              r.letti.efficienza);
         r.energiaMese[m] = Testo(r.energieMensili[m], 0, formato_);
     }
+    r.formato = formato_;
+    r.fonteRadiazione = FonteRadiazione();
+    r.fileDati = FileDati();
     r.resaValore = r.letti.energia / r.letti.potenza;
     r.resa = Testo(r.resaValore, 0, formato_);
     ultimo_ = r;
     return r;
 }
 
+void Sessione::ApriFileDati(const QString& percorso)
+{
+    dati_.funzioni.ImpostaFile(percorso);
+    comuniLat_.clear();
+    comuniRad_.clear();
+    provincia_.clear();
+    radiazioneDa_ = latitudineDa_ = riflettanzaDa_ = {};
+    SvuotaRadiazione();
+    latitudine_.clear();
+    riflettanza_.clear();
+    ultimo_.reset();
+    comuniMappa_.reset();
+    fonte_.reset();
+    emit sitoCambiato(Comuni | Radiazione | Latitudine | Riflettanza);
+    Avvia();
+}
+
+QString Sessione::FonteRadiazione()
+{
+    if (!fonte_) {
+        // On a connection of its own: the window's SQL text stays the last
+        // of its own events.
+        StatoDati stato;
+        stato.funzioni.ImpostaFile(FileDati());
+        const QString fonte = fv::FonteRadiazione(stato.Contesto());
+        fonte_ = fonte.isEmpty() ? QStringLiteral("dati del file %1").arg(QFileInfo(FileDati()).fileName()) : fonte;
+    }
+    return *fonte_;
+}
+
 const ComuniMappa& Sessione::ComuniPerMappa()
 {
-    if (!comuniMappa_)
-        comuniMappa_ = LeggiComuniMappa(dati_.Contesto(), formato_);
+    if (!comuniMappa_) {
+        ComuniMappa comuni;
+        try {
+            comuni = LeggiComuniMappa(dati_.Contesto(), formato_);
+        } catch (const ErroreDati& e) {
+            if (e.tipo() != ErroreDati::Tipo::Motore)
+                throw;
+            throw ErroreMappa(FileDati()); // the query's extra table is what fails
+        }
+        if (comuni.comuni.empty())
+            throw ErroreMappa(FileDati());
+        comuniMappa_ = std::move(comuni);
+    }
     return *comuniMappa_;
 }
 

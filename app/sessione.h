@@ -65,7 +65,11 @@ struct Risultato {
     // energy [kWh], tariff [EUR/kWh], revenue [EUR], specific yield [kWh/kWp].
     double totOrizzontaleValore = 0, totPianoValore = 0, rapportoValore = 0;
     double tariffaValore = 0, ricavoValore = 0, resaValore = 0;
-    // The same as shown.
+    // Where the radiation comes from, as the data file says ("dati del file"
+    // when it does not), and the file itself.
+    QString fonteRadiazione, fileDati;
+    // The same as shown, in this number format.
+    FormatoNumeri formato;
     std::array<QString, 12> orizzontale, piano, energiaMese;
     QString totOrizzontale, totPiano, rapporto, energia, tariffa, ricavo, resa;
 };
@@ -143,6 +147,12 @@ public:
     // Every comune for the map, read once and kept.
     const ComuniMappa& ComuniPerMappa();
 
+    // Another data file, chosen by the user: the site starts again from its
+    // lists (throws its data errors; the lists then stay empty).
+    void ApriFileDati(const QString& percorso);
+    // Where the file says its radiation comes from, or "dati del file".
+    QString FonteRadiazione();
+
 signals:
     void sitoCambiato(int parti);
     void impiantoCambiato();
@@ -164,6 +174,7 @@ private:
     ImpiantoTesti impianto_;
     std::optional<Risultato> ultimo_;
     std::optional<ComuniMappa> comuniMappa_;
+    std::optional<QString> fonte_;
 };
 
 } // namespace fv

@@ -234,4 +234,17 @@ ComuniMappa LeggiComuniMappa(ContestoDati c, const FormatoNumeri& formato)
     return mappa;
 }
 
+QString FonteRadiazione(ContestoDati c)
+{
+    try {
+        SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+        Recordset& rs = sessione.Apri(sql::SqlFonteRadiazione());
+        const QString fonte = rs.Eof() ? QString() : rs.Campo(0).toString();
+        sessione.Chiudi();
+        return fonte;
+    } catch (const ErroreDati&) {
+        return {}; // no table of sources: the file does not say
+    }
+}
+
 } // namespace fv

@@ -69,6 +69,10 @@ void ComuneLatScelto(ContestoDati contesto, const QString& provincia, const QStr
 void RiflettanzaScelta(ContestoDati contesto, const QString& superficie,
                        const FormatoNumeri& formato, VistaSito& vista);
 
+// Where the file says its radiation comes from; empty when it does not say
+// (a file without the table of sources, an Access file).
+QString FonteRadiazione(ContestoDati contesto);
+
 // A comune as the map of Italy draws it: position [deg] and horizontal series.
 struct ComuneMappa {
     QString provincia, comune;

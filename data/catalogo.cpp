@@ -121,4 +121,9 @@ TestoSql SqlComuniMappa()
                    {});
 }
 
+TestoSql SqlFonteRadiazione()
+{
+    return Componi("select fonte from tblFonti where tabella='tblRadiazioni'", {});
+}
+
 } // namespace fv::sql

@@ -20,6 +20,8 @@ TestoSql SqlRiflettanzaSuperficie(const QString& superficie);                  /
 // 8, for the map of Italy only: every comune with a latitude, with its
 // longitude and its twelve monthly values where the file has them.
 TestoSql SqlComuniMappa();
+// Where the file says its radiation comes from (the bundled file's tblFonti).
+TestoSql SqlFonteRadiazione();
 
 // SQLite reserves some words that the templates use as column names (the
 // September column is called set): the template as the engine takes it, each

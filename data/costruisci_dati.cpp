@@ -178,6 +178,80 @@ fv::GrigliaRadiazione LeggiGriglia(const std::string& percorso)
     }
 }
 
+// The tables, every text column compared and sorted without regard to
+// ASCII case, as the program's "=" and "order by" expect. The September
+// column is called set, a reserved word: it must be quoted here.
+void CreaTabelle(sqlite3* db)
+{
+    Esegui(db, "create table tblLatitudini (provincia text collate nocase not null, "
+               "comune text collate nocase not null, latitudine real not null)");
+    Esegui(db, "create table tblRadiazioni (provincia text collate nocase not null, "
+               "comune text collate nocase not null, gen real not null, feb real not null, "
+               "mar real not null, apr real not null, mag real not null, giu real not null, "
+               "lug real not null, ago real not null, \"set\" real not null, "
+               "ott real not null, nov real not null, dic real not null)");
+    Esegui(db, "create table tblRiflettanza (superficie text collate nocase not null, "
+               "riflettanza real not null)");
+    // Beside the three tables the program's calculation reads: the
+    // longitude of each comune, which only the map of Italy uses; where the
+    // data come from, which the status bar and the report credit.
+    Esegui(db, "create table tblCoordinate (provincia text collate nocase not null, "
+               "comune text collate nocase not null, longitudine real not null)");
+    Esegui(db, "create table tblFonti (tabella text collate nocase not null, fonte text not null)");
+}
+
+void CreaIndici(sqlite3* db)
+{
+    // No index on tblRiflettanza: a covering index would make SQLite list
+    // the surface types in index order instead of the order they are stored in.
+    Esegui(db, "create index idxLatProvincia on tblLatitudini (provincia)");
+    Esegui(db, "create index idxLatProvinciaComune on tblLatitudini (provincia, comune)");
+    Esegui(db, "create index idxRadProvincia on tblRadiazioni (provincia)");
+    Esegui(db, "create index idxRadProvinciaComune on tblRadiazioni (provincia, comune)");
+    Esegui(db, "create index idxCooProvinciaComune on tblCoordinate (provincia, comune)");
+}
+
+// Every table filled from the dataset's folder.
+void CaricaDataset(sqlite3* db, const std::string& cartella)
+{
+    const auto latitudini = LeggiCsv(cartella + "/latitudini.csv");
+    const Coordinate coordinate = LeggiCoordinate(LeggiCsv(cartella + "/" + kDettaglio));
+    Carica(db, "tblLatitudini", latitudini, 2);
+    Carica(db, "tblRadiazioni",
+           RadiazioniComuni(latitudini, coordinate, LeggiGriglia(cartella + "/nasa-sse/griglia_italia.txt")), 2);
+    Carica(db, "tblRiflettanza", LeggiCsv(cartella + "/riflettanza.csv"), 1);
+    Carica(db, "tblCoordinate", LongitudiniComuni(latitudini, coordinate), 2);
+    Carica(db, "tblFonti", LeggiCsv(cartella + "/fonti.csv"), 2);
+}
+
+// Writes the database under a temporary name, renamed into place only whole.
+void Costruisci(const std::string& uscita, const std::string& cartella)
+{
+    const std::string temporaneo = uscita + ".tmp";
+    std::remove(temporaneo.c_str());
+    sqlite3* db = nullptr;
+    try {
+        if (sqlite3_open(temporaneo.c_str(), &db) != SQLITE_OK)
+            throw std::runtime_error("cannot create " + temporaneo);
+        Esegui(db, "begin");
+        CreaTabelle(db);
+        CaricaDataset(db, cartella);
+        CreaIndici(db);
+        Esegui(db, "commit");
+        Esegui(db, "vacuum");
+        if (sqlite3_close(db) != SQLITE_OK)
+            throw std::runtime_error("cannot close " + temporaneo);
+        db = nullptr;
+        if (std::rename(temporaneo.c_str(), uscita.c_str()) != 0)
+            throw std::runtime_error("cannot rename " + temporaneo + " to " + uscita);
+    } catch (...) {
+        if (db)
+            sqlite3_close(db);
+        std::remove(temporaneo.c_str());
+        throw;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -186,59 +260,9 @@ int main(int argc, char** argv)
         std::cerr << "usage: costruisci-dati OUTPUT DATASET_DIR\n";
         return 2;
     }
-    const std::string uscita = argv[1];
-    const std::string cartella = argv[2];
-    const std::string temporaneo = uscita + ".tmp";
-    std::remove(temporaneo.c_str());
-    sqlite3* db = nullptr;
     try {
-        const auto latitudini = LeggiCsv(cartella + "/latitudini.csv");
-        const Coordinate coordinate = LeggiCoordinate(LeggiCsv(cartella + "/" + kDettaglio));
-        const auto radiazioni = RadiazioniComuni(latitudini, coordinate,
-                                                 LeggiGriglia(cartella + "/nasa-sse/griglia_italia.txt"));
-        const auto riflettanza = LeggiCsv(cartella + "/riflettanza.csv");
-
-        if (sqlite3_open(temporaneo.c_str(), &db) != SQLITE_OK)
-            throw std::runtime_error("cannot create " + temporaneo);
-        // Text columns compare and sort without regard to ASCII case, as the
-        // program's "=" and "order by" expect. The September column is called
-        // set, a reserved word: it must be quoted here.
-        Esegui(db, "begin");
-        Esegui(db, "create table tblLatitudini (provincia text collate nocase not null, "
-                   "comune text collate nocase not null, latitudine real not null)");
-        Esegui(db, "create table tblRadiazioni (provincia text collate nocase not null, "
-                   "comune text collate nocase not null, gen real not null, feb real not null, "
-                   "mar real not null, apr real not null, mag real not null, giu real not null, "
-                   "lug real not null, ago real not null, \"set\" real not null, "
-                   "ott real not null, nov real not null, dic real not null)");
-        Esegui(db, "create table tblRiflettanza (superficie text collate nocase not null, "
-                   "riflettanza real not null)");
-        // Beside the three tables the program's calculation reads: the
-        // longitude of each comune, which only the map of Italy uses.
-        Esegui(db, "create table tblCoordinate (provincia text collate nocase not null, "
-                   "comune text collate nocase not null, longitudine real not null)");
-        Carica(db, "tblLatitudini", latitudini, 2);
-        Carica(db, "tblRadiazioni", radiazioni, 2);
-        Carica(db, "tblRiflettanza", riflettanza, 1);
-        Carica(db, "tblCoordinate", LongitudiniComuni(latitudini, coordinate), 2);
-        // No index on tblRiflettanza: a covering index would make SQLite list
-        // the surface types in index order instead of the order they are stored in.
-        Esegui(db, "create index idxLatProvincia on tblLatitudini (provincia)");
-        Esegui(db, "create index idxLatProvinciaComune on tblLatitudini (provincia, comune)");
-        Esegui(db, "create index idxRadProvincia on tblRadiazioni (provincia)");
-        Esegui(db, "create index idxRadProvinciaComune on tblRadiazioni (provincia, comune)");
-        Esegui(db, "create index idxCooProvinciaComune on tblCoordinate (provincia, comune)");
-        Esegui(db, "commit");
-        Esegui(db, "vacuum");
-        if (sqlite3_close(db) != SQLITE_OK)
-            throw std::runtime_error("cannot close " + temporaneo);
-        db = nullptr;
-        if (std::rename(temporaneo.c_str(), uscita.c_str()) != 0)
-            throw std::runtime_error("cannot rename " + temporaneo + " to " + uscita);
+        Costruisci(argv[1], argv[2]);
     } catch (const std::exception& e) {
-        if (db)
-            sqlite3_close(db);
-        std::remove(temporaneo.c_str());
         std::cerr << "costruisci-dati: " << e.what() << "\n";
         return 1;
     }

@@ -118,10 +118,16 @@ QStringList Funzioni::Percorsi() const
     const auto in = [](const QString& cartella) {
         return QDir::cleanPath(QDir(cartella).absoluteFilePath(QStringLiteral("data.mdb")));
     };
+    if (!scelto_.isEmpty())
+        return {QDir::cleanPath(QFileInfo(scelto_).absoluteFilePath())};
     if (!cartella_.isEmpty())
         return {in(cartella_)};
     QStringList percorsi = {in(QDir::currentPath())};
     if (QCoreApplication::instance()) {
+        // Beside the program, as a program unpacked from an archive keeps it.
+        const QString accanto = in(QCoreApplication::applicationDirPath());
+        if (!percorsi.contains(accanto))
+            percorsi << accanto;
         const QString installata = in(QCoreApplication::applicationDirPath() + QStringLiteral("/")
                                       + QStringLiteral(FV_DATI_DAL_PROGRAMMA));
         if (!percorsi.contains(installata))

@@ -103,6 +103,10 @@ public:
     // literal: "Sant'Angelo" -> "Sant''Angelo".
     static QString RaddoppiaApici(const QString& testo);
 
+    // A data file chosen by the user (File › Apri file dati…), of any name:
+    // the only place looked in from now on.
+    void ImpostaFile(const QString& percorso) { scelto_ = percorso; }
+
     bool ConnessioneAperta() const { return !cnDati_.isEmpty(); }
     // The absolute path of data.mdb as the next opening would use it: the
     // first of the places looked in that holds the file, else the first.
@@ -114,6 +118,7 @@ public:
 
 private:
     QString cartella_;
+    QString scelto_; // a file chosen by the user, else empty
     QString cnDati_; // name of the open connection, empty between events
     QString file_;   // the file cnDati_ was opened on
 };
