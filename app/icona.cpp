@@ -6,9 +6,46 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace fv {
+
+namespace {
+
+// The icon in 16 colours, as the window's own icon is defined: every pixel
+// the nearest of the drawing's colours, their mid-tones and transparent
+// (the edges opaque from half their coverage).
+QImage Sedici(const QImage& disegno)
+{
+    static const QRgb tavolozza[] = {
+        qRgb(245, 170, 0),  qRgb(255, 200, 0),  qRgb(30, 70, 150),   qRgb(15, 35, 80),   qRgb(150, 190, 240),
+        qRgb(90, 130, 195), qRgb(22, 52, 115),  qRgb(250, 185, 0),   qRgb(255, 255, 255), qRgb(0, 0, 0),
+        qRgb(128, 128, 128), qRgb(200, 150, 60), qRgb(60, 100, 170),  qRgb(190, 210, 240), qRgb(120, 90, 40),
+    };
+    QImage img = disegno.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = img.pixel(x, y);
+            if (qAlpha(c) < 128) {
+                img.setPixel(x, y, qRgba(0, 0, 0, 0));
+                continue;
+            }
+            const QRgb* migliore = std::min_element(std::begin(tavolozza), std::end(tavolozza), [c](QRgb a, QRgb b) {
+                const auto d = [c](QRgb t) {
+                    const int r = qRed(t) - qRed(c), g = qGreen(t) - qGreen(c), bl = qBlue(t) - qBlue(c);
+                    return r * r + g * g + bl * bl;
+                };
+                return d(a) < d(b);
+            });
+            img.setPixel(x, y, *migliore);
+        }
+    }
+    return img;
+}
+
+} // namespace
 
 QImage DisegnaIcona(int lato)
 {
@@ -50,7 +87,7 @@ QImage DisegnaIcona(int lato)
         p.drawLine(QPointF(8 + 23 * t, 30), QPointF(12 + 15 * t, 15));
     }
     p.end();
-    return img;
+    return Sedici(img);
 }
 
 QIcon IconaProgramma()

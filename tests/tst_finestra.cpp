@@ -5,6 +5,7 @@
 // Italian and a C locale.
 #include "app/aspetto.h"
 #include "app/frmFv.h"
+#include "app/icona.h"
 #include "app/inventario.h"
 #include "app/messaggi.h"
 #include "calc/modello.h"
@@ -330,6 +331,18 @@ private slots:
         QTest::mouseClick(Calcola(), Qt::LeftButton);
         QVERIFY(!T("txtEnergia")->text().isEmpty());
         QCOMPARE(r.testi.size(), 1);
+    }
+
+    void iconaInSediciColori()
+    {
+        for (int lato : {16, 32, 48}) {
+            const QImage icona = fv::DisegnaIcona(lato);
+            QSet<QRgb> colori;
+            for (int y = 0; y < lato; ++y)
+                for (int x = 0; x < lato; ++x)
+                    colori.insert(icona.pixel(x, y));
+            QVERIFY2(colori.size() <= 16 && colori.size() >= 6, qPrintable(QString::number(colori.size())));
+        }
     }
 
     void testiDelDataset()
