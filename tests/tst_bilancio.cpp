@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: MIT
+// The hour-by-hour energy balance: the calendar and its bands, the physics
+// of the mean day's course, the year's totals, the battery's invariants, and
+// a meter's file in each of its shapes.
+#include "calc/bilancio.h"
+#include "calc/calcolo.h"
+#include "calc/modello.h"
+#include "calc/risultati.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <numeric>
+#include <random>
+
+using namespace fv;
+
+namespace {
+
+// Torino's site with the fixture's radiation; monthly energy of a 3 kW roof.
+ImpiantoOrario Torino(double tilt = 30, double azimut = 0)
+{
+    ImpiantoOrario i;
+    i.latitudine = 45.07;
+    i.longitudine = 7.69;
+    i.tilt = tilt;
+    i.azimut = azimut;
+    i.radOriz = {1.71, 2.6, 3.9, 5.04, 5.9, 6.5, 6.29, 5.4, 4.0, 2.43, 1.6, 1.21};
+    const Piano piano = CreaPiano(i.latitudine * kGradiRadianti, tilt * kGradiRadianti, azimut * kGradiRadianti, 0.2);
+    for (int m = 1; m <= 12; ++m)
+        i.energiaMese[std::size_t(m - 1)] =
+            EnergiaMensile(CalcolaRadiazioneInclinata(m, piano, i.radOriz[std::size_t(m - 1)]), kGiorniMese[std::size_t(m - 1)], 3, 15, 90);
+    return i;
+}
+
+double Somma(const Ore& o) { return std::accumulate(o.begin(), o.end(), 0.0); }
+
+double Somma(const std::vector<Ore>& anno)
+{
+    double s = 0;
+    for (const Ore& o : anno)
+        s += Somma(o);
+    return s;
+}
+
+// The centre of a day's shares [h of clock time].
+double Baricentro(const Ore& o)
+{
+    double s = 0;
+    for (int h = 0; h < 24; ++h)
+        s += (h + 0.5) * o[std::size_t(h)];
+    return s / Somma(o);
+}
+
+} // namespace
+
+class TestBilancio : public QObject {
+    Q_OBJECT
+
+    const Calendario anno = CreaCalendario(2027);
+
+private slots:
+    void calendarioEFasce()
+    {
+        // 2027: Easter on 28 March, summer time 28 March - 30 October.
+        QCOMPARE(GiornoPasqua(2027), 31 + 28 + 27);
+        QCOMPARE(int(anno.giorni.size()), 365);
+        const auto giorno = [&](int mese, int g) { return anno.giorni[std::size_t(std::accumulate(anno.giorniMese.begin(), anno.giorniMese.begin() + mese - 1, 0) + g - 1)]; };
+        QVERIFY(giorno(3, 29).festivo);                       // Easter Monday
+        QVERIFY(!giorno(3, 27).legale && giorno(3, 28).legale && giorno(10, 30).legale && !giorno(10, 31).legale);
+        QCOMPARE(giorno(1, 4).settimana, 0);                   // a Monday
+        QCOMPARE(FasciaOraria(giorno(1, 4), 8), 1);
+        QCOMPARE(FasciaOraria(giorno(1, 4), 7), 2);
+        QCOMPARE(FasciaOraria(giorno(1, 4), 19), 2);
+        QCOMPARE(FasciaOraria(giorno(1, 4), 23), 3);
+        QCOMPARE(FasciaOraria(giorno(1, 9), 10), 2);           // a Saturday
+        QCOMPARE(FasciaOraria(giorno(1, 10), 10), 3);          // a Sunday
+        QCOMPARE(FasciaOraria(giorno(6, 2), 10), 3);           // Festa della Repubblica, a Wednesday
+        QCOMPARE(int(CreaCalendario(2028).giorni.size()), 366);
+    }
+
+    void corsoDelGiorno()
+    {
+        // Solar noon at 12:00 clock when the longitude makes up the equation of time.
+        for (int mese : {1, 6}) {
+            ImpiantoOrario i = Torino();
+            i.longitudine = 15 - EquazioneDelTempo(NumeroGiorno(mese)) / 4;
+            const Ore q = QuoteGiornoMedio(mese, i, false);
+            QVERIFY(std::fabs(Somma(q) - 1) < 1e-12);
+            for (int h = 0; h < 12; ++h)
+                QVERIFY2(std::fabs(q[std::size_t(h)] - q[std::size_t(23 - h)]) < 1e-9, qPrintable(QString::number(h)));
+        }
+        // Torino (7.7° E): solar noon near 12:30 in January, 13:30 in July (summer time).
+        QVERIFY(std::fabs(Baricentro(QuoteGiornoMedio(1, Torino(), false)) - 12.5) < 0.25);
+        QVERIFY(std::fabs(Baricentro(QuoteGiornoMedio(7, Torino(), true)) - 13.5) < 0.25);
+        // An east plane makes more before noon than after.
+        const Ore est = QuoteGiornoMedio(4, Torino(30, -90), false);
+        QVERIFY(Baricentro(est) < Baricentro(QuoteGiornoMedio(4, Torino(30, 0), false)) - 0.5);
+        QVERIFY(Baricentro(QuoteGiornoMedio(4, Torino(30, 90), false)) > Baricentro(QuoteGiornoMedio(4, Torino(30, 0), false)) + 0.5);
+        // A north wall in December: never sunlit, only sky and ground.
+        ImpiantoOrario nord = Torino(90, 180);
+        const GiornoTipo t = CreaGiornoTipo(12, nord, false);
+        QVERIFY(std::all_of(t.rb.begin(), t.rb.end(), [](double x) { return x == 0; }));
+        QVERIFY(std::fabs(Somma(PianoOrario(t, 1.2, 0.6)) - (0.6 * (1 + t.cosBeta) / 2 + 1.2 * 0.2 * (1 - t.cosBeta) / 2)) < 1e-12);
+    }
+
+    void totaliDellAnno()
+    {
+        const ImpiantoOrario i = Torino();
+        const double annua = std::accumulate(i.energiaMese.begin(), i.energiaMese.end(), 0.0);
+        for (bool medi : {true, false}) {
+            const std::vector<Ore> p = ProduzioneOraria(i, anno, medi);
+            QVERIFY(std::fabs(Somma(p) - annua) < 1e-9 * annua);
+        }
+        // The days of a month differ, their mean clearness is the month's.
+        const std::vector<double> kt = SerenitaGiornaliere(0.45, 31, 1);
+        QVERIFY(std::fabs(std::accumulate(kt.begin(), kt.end(), 0.0) / 31 - 0.45) < 1e-12);
+        QVERIFY(*std::max_element(kt.begin(), kt.end()) - *std::min_element(kt.begin(), kt.end()) > 0.3);
+        QVERIFY(!std::is_sorted(kt.begin(), kt.end()));
+        QCOMPARE(kt, SerenitaGiornaliere(0.45, 31, 1));
+    }
+
+    void fasceMantenute()
+    {
+        FasceMese fasce{};
+        for (auto& m : fasce)
+            m = {100, 80, 120};
+        const std::vector<Ore> c = ConsumoDaFasce(fasce, ProfiliConsumo().front(), anno);
+        std::array<std::array<double, 3>, 12> somme{};
+        for (std::size_t d = 0; d < c.size(); ++d)
+            for (int h = 0; h < 24; ++h)
+                somme[std::size_t(anno.giorni[d].mese)][std::size_t(FasciaOraria(anno.giorni[d], h) - 1)] += c[d][std::size_t(h)];
+        for (const auto& m : somme)
+            for (int f = 0; f < 3; ++f)
+                QVERIFY(std::fabs(m[std::size_t(f)] - fasce[0][std::size_t(f)]) < 1e-9);
+        QVERIFY(std::fabs(Somma(ConsumoDaAnnuo(2700, ProfiliConsumo()[2], anno)) - 2700) < 1e-9);
+    }
+
+    void invariantiDellaBatteria()
+    {
+        std::mt19937 caso(7);
+        std::uniform_real_distribution<double> u(0, 1);
+        for (int prova = 0; prova < 20; ++prova) {
+            const ImpiantoOrario i = Torino(u(caso) * 90, u(caso) * 360 - 180);
+            const std::vector<Ore> p = ProduzioneOraria(i, anno, prova % 2);
+            const std::vector<Ore> c = ConsumoDaAnnuo(500 + 6000 * u(caso), ProfiliConsumo()[std::size_t(prova % 3)], anno);
+            const Batteria b{15 * u(caso), 5 * u(caso), 70 + 30 * u(caso)};
+            std::vector<OraBilancio> ore;
+            const Bilancio bil = CalcolaBilancio(p, c, anno, b, &ore);
+            QCOMPARE(int(ore.size()), 365 * 24);
+            for (const OraBilancio& o : ore) {
+                QVERIFY(std::fabs(o.produzione - (o.diretto + o.inBatteria + o.immessa)) < 1e-9);
+                QVERIFY(std::fabs(o.consumo - (o.diretto + o.daBatteria + o.prelevata)) < 1e-9);
+                QVERIFY(o.carica >= 0 && o.carica <= b.capacita + 1e-12);
+                QVERIFY(o.immessa >= -1e-12 && o.prelevata >= -1e-12);
+            }
+            // A larger battery never covers less.
+            const Bilancio grande = CalcolaBilancio(p, c, anno, {b.capacita + 5, b.potenza + 1, b.rendimento});
+            QVERIFY(grande.anno.Autosufficienza() >= bil.anno.Autosufficienza() - 1e-12);
+        }
+        // No battery at all and a battery of nothing: the same balance.
+        const std::vector<Ore> p = ProduzioneOraria(Torino(), anno, false);
+        const std::vector<Ore> c = ConsumoDaAnnuo(2700, ProfiliConsumo().front(), anno);
+        const Bilancio senza = CalcolaBilancio(p, c, anno, {});
+        const Bilancio zero = CalcolaBilancio(p, c, anno, {0, 3, 90});
+        QCOMPARE(zero.anno.diretto, senza.anno.diretto);
+        QCOMPARE(zero.anno.immessa, senza.anno.immessa);
+        QCOMPARE(zero.anno.prelevata, senza.anno.prelevata);
+        QCOMPARE(zero.anno.daBatteria, 0.0);
+    }
+
+    void giorniVariEGiorniMedi()
+    {
+        // The same energy either way; with a battery, grey runs and sunny
+        // days cover less than identical mean days.
+        const std::vector<Ore> c = ConsumoDaAnnuo(2700, ProfiliConsumo().front(), anno);
+        const std::vector<Ore> medi = ProduzioneOraria(Torino(), anno, true);
+        const std::vector<Ore> vari = ProduzioneOraria(Torino(), anno, false);
+        QVERIFY(std::fabs(Somma(medi) - Somma(vari)) < 1e-9 * Somma(medi));
+        const Batteria b{5, 3, 90};
+        QVERIFY(CalcolaBilancio(vari, c, anno, b).anno.Autosufficienza() < CalcolaBilancio(medi, c, anno, b).anno.Autosufficienza());
+    }
+
+    void fileDelContatore()
+    {
+        const ProfiloConsumo& profilo = ProfiliConsumo().front();
+        // Hourly readings marking starts, ISO dates, a heading, decimal commas.
+        std::string orario = "Data;Ora;Consumo (kWh)\n";
+        for (const Giorno& g : anno.giorni)
+            for (int h = 0; h < 24; ++h) {
+                if (g.mese == 2 && g.legale && g.giorno == 28 && h == 2)
+                    continue; // the 23-hour day
+                char riga[64];
+                std::snprintf(riga, sizeof riga, "2025-%02d-%02d;%02d:00;0,%d\n", g.mese + 1, g.giorno, h, h % 10);
+                orario += riga;
+            }
+        const LetturaContatore l = LeggiContatore(orario, anno, profilo);
+        QCOMPARE(l.oreRiempite, 0);
+        QCOMPARE(l.consumo[0][13], 0.3);
+        QVERIFY(l.avvisi.front().find("inizio") != std::string::npos);
+        // Quarter-hours, one day per row, dd/mm/yyyy, summed into hours.
+        std::string quarti;
+        for (const Giorno& g : anno.giorni) {
+            char data[40];
+            std::snprintf(data, sizeof data, "%02d/%02d/2024", g.giorno, g.mese + 1);
+            quarti += data;
+            for (int q = 0; q < 96; ++q)
+                quarti += q / 4 == 20 ? ";0,25" : ";0,01";
+            quarti += "\n";
+        }
+        const LetturaContatore q = LeggiContatore(quarti, anno, profilo);
+        QVERIFY(std::fabs(q.consumo[100][20] - 1.0) < 1e-12 && std::fabs(q.consumo[100][3] - 0.04) < 1e-12);
+        // Readings marking ends (01:00 ... 24:00): the hour before each.
+        std::string fini;
+        for (int h = 1; h <= 24; ++h)
+            fini += "15/01/2025 " + std::to_string(h) + ":00;" + std::to_string(h) + "\n";
+        try {
+            LeggiContatore(fini, anno, profilo);
+            QFAIL("a single day is no year");
+        } catch (const ErroreContatore& e) {
+            QVERIFY2(std::string(e.what()).find("oltre il 5 %") != std::string::npos, e.what());
+        }
+        // Small gaps are filled from the profile and counted; a bad value names its line.
+        std::string lacune = orario;
+        const auto tolta = lacune.find("2025-06-10;12:00");
+        lacune.erase(tolta, lacune.find('\n', tolta) - tolta + 1);
+        QCOMPARE(LeggiContatore(lacune, anno, profilo).oreRiempite, 1);
+        try {
+            LeggiContatore("Data;Ora;kWh\n01/01/2025;00:00;tanto\n", anno, profilo);
+            QFAIL("no error");
+        } catch (const ErroreContatore& e) {
+            QCOMPARE(e.riga(), 2);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestBilancio)
+#include "tst_bilancio.moc"
