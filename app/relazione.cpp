@@ -154,6 +154,48 @@ std::vector<QStringList> TabellaRelazione(const Risultato& r)
     return t;
 }
 
+namespace {
+
+QString Kwh(double v, const FormatoNumeri& f) { return QString::fromStdString(TestoArrotondato(v, 0, f)); }
+QString Percento(double quota, const FormatoNumeri& f)
+{
+    return QString::fromStdString(TestoArrotondato(100 * quota, 1, f)) + QStringLiteral(" %");
+}
+
+} // namespace
+
+std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& f)
+{
+    const FlussiEnergia& con = b.conBatteria.anno;
+    const FlussiEnergia& senza = b.senzaBatteria.anno;
+    return {
+        {QStringLiteral("Bilancio"), QStringLiteral("Senza batteria"), QStringLiteral("Con batteria")},
+        {QStringLiteral("Produzione (kWh)"), Kwh(senza.produzione, f), Kwh(con.produzione, f)},
+        {QStringLiteral("Consumo (kWh)"), Kwh(senza.consumo, f), Kwh(con.consumo, f)},
+        {QStringLiteral("Autoconsumo (quota della produzione usata)"), Percento(senza.Autoconsumo(), f), Percento(con.Autoconsumo(), f)},
+        {QStringLiteral("Autosufficienza (quota del consumo coperta)"), Percento(senza.Autosufficienza(), f),
+         Percento(con.Autosufficienza(), f)},
+        {QStringLiteral("Immessa in rete (kWh)"), Kwh(senza.immessa, f), Kwh(con.immessa, f)},
+        {QStringLiteral("Prelevata dalla rete (kWh)"), Kwh(senza.prelevata, f), Kwh(con.prelevata, f)},
+    };
+}
+
+std::vector<QStringList> TabellaBilancio(const RisultatoBilancio& b, const FormatoNumeri& f)
+{
+    std::vector<QStringList> t = {{QStringLiteral("Mese"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Consumo (kWh)"),
+                                   QStringLiteral("Autoconsumo diretto (kWh)"), QStringLiteral("In batteria (kWh)"),
+                                   QStringLiteral("Da batteria (kWh)"), QStringLiteral("Immessa (kWh)"),
+                                   QStringLiteral("Prelevata (kWh)")}};
+    const auto riga = [&](const QString& nome, const FlussiEnergia& x) {
+        t.push_back({nome, Kwh(x.produzione, f), Kwh(x.consumo, f), Kwh(x.diretto, f), Kwh(x.inBatteria, f),
+                     Kwh(x.daBatteria, f), Kwh(x.immessa, f), Kwh(x.prelevata, f)});
+    };
+    for (std::size_t m = 0; m < 12; ++m)
+        riga(NomeMese(m), b.conBatteria.mesi[m]);
+    riga(QStringLiteral("Totale"), b.conBatteria.anno);
+    return t;
+}
+
 QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separatore)
 {
     QString testo;
@@ -170,10 +212,15 @@ QChar SeparatoreCsv(const FormatoNumeri& formato) { return formato.decimale == "
 
 QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato)
 {
+    return SalvaTabellaCsv(percorso, TabellaRelazione(r), formato);
+}
+
+QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato)
+{
     QSaveFile file(percorso);
     if (file.open(QIODevice::WriteOnly)) {
         file.write("\xEF\xBB\xBF");
-        file.write(TestoDelimitato(TabellaRelazione(r), SeparatoreCsv(formato)).toUtf8());
+        file.write(TestoDelimitato(tabella, SeparatoreCsv(formato)).toUtf8());
         if (file.commit())
             return {};
     }

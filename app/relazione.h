@@ -27,6 +27,12 @@ std::vector<QStringList> TabellaRelazione(const Risultato& r);
 // the power, a plant below the decree's 1 kW. Empty when nothing needs saying.
 QStringList NoteTariffa(const Risultato& r);
 
+// The energy balance: its headline lines (self-consumption, self-sufficiency,
+// with and without the battery) and its monthly table of flows [kWh] with a
+// total row.
+std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato);
+std::vector<QStringList> TabellaBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato);
+
 // The table as delimited text: RFC 4180 quoting, CRLF line ends.
 QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separatore);
 
@@ -39,6 +45,7 @@ QChar SeparatoreCsv(const FormatoNumeri& formato);
 // leaves no file, and an existing file as it was. Returns an Italian
 // sentence on failure, empty on success.
 QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato);
+QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato);
 QString SalvaPdf(const QString& percorso, const Risultato& r);
 
 // Prints the report page on a printer set up by the caller (A4, full page);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 
 namespace fv {
@@ -60,6 +61,17 @@ const Opzione kOpzioni[] = {
     {"csv", "Scrive i risultati in un file CSV invece di stamparli.", "file"},
     {"pdf", "Scrive la relazione di una pagina in un file PDF invece di stampare i risultati.", "file"},
     {"sovrascrivi", "Scrive il file di --csv o --pdf anche se esiste già.", nullptr},
+    // bilancio:
+    {"consumo-annuo", "bilancio: consumo annuo in kWh, distribuito secondo --profilo.", "kWh"},
+    {"profilo", "bilancio: forma dei consumi: fuori-casa, a-casa o attivita-diurna.", "nome",
+     [] { return QStringLiteral("fuori-casa"); }},
+    {"fasce", "bilancio: consumi annui in kWh delle fasce F1,F2,F3 della bolletta.", "F1,F2,F3"},
+    {"consumi", "bilancio: file del contatore con i consumi orari o quartorari (CSV).", "file"},
+    {"batteria", "bilancio: capacità utile della batteria in kWh.", "kWh", [] { return QStringLiteral("0"); }},
+    {"batteria-potenza", "bilancio: potenza massima di carica e scarica in kW (predefinito: la capacità per un'ora).", "kW"},
+    {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale.", "%", [] { return QStringLiteral("90"); }},
+    {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
+    {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese.", nullptr},
 };
 
 void PreparaOpzioni(QCommandLineParser& p)
@@ -80,8 +92,10 @@ void PreparaOpzioni(QCommandLineParser& p)
         else
             p.addOption({QString::fromLatin1(o.nome), descrizione});
     }
-    p.addPositionalArgument(QStringLiteral("calcola"), QStringLiteral("Calcola senza aprire la finestra."),
-                            QStringLiteral("[calcola]"));
+    p.addPositionalArgument(QStringLiteral("comando"),
+                            QStringLiteral("calcola: il calcolo della finestra; bilancio: anche l'autoconsumo ora per ora "
+                                           "con i consumi della casa e un'eventuale batteria."),
+                            QStringLiteral("[calcola|bilancio]"));
 }
 
 QString Valore(const QCommandLineParser& p, const char* nome)
@@ -133,6 +147,61 @@ Risultato Calcola(const QCommandLineParser& p, const QString& cartellaDati)
     return *r;
 }
 
+// A number given on the command line for the balance, in its range.
+double NumeroOpzione(const QCommandLineParser& p, const char* nome, double minimo, double massimo)
+{
+    const QString testo = Valore(p, nome);
+    double v = 0;
+    try {
+        v = LeggiNumeroFile(testo.toStdString(), Campo::Energia);
+    } catch (const ErroreConversione&) {
+        throw ErroreArgomento(QStringLiteral("--%1 vuole un numero, non «%2».").arg(QLatin1String(nome), testo));
+    }
+    if (!(v >= minimo && v <= massimo))
+        throw ErroreArgomento(QStringLiteral("--%1 vale da %2 a %3, non «%4».")
+                                  .arg(QLatin1String(nome)).arg(minimo).arg(massimo).arg(testo));
+    return v;
+}
+
+RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
+{
+    RichiestaBilancio r;
+    const int modi = int(p.isSet(QStringLiteral("consumo-annuo"))) + int(p.isSet(QStringLiteral("fasce")))
+                     + int(p.isSet(QStringLiteral("consumi")));
+    if (modi != 1)
+        throw ErroreArgomento(QStringLiteral("per il bilancio serve uno tra --consumo-annuo, --fasce e --consumi."));
+    r.consumo.profilo = Valore(p, "profilo").toStdString();
+    if (!TrovaProfilo(r.consumo.profilo))
+        throw ErroreArgomento(QStringLiteral("--profilo vale fuori-casa, a-casa o attivita-diurna, non «%1».")
+                                  .arg(Valore(p, "profilo")));
+    if (p.isSet(QStringLiteral("consumo-annuo"))) {
+        r.consumo.annuo = NumeroOpzione(p, "consumo-annuo", 1, 1e7);
+    } else if (p.isSet(QStringLiteral("fasce"))) {
+        r.consumo.modo = RichiestaConsumo::Modo::Fasce;
+        const QStringList f = p.value(QStringLiteral("fasce")).split(u',');
+        if (f.size() != 3)
+            throw ErroreArgomento(QStringLiteral("--fasce vuole tre consumi annui in kWh, F1,F2,F3 (es. 900,800,1000)."));
+        for (int i = 0; i < 3; ++i) {
+            try {
+                r.consumo.fasceAnno[std::size_t(i)] = LeggiNumero(f[i].toStdString(), FormatoNumeri::C(), Campo::Energia);
+            } catch (const ErroreConversione&) {
+                throw ErroreArgomento(QStringLiteral("--fasce: «%1» (F%2) non è un consumo in kWh.").arg(f[i]).arg(i + 1));
+            }
+            if (r.consumo.fasceAnno[std::size_t(i)] < 0)
+                throw ErroreArgomento(QStringLiteral("--fasce: il consumo di F%1 non può essere negativo.").arg(i + 1));
+        }
+    } else {
+        r.consumo.modo = RichiestaConsumo::Modo::File;
+        r.consumo.file = p.value(QStringLiteral("consumi"));
+    }
+    r.batteria.capacita = NumeroOpzione(p, "batteria", 0, 1000);
+    r.batteria.potenza = p.isSet(QStringLiteral("batteria-potenza")) ? NumeroOpzione(p, "batteria-potenza", 0.01, 1000) : 0;
+    r.batteria.rendimento = NumeroOpzione(p, "batteria-rendimento", 1, 100);
+    r.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, "anno", 1901, 2099)) : AnnoDiRiferimento();
+    r.giorniMedi = p.isSet(QStringLiteral("giorni-medi"));
+    return r;
+}
+
 // The table with the columns of each part aligned, for a terminal.
 QString TabellaAllineata(const std::vector<QStringList>& tabella)
 {
@@ -158,11 +227,44 @@ QString TabellaAllineata(const std::vector<QStringList>& tabella)
     return testo;
 }
 
+int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
+                   const std::function<int(const QString&)>& errore)
+{
+    const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
+    Sessione s(cartellaDati, FormatoUtente());
+    Scegli(s, p);
+    ImpiantoTesti impianto{Valore(p, "tilt"), Valore(p, "azimut"), Valore(p, "potenza"), Valore(p, "perdite"),
+                           Valore(p, "efficienza"), 0, Integrazione(Valore(p, "integrazione"))};
+    impianto.fascia = FasciaDaTesto(impianto.potenza.toStdString(), s.formato()).value_or(3);
+    s.ImpostaImpianto(impianto);
+    const std::optional<Risultato> r = s.Calcola();
+    if (!r)
+        throw ErroreArgomento(QStringLiteral("Un dato è vuoto."));
+    RisultatoBilancio b;
+    try {
+        b = s.CalcolaBilancio(*r, richiesta);
+    } catch (const ErroreContatore& e) {
+        return errore(QStringLiteral("%1: %2").arg(richiesta.consumo.file, QString::fromStdString(e.what())));
+    }
+    const std::vector<QStringList> tabella = TabellaBilancio(b, s.formato());
+    if (p.isSet(QStringLiteral("csv"))) {
+        const QString scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), tabella, s.formato());
+        return scritto.isEmpty() ? 0 : errore(scritto);
+    }
+    std::vector<QStringList> tutto = RiepilogoBilancio(b, s.formato());
+    tutto.push_back({});
+    tutto.insert(tutto.end(), tabella.begin(), tabella.end());
+    uscita << TabellaAllineata(tutto);
+    for (const QString& a : b.avvisi)
+        uscita << a << '\n';
+    return 0;
+}
+
 } // namespace
 
 bool ArgomentoDellaRigaDiComando(const char* argomento)
 {
-    for (const char* a : {"calcola", "--help", "-h", "--version", "-v"}) {
+    for (const char* a : {"calcola", "bilancio", "--help", "-h", "--version", "-v"}) {
         if (std::strcmp(argomento, a) == 0)
             return true;
     }
@@ -188,8 +290,12 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
         uscita << "calcolo-fv " << QString::fromUtf8(kVersioneMostrata) << Qt::endl;
         return 0;
     }
-    if (p.positionalArguments() != QStringList{QStringLiteral("calcola")})
-        return errore(QStringLiteral("comando sconosciuto: usare \"calcola\" oppure --help."));
+    const QStringList comandi = p.positionalArguments();
+    if (comandi.size() != 1 || (comandi[0] != QLatin1String("calcola") && comandi[0] != QLatin1String("bilancio")))
+        return errore(QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\" oppure --help."));
+    const bool bilancio = comandi[0] == QLatin1String("bilancio");
+    if (bilancio && p.isSet(QStringLiteral("pdf")))
+        return errore(QStringLiteral("bilancio scrive il suo --csv; la relazione PDF si fa con calcola o dalla finestra."));
     if (p.isSet(QStringLiteral("csv")) && p.isSet(QStringLiteral("pdf")))
         return errore(QStringLiteral("usare --csv oppure --pdf, non entrambi."));
     for (const char* file : {"csv", "pdf"}) {
@@ -198,6 +304,8 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
             return errore(QStringLiteral("il file «%1» esiste già: usare --sovrascrivi per sostituirlo.").arg(percorso));
     }
     try {
+        if (bilancio)
+            return EseguiBilancio(p, cartellaDati, uscita, errore);
         const Risultato r = Calcola(p, cartellaDati);
         QString scritto;
         if (p.isSet(QStringLiteral("csv")))

@@ -6,6 +6,8 @@
 #include "app/messaggi.h"
 #include "calc/risultati.h"
 
+#include <QDate>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -353,6 +355,81 @@ QString Sessione::FonteRadiazione()
         fonte_ = fonte.isEmpty() ? QStringLiteral("dati del file %1").arg(QFileInfo(FileDati()).fileName()) : fonte;
     }
     return *fonte_;
+}
+
+int AnnoDiRiferimento() { return QDate::currentDate().year() + 1; }
+
+RisultatoBilancio Sessione::CalcolaBilancio(const Risultato& r, const RichiestaBilancio& richiesta)
+{
+    RisultatoBilancio esito;
+    // The comune's longitude, where the file has it (the map's table).
+    esito.longitudine = 12.5;
+    esito.longitudineStimata = true;
+    try {
+        for (const ComuneMappa& c : ComuniPerMappa().comuni) {
+            if (c.provincia == r.provincia && c.comune == r.comuneRadiazione) {
+                esito.longitudine = c.longitudine;
+                esito.longitudineStimata = false;
+            }
+        }
+    } catch (const Errore&) {
+    }
+    if (esito.longitudineStimata)
+        esito.avvisi << QStringLiteral("Il file di dati non dà la longitudine del comune: usata quella del centro "
+                                       "dell'Italia (12,5° E); le ore del giorno possono spostarsi di qualche minuto.");
+    ImpiantoOrario impianto;
+    impianto.latitudine = LeggiNumero(r.latitudine.toStdString(), formato_, Campo::Latitudine);
+    impianto.longitudine = esito.longitudine;
+    impianto.tilt = LeggiNumero(r.impianto.tilt.toStdString(), formato_, Campo::Tilt);
+    impianto.azimut = LeggiNumero(r.impianto.azimut.toStdString(), formato_, Campo::Azimut);
+    impianto.riflettanza = LeggiNumero(r.riflettanza.toStdString(), formato_, Campo::Riflettanza);
+    impianto.radOriz = r.radOriz;
+    impianto.energiaMese = r.energieMensili;
+    const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
+    const ProfiloConsumo* profilo = TrovaProfilo(richiesta.consumo.profilo);
+    if (!profilo)
+        profilo = &ProfiliConsumo().front();
+    std::vector<Ore> consumo;
+    switch (richiesta.consumo.modo) {
+    case RichiestaConsumo::Modo::Annuo: consumo = ConsumoDaAnnuo(richiesta.consumo.annuo, *profilo, calendario); break;
+    case RichiestaConsumo::Modo::Fasce: {
+        FasceMese fasce{};
+        if (richiesta.consumo.fasceMese) {
+            fasce = *richiesta.consumo.fasceMese;
+        } else {
+            // The year's band totals shared among the months as the profile
+            // weighs each band's hours in each month.
+            std::array<std::array<double, 3>, 12> pesi{};
+            std::array<double, 3> totali{};
+            for (const Giorno& g : calendario.giorni)
+                for (int h = 0; h < 24; ++h) {
+                    const auto f = std::size_t(FasciaOraria(g, h) - 1);
+                    pesi[std::size_t(g.mese)][f] += PesoOra(*profilo, g, h);
+                    totali[f] += PesoOra(*profilo, g, h);
+                }
+            for (std::size_t m = 0; m < 12; ++m)
+                for (std::size_t f = 0; f < 3; ++f)
+                    fasce[m][f] = totali[f] > 0 ? richiesta.consumo.fasceAnno[f] * pesi[m][f] / totali[f] : 0;
+        }
+        consumo = ConsumoDaFasce(fasce, *profilo, calendario);
+        break;
+    }
+    case RichiestaConsumo::Modo::File: {
+        QFile file(richiesta.consumo.file);
+        if (!file.open(QIODevice::ReadOnly))
+            throw ErroreContatore(0, "impossibile leggere il file «" + richiesta.consumo.file.toStdString() + "».");
+        const LetturaContatore lettura = LeggiContatore(file.readAll().toStdString(), calendario, *profilo);
+        consumo = lettura.consumo;
+        esito.oreRiempite = lettura.oreRiempite;
+        for (const std::string& a : lettura.avvisi)
+            esito.avvisi << QString::fromStdString(a);
+        break;
+    }
+    }
+    const std::vector<Ore> produzione = ProduzioneOraria(impianto, calendario, richiesta.giorniMedi);
+    esito.conBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
+    esito.senzaBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, {});
+    return esito;
 }
 
 const ComuniMappa& Sessione::ComuniPerMappa()

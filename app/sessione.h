@@ -5,6 +5,7 @@
 // tools and the report all work on it.
 #pragma once
 
+#include "calc/bilancio.h"
 #include "calc/calcolo.h"
 #include "calc/numeri.h"
 #include "calc/serie.h"
@@ -73,6 +74,35 @@ struct Risultato {
     std::array<QString, 12> orizzontale, piano, energiaMese;
     QString totOrizzontale, totPiano, rapporto, energia, tariffa, ricavo, resa;
 };
+
+// How the household's consumption is given for the energy balance.
+struct RichiestaConsumo {
+    enum class Modo { Annuo, Fasce, File } modo = Modo::Annuo;
+    double annuo = 2700;                // [kWh/year], with Modo::Annuo
+    std::string profilo = "fuori-casa"; // the shape (also within bands, and to fill a file's gaps)
+    std::array<double, 3> fasceAnno{};  // [kWh/year] F1, F2, F3, when the months are not given
+    std::optional<FasceMese> fasceMese; // [kWh] each month's F1, F2, F3 from twelve bills
+    QString file;                       // a meter's file, with Modo::File
+};
+
+struct RichiestaBilancio {
+    RichiestaConsumo consumo;
+    Batteria batteria;     // capacity 0: no battery
+    int anno = 0;          // the reference year
+    bool giorniMedi = false; // every day its month's mean day
+};
+
+// The balance of a finished calculation, with and without the battery.
+struct RisultatoBilancio {
+    Bilancio conBatteria, senzaBatteria;
+    double longitudine = 0;     // [deg] east, of the comune
+    bool longitudineStimata = false; // the file has none: Italy's middle, 12.5° E
+    int oreRiempite = 0;        // a meter's file: hours filled from the profile
+    QStringList avvisi;
+};
+
+// The reference year by default: the next calendar year.
+int AnnoDiRiferimento();
 
 class Sessione : public QObject {
     Q_OBJECT
@@ -143,6 +173,11 @@ public:
     // throws the first failing step's typed error. The result is kept.
     std::optional<Risultato> Calcola();
     const std::optional<Risultato>& ultimo() const { return ultimo_; }
+
+    // The hour-by-hour balance of the last result's plant and site. Throws
+    // ErroreContatore for a meter's file it cannot use, ErroreFileConsumi
+    // when it cannot read it.
+    RisultatoBilancio CalcolaBilancio(const Risultato& r, const RichiestaBilancio& richiesta);
 
     // Every comune for the map, read once and kept.
     const ComuniMappa& ComuniPerMappa();

@@ -68,7 +68,7 @@ const ProfiloConsumo* TrovaProfilo(const std::string& nome)
 
 double PesoOra(const ProfiloConsumo& p, const Giorno& g, int ora)
 {
-    const Ore& ore = Tipo(g) == TipoGiorno::Feriale ? p.feriale : Tipo(g) == TipoGiorno::Sabato ? p.sabato : p.festivo;
+    const Ore& ore = TipoDelGiorno(g) == TipoGiorno::Feriale ? p.feriale : TipoDelGiorno(g) == TipoGiorno::Sabato ? p.sabato : p.festivo;
     return ore[std::size_t(ora)] * p.mensile[std::size_t(g.mese)];
 }
 

@@ -60,7 +60,7 @@ Calendario CreaCalendario(int anno)
     return c;
 }
 
-TipoGiorno Tipo(const Giorno& g)
+TipoGiorno TipoDelGiorno(const Giorno& g)
 {
     if (g.festivo || g.settimana == 6)
         return TipoGiorno::Festivo;
@@ -69,7 +69,7 @@ TipoGiorno Tipo(const Giorno& g)
 
 int FasciaOraria(const Giorno& g, int ora)
 {
-    switch (Tipo(g)) {
+    switch (TipoDelGiorno(g)) {
     case TipoGiorno::Festivo: return 3;
     case TipoGiorno::Sabato: return ora >= 7 && ora < 23 ? 2 : 3;
     case TipoGiorno::Feriale: break;

@@ -38,6 +38,6 @@ int FasciaOraria(const Giorno& g, int ora);
 
 // The kind of day a consumption profile distinguishes.
 enum class TipoGiorno { Feriale, Sabato, Festivo };
-TipoGiorno Tipo(const Giorno& g);
+TipoGiorno TipoDelGiorno(const Giorno& g);
 
 } // namespace fv
