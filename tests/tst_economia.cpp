@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+// The cash flow against a small case computed by hand, and the rules of its
+// parameters: NPV at the IRR, payback within the year, the deduction's cap,
+// the community premium's years, degradation and escalation compounding.
+#include "calc/economia.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace fv;
+
+namespace {
+
+// A 2 kW plant, no battery: 2000 kWh a year, 800 covered on site, 1200 exported.
+const EnergiaAnno kEnergia{2000, 800, 1200, 2000};
+
+std::vector<Parametro> Piccolo()
+{
+    std::vector<Parametro> p = ParametriPredefiniti();
+    for (const auto& [nome, valore] :
+         std::vector<std::pair<const char*, double>>{{"orizzonte", 3}, {"tasso_sconto", 10}, {"degrado", 0},
+                                                     {"aumento_prezzi", 0}, {"prezzo_energia", 0.5}, {"prezzo_zonale", 0.05},
+                                                     {"prezzo_minimo_garantito", 0.04}, {"quota_condivisa", 0},
+                                                     {"detrazione", 50}, {"detrazione_rate", 2}, {"costo_impianto", 1000},
+                                                     {"manutenzione", 10}, {"anno_inverter", 0}})
+        Imposta(p, nome, valore);
+    return p;
+}
+
+} // namespace
+
+class TestEconomia : public QObject {
+    Q_OBJECT
+
+private slots:
+    void casoCalcolatoAMano()
+    {
+        // Year 0: -2000. Years 1-2: 800 x 0.5 + 1200 x 0.05 + 2000 x 50 % / 2 - 2 x 10 = 940.
+        // Year 3: 400 + 60 - 20 = 440.
+        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, Piccolo());
+        QCOMPARE(c.investimento, 2000.0);
+        QCOMPARE(int(c.anni.size()), 4);
+        QCOMPARE(c.anni[1].flusso, 940.0);
+        QCOMPARE(c.anni[2].flusso, 940.0);
+        QCOMPARE(c.anni[3].flusso, 440.0);
+        QCOMPARE(c.anni[3].cumulato, 320.0);
+        // NPV at 10 %: -2000 + 940/1.1 + 940/1.21 + 440/1.331.
+        QVERIFY(std::fabs(c.van - (-2000 + 854.5454545454545 + 776.8595041322314 + 330.5785123966942)) < 1e-9);
+        // Simple payback: 120 left after year 2, 440 in year 3.
+        QVERIFY(std::fabs(*c.ritornoSemplice - (2 + 120.0 / 440)) < 1e-12);
+        QVERIFY(!c.ritornoAttualizzato); // NPV < 0: never within the horizon
+        // LCOE: (2000 + 20/1.1 + 20/1.21 + 20/1.331) / (2000/1.1 + 2000/1.21 + 2000/1.331).
+        const double costi = 2000 + 20 / 1.1 + 20 / 1.21 + 20 / 1.331;
+        const double energia = 2000 / 1.1 + 2000 / 1.21 + 2000 / 1.331;
+        QVERIFY(std::fabs(c.lcoe - costi / energia) < 1e-12);
+        QCOMPARE(c.risparmioPrimoAnno, 460.0);
+        // The IRR zeroes the NPV.
+        QVERIFY(c.tir);
+        std::vector<double> flussi;
+        for (const AnnoFlusso& a : c.anni)
+            flussi.push_back(a.flusso);
+        QVERIFY(std::fabs(ValoreAttuale(flussi, *c.tir)) < 1e-9);
+        QVERIFY(*c.tir < 0.10 && *c.tir > 0.05);
+        // Flows that never change sign have none.
+        QVERIFY(!TassoInterno({-100, -5, -5}));
+        QVERIFY(!TassoInterno({100, 5}));
+    }
+
+    void regoleDegliIncentivi()
+    {
+        std::vector<Parametro> p = Piccolo();
+        // The deduction on the expense up to its cap.
+        Imposta(p, "detrazione_tetto", 1000);
+        QCOMPARE(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].detrazione, 250.0);
+        // The premium on the shared export, only for its years.
+        Imposta(p, "quota_condivisa", 50);
+        Imposta(p, "anni_premio", 2);
+        Imposta(p, "premio_comunita", 0.1);
+        Imposta(p, "correzione_regionale", 0.01);
+        Imposta(p, "valorizzazione_arera", 0.01);
+        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p);
+        QVERIFY(std::fabs(c.anni[2].premioComunita - 1200 * 0.5 * 0.12) < 1e-12);
+        QCOMPARE(c.anni[3].premioComunita, 0.0);
+        // Where the rule excludes the deduction with the premium: none.
+        Imposta(p, "detrazione_con_premio", 0);
+        QCOMPARE(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].detrazione, 0.0);
+    }
+
+    void degradoEAumentiComposti()
+    {
+        std::vector<Parametro> p = Piccolo();
+        Imposta(p, "degrado", 10);
+        Imposta(p, "aumento_prezzi", 10);
+        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p);
+        // Year 3: 800 x 0.9^2 covered, at 0.5 x 1.1^2.
+        QVERIFY(std::fabs(c.anni[3].coperto - 648) < 1e-9);
+        QVERIFY(std::fabs(c.anni[3].risparmio - 648 * 0.605) < 1e-9);
+        QVERIFY(std::fabs(c.anni[3].prelevata - (2000 - 648)) < 1e-9);
+    }
+
+    void parametriFuoriIntervallo()
+    {
+        std::vector<Parametro> p = ParametriPredefiniti();
+        for (const auto& [nome, valore] : std::vector<std::pair<const char*, double>>{
+                 {"tasso_sconto", -100}, {"degrado", 100}, {"orizzonte", 41}, {"orizzonte", 0}, {"prezzo_energia", -0.1}}) {
+            try {
+                Imposta(p, nome, valore);
+                QFAIL(nome);
+            } catch (const ErroreParametro& e) {
+                QCOMPARE(e.nome(), std::string(nome));
+                QVERIFY(std::string(e.what()).find(nome) != std::string::npos);
+            }
+        }
+        QVERIFY_THROWS_EXCEPTION(ErroreParametro, Imposta(p, "inesistente", 1));
+        Verifica(ParametriPredefiniti()); // the defaults are in range
+    }
+};
+
+QTEST_APPLESS_MAIN(TestEconomia)
+#include "tst_economia.moc"
