@@ -196,6 +196,66 @@ std::vector<QStringList> TabellaBilancio(const RisultatoBilancio& b, const Forma
     return t;
 }
 
+const char* const kRegimeNuoviImpianti =
+    "Per un impianto nuovo la tariffa del Conto Energia non si applica più: valgono il risparmio in bolletta, "
+    "la vendita dell'energia immessa con il ritiro dedicato del GSE, la detrazione IRPEF per il recupero edilizio "
+    "e, in una comunità energetica rinnovabile, la tariffa premio sull'energia condivisa.";
+
+namespace {
+
+QString Euro(double v, const FormatoNumeri& f) { return QString::fromStdString(TestoArrotondato(v, 0, f)) + QStringLiteral(" €"); }
+QString Anni(const std::optional<double>& a, const FormatoNumeri& f)
+{
+    return a ? QString::fromStdString(TestoArrotondato(*a, 1, f)) + QStringLiteral(" anni") : QStringLiteral("oltre l'orizzonte");
+}
+
+} // namespace
+
+std::vector<QStringList> RiepilogoConvenienza(const Convenienza& senza, const Convenienza& con, const FormatoNumeri& f)
+{
+    const auto tir = [&](const Convenienza& c) {
+        return c.tir ? QString::fromStdString(TestoArrotondato(100 * *c.tir, 1, f)) + QStringLiteral(" %") : QStringLiteral("non esiste");
+    };
+    const auto lcoe = [&](const Convenienza& c) {
+        return QString::fromStdString(TestoArrotondato(c.lcoe, 3, f)) + QStringLiteral(" €/kWh");
+    };
+    return {
+        {QStringLiteral("Convenienza"), QStringLiteral("Senza batteria"), QStringLiteral("Con batteria")},
+        {QStringLiteral("Investimento"), Euro(senza.investimento, f), Euro(con.investimento, f)},
+        {QStringLiteral("Risparmio e ricavi del primo anno"), Euro(senza.risparmioPrimoAnno, f), Euro(con.risparmioPrimoAnno, f)},
+        {QStringLiteral("Tempo di ritorno semplice"), Anni(senza.ritornoSemplice, f), Anni(con.ritornoSemplice, f)},
+        {QStringLiteral("Tempo di ritorno attualizzato"), Anni(senza.ritornoAttualizzato, f), Anni(con.ritornoAttualizzato, f)},
+        {QStringLiteral("Valore attuale netto (VAN)"), Euro(senza.van, f), Euro(con.van, f)},
+        {QStringLiteral("Tasso interno di rendimento (TIR)"), tir(senza), tir(con)},
+        {QStringLiteral("Costo livellato dell'energia (LCOE)"), lcoe(senza), lcoe(con)},
+    };
+}
+
+std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoNumeri& f)
+{
+    std::vector<QStringList> t = {{QStringLiteral("Anno"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Consumo coperto (kWh)"),
+                                   QStringLiteral("Immessa (kWh)"), QStringLiteral("Risparmio (€)"), QStringLiteral("Vendita (€)"),
+                                   QStringLiteral("Premio comunità (€)"), QStringLiteral("Detrazione (€)"), QStringLiteral("Costi (€)"),
+                                   QStringLiteral("Flusso (€)"), QStringLiteral("Cumulato (€)"), QStringLiteral("Cumulato attualizzato (€)")}};
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
+    for (const AnnoFlusso& a : c.anni)
+        t.push_back({QString::number(a.anno), n(a.produzione, 0), n(a.coperto, 0), n(a.immessa, 0), n(a.risparmio, 2),
+                     n(a.vendita, 2), n(a.premioComunita, 2), n(a.detrazione, 2), n(a.costi, 2), n(a.flusso, 2),
+                     n(a.cumulato, 2), n(a.cumulatoAttualizzato, 2)});
+    return t;
+}
+
+std::vector<QStringList> TabellaParametri(const std::vector<Parametro>& parametri, const FormatoNumeri& f)
+{
+    std::vector<QStringList> t = {{QStringLiteral("Parametro"), QStringLiteral("Valore"), QStringLiteral("Unità"),
+                                   QStringLiteral("Descrizione"), QStringLiteral("Fonte"), QStringLiteral("Validità")}};
+    for (const Parametro& p : parametri)
+        t.push_back({QString::fromStdString(p.nome), QString::fromStdString(TestoNumero(p.valore, f)),
+                     QString::fromStdString(p.unita), QString::fromStdString(p.descrizione),
+                     QString::fromStdString(p.fonte), QString::fromStdString(p.validita)});
+    return t;
+}
+
 QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separatore)
 {
     QString testo;

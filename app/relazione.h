@@ -33,6 +33,14 @@ QStringList NoteTariffa(const Risultato& r);
 std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato);
 std::vector<QStringList> TabellaBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato);
 
+// The economics with and without the battery: headline figures, the yearly
+// table of one of them, the parameters used with their source and date.
+std::vector<QStringList> RiepilogoConvenienza(const Convenienza& senza, const Convenienza& con, const FormatoNumeri& formato);
+std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoNumeri& formato);
+std::vector<QStringList> TabellaParametri(const std::vector<Parametro>& parametri, const FormatoNumeri& formato);
+// What applies to a new plant today, said wherever the economics are shown.
+extern const char* const kRegimeNuoviImpianti;
+
 // The table as delimited text: RFC 4180 quoting, CRLF line ends.
 QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separatore);
 

@@ -72,6 +72,9 @@ const Opzione kOpzioni[] = {
     {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale.", "%", [] { return QStringLiteral("90"); }},
     {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
     {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese.", nullptr},
+    // convenienza:
+    {"parametro", "convenienza: un parametro economico, nome=valore (ripetibile; elenco con --parametri).", "nome=valore"},
+    {"parametri", "convenienza: elenca i parametri economici con valore, fonte e data.", nullptr},
 };
 
 void PreparaOpzioni(QCommandLineParser& p)
@@ -94,8 +97,9 @@ void PreparaOpzioni(QCommandLineParser& p)
     }
     p.addPositionalArgument(QStringLiteral("comando"),
                             QStringLiteral("calcola: il calcolo della finestra; bilancio: anche l'autoconsumo ora per ora "
-                                           "con i consumi della casa e un'eventuale batteria."),
-                            QStringLiteral("[calcola|bilancio]"));
+                                           "con i consumi della casa e un'eventuale batteria; convenienza: anche i flussi "
+                                           "di cassa, il tempo di ritorno, VAN, TIR e LCOE."),
+                            QStringLiteral("[calcola|bilancio|convenienza]"));
 }
 
 QString Valore(const QCommandLineParser& p, const char* nome)
@@ -227,11 +231,39 @@ QString TabellaAllineata(const std::vector<QStringList>& tabella)
     return testo;
 }
 
-int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
-                   const std::function<int(const QString&)>& errore)
+// The file's parameters with those given as nome=valore; a bad one named with its range.
+std::vector<Parametro> ParametriDati(Sessione& s, const QCommandLineParser& p)
 {
-    const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
+    std::vector<Parametro> parametri = s.ParametriDelFile();
+    for (const QString& coppia : p.values(QStringLiteral("parametro"))) {
+        const qsizetype uguale = coppia.indexOf(u'=');
+        if (uguale <= 0)
+            throw ErroreArgomento(QStringLiteral("--parametro vuole nome=valore, non «%1».").arg(coppia));
+        double valore = 0;
+        try {
+            valore = LeggiNumeroFile(coppia.mid(uguale + 1).toStdString(), Campo::Energia);
+        } catch (const ErroreConversione&) {
+            throw ErroreArgomento(QStringLiteral("--parametro %1: «%2» non è un numero.").arg(coppia.left(uguale), coppia.mid(uguale + 1)));
+        }
+        try {
+            Imposta(parametri, coppia.left(uguale).toStdString(), valore);
+        } catch (const ErroreParametro& e) {
+            throw ErroreArgomento(QString::fromStdString(e.what()));
+        }
+    }
+    return parametri;
+}
+
+int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
+                   const std::function<int(const QString&)>& errore, bool convenienza)
+{
     Sessione s(cartellaDati, FormatoUtente());
+    if (convenienza && p.isSet(QStringLiteral("parametri"))) {
+        uscita << TabellaAllineata(TabellaParametri(s.ParametriDelFile(), s.formato()));
+        return 0;
+    }
+    const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
+    const std::vector<Parametro> parametri = convenienza ? ParametriDati(s, p) : std::vector<Parametro>{};
     Scegli(s, p);
     ImpiantoTesti impianto{Valore(p, "tilt"), Valore(p, "azimut"), Valore(p, "potenza"), Valore(p, "perdite"),
                            Valore(p, "efficienza"), 0, Integrazione(Valore(p, "integrazione"))};
@@ -245,6 +277,21 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
         b = s.CalcolaBilancio(*r, richiesta);
     } catch (const ErroreContatore& e) {
         return errore(QStringLiteral("%1: %2").arg(richiesta.consumo.file, QString::fromStdString(e.what())));
+    }
+    if (convenienza) {
+        const RisultatoConvenienza c = CalcolaConvenienze(*r, b, parametri, richiesta.batteria.capacita);
+        const Convenienza& scelta = richiesta.batteria.capacita > 0 ? c.con : c.senza;
+        if (p.isSet(QStringLiteral("csv"))) {
+            std::vector<QStringList> tabella = TabellaConvenienza(scelta, s.formato());
+            tabella.push_back({});
+            const std::vector<QStringList> usati = TabellaParametri(parametri, s.formato());
+            tabella.insert(tabella.end(), usati.begin(), usati.end());
+            const QString scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), tabella, s.formato());
+            return scritto.isEmpty() ? 0 : errore(scritto);
+        }
+        uscita << TabellaAllineata(RiepilogoConvenienza(c.senza, c.con, s.formato()));
+        uscita << '\n' << QString::fromUtf8(kRegimeNuoviImpianti) << '\n';
+        return 0;
     }
     const std::vector<QStringList> tabella = TabellaBilancio(b, s.formato());
     if (p.isSet(QStringLiteral("csv"))) {
@@ -264,7 +311,7 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
 
 bool ArgomentoDellaRigaDiComando(const char* argomento)
 {
-    for (const char* a : {"calcola", "bilancio", "--help", "-h", "--version", "-v"}) {
+    for (const char* a : {"calcola", "bilancio", "convenienza", "--help", "-h", "--version", "-v"}) {
         if (std::strcmp(argomento, a) == 0)
             return true;
     }
@@ -291,9 +338,10 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
         return 0;
     }
     const QStringList comandi = p.positionalArguments();
-    if (comandi.size() != 1 || (comandi[0] != QLatin1String("calcola") && comandi[0] != QLatin1String("bilancio")))
-        return errore(QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\" oppure --help."));
-    const bool bilancio = comandi[0] == QLatin1String("bilancio");
+    if (comandi.size() != 1
+        || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza")}.contains(comandi[0]))
+        return errore(QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\" oppure --help."));
+    const bool bilancio = comandi[0] != QLatin1String("calcola");
     if (bilancio && p.isSet(QStringLiteral("pdf")))
         return errore(QStringLiteral("bilancio scrive il suo --csv; la relazione PDF si fa con calcola o dalla finestra."));
     if (p.isSet(QStringLiteral("csv")) && p.isSet(QStringLiteral("pdf")))
@@ -305,7 +353,7 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
     }
     try {
         if (bilancio)
-            return EseguiBilancio(p, cartellaDati, uscita, errore);
+            return EseguiBilancio(p, cartellaDati, uscita, errore, comandi[0] == QLatin1String("convenienza"));
         const Risultato r = Calcola(p, cartellaDati);
         QString scritto;
         if (p.isSet(QStringLiteral("csv")))

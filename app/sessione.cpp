@@ -340,6 +340,7 @@ void Sessione::ApriFileDati(const QString& percorso)
     ultimo_.reset();
     comuniMappa_.reset();
     fonte_.reset();
+    parametri_.reset();
     emit sitoCambiato(Comuni | Radiazione | Latitudine | Riflettanza);
     Avvia();
 }
@@ -355,6 +356,16 @@ QString Sessione::FonteRadiazione()
         fonte_ = fonte.isEmpty() ? QStringLiteral("dati del file %1").arg(QFileInfo(FileDati()).fileName()) : fonte;
     }
     return *fonte_;
+}
+
+RisultatoConvenienza CalcolaConvenienze(const Risultato& r, const RisultatoBilancio& b, const std::vector<Parametro>& parametri,
+                                        double batteria)
+{
+    const auto energia = [](const Bilancio& x) {
+        return EnergiaAnno{x.anno.produzione, x.anno.diretto + x.anno.daBatteria, x.anno.immessa, x.anno.consumo};
+    };
+    return {CalcolaConvenienza(energia(b.senzaBatteria), r.letti.potenza, 0, parametri),
+            CalcolaConvenienza(energia(b.conBatteria), r.letti.potenza, batteria, parametri), parametri};
 }
 
 int AnnoDiRiferimento() { return QDate::currentDate().year() + 1; }
@@ -430,6 +441,27 @@ RisultatoBilancio Sessione::CalcolaBilancio(const Risultato& r, const RichiestaB
     esito.conBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
     esito.senzaBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, {});
     return esito;
+}
+
+std::vector<Parametro> Sessione::ParametriDelFile()
+{
+    if (!parametri_) {
+        std::vector<Parametro> parametri = ParametriPredefiniti();
+        StatoDati stato;
+        stato.funzioni.ImpostaFile(FileDati());
+        for (const RigaParametro& r : LeggiParametri(stato.Contesto(), formato_)) {
+            for (Parametro& p : parametri) {
+                if (QString::fromStdString(p.nome) == r.nome) {
+                    p.valore = r.valore;
+                    p.descrizione = r.descrizione.toStdString();
+                    p.fonte = r.fonte.toStdString();
+                    p.validita = r.validita.toStdString();
+                }
+            }
+        }
+        parametri_ = parametri;
+    }
+    return *parametri_;
 }
 
 const ComuniMappa& Sessione::ComuniPerMappa()

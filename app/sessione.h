@@ -7,6 +7,7 @@
 
 #include "calc/bilancio.h"
 #include "calc/calcolo.h"
+#include "calc/economia.h"
 #include "calc/numeri.h"
 #include "calc/serie.h"
 #include "data/cascata.h"
@@ -101,6 +102,14 @@ struct RisultatoBilancio {
     QStringList avvisi;
 };
 
+// The economics of a balance, with and without its battery.
+struct RisultatoConvenienza {
+    Convenienza senza, con;
+    std::vector<Parametro> parametri; // as used
+};
+RisultatoConvenienza CalcolaConvenienze(const Risultato& r, const RisultatoBilancio& b, const std::vector<Parametro>& parametri,
+                                        double batteria);
+
 // The reference year by default: the next calendar year.
 int AnnoDiRiferimento();
 
@@ -187,6 +196,9 @@ public:
     void ApriFileDati(const QString& percorso);
     // Where the file says its radiation comes from, or "dati del file".
     QString FonteRadiazione();
+    // The economic parameters: the program's, each overridden by the data
+    // file's row of the same name (its value, source and date).
+    std::vector<Parametro> ParametriDelFile();
 
 signals:
     void sitoCambiato(int parti);
@@ -210,6 +222,7 @@ private:
     std::optional<Risultato> ultimo_;
     std::optional<ComuniMappa> comuniMappa_;
     std::optional<QString> fonte_;
+    std::optional<std::vector<Parametro>> parametri_;
 };
 
 } // namespace fv

@@ -94,8 +94,9 @@ void Controlla(const Parametro& p, double v)
     const bool sotto = p.minimoEscluso ? !(v > p.minimo) : !(v >= p.minimo);
     const bool sopra = p.massimoEscluso ? !(v < p.massimo) : !(v <= p.massimo);
     if (sotto || sopra || !std::isfinite(v))
-        throw ErroreParametro(p.nome, "il parametro «" + p.nome + "» vale " + (p.minimoEscluso ? "oltre " : "da ")
-                                          + Numero(p.minimo) + (p.massimoEscluso ? " e sotto " : " a ") + Numero(p.massimo)
+        throw ErroreParametro(p.nome, "il parametro «" + p.nome + "» deve essere "
+                                          + (p.minimoEscluso ? "maggiore di " : "almeno ") + Numero(p.minimo)
+                                          + (p.massimoEscluso ? " e minore di " : " e al massimo ") + Numero(p.massimo)
                                           + " " + p.unita + ", non " + Numero(v) + ".");
 }
 

@@ -36,6 +36,8 @@ const Tabella kTabelle[] = {
      {"gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago", "set", "ott", "nov", "dic"}},
     {"tblRiflettanza", {"superficie"}, {"riflettanza"}},
     {"tblCoordinate", {"provincia", "comune"}, {"longitudine"}, true},
+    {"tblFonti", {"tabella", "fonte"}, {}, true},
+    {"tblParametri", {"nome", "unita", "descrizione", "fonte", "validita"}, {"valore"}, true},
 };
 
 using Valore = std::optional<std::variant<double, std::string>>;

@@ -247,4 +247,24 @@ QString FonteRadiazione(ContestoDati c)
     }
 }
 
+std::vector<RigaParametro> LeggiParametri(ContestoDati c, const FormatoNumeri& formato)
+{
+    std::vector<RigaParametro> righe;
+    try {
+        SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+        Recordset& rs = sessione.Apri(sql::SqlParametri());
+        for (; !rs.Eof(); rs.MoveNext()) {
+            const Origine o{QStringLiteral("tblParametri"), QStringLiteral("valore"), rs.Campo(0).toString()};
+            righe.push_back({rs.Campo(0).toString(), ComeDouble(RigaPresente(rs, o, rs.Campo(1)), rs, o, formato),
+                             rs.Campo(2).toString(), rs.Campo(3).toString(), rs.Campo(4).toString(), rs.Campo(5).toString()});
+        }
+        sessione.Chiudi();
+    } catch (const ErroreDati& e) {
+        if (e.tipo() != ErroreDati::Tipo::Motore)
+            throw;
+        return {}; // no table of parameters: the program's own
+    }
+    return righe;
+}
+
 } // namespace fv

@@ -73,6 +73,15 @@ void RiflettanzaScelta(ContestoDati contesto, const QString& superficie,
 // (a file without the table of sources, an Access file).
 QString FonteRadiazione(ContestoDati contesto);
 
+// One row of the file's economic parameters.
+struct RigaParametro {
+    QString nome;
+    double valore = 0;
+    QString unita, descrizione, fonte, validita;
+};
+// The file's parameters; empty when it has none (a file without the table).
+std::vector<RigaParametro> LeggiParametri(ContestoDati contesto, const FormatoNumeri& formato);
+
 // A comune as the map of Italy draws it: position [deg] and horizontal series.
 struct ComuneMappa {
     QString provincia, comune;

@@ -126,4 +126,9 @@ TestoSql SqlFonteRadiazione()
     return Componi("select fonte from tblFonti where tabella='tblRadiazioni'", {});
 }
 
+TestoSql SqlParametri()
+{
+    return Componi("select nome,valore,unita,descrizione,fonte,validita from tblParametri", {});
+}
+
 } // namespace fv::sql

@@ -22,6 +22,8 @@ TestoSql SqlRiflettanzaSuperficie(const QString& superficie);                  /
 TestoSql SqlComuniMappa();
 // Where the file says its radiation comes from (the bundled file's tblFonti).
 TestoSql SqlFonteRadiazione();
+// The economic parameters the file holds (tblParametri).
+TestoSql SqlParametri();
 
 // SQLite reserves some words that the templates use as column names (the
 // September column is called set): the template as the engine takes it, each

@@ -8,6 +8,7 @@
 #include "data/csv.h"
 #include "data/griglia.h"
 
+#include "calc/economia.h"
 #include "calc/numeri.h"
 
 #include <sqlite3.h>
@@ -198,6 +199,36 @@ void CreaTabelle(sqlite3* db)
     Esegui(db, "create table tblCoordinate (provincia text collate nocase not null, "
                "comune text collate nocase not null, longitudine real not null)");
     Esegui(db, "create table tblFonti (tabella text collate nocase not null, fonte text not null)");
+    // The economic parameters, dated and sourced: a new year's figures come
+    // with a new data file.
+    Esegui(db, "create table tblParametri (nome text collate nocase not null, valore real not null, unita text, "
+               "descrizione text, fonte text, validita text)");
+}
+
+void CaricaParametri(sqlite3* db)
+{
+    std::vector<Riga> righe = {{"nome", "valore", "unita", "descrizione", "fonte", "validita"}};
+    for (const fv::Parametro& p : fv::ParametriPredefiniti()) {
+        char valore[32];
+        std::snprintf(valore, sizeof valore, "%.17g", p.valore);
+        righe.push_back({p.nome, valore, p.unita, p.descrizione, p.fonte, p.validita});
+    }
+    // Columns 0 and 2..5 are texts, 1 the value: loaded one by one.
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "insert into tblParametri values (?,?,?,?,?,?)", -1, &st, nullptr);
+    for (std::size_t r = 1; r < righe.size(); ++r) {
+        sqlite3_reset(st);
+        for (int c = 0; c < 6; ++c) {
+            const std::string& t = righe[r][std::size_t(c)];
+            if (c == 1)
+                sqlite3_bind_double(st, 2, fv::LeggiNumeroFile(t, fv::Campo::Energia));
+            else
+                sqlite3_bind_text(st, c + 1, t.c_str(), int(t.size()), SQLITE_TRANSIENT);
+        }
+        if (sqlite3_step(st) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(st);
 }
 
 void CreaIndici(sqlite3* db)
@@ -222,6 +253,7 @@ void CaricaDataset(sqlite3* db, const std::string& cartella)
     Carica(db, "tblRiflettanza", LeggiCsv(cartella + "/riflettanza.csv"), 1);
     Carica(db, "tblCoordinate", LongitudiniComuni(latitudini, coordinate), 2);
     Carica(db, "tblFonti", LeggiCsv(cartella + "/fonti.csv"), 2);
+    CaricaParametri(db);
 }
 
 // Writes the database under a temporary name, renamed into place only whole.

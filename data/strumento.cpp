@@ -3,6 +3,7 @@
 // all-or-nothing output.
 #include "data/strumento.h"
 
+#include "calc/economia.h"
 #include "calc/nomi.h"
 #include "calc/numeri.h"
 #include "data/accesso.h"
@@ -34,7 +35,8 @@ namespace fs = std::filesystem;
 
 const char* const kAiuto =
     "Uso: calcolo-fv-dati converti INGRESSO USCITA [--sovrascrivi]\n"
-    "     calcolo-fv-dati crea USCITA [--radiazioni FILE.csv]... [--aggiungi-comuni] [--sovrascrivi]\n"
+    "     calcolo-fv-dati crea USCITA [--radiazioni FILE.csv]... [--parametri FILE.csv]... [--aggiungi-comuni]\n"
+    "                          [--sovrascrivi]\n"
     "     calcolo-fv-dati --help\n"
     "\n"
     "converti  copia le tre tabelle di un file di dati di Access (.mdb, .accdb) o SQLite\n"
@@ -46,6 +48,8 @@ const char* const kAiuto =
     "          al giorno, da 0 a 12; la provincia deve essere una sigla nota e il comune\n"
     "          uno dei suoi, una sola volta. Con --aggiungi-comuni un comune che non c'è\n"
     "          è aggiunto invece che rifiutato.\n"
+    "          --parametri: i parametri economici (intestazione nome;valore;unita;descrizione;\n"
+    "          fonte;validita) che sostituiscono quelli dello stesso nome, ognuno nel suo intervallo.\n"
     "\n"
     "I file d'ingresso non sono mai modificati; l'uscita è scritta per intero o per\n"
     "niente, e un file esistente è sostituito solo con --sovrascrivi.\n"
@@ -307,8 +311,67 @@ void Sostituisci(sqlite3* db, const RigaRadiazione& r, const std::string& nome)
         throw ErroreFileDati(CodiceDati::Scrittura, nome);
 }
 
+// The rows of a CSV of economic parameters (nome;valore;unita;descrizione;
+// fonte;validita, the last four optional), each a known name with a value
+// in its range; the first bad one stops all.
+std::vector<std::vector<std::string>> LeggiParametri(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw ErroreFileDati(CodiceDati::FileMancante, file);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    const std::string testo = ss.str();
+    const char separatore = testo.substr(0, testo.find('\n')).find(';') != std::string::npos ? ';' : ',';
+    const std::vector<RigaCsv> righe = LeggiCsv(testo, separatore);
+    if (righe.empty() || righe.front().size() < 2 || righe.front()[0] != "nome" || righe.front()[1] != "valore")
+        throw Rifiuto(CodiceDati::RigaNonValida, file + ", riga 1: l'intestazione deve essere nome;valore;unita;descrizione;fonte;validita.");
+    std::vector<Parametro> parametri = ParametriPredefiniti();
+    std::vector<std::vector<std::string>> letti;
+    for (std::size_t r = 1; r < righe.size(); ++r) {
+        const std::string dove = file + ", riga " + std::to_string(r + 1);
+        std::vector<std::string> riga = righe[r];
+        riga.resize(6);
+        for (const std::string& campo : riga) {
+            if (!Utf8Valido(campo))
+                throw Rifiuto(CodiceDati::RigaNonValida, dove + ": il testo non è UTF-8.");
+        }
+        riga[0] = Rifilato(riga[0]);
+        try {
+            Imposta(parametri, riga[0], LeggiNumeroFile(riga[1], Campo::Energia));
+        } catch (const ErroreParametro& e) {
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": " + e.what());
+        } catch (const ErroreConversione&) {
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": il valore di «" + riga[0] + "» non è un numero («" + riga[1] + "»).");
+        }
+        letti.push_back(riga);
+    }
+    return letti;
+}
+
+void SostituisciParametro(sqlite3* db, const std::vector<std::string>& r, const std::string& nome)
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "delete from tblParametri where nome = ?1", -1, &st, nullptr);
+    sqlite3_bind_text(st, 1, r[0].c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(st);
+    sqlite3_finalize(st);
+    sqlite3_prepare_v2(db, "insert into tblParametri (nome, valore, unita, descrizione, fonte, validita) values (?,?,?,?,?,?)",
+                       -1, &st, nullptr);
+    for (int c = 0; c < 6; ++c) {
+        if (c == 1)
+            sqlite3_bind_double(st, 2, LeggiNumeroFile(r[1], Campo::Energia));
+        else
+            sqlite3_bind_text(st, c + 1, r[std::size_t(c)].c_str(), -1, SQLITE_TRANSIENT);
+    }
+    const int esito = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (esito != SQLITE_DONE)
+        throw ErroreFileDati(CodiceDati::Scrittura, nome);
+}
+
 void Crea(const std::string& datiForniti, const std::string& uscita, const std::vector<std::string>& csv,
-          bool aggiungi, bool sovrascrivi)
+          const std::vector<std::string>& parametri, bool aggiungi, bool sovrascrivi)
 {
     std::error_code e;
     if (datiForniti.empty() || !fs::is_regular_file(datiForniti, e))
@@ -326,9 +389,18 @@ void Crea(const std::string& datiForniti, const std::string& uscita, const std::
         const std::vector<RigaRadiazione> lette = LeggiRadiazioni(file, comuni, aggiungi, visti);
         righe.insert(righe.end(), lette.begin(), lette.end());
     }
+    std::vector<std::vector<std::string>> valori;
+    for (const std::string& file : parametri) {
+        const auto letti = LeggiParametri(file);
+        valori.insert(valori.end(), letti.begin(), letti.end());
+    }
     Esegui(db, "begin", temporaneo.nome());
+    Esegui(db, "create table if not exists tblParametri (nome text collate nocase not null, unita text, descrizione text, "
+               "fonte text, validita text, valore real)", temporaneo.nome());
     for (const RigaRadiazione& r : righe)
         Sostituisci(db, r, temporaneo.nome());
+    for (const auto& r : valori)
+        SostituisciParametro(db, r, temporaneo.nome());
     Esegui(db, "commit", temporaneo.nome());
     temporaneo.Sposta();
 }
@@ -357,7 +429,7 @@ int EseguiStrumentoDati(const std::vector<std::string>& a, std::ostream& uscita,
     const bool codice = std::find(a.begin(), a.end(), "--codice") != a.end();
     try {
         bool sovrascrivi = false, aggiungi = false;
-        std::vector<std::string> posizionali, csv;
+        std::vector<std::string> posizionali, csv, parametri;
         for (std::size_t i = 1; i < a.size(); ++i) {
             if (a[i] == "--sovrascrivi")
                 sovrascrivi = true;
@@ -369,15 +441,19 @@ int EseguiStrumentoDati(const std::vector<std::string>& a, std::ostream& uscita,
                 throw Rifiuto(CodiceDati::Uso, "manca il nome del file CSV dopo --radiazioni.");
             else if (a[i] == "--radiazioni")
                 csv.push_back(a[++i]);
+            else if (a[i] == "--parametri" && (i + 1 == a.size() || a[i + 1].rfind("--", 0) == 0))
+                throw Rifiuto(CodiceDati::Uso, "manca il nome del file CSV dopo --parametri.");
+            else if (a[i] == "--parametri")
+                parametri.push_back(a[++i]);
             else if (a[i].rfind("--", 0) == 0)
                 throw Rifiuto(CodiceDati::Uso, "opzione sconosciuta «" + a[i] + "» (vedere --help).");
             else
                 posizionali.push_back(a[i]);
         }
-        if (a[0] == "converti" && posizionali.size() == 2 && csv.empty() && !aggiungi)
+        if (a[0] == "converti" && posizionali.size() == 2 && csv.empty() && parametri.empty() && !aggiungi)
             Converti(posizionali[0], posizionali[1], sovrascrivi);
         else if (a[0] == "crea" && posizionali.size() == 1)
-            Crea(datiForniti, posizionali[0], csv, aggiungi, sovrascrivi);
+            Crea(datiForniti, posizionali[0], csv, parametri, aggiungi, sovrascrivi);
         else
             throw Rifiuto(CodiceDati::Uso, "comando o argomenti non validi (vedere --help).");
         return 0;
