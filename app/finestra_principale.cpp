@@ -2,6 +2,7 @@
 // The main window: menus, status bar, report and export actions, the tools' dialogs.
 #include "app/finestra_principale.h"
 
+#include "app/bilancio.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
 #include "app/messaggi.h"
@@ -87,6 +88,9 @@ void FinestraPrincipale::CreaMenu()
     QMenu* strumenti = menuBar()->addMenu(QStringLiteral("&Strumenti"));
     strumenti->addAction(QStringLiteral("Orientamento ottimale…"), this, &FinestraPrincipale::Orientamento);
     strumenti->addAction(QStringLiteral("Mappa dell'Italia…"), this, &FinestraPrincipale::MappaDellItalia);
+    strumenti->addSeparator();
+    strumenti->addAction(QStringLiteral("Autoconsumo e batteria…"), this, [this] { Bilancio(false); });
+    strumenti->addAction(QStringLiteral("Convenienza economica…"), this, [this] { Bilancio(true); });
     QMenu* aiuto = menuBar()->addMenu(QStringLiteral("&Aiuto"));
     aiuto->addAction(QStringLiteral("Guida"), QKeySequence(Qt::Key_F1), this, &FinestraPrincipale::Guida);
     aiuto->addAction(QStringLiteral("Informazioni su %1").arg(QString::fromUtf8(fv::kTitolo)), this,
@@ -266,3 +270,22 @@ void FinestraPrincipale::Informazioni()
     QMessageBox::about(this, QStringLiteral("Informazioni su %1").arg(QString::fromUtf8(fv::kTitolo)),
                        TestoInformazioni());
 }
+
+void FinestraPrincipale::Bilancio(bool economia)
+{
+    if (!modulo_->RisultatiAggiornati()) {
+        modulo_->RiportaErrore(std::make_exception_ptr(fv::ErroreSenzaCalcolo()));
+        return;
+    }
+    const bool nuovo = !bilancio_;
+    ApriStrumento(bilancio_, *modulo_, this);
+    if (!bilancio_)
+        return;
+    bilancio_->MostraConvenienza(economia);
+    if (nuovo) // a new CALCOLA brings the dialog up to date
+        connect(modulo_, &frmFv::risultatiCambiati, bilancio_, [this](bool aggiornati) {
+            if (aggiornati && bilancio_->isVisible())
+                bilancio_->Aggiorna();
+        });
+}
+

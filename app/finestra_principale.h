@@ -8,6 +8,7 @@
 
 class QAction;
 class QLabel;
+class DialogoBilancio;
 class DialogoMappa;
 class DialogoOrientamento;
 class frmFv;
@@ -29,6 +30,7 @@ public:
     // The tools' dialog, once opened.
     DialogoOrientamento* orientamento() const { return orientamento_; }
     DialogoMappa* mappaItalia() const { return mappa_; }
+    DialogoBilancio* bilancio() const { return bilancio_; }
 
     // The short guide shown by "Guida": the README's own section.
     static QString TestoGuida();
@@ -47,6 +49,7 @@ private:
     void Orientamento();
     void MappaDellItalia();
     void ApriFileDati();
+    void Bilancio(bool economia);
     // A name for a file of the current result, e.g. "relazione-Torino.pdf".
     QString NomeProposto(const QString& tipo, const QString& estensione) const;
     void RiportaSeErrore(const QString& errore);
@@ -60,4 +63,5 @@ private:
     QLabel* file_ = nullptr;
     DialogoOrientamento* orientamento_ = nullptr;
     DialogoMappa* mappa_ = nullptr;
+    DialogoBilancio* bilancio_ = nullptr;
 };

@@ -246,6 +246,8 @@ Messaggio MessaggioErrore(const std::exception_ptr& errore, const FormatoNumeri&
         return {MessaggioSerenita(e), {}};
     } catch (const ErroreCampoVuoto& e) {
         return {NotaCampoVuoto(e.campo()), {}};
+    } catch (const ErroreSenzaCalcolo&) {
+        return {QStringLiteral("Premere CALCOLA: il bilancio e la convenienza partono dal calcolo della finestra."), {}};
     } catch (const ErroreMappa& e) {
         return {QStringLiteral("Il file di dati «%1» non ha le longitudini dei comuni (tabella tblCoordinate), "
                                "che servono solo alla mappa dell'Italia: il calcolo funziona lo stesso.")

@@ -34,6 +34,12 @@ private:
     QString file_;
 };
 
+// A tool that works on the last calculation, asked for before CALCOLA.
+class ErroreSenzaCalcolo : public Errore {
+public:
+    ErroreSenzaCalcolo() : Errore("no calculation yet") {}
+};
+
 // The control that shows a field (its objectName), and its caption as the user sees it.
 QString NomeControllo(Campo campo);
 QString DidascaliaCampo(Campo campo);

@@ -263,4 +263,78 @@ void RiempiCurva(QChartView& vista, const QString& titolo, const QString& asseX,
     y->applyNiceNumbers();
 }
 
+namespace {
+
+void Svuota(QChart* grafico)
+{
+    grafico->removeAllSeries();
+    for (QAbstractAxis* asse : grafico->axes())
+        grafico->removeAxis(asse);
+}
+
+} // namespace
+
+void RiempiBarre(QChartView& vista, const QString& titolo, const QStringList& categorie, const std::vector<SerieGrafico>& serie,
+                 const QString& asseY)
+{
+    QChart* grafico = vista.chart();
+    Svuota(grafico);
+    auto* barre = new QBarSeries;
+    for (const SerieGrafico& s : serie) {
+        auto* insieme = new QBarSet(s.nome);
+        for (double v : s.valori)
+            *insieme << v;
+        barre->append(insieme);
+    }
+    grafico->addSeries(barre);
+    grafico->setTitle(titolo);
+    auto* x = new QBarCategoryAxis;
+    x->append(categorie);
+    auto* y = new QValueAxis;
+    y->setTitleText(asseY);
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    grafico->addAxis(x, Qt::AlignBottom);
+    grafico->addAxis(y, Qt::AlignLeft);
+    barre->attachAxis(x);
+    barre->attachAxis(y);
+    y->applyNiceNumbers();
+    grafico->legend()->setVisible(true);
+    grafico->legend()->setAlignment(Qt::AlignBottom);
+}
+
+void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<SerieGrafico>& serie, const QString& asseX,
+                 const QString& asseY)
+{
+    QChart* grafico = vista.chart();
+    Svuota(grafico);
+    grafico->setTitle(titolo);
+    auto* x = new QValueAxis;
+    x->setTitleText(asseX);
+    x->setLabelFormat(QStringLiteral("%.0f"));
+    auto* y = new QValueAxis;
+    y->setTitleText(asseY);
+    y->setLabelFormat(asseY == QStringLiteral("€") ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
+    grafico->addAxis(x, Qt::AlignBottom);
+    grafico->addAxis(y, Qt::AlignLeft);
+    double massimoX = 1;
+    for (const SerieGrafico& s : serie) {
+        auto* linea = new QLineSeries;
+        linea->setName(s.nome);
+        for (std::size_t i = 0; i < s.valori.size(); ++i)
+            linea->append(double(i), s.valori[i]);
+        massimoX = std::max(massimoX, double(s.valori.size()) - 1);
+        grafico->addSeries(linea);
+        linea->attachAxis(x);
+        linea->attachAxis(y);
+    }
+    x->setRange(0, massimoX);
+    // Hours every 3, years every 5, from 0.
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(massimoX <= 24 ? 3 : 5);
+    y->applyNiceNumbers();
+    grafico->legend()->setVisible(serie.size() > 1);
+    grafico->legend()->setAlignment(Qt::AlignBottom);
+}
+
 } // namespace fv

@@ -5,6 +5,7 @@
 #include "calc/serie.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <QPointF>
 
@@ -41,5 +42,21 @@ void DisegnaGraficoCarta(QPainter& painter, const QRectF& rettangolo,
 // A line of values against a whole-degree angle 0..90 (the orientation
 // tool's annual radiation against tilt): title, horizontal axis title, points.
 void RiempiCurva(QChartView& grafico, const QString& titolo, const QString& asseX, const std::vector<QPointF>& punti);
+
+// A named series of values, one per category or point.
+struct SerieGrafico {
+    QString nome;
+    std::vector<double> valori;
+};
+
+// Bars grouped by category (the months of the balance), one set per series,
+// the vertical axis titled; replaces whatever the chart held.
+void RiempiBarre(QChartView& grafico, const QString& titolo, const QStringList& categorie,
+                 const std::vector<SerieGrafico>& serie, const QString& asseY);
+
+// Lines over x = 0, 1, ... (the hours of a mean day, the years of a cash
+// flow), the horizontal and vertical axes titled.
+void RiempiLinee(QChartView& grafico, const QString& titolo, const std::vector<SerieGrafico>& serie, const QString& asseX,
+                 const QString& asseY);
 
 } // namespace fv

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa]
+// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza]
 // (the main window, or one of the tools' dialogs over the same site).
+#include "app/bilancio.h"
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
@@ -42,6 +43,10 @@ int main(int argc, char* argv[])
         } else if (cosa == QLatin1String("mappa") && a->text().startsWith(QLatin1String("Mappa"))) {
             a->trigger();
             soggetto = principale.mappaItalia();
+        } else if ((cosa == QLatin1String("bilancio") && a->text().startsWith(QLatin1String("Autoconsumo")))
+                   || (cosa == QLatin1String("convenienza") && a->text().startsWith(QLatin1String("Convenienza")))) {
+            a->trigger();
+            soggetto = principale.bilancio();
         }
     }
     QTest::qWait(200);

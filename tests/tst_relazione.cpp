@@ -3,6 +3,7 @@
 // clipboard, the menus' states, the command line against the window; and
 // the orientation tool and the map of Italy.
 // Runs under an Italian and a C locale.
+#include "app/bilancio.h"
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
@@ -25,6 +26,9 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableWidget>
 
 #include <cmath>
 
@@ -80,6 +84,8 @@ private slots:
     void initTestCase()
     {
         FiltraAvvisiOffscreen();
+        QStandardPaths::setTestModeEnabled(true); // the dialog's remembered inputs stay out of the user's settings
+        QSettings().clear();
         fv::InstallaTraduzioneQt();
         QVERIFY(cartella.isValid());
         QCOMPARE(fixture::Scrivi(cartella.filePath("data.mdb"), fixture::Standard()), QString());
@@ -276,6 +282,47 @@ private slots:
         ScegliConMouse(Controllo<QComboBox>(f, "cmbRiflettanza"), "Erba");
         QTest::mouseClick(Controllo<QPushButton>(f, "cmdCalcola"), Qt::LeftButton);
         QCOMPARE(Controllo<QLineEdit>(f, "txtEnergia")->text(), QString::number(std::nearbyint(resa)));
+    }
+
+    void bilancioEConvenienza()
+    {
+        QAction* bilancio = nullptr;
+        for (QAction* a : w->findChildren<QAction*>())
+            bilancio = a->text() == "Autoconsumo e batteria…" ? a : bilancio;
+        QVERIFY(bilancio);
+        // Before CALCOLA: a message, no dialog.
+        Risponditore r;
+        bilancio->trigger();
+        QTRY_COMPARE(r.testi.size(), 1);
+        QVERIFY(r.testi.first().contains("CALCOLA"));
+        QVERIFY(!w->bilancio() || !w->bilancio()->isVisible());
+        Calcola("TO", "Torino", "Erba", "30");
+        bilancio->trigger();
+        DialogoBilancio* d = w->bilancio();
+        QVERIFY(d && d->isVisible() && d->bilancio() && d->convenienza());
+        // The plant's year, all of it, in the balance; the battery covers more.
+        const fv::FlussiEnergia& con = d->bilancio()->conBatteria.anno;
+        QVERIFY(std::fabs(con.produzione - (*F().sessione().ultimo()).letti.energia) < 1e-6);
+        QVERIFY(con.Autosufficienza() > d->bilancio()->senzaBatteria.anno.Autosufficienza());
+        QVERIFY(d->testoRiepilogo().contains("Autosufficienza"));
+        // A parameter edited is used and remembered; the file's comes back on request.
+        auto* tabella = d->findChild<QTableWidget*>("parametri");
+        QVERIFY(tabella && tabella->rowCount() > 10);
+        int riga = 0;
+        while (riga < tabella->rowCount() && tabella->item(riga, 0)->toolTip() != "prezzo_energia")
+            ++riga;
+        const double van = d->convenienza()->con.van;
+        tabella->item(riga, 1)->setText(dec == "," ? "0,40" : "0.40");
+        QVERIFY(d->convenienza()->con.van > van);
+        QCOMPARE(QSettings().value("bilancio/parametri/prezzo_energia").toDouble(), 0.4);
+        for (QPushButton* b : d->findChildren<QPushButton*>())
+            if (b->text() == "Ripristina i valori del file dati")
+                b->click();
+        QCOMPARE(d->convenienza()->con.van, van);
+        QVERIFY(!QSettings().contains("bilancio/parametri/prezzo_energia"));
+        // A value out of range is refused, named.
+        tabella->item(riga, 1)->setText("-1");
+        QCOMPARE(d->convenienza()->con.van, van);
     }
 
     void senzaDisplay()

@@ -1,0 +1,425 @@
+// SPDX-License-Identifier: MIT
+// The energy balance and the economics of the window's plant, in one dialog.
+#include "app/bilancio.h"
+
+#include "app/aspetto.h"
+#include "app/messaggi.h"
+#include "app/relazione.h"
+#include "chart/grafico.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+
+namespace {
+
+QChartView* Grafico(QWidget* genitore, const QString& nome)
+{
+    auto* g = new QChartView(new QChart(), genitore);
+    g->setRenderHint(QPainter::Antialiasing);
+    g->setAccessibleName(nome);
+    g->setMinimumSize(380, 260);
+    return g;
+}
+
+QDoubleSpinBox* Numero(QWidget* genitore, double minimo, double massimo, double valore, int decimali, const QString& unita)
+{
+    auto* s = new QDoubleSpinBox(genitore);
+    s->setRange(minimo, massimo);
+    s->setDecimals(decimali);
+    s->setValue(valore);
+    s->setSuffix(u' ' + unita);
+    s->setLocale(fv::LocaleNumeri());
+    return s;
+}
+
+// A table of texts, read-only, in the dialog.
+void Riempi(QTableWidget* t, const std::vector<QStringList>& righe)
+{
+    t->clear();
+    t->setRowCount(int(righe.size()) - 1);
+    t->setColumnCount(int(righe.front().size()));
+    t->setHorizontalHeaderLabels(righe.front());
+    for (std::size_t r = 1; r < righe.size(); ++r)
+        for (int c = 0; c < righe[r].size(); ++c) {
+            auto* voce = new QTableWidgetItem(righe[r][c]);
+            voce->setFlags(voce->flags() & ~Qt::ItemIsEditable);
+            t->setItem(int(r - 1), c, voce);
+        }
+    t->resizeColumnsToContents();
+}
+
+const QString kGruppo = QStringLiteral("bilancio");
+
+} // namespace
+
+DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent) : QDialog(parent), sessione_(sessione)
+{
+    setWindowTitle(QStringLiteral("Autoconsumo, batteria e convenienza"));
+    sito_ = new QLabel(this);
+    nota_ = new QLabel(this);
+    nota_->setWordWrap(true);
+    schede_ = new QTabWidget(this);
+    schede_->addTab(CreaSchedaBilancio(), QStringLiteral("Autoconsumo e batteria"));
+    schede_->addTab(CreaSchedaConvenienza(), QStringLiteral("Convenienza economica"));
+    auto* chiudi = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(chiudi, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* centro = new QHBoxLayout;
+    centro->addWidget(CreaIngressi());
+    centro->addWidget(schede_, 1);
+    auto* disposizione = new QVBoxLayout(this);
+    disposizione->addWidget(sito_);
+    disposizione->addLayout(centro, 1);
+    disposizione->addWidget(nota_);
+    disposizione->addWidget(chiudi);
+    // A change in the window after the calculation: the figures stay, said
+    // to be of the calculation before, until CALCOLA.
+    const auto superato = [this] {
+        if (risultato_)
+            nota_->setText(QStringLiteral("I dati della finestra sono cambiati: i valori mostrati sono del calcolo "
+                                          "precedente. Premere CALCOLA per aggiornarli."));
+    };
+    connect(&sessione_, &fv::Sessione::sitoCambiato, this, superato);
+    connect(&sessione_, &fv::Sessione::impiantoCambiato, this, superato);
+    Richiama();
+    resize(1180, 760);
+}
+
+QWidget* DialogoBilancio::CreaIngressi()
+{
+    auto* pannello = new QWidget(this);
+    auto* forma = new QFormLayout(pannello);
+    modo_ = new QComboBox(pannello);
+    modo_->addItems({QStringLiteral("Consumo annuo e profilo"), QStringLiteral("Fasce della bolletta (F1, F2, F3)"),
+                     QStringLiteral("File del contatore")});
+    forma->addRow(QStringLiteral("Consumi"), modo_);
+    pagine_ = new QStackedWidget(pannello);
+    annuo_ = Numero(pannello, 1, 1e7, 2700, 0, QStringLiteral("kWh/anno"));
+    fasce_ = new QLineEdit(QStringLiteral("900;800;1000"), pannello);
+    fasce_->setToolTip(QStringLiteral("Consumi annui in kWh delle fasce F1, F2 e F3, separati da punto e virgola."));
+    auto* scegli = new QPushButton(QStringLiteral("Scegli…"), pannello);
+    file_ = new QLineEdit(pannello);
+    auto* rigaFile = new QWidget(pannello);
+    auto* hFile = new QHBoxLayout(rigaFile);
+    hFile->setContentsMargins(0, 0, 0, 0);
+    hFile->addWidget(file_);
+    hFile->addWidget(scegli);
+    for (QWidget* w : {static_cast<QWidget*>(annuo_), static_cast<QWidget*>(fasce_), rigaFile})
+        pagine_->addWidget(w);
+    pagine_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    forma->addRow(QString(), pagine_);
+    profilo_ = new QComboBox(pannello);
+    for (const fv::ProfiloConsumo& p : fv::ProfiliConsumo())
+        profilo_->addItem(QString::fromUtf8(p.descrizione), QString::fromLatin1(p.nome));
+    forma->addRow(QStringLiteral("Profilo"), profilo_);
+    capacita_ = Numero(pannello, 0, 1000, 0, 1, QStringLiteral("kWh"));
+    potenza_ = Numero(pannello, 0, 1000, 0, 1, QStringLiteral("kW"));
+    potenza_->setSpecialValueText(QStringLiteral("come la capacità"));
+    rendimento_ = Numero(pannello, 1, 100, 90, 0, QStringLiteral("%"));
+    forma->addRow(QStringLiteral("Batteria (utile)"), capacita_);
+    forma->addRow(QStringLiteral("Potenza batteria"), potenza_);
+    forma->addRow(QStringLiteral("Rendimento"), rendimento_);
+    anno_ = new QSpinBox(pannello);
+    anno_->setRange(1901, 2099);
+    anno_->setValue(fv::AnnoDiRiferimento());
+    forma->addRow(QStringLiteral("Anno di riferimento"), anno_);
+    giorniMedi_ = new QCheckBox(QStringLiteral("solo giorni medi"), pannello);
+    giorniMedi_->setToolTip(QStringLiteral("Ogni giorno uguale al giorno medio del suo mese, per confronto: "
+                                           "senza le serie di giorni grigi e sereni la batteria sembra rendere di più."));
+    forma->addRow(QString(), giorniMedi_);
+    connect(modo_, &QComboBox::currentIndexChanged, pagine_, &QStackedWidget::setCurrentIndex);
+    connect(scegli, &QPushButton::clicked, this, [this] {
+        const QString f = QFileDialog::getOpenFileName(this, QStringLiteral("File del contatore"), file_->text(),
+                                                       QStringLiteral("Consumi (*.csv *.txt);;Tutti i file (*)"));
+        if (!f.isEmpty())
+            file_->setText(f);
+    });
+    const auto ricalcola = [this] {
+        if (!caricamento_)
+            Ricalcola();
+    };
+    connect(modo_, &QComboBox::currentIndexChanged, this, ricalcola);
+    connect(profilo_, &QComboBox::currentIndexChanged, this, ricalcola);
+    for (QDoubleSpinBox* s : {annuo_, capacita_, potenza_, rendimento_})
+        connect(s, &QDoubleSpinBox::valueChanged, this, ricalcola);
+    connect(anno_, &QSpinBox::valueChanged, this, ricalcola);
+    connect(giorniMedi_, &QCheckBox::toggled, this, ricalcola);
+    connect(fasce_, &QLineEdit::editingFinished, this, ricalcola);
+    connect(file_, &QLineEdit::textChanged, this, ricalcola);
+    pannello->setMaximumWidth(360);
+    return pannello;
+}
+
+QWidget* DialogoBilancio::CreaSchedaBilancio()
+{
+    auto* scheda = new QWidget(this);
+    riepilogo_ = new QLabel(scheda);
+    riepilogo_->setTextFormat(Qt::RichText);
+    mesi_ = Grafico(scheda, QStringLiteral("Bilancio mensile"));
+    giorno_ = Grafico(scheda, QStringLiteral("Giorno medio del mese"));
+    mese_ = new QComboBox(scheda);
+    for (const char* m : {"gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno", "luglio", "agosto", "settembre",
+                          "ottobre", "novembre", "dicembre"})
+        mese_->addItem(QString::fromLatin1(m));
+    mese_->setCurrentIndex(5);
+    connect(mese_, &QComboBox::currentIndexChanged, this, &DialogoBilancio::MostraGiornoMedio);
+    // The year's figures beside the mean day of a month; the months below, full width.
+    auto* sopra = new QHBoxLayout;
+    sopra->addWidget(riepilogo_, 0, Qt::AlignTop);
+    auto* destra = new QVBoxLayout;
+    destra->addWidget(mese_);
+    destra->addWidget(giorno_, 1);
+    sopra->addLayout(destra, 1);
+    auto* v = new QVBoxLayout(scheda);
+    v->addLayout(sopra, 1);
+    v->addWidget(mesi_, 1);
+    return scheda;
+}
+
+QWidget* DialogoBilancio::CreaSchedaConvenienza()
+{
+    auto* scheda = new QWidget(this);
+    economia_ = new QLabel(scheda);
+    economia_->setTextFormat(Qt::RichText);
+    economia_->setWordWrap(true);
+    cassa_ = Grafico(scheda, QStringLiteral("Flusso di cassa cumulato"));
+    anni_ = new QTableWidget(scheda);
+    tabellaParametri_ = new QTableWidget(scheda);
+    tabellaParametri_->setObjectName(QStringLiteral("parametri"));
+    auto* ripristina = new QPushButton(QStringLiteral("Ripristina i valori del file dati"), scheda);
+    connect(ripristina, &QPushButton::clicked, this, [this] {
+        parametri_ = sessione_.ParametriDelFile();
+        QSettings().remove(kGruppo + QStringLiteral("/parametri"));
+        RiempiParametri();
+        Ricalcola();
+    });
+    connect(tabellaParametri_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* voce) {
+        if (caricamento_ || voce->column() != 1)
+            return;
+        const std::string nome = parametri_[std::size_t(voce->row())].nome;
+        try {
+            fv::Imposta(parametri_, nome, fv::LeggiNumero(voce->text().toStdString(), fv::FormatoUtente(), fv::Campo::Energia));
+            Ricorda();
+            Ricalcola();
+        } catch (const std::exception& e) {
+            nota_->setText(QString::fromStdString(e.what()).replace(0, 1, QString::fromStdString(e.what()).left(1).toUpper()));
+            RiempiParametri();
+        }
+    });
+    auto* schede = new QTabWidget(scheda);
+    schede->addTab(cassa_, QStringLiteral("Flusso di cassa"));
+    schede->addTab(anni_, QStringLiteral("Anno per anno"));
+    auto* pannelloParametri = new QWidget(scheda);
+    auto* vp = new QVBoxLayout(pannelloParametri);
+    vp->addWidget(tabellaParametri_);
+    vp->addWidget(ripristina, 0, Qt::AlignRight);
+    schede->addTab(pannelloParametri, QStringLiteral("Parametri"));
+    auto* v = new QVBoxLayout(scheda);
+    v->addWidget(economia_);
+    v->addWidget(schede, 1);
+    return scheda;
+}
+
+void DialogoBilancio::MostraConvenienza(bool economia) { schede_->setCurrentIndex(economia ? 1 : 0); }
+
+fv::RichiestaBilancio DialogoBilancio::Richiesta() const
+{
+    fv::RichiestaBilancio r;
+    r.consumo.modo = static_cast<fv::RichiestaConsumo::Modo>(modo_->currentIndex());
+    r.consumo.annuo = annuo_->value();
+    r.consumo.profilo = profilo_->currentData().toString().toStdString();
+    const QStringList fasce = fasce_->text().split(u';');
+    for (int i = 0; i < 3 && i < fasce.size(); ++i) {
+        try {
+            r.consumo.fasceAnno[std::size_t(i)] = std::max(0.0, fv::LeggiNumeroFile(fasce[i].trimmed().toStdString(), fv::Campo::Energia));
+        } catch (const fv::ErroreConversione&) {
+        }
+    }
+    r.consumo.file = file_->text();
+    r.batteria = {capacita_->value(), potenza_->value(), rendimento_->value()};
+    r.anno = anno_->value();
+    r.giorniMedi = giorniMedi_->isChecked();
+    return r;
+}
+
+void DialogoBilancio::Aggiorna()
+{
+    if (!sessione_.ultimo())
+        throw fv::ErroreSenzaCalcolo();
+    risultato_ = sessione_.ultimo();
+    if (parametri_.empty())
+        parametri_ = sessione_.ParametriDelFile();
+    Richiama();
+    sito_->setText(QStringLiteral("%1 · %2 kW · inclinazione %3°, azimut %4° · %5 kWh/anno")
+                       .arg(sessione_.NomeSito(), risultato_->impianto.potenza, risultato_->impianto.tilt,
+                            risultato_->impianto.azimut, risultato_->energia));
+    RiempiParametri();
+    Ricalcola();
+}
+
+void DialogoBilancio::Ricalcola()
+{
+    if (!risultato_)
+        return;
+    Ricorda();
+    const fv::FormatoNumeri f = fv::FormatoUtente();
+    try {
+        const fv::RichiestaBilancio richiesta = Richiesta();
+        bilancio_ = sessione_.CalcolaBilancio(*risultato_, richiesta);
+        convenienza_ = fv::CalcolaConvenienze(*risultato_, *bilancio_, parametri_, richiesta.batteria.capacita);
+        nota_->setText(bilancio_->avvisi.join(u' '));
+    } catch (const fv::ErroreContatore& e) {
+        bilancio_.reset();
+        convenienza_.reset();
+        nota_->setText(QStringLiteral("File del contatore: %1").arg(QString::fromStdString(e.what())));
+        riepilogo_->clear();
+        economia_->clear();
+        return;
+    }
+    riepilogo_->setText(testoRiepilogo());
+    QStringList mesi;
+    std::vector<fv::SerieGrafico> serie = {{QStringLiteral("Produzione"), {}}, {QStringLiteral("Consumo"), {}},
+                                           {QStringLiteral("Autoconsumata"), {}}, {QStringLiteral("Immessa"), {}},
+                                           {QStringLiteral("Prelevata"), {}}};
+    for (int m = 0; m < 12; ++m) {
+        const fv::FlussiEnergia& x = bilancio_->conBatteria.mesi[std::size_t(m)];
+        mesi << mese_->itemText(m).left(3);
+        for (auto [i, v] : {std::pair{0, x.produzione}, {1, x.consumo}, {2, x.diretto + x.daBatteria}, {3, x.immessa}, {4, x.prelevata}})
+            serie[std::size_t(i)].valori.push_back(v);
+    }
+    fv::RiempiBarre(*mesi_, QStringLiteral("Bilancio mese per mese"), mesi, serie, QStringLiteral("kWh"));
+    MostraGiornoMedio();
+    // The economics: headline figures side by side, the cumulative cash flow.
+    const auto righe = fv::RiepilogoConvenienza(convenienza_->senza, convenienza_->con, f);
+    QString html = QStringLiteral("<table cellspacing=6>");
+    for (const QStringList& r : righe)
+        html += QStringLiteral("<tr><td>%1</td><td align=right><b>%2</b></td><td align=right><b>%3</b></td></tr>").arg(r[0], r[1], r[2]);
+    html += QStringLiteral("</table><p><small>%1</small></p>").arg(QString::fromUtf8(fv::kRegimeNuoviImpianti));
+    economia_->setText(html);
+    std::vector<fv::SerieGrafico> cassa = {{QStringLiteral("Senza batteria"), {}}, {QStringLiteral("Con batteria"), {}}};
+    for (const fv::AnnoFlusso& a : convenienza_->senza.anni)
+        cassa[0].valori.push_back(a.cumulato);
+    for (const fv::AnnoFlusso& a : convenienza_->con.anni)
+        cassa[1].valori.push_back(a.cumulato);
+    fv::RiempiLinee(*cassa_, QStringLiteral("Flusso di cassa cumulato: attraversa lo zero al tempo di ritorno"), cassa,
+                    QStringLiteral("anno"), QStringLiteral("€"));
+    Riempi(anni_, fv::TabellaConvenienza(capacita_->value() > 0 ? convenienza_->con : convenienza_->senza, f));
+    emit calcolata();
+}
+
+QString DialogoBilancio::testoRiepilogo() const
+{
+    if (!bilancio_)
+        return {};
+    const fv::FormatoNumeri f = fv::FormatoUtente();
+    QString html = QStringLiteral("<table cellspacing=6>");
+    for (const QStringList& r : fv::RiepilogoBilancio(*bilancio_, f))
+        html += QStringLiteral("<tr><td>%1</td><td align=right><b>%2</b></td><td align=right><b>%3</b></td></tr>").arg(r[0], r[1], r[2]);
+    return html + QStringLiteral("</table>");
+}
+
+void DialogoBilancio::MostraGiornoMedio()
+{
+    if (!bilancio_)
+        return;
+    const auto m = std::size_t(mese_->currentIndex());
+    const fv::Bilancio& b = bilancio_->conBatteria;
+    std::vector<fv::SerieGrafico> serie = {{QStringLiteral("Produzione"), {b.produzioneMedia[m].begin(), b.produzioneMedia[m].end()}},
+                                           {QStringLiteral("Consumo"), {b.consumoMedio[m].begin(), b.consumoMedio[m].end()}}};
+    if (capacita_->value() > 0)
+        serie.push_back({QStringLiteral("Carica della batteria"), {b.caricaMedia[m].begin(), b.caricaMedia[m].end()}});
+    fv::RiempiLinee(*giorno_, QStringLiteral("Giorno medio di %1, ora per ora").arg(mese_->currentText()), serie,
+                    QStringLiteral("ora"), QStringLiteral("kWh"));
+}
+
+void DialogoBilancio::RiempiParametri()
+{
+    caricamento_ = true;
+    const fv::FormatoNumeri f = fv::FormatoUtente();
+    tabellaParametri_->clear();
+    tabellaParametri_->setColumnCount(5);
+    tabellaParametri_->setHorizontalHeaderLabels({QStringLiteral("Parametro"), QStringLiteral("Valore"), QStringLiteral("Unità"),
+                                                 QStringLiteral("Fonte"), QStringLiteral("Validità")});
+    tabellaParametri_->setRowCount(int(parametri_.size()));
+    for (std::size_t i = 0; i < parametri_.size(); ++i) {
+        const fv::Parametro& p = parametri_[i];
+        const QStringList celle = {QString::fromStdString(p.descrizione), QString::fromStdString(fv::TestoNumero(p.valore, f)),
+                                   QString::fromStdString(p.unita), QString::fromStdString(p.fonte),
+                                   QString::fromStdString(p.validita)};
+        for (int c = 0; c < 5; ++c) {
+            auto* voce = new QTableWidgetItem(celle[c]);
+            if (c != 1)
+                voce->setFlags(voce->flags() & ~Qt::ItemIsEditable);
+            voce->setToolTip(QString::fromStdString(p.nome));
+            tabellaParametri_->setItem(int(i), c, voce);
+        }
+    }
+    tabellaParametri_->setColumnWidth(0, 320);
+    tabellaParametri_->setColumnWidth(3, 320);
+    caricamento_ = false;
+}
+
+void DialogoBilancio::Ricorda() const
+{
+    QSettings s;
+    s.beginGroup(kGruppo);
+    s.setValue(QStringLiteral("modo"), modo_->currentIndex());
+    s.setValue(QStringLiteral("annuo"), annuo_->value());
+    s.setValue(QStringLiteral("profilo"), profilo_->currentIndex());
+    s.setValue(QStringLiteral("fasce"), fasce_->text());
+    s.setValue(QStringLiteral("file"), file_->text());
+    s.setValue(QStringLiteral("capacita"), capacita_->value());
+    s.setValue(QStringLiteral("potenza"), potenza_->value());
+    s.setValue(QStringLiteral("rendimento"), rendimento_->value());
+    s.setValue(QStringLiteral("giorniMedi"), giorniMedi_->isChecked());
+    // Only the parameters the user changed from the file's.
+    const std::vector<fv::Parametro> delFile = sessione_.ParametriDelFile();
+    s.remove(QStringLiteral("parametri"));
+    for (std::size_t i = 0; i < parametri_.size() && i < delFile.size(); ++i)
+        if (parametri_[i].valore != delFile[i].valore)
+            s.setValue(QStringLiteral("parametri/") + QString::fromStdString(parametri_[i].nome), parametri_[i].valore);
+}
+
+void DialogoBilancio::Richiama()
+{
+    caricamento_ = true;
+    QSettings s;
+    s.beginGroup(kGruppo);
+    modo_->setCurrentIndex(s.value(QStringLiteral("modo"), 0).toInt());
+    annuo_->setValue(s.value(QStringLiteral("annuo"), 2700).toDouble());
+    profilo_->setCurrentIndex(s.value(QStringLiteral("profilo"), 0).toInt());
+    fasce_->setText(s.value(QStringLiteral("fasce"), fasce_->text()).toString());
+    file_->setText(s.value(QStringLiteral("file")).toString());
+    // A battery to weigh by default: the question families ask.
+    capacita_->setValue(s.value(QStringLiteral("capacita"), 5).toDouble());
+    potenza_->setValue(s.value(QStringLiteral("potenza"), 0).toDouble());
+    rendimento_->setValue(s.value(QStringLiteral("rendimento"), 90).toDouble());
+    giorniMedi_->setChecked(s.value(QStringLiteral("giorniMedi"), false).toBool());
+    if (!parametri_.empty()) {
+        s.beginGroup(QStringLiteral("parametri"));
+        for (const QString& nome : s.childKeys()) {
+            try {
+                fv::Imposta(parametri_, nome.toStdString(), s.value(nome).toDouble());
+            } catch (const fv::ErroreParametro&) {
+                // a remembered value no longer in range: the file's stands
+            }
+        }
+    }
+    caricamento_ = false;
+}

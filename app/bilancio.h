@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: MIT
+// "Autoconsumo e batteria…" and "Convenienza economica…": one dialog, one
+// set of inputs (the household's consumption, a battery, the reference year,
+// the economic parameters) on the session's last calculation; the balance on
+// one tab, the economics on the other, recomputed as the inputs change.
+#pragma once
+
+#include "app/sessione.h"
+
+#include <QDialog>
+
+#include <optional>
+
+class QCheckBox;
+class QChartView;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QStackedWidget;
+class QTableWidget;
+class QTabWidget;
+
+class DialogoBilancio : public QDialog {
+    Q_OBJECT
+
+public:
+    DialogoBilancio(fv::Sessione& sessione, QWidget* parent);
+
+    // Takes the session's last result; throws ErroreScelta-like errors when
+    // there is none up to date (the window says to press CALCOLA).
+    void Aggiorna();
+    void MostraConvenienza(bool economia);
+
+    // The last figures shown, for whoever checks the dialog.
+    const std::optional<fv::RisultatoBilancio>& bilancio() const { return bilancio_; }
+    const std::optional<fv::RisultatoConvenienza>& convenienza() const { return convenienza_; }
+    QString testoRiepilogo() const;
+    // The inputs as the dialog holds them.
+    fv::RichiestaBilancio Richiesta() const;
+
+signals:
+    void calcolata();
+
+private:
+    QWidget* CreaIngressi();
+    QWidget* CreaSchedaBilancio();
+    QWidget* CreaSchedaConvenienza();
+    void Ricalcola();
+    void MostraGiornoMedio();
+    void RiempiParametri();
+    void Ricorda() const;
+    void Richiama();
+
+    fv::Sessione& sessione_;
+    std::optional<fv::Risultato> risultato_;
+    std::optional<fv::RisultatoBilancio> bilancio_;
+    std::optional<fv::RisultatoConvenienza> convenienza_;
+    std::vector<fv::Parametro> parametri_;
+    bool caricamento_ = false;
+
+    QComboBox* modo_ = nullptr;
+    QStackedWidget* pagine_ = nullptr;
+    QDoubleSpinBox* annuo_ = nullptr;
+    QComboBox* profilo_ = nullptr;
+    QLineEdit* fasce_ = nullptr;
+    QLineEdit* file_ = nullptr;
+    QDoubleSpinBox* capacita_ = nullptr;
+    QDoubleSpinBox* potenza_ = nullptr;
+    QDoubleSpinBox* rendimento_ = nullptr;
+    QSpinBox* anno_ = nullptr;
+    QCheckBox* giorniMedi_ = nullptr;
+    QLabel* sito_ = nullptr;
+    QLabel* nota_ = nullptr;
+    QTabWidget* schede_ = nullptr;
+    QLabel* riepilogo_ = nullptr;
+    QChartView* mesi_ = nullptr;
+    QChartView* giorno_ = nullptr;
+    QComboBox* mese_ = nullptr;
+    QLabel* economia_ = nullptr;
+    QChartView* cassa_ = nullptr;
+    QTableWidget* anni_ = nullptr;
+    QTableWidget* tabellaParametri_ = nullptr;
+};
