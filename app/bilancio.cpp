@@ -263,6 +263,7 @@ void DialogoBilancio::Aggiorna()
     if (!sessione_.ultimo())
         throw fv::ErroreSenzaCalcolo();
     risultato_ = sessione_.ultimo();
+    calcolo_ = sessione_.calcoli();
     if (parametri_.empty())
         parametri_ = sessione_.ParametriDelFile();
     Richiama();
@@ -284,6 +285,8 @@ void DialogoBilancio::Ricalcola()
         bilancio_ = sessione_.CalcolaBilancio(*risultato_, richiesta);
         convenienza_ = fv::CalcolaConvenienze(*risultato_, *bilancio_, parametri_, richiesta.batteria.capacita);
         nota_->setText(bilancio_->avvisi.join(u' '));
+        // For the report, while the window still shows this calculation.
+        sessione_.RegistraApprofondimento(calcolo_, {richiesta, *bilancio_, *convenienza_});
     } catch (const fv::ErroreContatore& e) {
         bilancio_.reset();
         convenienza_.reset();

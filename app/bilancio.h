@@ -55,6 +55,7 @@ private:
 
     fv::Sessione& sessione_;
     std::optional<fv::Risultato> risultato_;
+    int calcolo_ = 0; // the session's calculation the result is of
     std::optional<fv::RisultatoBilancio> bilancio_;
     std::optional<fv::RisultatoConvenienza> convenienza_;
     std::vector<fv::Parametro> parametri_;

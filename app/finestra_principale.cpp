@@ -125,6 +125,12 @@ QString FinestraPrincipale::NomeProposto(const QString& tipo, const QString& est
     return QDir::home().filePath(QStringLiteral("%1-%2.%3").arg(tipo, comune, estensione));
 }
 
+const fv::Approfondimento* FinestraPrincipale::Approfondimento() const
+{
+    const auto& a = modulo_->sessione().approfondimento();
+    return a ? &*a : nullptr;
+}
+
 void FinestraPrincipale::RiportaSeErrore(const QString& errore)
 {
     if (!errore.isEmpty())
@@ -137,7 +143,8 @@ void FinestraPrincipale::SalvaPdf()
         this, QStringLiteral("Salva relazione PDF"), NomeProposto(QStringLiteral("relazione"), QStringLiteral("pdf")),
         QStringLiteral("Documenti PDF (*.pdf)"));
     if (!percorso.isEmpty())
-        RiportaSeErrore(fv::SalvaPdf(ConEstensione(percorso, QStringLiteral("pdf")), *modulo_->sessione().ultimo()));
+        RiportaSeErrore(fv::SalvaPdf(ConEstensione(percorso, QStringLiteral("pdf")), *modulo_->sessione().ultimo(),
+                                     Approfondimento()));
 }
 
 void FinestraPrincipale::EsportaCsv()
@@ -147,7 +154,7 @@ void FinestraPrincipale::EsportaCsv()
         QStringLiteral("Dati CSV (*.csv)"));
     if (!percorso.isEmpty())
         RiportaSeErrore(fv::SalvaCsv(ConEstensione(percorso, QStringLiteral("csv")), *modulo_->sessione().ultimo(),
-                                     modulo_->formatoNumeri()));
+                                     modulo_->formatoNumeri(), Approfondimento()));
 }
 
 void FinestraPrincipale::Stampa()
@@ -159,12 +166,13 @@ void FinestraPrincipale::Stampa()
     QPrintDialog dialogo(&stampante, this);
     if (dialogo.exec() != QDialog::Accepted)
         return;
-    RiportaSeErrore(fv::StampaRelazione(stampante, *modulo_->sessione().ultimo()));
+    RiportaSeErrore(fv::StampaRelazione(stampante, *modulo_->sessione().ultimo(), Approfondimento()));
 }
 
 void FinestraPrincipale::CopiaRisultati()
 {
-    QApplication::clipboard()->setText(fv::TestoDelimitato(fv::TabellaRelazione(*modulo_->sessione().ultimo()), u'\t'));
+    QApplication::clipboard()->setText(
+        fv::TestoDelimitato(fv::TabellaCompleta(*modulo_->sessione().ultimo(), Approfondimento()), u'\t'));
     statusBar()->showMessage(QStringLiteral("Risultati copiati: si incollano in un foglio di calcolo."), 4000);
 }
 

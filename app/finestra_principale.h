@@ -12,6 +12,9 @@ class DialogoBilancio;
 class DialogoMappa;
 class DialogoOrientamento;
 class frmFv;
+namespace fv {
+struct Approfondimento;
+}
 
 class FinestraPrincipale : public QMainWindow {
     Q_OBJECT
@@ -53,6 +56,8 @@ private:
     // A name for a file of the current result, e.g. "relazione-Torino.pdf".
     QString NomeProposto(const QString& tipo, const QString& estensione) const;
     void RiportaSeErrore(const QString& errore);
+    // The balance and economics of the result on show, when worked out.
+    const fv::Approfondimento* Approfondimento() const;
 
     frmFv* modulo_ = nullptr;
     QAction* salvaPdf_ = nullptr;

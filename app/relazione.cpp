@@ -270,9 +270,27 @@ QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separator
 
 QChar SeparatoreCsv(const FormatoNumeri& formato) { return formato.decimale == "," ? u';' : u','; }
 
-QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato)
+std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a)
 {
-    return SalvaTabellaCsv(percorso, TabellaRelazione(r), formato);
+    std::vector<QStringList> t = TabellaRelazione(r);
+    if (!a)
+        return t;
+    const auto aggiungi = [&t](const std::vector<QStringList>& parte) {
+        t.push_back({});
+        t.insert(t.end(), parte.begin(), parte.end());
+    };
+    aggiungi(RiepilogoBilancio(a->bilancio, r.formato));
+    aggiungi(TabellaBilancio(a->bilancio, r.formato));
+    aggiungi(RiepilogoConvenienza(a->convenienza.senza, a->convenienza.con, r.formato));
+    aggiungi(TabellaConvenienza(a->richiesta.batteria.capacita > 0 ? a->convenienza.con : a->convenienza.senza, r.formato));
+    aggiungi(TabellaParametri(a->convenienza.parametri, r.formato));
+    t.push_back({QString::fromUtf8(kRegimeNuoviImpianti)});
+    return t;
+}
+
+QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a)
+{
+    return SalvaTabellaCsv(percorso, TabellaCompleta(r, a), formato);
 }
 
 QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato)
@@ -287,7 +305,7 @@ QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>&
     return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
 }
 
-QString SalvaPdf(const QString& percorso, const Risultato& r)
+QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a)
 {
     QSaveFile file(percorso);
     if (file.open(QIODevice::WriteOnly)) {
@@ -300,6 +318,10 @@ QString SalvaPdf(const QString& percorso, const Risultato& r)
             pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
             QPainter painter(&pdf);
             DisegnaRelazione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r);
+            if (a) {
+                pdf.newPage();
+                DisegnaApprofondimento(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
+            }
         }
         if (file.commit())
             return {};
@@ -307,12 +329,16 @@ QString SalvaPdf(const QString& percorso, const Risultato& r)
     return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
 }
 
-QString StampaRelazione(QPrinter& stampante, const Risultato& r)
+QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfondimento* a)
 {
     QPainter painter;
     if (!painter.begin(&stampante))
         return QStringLiteral("Impossibile avviare la stampa.");
     DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), r);
+    if (a) {
+        stampante.newPage();
+        DisegnaApprofondimento(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
+    }
     return {};
 }
 
@@ -363,7 +389,31 @@ public:
             y += 5;
         }
     }
+    // A table: columns' widths [mm], one row every `altezza` mm; the first
+    // row bold; the first column left-aligned, the others right. Returns
+    // where the table ends.
+    double Tabella(double y, const std::vector<double>& larghezze, const std::vector<QStringList>& righe, double punti,
+                   double altezza, const std::vector<int>& aSinistra = {0})
+    {
+        for (std::size_t r = 0; r < righe.size(); ++r) {
+            Carattere(punti, r == 0);
+            // A heading that wraps gets two lines.
+            double alta = altezza;
+            double x = kSinistraTabella;
+            for (int c = 0; r == 0 && c < righe[r].size() && c < int(larghezze.size()); ++c)
+                if (p_.fontMetrics().horizontalAdvance(righe[r][c]) > R(0, 0, larghezze[std::size_t(c)] - 1.5, 0).width())
+                    alta = 2 * altezza;
+            for (int c = 0; c < righe[r].size() && c < int(larghezze.size()); ++c) {
+                const bool sinistra = std::find(aSinistra.begin(), aSinistra.end(), c) != aSinistra.end();
+                Testo(x, y, larghezze[std::size_t(c)] - 1.5, alta, righe[r][c], sinistra ? Qt::AlignLeft : Qt::AlignRight);
+                x += larghezze[std::size_t(c)];
+            }
+            y += alta;
+        }
+        return y;
+    }
     QPainter& painter() { return p_; }
+    static constexpr double kSinistraTabella = 18;
 
 private:
     QPainter& p_;
@@ -422,6 +472,44 @@ void Risultati(Foglio& f, const Risultato& r, double y)
 }
 
 } // namespace
+
+void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    Foglio f(painter, pagina);
+    f.Carattere(16, true);
+    f.Testo(kSinistra, 14, kLarghezza, 9, QStringLiteral("Autoconsumo e convenienza economica"));
+    f.Carattere(9);
+    const RichiestaBilancio& q = a.richiesta;
+    QString consumo = q.consumo.modo == RichiestaConsumo::Modo::File
+                          ? QStringLiteral("consumi dal file %1").arg(q.consumo.file)
+                          : q.consumo.modo == RichiestaConsumo::Modo::Fasce
+                                ? QStringLiteral("consumi dalle fasce della bolletta")
+                                : QStringLiteral("consumo annuo %1 kWh").arg(QString::fromStdString(TestoArrotondato(q.consumo.annuo, 0, r.formato)));
+    f.Testo(kSinistra, 23, kLarghezza, 6,
+            QStringLiteral("%1 · %2 kW · %3 · batteria %4 kWh · anno di riferimento %5%6")
+                .arg(r.comuneRadiazione, r.impianto.potenza, consumo,
+                     QString::fromStdString(TestoNumero(q.batteria.capacita, r.formato)))
+                .arg(q.anno)
+                .arg(q.giorniMedi ? QStringLiteral(" · giorni medi") : QString()));
+    f.Linea(kSinistra, 30, kSinistra + kLarghezza);
+    double y = f.Tabella(33, {86, 44, 44}, RiepilogoBilancio(a.bilancio, r.formato), 8.5, 4.6);
+    y = f.Tabella(y + 3, {24, 22, 22, 24, 20, 20, 20, 22}, TabellaBilancio(a.bilancio, r.formato), 7, 4.0);
+    y = f.Tabella(y + 4, {86, 44, 44}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, r.formato), 8.5, 4.6);
+    f.Carattere(7.5);
+    f.Testo(kSinistra, y + 1, kLarghezza, 8, QString::fromUtf8(kRegimeNuoviImpianti));
+    // The parameters used, each with its source and date.
+    std::vector<QStringList> parametri;
+    for (const QStringList& riga : TabellaParametri(a.convenienza.parametri, r.formato))
+        parametri.push_back({riga[0], riga[1], riga[2], riga[4].left(95), riga[5]});
+    f.Tabella(y + 11, {36, 14, 16, 94, 14}, parametri, 5.5, 2.9, {0, 3});
+    f.Linea(kSinistra, 280, kSinistra + kLarghezza);
+    f.Carattere(8);
+    f.Testo(kSinistra, 281, kLarghezza, 5,
+            QStringLiteral("calcolo-fv %1 · %2").arg(QString::fromUtf8(kVersioneMostrata), QString::fromUtf8(kTitolo)));
+    painter.restore();
+}
 
 void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r)
 {

@@ -52,16 +52,20 @@ QChar SeparatoreCsv(const FormatoNumeri& formato);
 // take it as UTF-8) or the one-page A4 PDF report, atomically: a failure
 // leaves no file, and an existing file as it was. Returns an Italian
 // sentence on failure, empty on success.
-QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato);
+// With the balance and the economics, when worked out: their tables after
+// the calculation's (CSV, clipboard) and a second page (PDF, printer).
+std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a);
+QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a = nullptr);
 QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato);
-QString SalvaPdf(const QString& percorso, const Risultato& r);
+QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a = nullptr);
 
 // Prints the report page on a printer set up by the caller (A4, full page);
 // an Italian sentence on failure, empty on success.
-QString StampaRelazione(QPrinter& stampante, const Risultato& r);
+QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfondimento* a = nullptr);
 
 // Draws the report page into `pagina` (the painter's units), for the PDF
 // file and for the printer alike.
 void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r);
+void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
 
 } // namespace fv

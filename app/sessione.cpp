@@ -324,6 +324,8 @@ std::optional<Risultato> Sessione::Calcola()
     r.resaValore = r.letti.energia / r.letti.potenza;
     r.resa = Testo(r.resaValore, 0, formato_);
     ultimo_ = r;
+    approfondimento_.reset();
+    ++calcoli_;
     return r;
 }
 
@@ -338,11 +340,18 @@ void Sessione::ApriFileDati(const QString& percorso)
     latitudine_.clear();
     riflettanza_.clear();
     ultimo_.reset();
+    approfondimento_.reset();
     comuniMappa_.reset();
     fonte_.reset();
     parametri_.reset();
     emit sitoCambiato(Comuni | Radiazione | Latitudine | Riflettanza);
     Avvia();
+}
+
+void Sessione::RegistraApprofondimento(int calcolo, const Approfondimento& a)
+{
+    if (calcolo == calcoli_ && ultimo_)
+        approfondimento_ = a;
 }
 
 QString Sessione::FonteRadiazione()

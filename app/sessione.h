@@ -110,6 +110,13 @@ struct RisultatoConvenienza {
 RisultatoConvenienza CalcolaConvenienze(const Risultato& r, const RisultatoBilancio& b, const std::vector<Parametro>& parametri,
                                         double batteria);
 
+// The balance and the economics worked out on a result, for its report.
+struct Approfondimento {
+    RichiestaBilancio richiesta;
+    RisultatoBilancio bilancio;
+    RisultatoConvenienza convenienza;
+};
+
 // The reference year by default: the next calendar year.
 int AnnoDiRiferimento();
 
@@ -182,6 +189,15 @@ public:
     // throws the first failing step's typed error. The result is kept.
     std::optional<Risultato> Calcola();
     const std::optional<Risultato>& ultimo() const { return ultimo_; }
+    // How many calculations the session has made: a tool that took a result
+    // knows whether it is still the last one.
+    int calcoli() const { return calcoli_; }
+
+    // The balance and economics of the last result, once worked out (the
+    // dialog registers them with the number of the calculation they are
+    // of); a new calculation drops them.
+    void RegistraApprofondimento(int calcolo, const Approfondimento& a);
+    const std::optional<Approfondimento>& approfondimento() const { return approfondimento_; }
 
     // The hour-by-hour balance of the last result's plant and site. Throws
     // ErroreContatore for a meter's file it cannot use, ErroreFileConsumi
@@ -220,6 +236,8 @@ private:
     QString totAnnua_, latitudine_, riflettanza_;
     ImpiantoTesti impianto_;
     std::optional<Risultato> ultimo_;
+    std::optional<Approfondimento> approfondimento_;
+    int calcoli_ = 0;
     std::optional<ComuniMappa> comuniMappa_;
     std::optional<QString> fonte_;
     std::optional<std::vector<Parametro>> parametri_;

@@ -9,6 +9,7 @@
 #include "app/mappa.h"
 #include "app/messaggi.h"
 #include "app/orientamento.h"
+#include "app/relazione.h"
 
 #include "finestra_aiuti.h"
 
@@ -50,5 +51,14 @@ int main(int argc, char* argv[])
         }
     }
     QTest::qWait(200);
+    // "relazione": the report with its second page, as a PDF.
+    if (cosa == QLatin1String("relazione")) {
+        for (QAction* a : principale.findChildren<QAction*>())
+            if (a->text().startsWith(QLatin1String("Autoconsumo")))
+                a->trigger();
+        const auto& approfondimento = w.sessione().approfondimento();
+        return fv::SalvaPdf(QString::fromLocal8Bit(argv[1]), *w.sessione().ultimo(),
+                            approfondimento ? &*approfondimento : nullptr).isEmpty() ? 0 : 1;
+    }
     return soggetto->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

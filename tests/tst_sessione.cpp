@@ -256,6 +256,39 @@ private slots:
         QVERIFY(!s->radiazioneDa().caricata && s->latitudine().isEmpty());
     }
 
+    void relazioneConBilancio()
+    {
+        // The balance and the economics, once worked out, go into the CSV and a second PDF page.
+        auto s = Nuova();
+        Sito(*s, "TO", "Torino", "Erba");
+        s->ImpostaImpianto({"30", "0", "3", "15", "90", 0, 0});
+        const fv::Risultato r = *s->Calcola();
+        fv::RichiestaBilancio q;
+        q.anno = 2027;
+        q.batteria.capacita = 5;
+        const fv::RisultatoBilancio b = s->CalcolaBilancio(r, q);
+        const fv::Approfondimento a{q, b, fv::CalcolaConvenienze(r, b, s->ParametriDelFile(), 5)};
+        s->RegistraApprofondimento(s->calcoli() - 1, a); // of another calculation: refused
+        QVERIFY(!s->approfondimento());
+        s->RegistraApprofondimento(s->calcoli(), a);
+        QVERIFY(s->approfondimento());
+        const auto tabella = fv::TabellaCompleta(r, &*s->approfondimento());
+        const auto trova = [&](const QString& etichetta) {
+            return std::find_if(tabella.begin(), tabella.end(), [&](const QStringList& l) { return !l.isEmpty() && l[0] == etichetta; });
+        };
+        QVERIFY(trova("Autosufficienza (quota del consumo coperta)") != tabella.end());
+        QCOMPARE(trova("prezzo_minimo_garantito")->at(2), "€/kWh");
+        QCOMPARE(trova("Totale")->at(1), QString::fromStdString(fv::TestoArrotondato(b.conBatteria.anno.produzione, 0, s->formato())));
+        const QString pdf = cartella.filePath("due.pdf");
+        QCOMPARE(fv::SalvaPdf(pdf, r, &*s->approfondimento()), QString());
+        const QStringList testo = TestoPdf(pdf);
+        QVERIFY(testo.join('\n').contains("Autoconsumo e convenienza economica"));
+        QVERIFY(Contiene(testo, "Investimento", fv::RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, s->formato())[1].mid(1)));
+        // A new calculation drops them.
+        s->Calcola();
+        QVERIFY(!s->approfondimento());
+    }
+
     void stampaSuPdf()
     {
         auto s = Nuova();
