@@ -446,7 +446,13 @@ RisultatoBilancio Sessione::CalcolaBilancio(const Risultato& r, const RichiestaB
         break;
     }
     }
-    const std::vector<Ore> produzione = ProduzioneOraria(impianto, calendario, richiesta.giorniMedi);
+    const bool tenuta = produzione_ && produzione_->calcolo == calcoli_ && produzione_->anno == calendario.anno
+                        && produzione_->giorniMedi == richiesta.giorniMedi && produzione_->longitudine == impianto.longitudine
+                        && ultimo_ && ultimo_->energieMensili == r.energieMensili;
+    if (!tenuta)
+        produzione_ = ProduzioneTenuta{calcoli_, calendario.anno, richiesta.giorniMedi, impianto.longitudine,
+                                       ProduzioneOraria(impianto, calendario, richiesta.giorniMedi)};
+    const std::vector<Ore>& produzione = produzione_->ore;
     esito.conBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
     esito.senzaBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, {});
     return esito;

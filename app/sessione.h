@@ -241,6 +241,15 @@ private:
     std::optional<ComuniMappa> comuniMappa_;
     std::optional<QString> fonte_;
     std::optional<std::vector<Parametro>> parametri_;
+    // The last hourly production, kept for its calculation, year and mode:
+    // a new battery or consumption does not change it.
+    struct ProduzioneTenuta {
+        int calcolo, anno;
+        bool giorniMedi;
+        double longitudine;
+        std::vector<Ore> ore;
+    };
+    std::optional<ProduzioneTenuta> produzione_;
 };
 
 } // namespace fv

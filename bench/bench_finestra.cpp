@@ -2,11 +2,15 @@
 // The window on the real data.mdb, offscreen: start-up to a shown window with
 // its lists filled, a province pick (TO, the largest), a town pick and a
 // full CALCOLA (fields, chart, tariff).
+#include "app/bilancio.h"
+#include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,6 +111,35 @@ void Calcola(benchmark::State& state)
         state.SkipWithError("no result");
 }
 BENCHMARK(Calcola)->Unit(benchmark::kMicrosecond);
+
+// The balance dialog's recomputation after an input changes (the battery's
+// capacity): the year hour by hour with and without it, the economics, the charts.
+void RicalcoloBilancio(benchmark::State& state)
+{
+    FinestraPrincipale finestra;
+    frmFv& w = *finestra.modulo();
+    Scegli(C<QComboBox>(w, "cmbProvincia"), QStringLiteral("TO"));
+    Scegli(C<QComboBox>(w, "cmbComuneRad"), QStringLiteral("Torino"));
+    Scegli(C<QComboBox>(w, "cmbComuneLat"), QStringLiteral("Torino"));
+    Scegli(C<QComboBox>(w, "cmbRiflettanza"), QStringLiteral("Erba"));
+    C<QPushButton>(w, "cmdCalcola")->click();
+    for (QAction* a : finestra.findChildren<QAction*>())
+        if (a->text().startsWith(QStringLiteral("Autoconsumo")))
+            a->trigger();
+    DialogoBilancio* d = finestra.bilancio();
+    QDoubleSpinBox* capacita = nullptr;
+    for (QDoubleSpinBox* s : d->findChildren<QDoubleSpinBox*>())
+        if (s->suffix() == QStringLiteral(" kWh"))
+            capacita = s;
+    int i = 0;
+    for (auto _ : state) {
+        capacita->setValue(4 + (i++ % 2)); // every run a new battery
+        QApplication::processEvents();
+    }
+    if (!d->bilancio())
+        state.SkipWithError("no balance");
+}
+BENCHMARK(RicalcoloBilancio)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
