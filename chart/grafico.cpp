@@ -360,8 +360,12 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
     y->setLabelFormat(asseY == QStringLiteral("€") ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
     grafico->addAxis(x, Qt::AlignBottom);
     grafico->addAxis(y, Qt::AlignLeft);
-    double massimoX = 1;
+    double massimoX = 1, minimoY = 0, massimoY = 0;
     for (const SerieGrafico& s : serie) {
+        for (double v : s.valori) {
+            minimoY = std::min(minimoY, v);
+            massimoY = std::max(massimoY, v);
+        }
         auto* linea = new QLineSeries;
         linea->setName(s.nome);
         for (std::size_t i = 0; i < s.valori.size(); ++i)
@@ -372,6 +376,7 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
         linea->attachAxis(y);
     }
     x->setRange(0, massimoX);
+    y->setRange(minimoY, massimoY);
     // Hours every 3, years every 5, from 0.
     x->setTickType(QValueAxis::TicksDynamic);
     x->setTickAnchor(0);
