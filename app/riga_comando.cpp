@@ -137,9 +137,8 @@ void Scegli(Sessione& s, const QCommandLineParser& p)
 }
 
 // The picks, the plant and the calculation, on one session as the window makes them.
-Risultato Calcola(const QCommandLineParser& p, const QString& cartellaDati)
+Risultato Calcola(Sessione& s, const QCommandLineParser& p)
 {
-    Sessione s(cartellaDati, FormatoUtente());
     Scegli(s, p);
     ImpiantoTesti impianto{Valore(p, "tilt"), Valore(p, "azimut"), Valore(p, "potenza"), Valore(p, "perdite"),
                            Valore(p, "efficienza"), 0, Integrazione(Valore(p, "integrazione"))};
@@ -264,14 +263,7 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
     }
     const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
     const std::vector<Parametro> parametri = convenienza ? ParametriDati(s, p) : std::vector<Parametro>{};
-    Scegli(s, p);
-    ImpiantoTesti impianto{Valore(p, "tilt"), Valore(p, "azimut"), Valore(p, "potenza"), Valore(p, "perdite"),
-                           Valore(p, "efficienza"), 0, Integrazione(Valore(p, "integrazione"))};
-    impianto.fascia = FasciaDaTesto(impianto.potenza.toStdString(), s.formato()).value_or(3);
-    s.ImpostaImpianto(impianto);
-    const std::optional<Risultato> r = s.Calcola();
-    if (!r)
-        throw ErroreArgomento(QStringLiteral("Un dato è vuoto."));
+    const std::optional<Risultato> r = Calcola(s, p);
     RisultatoBilancio b;
     try {
         b = s.CalcolaBilancio(*r, richiesta);
@@ -354,7 +346,8 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
     try {
         if (bilancio)
             return EseguiBilancio(p, cartellaDati, uscita, errore, comandi[0] == QLatin1String("convenienza"));
-        const Risultato r = Calcola(p, cartellaDati);
+        Sessione sessione(cartellaDati, FormatoUtente());
+        const Risultato r = Calcola(sessione, p);
         QString scritto;
         if (p.isSet(QStringLiteral("csv")))
             scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente());

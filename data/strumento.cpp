@@ -219,10 +219,8 @@ std::string Elenco(const std::vector<std::string>& nomi)
     return t;
 }
 
-// The rows of one CSV file, every one checked; the first bad one stops all.
-// `visti` holds the comuni already given, in this file or an earlier one.
-std::vector<RigaRadiazione> LeggiRadiazioni(const std::string& file, const Comuni& comuni, bool aggiungi,
-                                            std::map<std::pair<std::string, std::string>, std::string>& visti)
+// A CSV file's rows, `;`-separated where its first line has one, else `,`.
+std::vector<RigaCsv> RigheCsv(const std::string& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -230,9 +228,16 @@ std::vector<RigaRadiazione> LeggiRadiazioni(const std::string& file, const Comun
     std::stringstream ss;
     ss << in.rdbuf();
     const std::string testo = ss.str();
-    const std::string prima = testo.substr(0, testo.find('\n'));
-    const char separatore = prima.find(';') != std::string::npos ? ';' : ',';
-    const std::vector<RigaCsv> righe = LeggiCsv(testo, separatore);
+    const char separatore = testo.substr(0, testo.find('\n')).find(';') != std::string::npos ? ';' : ',';
+    return LeggiCsv(testo, separatore);
+}
+
+// The rows of one CSV file, every one checked; the first bad one stops all.
+// `visti` holds the comuni already given, in this file or an earlier one.
+std::vector<RigaRadiazione> LeggiRadiazioni(const std::string& file, const Comuni& comuni, bool aggiungi,
+                                            std::map<std::pair<std::string, std::string>, std::string>& visti)
+{
+    const std::vector<RigaCsv> righe = RigheCsv(file);
     const RigaCsv attesa = {"provincia", "comune", "gen", "feb", "mar", "apr", "mag", "giu",
                             "lug", "ago", "set", "ott", "nov", "dic"};
     if (righe.empty() || righe.front() != attesa)
@@ -316,14 +321,7 @@ void Sostituisci(sqlite3* db, const RigaRadiazione& r, const std::string& nome)
 // in its range; the first bad one stops all.
 std::vector<std::vector<std::string>> LeggiParametri(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw ErroreFileDati(CodiceDati::FileMancante, file);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string testo = ss.str();
-    const char separatore = testo.substr(0, testo.find('\n')).find(';') != std::string::npos ? ';' : ',';
-    const std::vector<RigaCsv> righe = LeggiCsv(testo, separatore);
+    const std::vector<RigaCsv> righe = RigheCsv(file);
     if (righe.empty() || righe.front().size() < 2 || righe.front()[0] != "nome" || righe.front()[1] != "valore")
         throw Rifiuto(CodiceDati::RigaNonValida, file + ", riga 1: l'intestazione deve essere nome;valore;unita;descrizione;fonte;validita.");
     std::vector<Parametro> parametri = ParametriPredefiniti();
