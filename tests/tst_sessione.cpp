@@ -243,6 +243,37 @@ private slots:
         QVERIFY(s.Calcola());
     }
 
+    void bilancioDaRigaDiComando()
+    {
+        QString uscita, errori;
+        QTextStream u(&uscita), e(&errori);
+        const QStringList impianto = {"--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba",
+                                      "--tilt", "30", "--azimut", "0", "--potenza", "3", "--anno", "2027"};
+        // The CSV: a row a month and the total, the months adding up to it.
+        const QString csv = cartella.filePath("bilancio.csv");
+        QCOMPARE(fv::EseguiRigaComando(QStringList{"bilancio"} + impianto + QStringList{"--consumo-annuo", "2700", "--batteria", "5", "--csv", csv},
+                                       u, e, cartella.path()), 0);
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const auto righe = fv::LeggiCsv(f.readAll().toStdString(), dec == "," ? ';' : ',');
+        QCOMPARE(int(righe.size()), 14);
+        QCOMPARE(QString::fromStdString(righe.back()[0]), "Totale");
+        double consumo = 0;
+        for (std::size_t m = 1; m <= 12; ++m)
+            consumo += std::stod(QString::fromStdString(righe[m][2]).replace(',', '.').toStdString());
+        QVERIFY(std::fabs(consumo - 2700) <= 6);
+        // Bad input: the option and its allowed values named, nothing computed.
+        for (const auto& [argomenti, atteso] : std::vector<std::pair<QStringList, QString>>{
+                 {{"bilancio", "--fasce", "900,800"}, "--fasce"},
+                 {{"bilancio", "--consumo-annuo", "2700", "--fasce", "1,2,3"}, "uno tra"},
+                 {{"convenienza", "--consumo-annuo", "2700", "--parametro", "tasso_sconto=-150"}, "tasso_sconto"},
+                 {{"convenienza", "--consumo-annuo", "2700", "--parametro", "nessuno=1"}, "nessuno"}}) {
+            errori.clear();
+            QCOMPARE(fv::EseguiRigaComando(argomenti + impianto, u, e, cartella.path()), 1);
+            QVERIFY2(errori.contains(atteso) && errori.count('\n') == 1, qPrintable(errori));
+        }
+    }
+
     void stessaProvinciaDiNuovo()
     {
         // The province on show picked again keeps its comune's values.
