@@ -112,7 +112,8 @@ QWidget* DialogoBilancio::CreaIngressi()
     pagine_ = new QStackedWidget(pannello);
     annuo_ = Numero(pannello, 1, 1e7, 2700, 0, QStringLiteral("kWh/anno"));
     fasce_ = new QLineEdit(QStringLiteral("900;800;1000"), pannello);
-    fasce_->setToolTip(QStringLiteral("Consumi annui in kWh delle fasce F1, F2 e F3, separati da punto e virgola."));
+    fasce_->setToolTip(QStringLiteral("Consumi in kWh delle fasce F1, F2 e F3 separati da punto e virgola: tre valori "
+                                      "per l'anno, oppure 36 dalle dodici bollette (F1;F2;F3 di gennaio per primi)."));
     auto* scegli = new QPushButton(QStringLiteral("Scegli…"), pannello);
     file_ = new QLineEdit(pannello);
     auto* rigaFile = new QWidget(pannello);
@@ -244,13 +245,21 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.consumo.modo = static_cast<fv::RichiestaConsumo::Modo>(modo_->currentIndex());
     r.consumo.annuo = annuo_->value();
     r.consumo.profilo = profilo_->currentData().toString().toStdString();
+    // F1;F2;F3 of the year, or of each month from twelve bills (36 values).
     const QStringList fasce = fasce_->text().split(u';');
-    for (int i = 0; i < 3 && i < fasce.size(); ++i) {
+    fv::FasceMese mesi{};
+    for (int i = 0; i < fasce.size() && i < 36; ++i) {
+        double v = 0;
         try {
-            r.consumo.fasceAnno[std::size_t(i)] = std::max(0.0, fv::LeggiNumeroFile(fasce[i].trimmed().toStdString(), fv::Campo::Energia));
+            v = std::max(0.0, fv::LeggiNumeroFile(fasce[i].trimmed().toStdString(), fv::Campo::Energia));
         } catch (const fv::ErroreConversione&) {
         }
+        if (i < 3)
+            r.consumo.fasceAnno[std::size_t(i)] = v;
+        mesi[std::size_t(i / 3)][std::size_t(i % 3)] = v;
     }
+    if (fasce.size() == 36)
+        r.consumo.fasceMese = mesi;
     r.consumo.file = file_->text();
     r.batteria = {capacita_->value(), potenza_->value(), rendimento_->value()};
     r.anno = anno_->value();

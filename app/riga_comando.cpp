@@ -65,7 +65,7 @@ const Opzione kOpzioni[] = {
     {"consumo-annuo", "bilancio: consumo annuo in kWh, distribuito secondo --profilo.", "kWh"},
     {"profilo", "bilancio: forma dei consumi: fuori-casa, a-casa o attivita-diurna.", "nome",
      [] { return QStringLiteral("fuori-casa"); }},
-    {"fasce", "bilancio: consumi annui in kWh delle fasce F1,F2,F3 della bolletta.", "F1,F2,F3"},
+    {"fasce", "bilancio: consumi in kWh delle fasce F1,F2,F3 della bolletta, dell'anno o di ogni mese (36 valori).", "F1,F2,F3"},
     {"consumi", "bilancio: file del contatore con i consumi orari o quartorari (CSV).", "file"},
     {"batteria", "bilancio: capacità utile della batteria in kWh.", "kWh", [] { return QStringLiteral("0"); }},
     {"batteria-potenza", "bilancio: potenza massima di carica e scarica in kW (predefinito: la capacità per un'ora).", "kW"},
@@ -181,18 +181,28 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
         r.consumo.annuo = NumeroOpzione(p, "consumo-annuo", 1, 1e7);
     } else if (p.isSet(QStringLiteral("fasce"))) {
         r.consumo.modo = RichiestaConsumo::Modo::Fasce;
+        // Three values for the year, or thirty-six from twelve bills (F1,F2,F3 of January first).
         const QStringList f = p.value(QStringLiteral("fasce")).split(u',');
-        if (f.size() != 3)
-            throw ErroreArgomento(QStringLiteral("--fasce vuole tre consumi annui in kWh, F1,F2,F3 (es. 900,800,1000)."));
-        for (int i = 0; i < 3; ++i) {
+        if (f.size() != 3 && f.size() != 36)
+            throw ErroreArgomento(QStringLiteral("--fasce vuole i consumi in kWh di F1,F2,F3 dell'anno (es. 900,800,1000) "
+                                                 "o di ogni mese (36 valori, gennaio per primo)."));
+        FasceMese mesi{};
+        for (int i = 0; i < f.size(); ++i) {
+            double v = 0;
             try {
-                r.consumo.fasceAnno[std::size_t(i)] = LeggiNumero(f[i].toStdString(), FormatoNumeri::C(), Campo::Energia);
+                v = LeggiNumero(f[i].toStdString(), FormatoNumeri::C(), Campo::Energia);
             } catch (const ErroreConversione&) {
-                throw ErroreArgomento(QStringLiteral("--fasce: «%1» (F%2) non è un consumo in kWh.").arg(f[i]).arg(i + 1));
+                throw ErroreArgomento(QStringLiteral("--fasce: «%1» (F%2) non è un consumo in kWh.").arg(f[i]).arg(i % 3 + 1));
             }
-            if (r.consumo.fasceAnno[std::size_t(i)] < 0)
-                throw ErroreArgomento(QStringLiteral("--fasce: il consumo di F%1 non può essere negativo.").arg(i + 1));
+            if (v < 0)
+                throw ErroreArgomento(QStringLiteral("--fasce: il consumo di F%1 non può essere negativo.").arg(i % 3 + 1));
+            if (f.size() == 3)
+                r.consumo.fasceAnno[std::size_t(i)] = v;
+            else
+                mesi[std::size_t(i / 3)][std::size_t(i % 3)] = v;
         }
+        if (f.size() == 36)
+            r.consumo.fasceMese = mesi;
     } else {
         r.consumo.modo = RichiestaConsumo::Modo::File;
         r.consumo.file = p.value(QStringLiteral("consumi"));

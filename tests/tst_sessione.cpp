@@ -274,6 +274,35 @@ private slots:
         }
     }
 
+    void parametriDelFileEFasceMensili()
+    {
+        // The data file's parameters override the program's, with their source.
+        QTemporaryDir altra;
+        QStringList righe = fixture::Standard();
+        righe << "create table tblParametri (nome text, valore real, unita text, descrizione text, fonte text, validita text)"
+              << "insert into tblParametri values ('prezzo_energia', 0.31, '€/kWh', 'Prezzo evitato', 'bolletta 2027', '2027-01-01')";
+        QCOMPARE(fixture::Scrivi(altra.filePath("data.mdb"), righe), QString());
+        fv::Sessione s(altra.path(), fv::FormatoUtente());
+        s.Avvia();
+        const std::vector<fv::Parametro> p = s.ParametriDelFile();
+        QCOMPARE(fv::Valore(p, "prezzo_energia"), 0.31);
+        QCOMPARE(fv::Valore(p, "orizzonte"), 25.0); // the program's, where the file says nothing
+        QVERIFY(std::any_of(p.begin(), p.end(), [](const fv::Parametro& x) { return x.fonte == "bolletta 2027"; }));
+        // Twelve bills' bands: each month's totals kept.
+        Sito(s, "TO", "Torino", "Erba");
+        s.ImpostaImpianto({"30", "0", "3", "15", "90", 0, 0});
+        const fv::Risultato r = *s.Calcola();
+        fv::RichiestaBilancio q;
+        q.anno = 2027;
+        q.consumo.modo = fv::RichiestaConsumo::Modo::Fasce;
+        fv::FasceMese mesi{};
+        for (std::size_t m = 0; m < 12; ++m)
+            mesi[m] = {100.0 + double(m), 50, 80};
+        q.consumo.fasceMese = mesi;
+        const fv::RisultatoBilancio b = s.CalcolaBilancio(r, q);
+        QVERIFY(std::fabs(b.senzaBatteria.mesi[3].consumo - 233) < 1e-9);
+    }
+
     void stessaProvinciaDiNuovo()
     {
         // The province on show picked again keeps its comune's values.
