@@ -258,7 +258,19 @@ DialogoMappa::DialogoMappa(fv::Sessione& sessione, QWidget* parent) : QDialog(pa
         cache_[chiave] = lavoro_.result();
         Mostra(chiave, impianto);
     });
-    connect(&sessione_, &fv::Sessione::sitoCambiato, this, [this] {
+    connect(&sessione_, &fv::Sessione::sitoCambiato, this, [this](int parti) {
+        if (parti & fv::Sessione::Elenchi) {
+            // Another data file: the comuni read before are gone with it.
+            lavoro_.waitForFinished();
+            inCorso_.reset();
+            cache_.clear();
+            comuni_ = nullptr;
+            pronta_ = false;
+            mappa_->Imposta({}, {}, {});
+            if (isVisible())
+                Segui();
+            return;
+        }
         mappa_->ImpostaSito(sessione_.provincia(), sessione_.radiazioneDa().voce);
     });
     connect(&sessione_, &fv::Sessione::impiantoCambiato, this, &DialogoMappa::Segui);
@@ -299,6 +311,8 @@ void DialogoMappa::Segui()
         return;
     try {
         Aggiorna();
+    } catch (const fv::ErroreMappa&) {
+        nota_->setText(fv::MessaggioErrore(std::current_exception(), sessione_.formato(), {}).testo);
     } catch (...) {
         // The plant in the window is not valid now: the dots stay, said to be
         // another plant's.

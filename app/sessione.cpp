@@ -332,6 +332,8 @@ std::optional<Risultato> Sessione::Calcola()
 void Sessione::ApriFileDati(const QString& percorso)
 {
     dati_.funzioni.ImpostaFile(percorso);
+    riflettanze_.clear();
+    province_.clear();
     comuniLat_.clear();
     comuniRad_.clear();
     provincia_.clear();
@@ -344,7 +346,10 @@ void Sessione::ApriFileDati(const QString& percorso)
     comuniMappa_.reset();
     fonte_.reset();
     parametri_.reset();
-    emit sitoCambiato(Comuni | Radiazione | Latitudine | Riflettanza);
+    produzione_.reset();
+    // Everything of the old file goes, the lists first (a tool drops what it
+    // read from it before anything else is shown).
+    emit sitoCambiato(Elenchi | Comuni | Radiazione | Latitudine | Riflettanza);
     Avvia();
 }
 

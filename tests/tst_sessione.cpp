@@ -475,6 +475,13 @@ private slots:
         QVERIFY(QSignalSpy(&d, &DialogoMappa::calcolata).wait(10000));
         QVERIFY(d.mappa()->punti().front().resa < prima);
         QVERIFY(d.findChildren<QLabel*>().back()->text().contains("inclinazione 60°, azimut 90°"));
+        // Another data file: the dots of the old one go, the new one's come.
+        s->ApriFileDati(qEnvironmentVariable("FV_DATA_MDB"));
+        QVERIFY(!d.Pronta()); // no reflectance picked in the new file yet
+        QSignalSpy nuova(&d, &DialogoMappa::calcolata);
+        s->ScegliRiflettanza("Erba");
+        QVERIFY(d.Pronta() || nuova.wait(20000));
+        QVERIFY(d.mappa()->punti().size() > 7000);
     }
 };
 
