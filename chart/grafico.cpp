@@ -237,15 +237,28 @@ void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette
         vista->AggiornaLegenda();
 }
 
+namespace {
+
+// Series and axes out of the chart; the chart hands a removed axis back to
+// its caller, so it is deleted here.
+void Svuota(QChart* grafico)
+{
+    grafico->removeAllSeries();
+    for (QAbstractAxis* asse : grafico->axes()) {
+        grafico->removeAxis(asse);
+        delete asse;
+    }
+}
+
+} // namespace
+
 void RiempiCurva(QChartView& vista, const QString& titolo, const QString& asseX, const std::vector<QPointF>& punti)
 {
     auto* linea = new QLineSeries;
     for (const QPointF& p : punti)
         linea->append(p);
     QChart* grafico = vista.chart();
-    grafico->removeAllSeries();
-    for (QAbstractAxis* asse : grafico->axes())
-        grafico->removeAxis(asse);
+    Svuota(grafico);
     grafico->addSeries(linea);
     grafico->legend()->hide();
     grafico->setTitle(titolo);
@@ -263,16 +276,6 @@ void RiempiCurva(QChartView& vista, const QString& titolo, const QString& asseX,
     y->applyNiceNumbers();
 }
 
-namespace {
-
-void Svuota(QChart* grafico)
-{
-    grafico->removeAllSeries();
-    for (QAbstractAxis* asse : grafico->axes())
-        grafico->removeAxis(asse);
-}
-
-} // namespace
 
 void RiempiBarre(QChartView& vista, const QString& titolo, const QStringList& categorie, const std::vector<SerieGrafico>& serie,
                  const QString& asseY)
