@@ -448,7 +448,7 @@ private slots:
         Digita(C("cmbComuneLat"), "Cast");
         T("txtTilt")->setFocus();
         QCOMPARE(T("txtLatitudine")->text(), QString());
-        QVERIFY2(C("cmbComuneLat")->toolTip().contains("forse «Castro»"), qPrintable(C("cmbComuneLat")->toolTip()));
+        QTRY_VERIFY2(C("cmbComuneLat")->toolTip().contains("forse «Castro»"), qPrintable(C("cmbComuneLat")->toolTip()));
         // An empty field: a note at the field, naming it; no box, nothing written.
         QTest::mouseClick(Calcola(), Qt::LeftButton);
         QVERIFY2(T("txtLatitudine")->toolTip().contains("Latitudine (°)"), qPrintable(T("txtLatitudine")->toolTip()));
