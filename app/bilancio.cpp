@@ -69,7 +69,8 @@ const QString kGruppo = QStringLiteral("bilancio");
 
 } // namespace
 
-DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent) : QDialog(parent), sessione_(sessione)
+DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
+    : QDialog(parent), sessione_(sessione), analisi_(sessione)
 {
     setWindowTitle(QStringLiteral("Autoconsumo, batteria e convenienza"));
     sito_ = new QLabel(this);
@@ -98,6 +99,13 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent) : QDia
     connect(&sessione_, &fv::Sessione::sitoCambiato, this, superato);
     connect(&sessione_, &fv::Sessione::impiantoCambiato, this, superato);
     Richiama();
+    // Enter in a field confirms the field, never presses a button: the first
+    // button of a dialog is its default, and "Ripristina" would undo the
+    // user's parameters without a word.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
     resize(1180, 760);
 }
 
@@ -112,8 +120,9 @@ QWidget* DialogoBilancio::CreaIngressi()
     pagine_ = new QStackedWidget(pannello);
     annuo_ = Numero(pannello, 1, 1e7, 2700, 0, QStringLiteral("kWh/anno"));
     fasce_ = new QLineEdit(QStringLiteral("900;800;1000"), pannello);
-    fasce_->setToolTip(QStringLiteral("Consumi in kWh delle fasce F1, F2 e F3 separati da punto e virgola: tre valori "
-                                      "per l'anno, oppure 36 dalle dodici bollette (F1;F2;F3 di gennaio per primi)."));
+    fasce_->setToolTip(QStringLiteral("Consumi in kWh delle fasce F1, F2 e F3 separati da punto e virgola, spazi o virgole: "
+                                      "tre valori per l'anno, oppure 36 dalle dodici bollette (F1, F2, F3 di gennaio per primi). "
+                                      "Senza separatore delle migliaia: 2700, non 2.700."));
     auto* scegli = new QPushButton(QStringLiteral("Scegli…"), pannello);
     file_ = new QLineEdit(pannello);
     auto* rigaFile = new QWidget(pannello);
@@ -132,7 +141,9 @@ QWidget* DialogoBilancio::CreaIngressi()
     capacita_ = Numero(pannello, 0, 1000, 0, 1, QStringLiteral("kWh"));
     potenza_ = Numero(pannello, 0, 1000, 0, 1, QStringLiteral("kW"));
     potenza_->setSpecialValueText(QStringLiteral("come la capacità"));
-    rendimento_ = Numero(pannello, 1, 100, 90, 0, QStringLiteral("%"));
+    rendimento_ = Numero(pannello, fv::kRendimentoBatteria.minimo, fv::kRendimentoBatteria.massimo, 90, 0, QStringLiteral("%"));
+    rendimento_->setToolTip(QStringLiteral("Rendimento di andata e ritorno: le batterie domestiche al litio dichiarano "
+                                           "85–95 %; l'energia persa è mostrata a parte nel bilancio."));
     forma->addRow(QStringLiteral("Batteria (utile)"), capacita_);
     forma->addRow(QStringLiteral("Potenza batteria"), potenza_);
     forma->addRow(QStringLiteral("Rendimento"), rendimento_);
@@ -141,15 +152,16 @@ QWidget* DialogoBilancio::CreaIngressi()
     anno_->setValue(fv::AnnoDiRiferimento());
     forma->addRow(QStringLiteral("Anno di riferimento"), anno_);
     giorniMedi_ = new QCheckBox(QStringLiteral("solo giorni medi"), pannello);
-    giorniMedi_->setToolTip(QStringLiteral("Ogni giorno uguale al giorno medio del suo mese, per confronto: "
-                                           "senza le serie di giorni grigi e sereni la batteria sembra rendere di più."));
+    giorniMedi_->setToolTip(QString::fromUtf8(fv::kNotaGiorniMedi));
     forma->addRow(QString(), giorniMedi_);
     connect(modo_, &QComboBox::currentIndexChanged, pagine_, &QStackedWidget::setCurrentIndex);
     connect(scegli, &QPushButton::clicked, this, [this] {
         const QString f = QFileDialog::getOpenFileName(this, QStringLiteral("File del contatore"), file_->text(),
                                                        QStringLiteral("Consumi (*.csv *.txt);;Tutti i file (*)"));
-        if (!f.isEmpty())
+        if (!f.isEmpty()) {
             file_->setText(f);
+            Ricalcola();
+        }
     });
     const auto ricalcola = [this] {
         if (!caricamento_)
@@ -162,7 +174,8 @@ QWidget* DialogoBilancio::CreaIngressi()
     connect(anno_, &QSpinBox::valueChanged, this, ricalcola);
     connect(giorniMedi_, &QCheckBox::toggled, this, ricalcola);
     connect(fasce_, &QLineEdit::editingFinished, this, ricalcola);
-    connect(file_, &QLineEdit::textChanged, this, ricalcola);
+    // A path is read when the field is left or Enter pressed, not at every key.
+    connect(file_, &QLineEdit::editingFinished, this, ricalcola);
     pannello->setMaximumWidth(360);
     return pannello;
 }
@@ -209,15 +222,19 @@ QWidget* DialogoBilancio::CreaSchedaConvenienza()
         QSettings().remove(kGruppo + QStringLiteral("/parametri"));
         RiempiParametri();
         Ricalcola();
+        nota_->setText(QStringLiteral("Parametri riportati ai valori del file dati."));
     });
     connect(tabellaParametri_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* voce) {
         if (caricamento_ || voce->column() != 1)
             return;
         const std::string nome = parametri_[std::size_t(voce->row())].nome;
         try {
-            fv::Imposta(parametri_, nome, fv::LeggiNumero(voce->text().toStdString(), fv::FormatoUtente(), fv::Campo::Energia));
+            fv::Imposta(parametri_, nome, fv::LeggiNumeroPersona(voce->text().toStdString(), fv::Campo::Energia));
             Ricorda();
             Ricalcola();
+        } catch (const fv::ErroreAmbiguo& e) {
+            nota_->setText(QString::fromStdString(e.Spiegazione()));
+            RiempiParametri();
         } catch (const std::exception& e) {
             nota_->setText(QString::fromStdString(e.what()).replace(0, 1, QString::fromStdString(e.what()).left(1).toUpper()));
             RiempiParametri();
@@ -225,7 +242,14 @@ QWidget* DialogoBilancio::CreaSchedaConvenienza()
     });
     auto* schede = new QTabWidget(scheda);
     schede->addTab(cassa_, QStringLiteral("Flusso di cassa"));
-    schede->addTab(anni_, QStringLiteral("Anno per anno"));
+    casoAnni_ = new QComboBox(scheda);
+    casoAnni_->setAccessibleName(QStringLiteral("Caso della tabella"));
+    connect(casoAnni_, &QComboBox::activated, this, &DialogoBilancio::MostraAnni);
+    auto* pannelloAnni = new QWidget(scheda);
+    auto* va = new QVBoxLayout(pannelloAnni);
+    va->addWidget(casoAnni_, 0, Qt::AlignLeft);
+    va->addWidget(anni_, 1);
+    schede->addTab(pannelloAnni, QStringLiteral("Anno per anno"));
     auto* pannelloParametri = new QWidget(scheda);
     auto* vp = new QVBoxLayout(pannelloParametri);
     vp->addWidget(tabellaParametri_);
@@ -245,21 +269,13 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.consumo.modo = static_cast<fv::RichiestaConsumo::Modo>(modo_->currentIndex());
     r.consumo.annuo = annuo_->value();
     r.consumo.profilo = profilo_->currentData().toString().toStdString();
-    // F1;F2;F3 of the year, or of each month from twelve bills (36 values).
-    const QStringList fasce = fasce_->text().split(u';');
-    fv::FasceMese mesi{};
-    for (int i = 0; i < fasce.size() && i < 36; ++i) {
-        double v = 0;
-        try {
-            v = std::max(0.0, fv::LeggiNumeroFile(fasce[i].trimmed().toStdString(), fv::Campo::Energia));
-        } catch (const fv::ErroreConversione&) {
-        }
-        if (i < 3)
-            r.consumo.fasceAnno[std::size_t(i)] = v;
-        mesi[std::size_t(i / 3)][std::size_t(i % 3)] = v;
+    // F1, F2, F3 of the year, or of each month from twelve bills (36 values):
+    // the command line's grammar.
+    if (r.consumo.modo == fv::RichiestaConsumo::Modo::Fasce) {
+        const fv::FasceLette f = fv::LeggiFasce(fasce_->text().toStdString());
+        r.consumo.fasceAnno = f.anno;
+        r.consumo.fasceMese = f.mesi;
     }
-    if (fasce.size() == 36)
-        r.consumo.fasceMese = mesi;
     r.consumo.file = file_->text();
     r.batteria = {capacita_->value(), potenza_->value(), rendimento_->value()};
     r.anno = anno_->value();
@@ -288,51 +304,97 @@ void DialogoBilancio::Ricalcola()
     if (!risultato_)
         return;
     Ricorda();
-    const fv::FormatoNumeri f = fv::FormatoUtente();
+    if (modo_->currentIndex() == int(fv::RichiestaConsumo::Modo::File) && file_->text().trimmed().isEmpty())
+        return Svuota(QStringLiteral("Scegliere il file del contatore (Scegli…)."));
     try {
         const fv::RichiestaBilancio richiesta = Richiesta();
-        bilancio_ = sessione_.CalcolaBilancio(*risultato_, richiesta);
-        convenienza_ = fv::CalcolaConvenienze(*risultato_, *bilancio_, parametri_, richiesta.batteria.capacita);
+        const fv::Approfondimento a = analisi_.Calcola(*risultato_, richiesta, parametri_);
+        bilancio_ = a.bilancio;
+        convenienza_ = a.convenienza;
         nota_->setText(bilancio_->avvisi.join(u' '));
         // For the report, while the window still shows this calculation.
-        sessione_.RegistraApprofondimento(calcolo_, {richiesta, *bilancio_, *convenienza_});
+        sessione_.RegistraApprofondimento(calcolo_, a);
     } catch (const fv::ErroreContatore& e) {
-        bilancio_.reset();
-        convenienza_.reset();
-        nota_->setText(QStringLiteral("File del contatore: %1").arg(QString::fromStdString(e.what())));
-        riepilogo_->clear();
-        economia_->clear();
-        return;
+        return Svuota(QStringLiteral("File del contatore: %1").arg(QString::fromStdString(e.what())));
+    } catch (const fv::ErroreFasce& e) {
+        return Svuota(QStringLiteral("Fasce della bolletta: %1").arg(QString::fromStdString(e.what())));
+    } catch (const std::runtime_error& e) { // a battery, a year or a parameter out of range
+        return Svuota(QString::fromStdString(e.what()));
     }
     riepilogo_->setText(testoRiepilogo());
+    MostraGrafici();
+    emit calcolata();
+}
+
+// After a failure no figure of an earlier input stays on show.
+void DialogoBilancio::Svuota(const QString& nota)
+{
+    bilancio_.reset();
+    convenienza_.reset();
+    nota_->setText(nota);
+    riepilogo_->clear();
+    economia_->clear();
+    anni_->clear();
+    anni_->setRowCount(0);
+    anni_->setColumnCount(0);
+    casoAnni_->clear();
+    for (QChartView* g : {mesi_, giorno_, cassa_})
+        fv::SvuotaGrafico(*g);
+}
+
+void DialogoBilancio::MostraGrafici()
+{
+    const fv::FormatoNumeri f = fv::FormatoUtente();
+    const bool batteria = capacita_->value() > 0;
+    const fv::Bilancio& b = batteria ? bilancio_->conBatteria : bilancio_->senzaBatteria;
     QStringList mesi;
     std::vector<fv::SerieGrafico> serie = {{QStringLiteral("Produzione"), {}}, {QStringLiteral("Consumo"), {}},
                                            {QStringLiteral("Autoconsumata"), {}}, {QStringLiteral("Immessa"), {}},
                                            {QStringLiteral("Prelevata"), {}}};
     for (int m = 0; m < 12; ++m) {
-        const fv::FlussiEnergia& x = bilancio_->conBatteria.mesi[std::size_t(m)];
+        const fv::FlussiEnergia& x = b.mesi[std::size_t(m)];
         mesi << mese_->itemText(m).left(3);
-        for (auto [i, v] : {std::pair{0, x.produzione}, {1, x.consumo}, {2, x.diretto + x.daBatteria}, {3, x.immessa}, {4, x.prelevata}})
+        for (auto [i, v] : {std::pair{0, x.produzione}, {1, x.consumo}, {2, x.Coperto()}, {3, x.immessa}, {4, x.prelevata}})
             serie[std::size_t(i)].valori.push_back(v);
     }
-    fv::RiempiBarre(*mesi_, QStringLiteral("Bilancio mese per mese"), mesi, serie, QStringLiteral("kWh"));
+    fv::RiempiBarre(*mesi_, batteria ? QStringLiteral("Bilancio mese per mese, con batteria") : QStringLiteral("Bilancio mese per mese"),
+                    mesi, serie, QStringLiteral("kWh"));
     MostraGiornoMedio();
     // The economics: headline figures side by side, the cumulative cash flow.
-    const auto righe = fv::RiepilogoConvenienza(convenienza_->senza, convenienza_->con, f);
     QString html = QStringLiteral("<table cellspacing=6>");
-    for (const QStringList& r : righe)
-        html += QStringLiteral("<tr><td>%1</td><td align=right><b>%2</b></td><td align=right><b>%3</b></td></tr>").arg(r[0], r[1], r[2]);
+    for (const QStringList& r : fv::RiepilogoConvenienza(convenienza_->senza, convenienza_->con, f, batteria)) {
+        html += QStringLiteral("<tr><td>%1</td>").arg(r[0]);
+        for (qsizetype c = 1; c < r.size(); ++c)
+            html += QStringLiteral("<td align=right><b>%1</b></td>").arg(r[c]);
+        html += QStringLiteral("</tr>");
+    }
     html += QStringLiteral("</table><p><small>%1</small></p>").arg(QString::fromUtf8(fv::kRegimeNuoviImpianti));
     economia_->setText(html);
-    std::vector<fv::SerieGrafico> cassa = {{QStringLiteral("Senza batteria"), {}}, {QStringLiteral("Con batteria"), {}}};
+    std::vector<fv::SerieGrafico> cassa = {{QStringLiteral("Senza batteria"), {}}};
     for (const fv::AnnoFlusso& a : convenienza_->senza.anni)
         cassa[0].valori.push_back(a.cumulato);
-    for (const fv::AnnoFlusso& a : convenienza_->con.anni)
-        cassa[1].valori.push_back(a.cumulato);
+    if (batteria) {
+        cassa.push_back({QStringLiteral("Con batteria"), {}});
+        for (const fv::AnnoFlusso& a : convenienza_->con.anni)
+            cassa[1].valori.push_back(a.cumulato);
+    }
     fv::RiempiLinee(*cassa_, QStringLiteral("Flusso di cassa cumulato: attraversa lo zero al tempo di ritorno"), cassa,
                     QStringLiteral("anno"), QStringLiteral("€"));
-    Riempi(anni_, fv::TabellaConvenienza(capacita_->value() > 0 ? convenienza_->con : convenienza_->senza, f));
-    emit calcolata();
+    const int scelto = casoAnni_->currentIndex();
+    casoAnni_->clear();
+    casoAnni_->addItem(QStringLiteral("Senza batteria"));
+    if (batteria)
+        casoAnni_->addItem(QStringLiteral("Con batteria"));
+    casoAnni_->setCurrentIndex(batteria ? (scelto == 0 ? 0 : 1) : 0);
+    MostraAnni();
+}
+
+void DialogoBilancio::MostraAnni()
+{
+    if (!convenienza_)
+        return;
+    const bool con = casoAnni_->currentIndex() == 1;
+    Riempi(anni_, fv::TabellaConvenienza(con ? convenienza_->con : convenienza_->senza, fv::FormatoUtente()));
 }
 
 QString DialogoBilancio::testoRiepilogo() const
@@ -341,8 +403,12 @@ QString DialogoBilancio::testoRiepilogo() const
         return {};
     const fv::FormatoNumeri f = fv::FormatoUtente();
     QString html = QStringLiteral("<table cellspacing=6>");
-    for (const QStringList& r : fv::RiepilogoBilancio(*bilancio_, f))
-        html += QStringLiteral("<tr><td>%1</td><td align=right><b>%2</b></td><td align=right><b>%3</b></td></tr>").arg(r[0], r[1], r[2]);
+    for (const QStringList& r : fv::RiepilogoBilancio(*bilancio_, f, capacita_->value() > 0)) {
+        html += QStringLiteral("<tr><td>%1</td>").arg(r[0]);
+        for (qsizetype c = 1; c < r.size(); ++c)
+            html += QStringLiteral("<td align=right><b>%1</b></td>").arg(r[c]);
+        html += QStringLiteral("</tr>");
+    }
     return html + QStringLiteral("</table>");
 }
 
@@ -351,7 +417,7 @@ void DialogoBilancio::MostraGiornoMedio()
     if (!bilancio_)
         return;
     const auto m = std::size_t(mese_->currentIndex());
-    const fv::Bilancio& b = bilancio_->conBatteria;
+    const fv::Bilancio& b = capacita_->value() > 0 ? bilancio_->conBatteria : bilancio_->senzaBatteria;
     std::vector<fv::SerieGrafico> serie = {{QStringLiteral("Produzione"), {b.produzioneMedia[m].begin(), b.produzioneMedia[m].end()}},
                                            {QStringLiteral("Consumo"), {b.consumoMedio[m].begin(), b.consumoMedio[m].end()}}};
     if (capacita_->value() > 0)

@@ -5,6 +5,7 @@
 // one tab, the economics on the other, recomputed as the inputs change.
 #pragma once
 
+#include "app/analisi.h"
 #include "app/sessione.h"
 
 #include <QDialog>
@@ -37,7 +38,8 @@ public:
     const std::optional<fv::RisultatoBilancio>& bilancio() const { return bilancio_; }
     const std::optional<fv::RisultatoConvenienza>& convenienza() const { return convenienza_; }
     QString testoRiepilogo() const;
-    // The inputs as the dialog holds them.
+    // The inputs as the dialog holds them; throws ErroreFasce for a bands
+    // field it cannot read.
     fv::RichiestaBilancio Richiesta() const;
 
 signals:
@@ -48,12 +50,16 @@ private:
     QWidget* CreaSchedaBilancio();
     QWidget* CreaSchedaConvenienza();
     void Ricalcola();
+    void Svuota(const QString& nota);
+    void MostraGrafici();
+    void MostraAnni();
     void MostraGiornoMedio();
     void RiempiParametri();
     void Ricorda() const;
     void Richiama();
 
     fv::Sessione& sessione_;
+    fv::Analisi analisi_;
     std::optional<fv::Risultato> risultato_;
     int calcolo_ = 0; // the session's calculation the result is of
     std::optional<fv::RisultatoBilancio> bilancio_;
@@ -82,5 +88,6 @@ private:
     QLabel* economia_ = nullptr;
     QChartView* cassa_ = nullptr;
     QTableWidget* anni_ = nullptr;
+    QComboBox* casoAnni_ = nullptr; // which case the yearly table shows
     QTableWidget* tabellaParametri_ = nullptr;
 };

@@ -2,6 +2,8 @@
 // The report: its table (CSV, clipboard, terminal) and its page (PDF, printer).
 #include "app/relazione.h"
 
+#include "app/analisi.h"
+
 #include "app/inventario.h"
 #include "app/messaggi.h"
 #include "app/versione.h"
@@ -14,6 +16,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace fv {
@@ -157,42 +160,91 @@ std::vector<QStringList> TabellaRelazione(const Risultato& r)
 namespace {
 
 QString Kwh(double v, const FormatoNumeri& f) { return QString::fromStdString(TestoArrotondato(v, 0, f)); }
-QString Percento(double quota, const FormatoNumeri& f)
+
+// A headline figure, declared once: its label, unit and decimals, its value
+// in each case (empty where it does not exist, shown as `assente`). The
+// screen, the PDF and the terminal show "12,3 %"; a CSV holds 12.3 under a
+// label that carries the unit.
+struct Cifra {
+    QString nome, unita;
+    int decimali = 0;
+    std::optional<double> senza, con;
+    QString assente;
+};
+
+std::vector<QStringList> Mostra(const QString& titolo, const std::vector<Cifra>& cifre, const FormatoNumeri& f, bool conBatteria,
+                                bool perCsv)
 {
-    return QString::fromStdString(TestoArrotondato(100 * quota, 1, f)) + QStringLiteral(" %");
+    std::vector<QStringList> t = {{titolo, QStringLiteral("Senza batteria")}};
+    if (conBatteria)
+        t.front() << QStringLiteral("Con batteria");
+    const auto testo = [&](const Cifra& c, const std::optional<double>& v) {
+        if (!v)
+            return c.assente;
+        const QString n = QString::fromStdString(TestoArrotondato(*v, c.decimali, f));
+        return perCsv || c.unita.isEmpty() ? n : n + u' ' + c.unita;
+    };
+    for (const Cifra& c : cifre) {
+        QStringList riga = {perCsv && !c.unita.isEmpty() ? QStringLiteral("%1 (%2)").arg(c.nome, c.unita) : c.nome, testo(c, c.senza)};
+        if (conBatteria)
+            riga << testo(c, c.con);
+        t.push_back(riga);
+    }
+    return t;
+}
+
+std::vector<Cifra> CifreBilancio(const RisultatoBilancio& b)
+{
+    const FlussiEnergia& con = b.conBatteria.anno;
+    const FlussiEnergia& senza = b.senzaBatteria.anno;
+    const auto kwh = [](const QString& nome, double s, double c) { return Cifra{nome, QStringLiteral("kWh"), 0, s, c, {}}; };
+    const auto quota = [](const QString& nome, double s, double c) { return Cifra{nome, QStringLiteral("%"), 1, 100 * s, 100 * c, {}}; };
+    return {
+        kwh(QStringLiteral("Produzione"), senza.produzione, con.produzione),
+        kwh(QStringLiteral("Consumo"), senza.consumo, con.consumo),
+        quota(QStringLiteral("Autoconsumo (quota della produzione usata)"), senza.Autoconsumo(), con.Autoconsumo()),
+        quota(QStringLiteral("Autosufficienza (quota del consumo coperta)"), senza.Autosufficienza(), con.Autosufficienza()),
+        kwh(QStringLiteral("Immessa in rete"), senza.immessa, con.immessa),
+        kwh(QStringLiteral("Prelevata dalla rete"), senza.prelevata, con.prelevata),
+        kwh(QStringLiteral("Perdite della batteria"), senza.perdite, con.perdite),
+    };
+}
+
+std::vector<Cifra> CifreConvenienza(const Convenienza& senza, const Convenienza& con)
+{
+    const QString oltre = QStringLiteral("oltre l'orizzonte");
+    const auto tir = [](const Convenienza& c) { return c.tir ? std::optional<double>(100 * *c.tir) : std::nullopt; };
+    return {
+        {QStringLiteral("Investimento"), QStringLiteral("€"), 0, senza.investimento, con.investimento, {}},
+        {QStringLiteral("Risparmio e ricavi del primo anno"), QStringLiteral("€"), 0, senza.risparmioPrimoAnno, con.risparmioPrimoAnno, {}},
+        {QStringLiteral("Tempo di ritorno semplice"), QStringLiteral("anni"), 1, senza.ritornoSemplice, con.ritornoSemplice, oltre},
+        {QStringLiteral("Tempo di ritorno attualizzato"), QStringLiteral("anni"), 1, senza.ritornoAttualizzato, con.ritornoAttualizzato, oltre},
+        {QStringLiteral("Valore attuale netto (VAN)"), QStringLiteral("€"), 0, senza.van, con.van, {}},
+        {QStringLiteral("Tasso interno di rendimento (TIR)"), QStringLiteral("%"), 1, tir(senza), tir(con), QStringLiteral("non esiste")},
+        {QStringLiteral("Costo livellato dell'energia (LCOE)"), QStringLiteral("€/kWh"), 3, senza.lcoe, con.lcoe, {}},
+    };
 }
 
 } // namespace
 
-std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& f)
+std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& f, bool conBatteria, bool perCsv)
 {
-    const FlussiEnergia& con = b.conBatteria.anno;
-    const FlussiEnergia& senza = b.senzaBatteria.anno;
-    return {
-        {QStringLiteral("Bilancio"), QStringLiteral("Senza batteria"), QStringLiteral("Con batteria")},
-        {QStringLiteral("Produzione (kWh)"), Kwh(senza.produzione, f), Kwh(con.produzione, f)},
-        {QStringLiteral("Consumo (kWh)"), Kwh(senza.consumo, f), Kwh(con.consumo, f)},
-        {QStringLiteral("Autoconsumo (quota della produzione usata)"), Percento(senza.Autoconsumo(), f), Percento(con.Autoconsumo(), f)},
-        {QStringLiteral("Autosufficienza (quota del consumo coperta)"), Percento(senza.Autosufficienza(), f),
-         Percento(con.Autosufficienza(), f)},
-        {QStringLiteral("Immessa in rete (kWh)"), Kwh(senza.immessa, f), Kwh(con.immessa, f)},
-        {QStringLiteral("Prelevata dalla rete (kWh)"), Kwh(senza.prelevata, f), Kwh(con.prelevata, f)},
-    };
+    return Mostra(QStringLiteral("Bilancio"), CifreBilancio(b), f, conBatteria, perCsv);
 }
 
-std::vector<QStringList> TabellaBilancio(const RisultatoBilancio& b, const FormatoNumeri& f)
+std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri& f)
 {
     std::vector<QStringList> t = {{QStringLiteral("Mese"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Consumo (kWh)"),
                                    QStringLiteral("Autoconsumo diretto (kWh)"), QStringLiteral("In batteria (kWh)"),
-                                   QStringLiteral("Da batteria (kWh)"), QStringLiteral("Immessa (kWh)"),
-                                   QStringLiteral("Prelevata (kWh)")}};
+                                   QStringLiteral("Da batteria (kWh)"), QStringLiteral("Perdite batteria (kWh)"),
+                                   QStringLiteral("Immessa (kWh)"), QStringLiteral("Prelevata (kWh)")}};
     const auto riga = [&](const QString& nome, const FlussiEnergia& x) {
         t.push_back({nome, Kwh(x.produzione, f), Kwh(x.consumo, f), Kwh(x.diretto, f), Kwh(x.inBatteria, f),
-                     Kwh(x.daBatteria, f), Kwh(x.immessa, f), Kwh(x.prelevata, f)});
+                     Kwh(x.daBatteria, f), Kwh(x.perdite, f), Kwh(x.immessa, f), Kwh(x.prelevata, f)});
     };
     for (std::size_t m = 0; m < 12; ++m)
-        riga(NomeMese(m), b.conBatteria.mesi[m]);
-    riga(QStringLiteral("Totale"), b.conBatteria.anno);
+        riga(NomeMese(m), b.mesi[m]);
+    riga(QStringLiteral("Totale"), b.anno);
     return t;
 }
 
@@ -201,34 +253,10 @@ const char* const kRegimeNuoviImpianti =
     "la vendita dell'energia immessa con il ritiro dedicato del GSE, la detrazione IRPEF per il recupero edilizio "
     "e, in una comunità energetica rinnovabile, la tariffa premio sull'energia condivisa.";
 
-namespace {
-
-QString Euro(double v, const FormatoNumeri& f) { return QString::fromStdString(TestoArrotondato(v, 0, f)) + QStringLiteral(" €"); }
-QString Anni(const std::optional<double>& a, const FormatoNumeri& f)
+std::vector<QStringList> RiepilogoConvenienza(const Convenienza& senza, const Convenienza& con, const FormatoNumeri& f,
+                                              bool conBatteria, bool perCsv)
 {
-    return a ? QString::fromStdString(TestoArrotondato(*a, 1, f)) + QStringLiteral(" anni") : QStringLiteral("oltre l'orizzonte");
-}
-
-} // namespace
-
-std::vector<QStringList> RiepilogoConvenienza(const Convenienza& senza, const Convenienza& con, const FormatoNumeri& f)
-{
-    const auto tir = [&](const Convenienza& c) {
-        return c.tir ? QString::fromStdString(TestoArrotondato(100 * *c.tir, 1, f)) + QStringLiteral(" %") : QStringLiteral("non esiste");
-    };
-    const auto lcoe = [&](const Convenienza& c) {
-        return QString::fromStdString(TestoArrotondato(c.lcoe, 3, f)) + QStringLiteral(" €/kWh");
-    };
-    return {
-        {QStringLiteral("Convenienza"), QStringLiteral("Senza batteria"), QStringLiteral("Con batteria")},
-        {QStringLiteral("Investimento"), Euro(senza.investimento, f), Euro(con.investimento, f)},
-        {QStringLiteral("Risparmio e ricavi del primo anno"), Euro(senza.risparmioPrimoAnno, f), Euro(con.risparmioPrimoAnno, f)},
-        {QStringLiteral("Tempo di ritorno semplice"), Anni(senza.ritornoSemplice, f), Anni(con.ritornoSemplice, f)},
-        {QStringLiteral("Tempo di ritorno attualizzato"), Anni(senza.ritornoAttualizzato, f), Anni(con.ritornoAttualizzato, f)},
-        {QStringLiteral("Valore attuale netto (VAN)"), Euro(senza.van, f), Euro(con.van, f)},
-        {QStringLiteral("Tasso interno di rendimento (TIR)"), tir(senza), tir(con)},
-        {QStringLiteral("Costo livellato dell'energia (LCOE)"), lcoe(senza), lcoe(con)},
-    };
+    return Mostra(QStringLiteral("Convenienza"), CifreConvenienza(senza, con), f, conBatteria, perCsv);
 }
 
 std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoNumeri& f)
@@ -242,6 +270,60 @@ std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoN
         t.push_back({QString::number(a.anno), n(a.produzione, 0), n(a.coperto, 0), n(a.immessa, 0), n(a.risparmio, 2),
                      n(a.vendita, 2), n(a.premioComunita, 2), n(a.detrazione, 2), n(a.costi, 2), n(a.flusso, 2),
                      n(a.cumulato, 2), n(a.cumulatoAttualizzato, 2)});
+    return t;
+}
+
+std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const FormatoNumeri& f)
+{
+    const RichiestaConsumo& c = a.richiesta.consumo;
+    const auto n = [&](double v) { return QString::fromStdString(TestoNumero(v, f)); };
+    std::vector<QStringList> t = {{QStringLiteral("Consumi e batteria")}};
+    switch (c.modo) {
+    case RichiestaConsumo::Modo::Annuo: t.push_back({QStringLiteral("Consumo annuo (kWh)"), n(c.annuo)}); break;
+    case RichiestaConsumo::Modo::Fasce:
+        if (c.fasceMese) {
+            for (std::size_t m = 0; m < 12; ++m)
+                t.push_back({QStringLiteral("Fasce F1, F2, F3 di %1 (kWh)").arg(NomeMese(m)), n((*c.fasceMese)[m][0]),
+                             n((*c.fasceMese)[m][1]), n((*c.fasceMese)[m][2])});
+        } else {
+            t.push_back({QStringLiteral("Fasce F1, F2, F3 dell'anno (kWh)"), n(c.fasceAnno[0]), n(c.fasceAnno[1]), n(c.fasceAnno[2])});
+        }
+        break;
+    case RichiestaConsumo::Modo::File: t.push_back({QStringLiteral("File del contatore"), c.file}); break;
+    }
+    t.push_back({QStringLiteral("Profilo dei consumi"), QString::fromStdString(c.profilo)});
+    t.push_back({QStringLiteral("Batteria utile (kWh)"), n(a.richiesta.batteria.capacita)});
+    t.push_back({QStringLiteral("Potenza della batteria (kW, 0 = come la capacità)"), n(a.richiesta.batteria.potenza)});
+    t.push_back({QStringLiteral("Rendimento della batteria (%)"), n(a.richiesta.batteria.rendimento)});
+    t.push_back({QStringLiteral("Anno di riferimento"), QString::number(a.richiesta.anno > 0 ? a.richiesta.anno : AnnoDiRiferimento())});
+    t.push_back({QStringLiteral("Solo giorni medi"), a.richiesta.giorniMedi ? QStringLiteral("sì") : QStringLiteral("no")});
+    return t;
+}
+
+std::vector<QStringList> TabelleApprofondimento(const Approfondimento& a, const FormatoNumeri& f, bool economia)
+{
+    const bool batteria = a.richiesta.batteria.capacita > 0;
+    std::vector<QStringList> t = IngressiApprofondimento(a, f);
+    const auto aggiungi = [&t](const QString& titolo, const std::vector<QStringList>& parte) {
+        t.push_back({});
+        if (!titolo.isEmpty())
+            t.push_back({titolo});
+        t.insert(t.end(), parte.begin(), parte.end());
+    };
+    aggiungi({}, RiepilogoBilancio(a.bilancio, f, batteria, true));
+    if (batteria)
+        aggiungi(QStringLiteral("Bilancio mese per mese, con batteria"), TabellaBilancio(a.bilancio.conBatteria, f));
+    aggiungi(QStringLiteral("Bilancio mese per mese, senza batteria"), TabellaBilancio(a.bilancio.senzaBatteria, f));
+    if (!economia)
+        return t;
+    aggiungi({}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, f, batteria, true));
+    if (batteria)
+        aggiungi(QStringLiteral("Flussi di cassa anno per anno, con batteria"), TabellaConvenienza(a.convenienza.con, f));
+    aggiungi(QStringLiteral("Flussi di cassa anno per anno, senza batteria"), TabellaConvenienza(a.convenienza.senza, f));
+    aggiungi(QStringLiteral("Parametri usati"), TabellaParametri(a.convenienza.parametri, f));
+    t.push_back({QString::fromUtf8(kRegimeNuoviImpianti)});
+    if (a.richiesta.giorniMedi)
+        t.push_back({QString::fromUtf8(kNotaGiorniMedi)});
     return t;
 }
 
@@ -275,16 +357,9 @@ std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimen
     std::vector<QStringList> t = TabellaRelazione(r);
     if (!a)
         return t;
-    const auto aggiungi = [&t](const std::vector<QStringList>& parte) {
-        t.push_back({});
-        t.insert(t.end(), parte.begin(), parte.end());
-    };
-    aggiungi(RiepilogoBilancio(a->bilancio, r.formato));
-    aggiungi(TabellaBilancio(a->bilancio, r.formato));
-    aggiungi(RiepilogoConvenienza(a->convenienza.senza, a->convenienza.con, r.formato));
-    aggiungi(TabellaConvenienza(a->richiesta.batteria.capacita > 0 ? a->convenienza.con : a->convenienza.senza, r.formato));
-    aggiungi(TabellaParametri(a->convenienza.parametri, r.formato));
-    t.push_back({QString::fromUtf8(kRegimeNuoviImpianti)});
+    t.push_back({});
+    const std::vector<QStringList> parte = TabelleApprofondimento(*a, r.formato, true);
+    t.insert(t.end(), parte.begin(), parte.end());
     return t;
 }
 
@@ -293,40 +368,81 @@ QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumer
     return SalvaTabellaCsv(percorso, TabellaCompleta(r, a), formato);
 }
 
+namespace {
+
+// A file is written only to a new path or over a regular file: a device, a
+// FIFO or a folder is refused, and never replaced by a regular file.
+QString DestinazioneNonValida(const QString& percorso)
+{
+    const QFileInfo info(percorso);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("Impossibile scrivere «%1»: non è un file ordinario (è una cartella, un dispositivo o una "
+                              "pipe).").arg(percorso);
+    return {};
+}
+
+QString NonScritto(const QString& percorso, const QString& motivo)
+{
+    return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, motivo);
+}
+
+// Every byte written, flushed and closed before the file takes the name; on
+// any failure (a full disk among them) the temporary file goes and an
+// existing file stays as it was.
+QString Conferma(QSaveFile& file, const QString& percorso)
+{
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
+        const QString motivo = file.errorString();
+        file.cancelWriting();
+        file.commit();
+        return NonScritto(percorso, motivo);
+    }
+    if (!file.commit())
+        return NonScritto(percorso, file.errorString());
+    return {};
+}
+
+} // namespace
+
 QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato)
 {
+    if (const QString no = DestinazioneNonValida(percorso); !no.isEmpty())
+        return no;
     QSaveFile file(percorso);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write("\xEF\xBB\xBF");
-        file.write(TestoDelimitato(tabella, SeparatoreCsv(formato)).toUtf8());
-        if (file.commit())
-            return {};
+    if (!file.open(QIODevice::WriteOnly))
+        return NonScritto(percorso, file.errorString());
+    const QByteArray testo = "\xEF\xBB\xBF" + TestoDelimitato(tabella, SeparatoreCsv(formato)).toUtf8();
+    if (file.write(testo) != testo.size()) {
+        const QString motivo = file.errorString();
+        file.cancelWriting();
+        file.commit();
+        return NonScritto(percorso, motivo);
     }
-    return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
+    return Conferma(file, percorso);
 }
 
 QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a)
 {
+    if (const QString no = DestinazioneNonValida(percorso); !no.isEmpty())
+        return no;
     QSaveFile file(percorso);
-    if (file.open(QIODevice::WriteOnly)) {
-        {
-            QPdfWriter pdf(&file);
-            pdf.setPageSize(QPageSize(QPageSize::A4));
-            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-            pdf.setResolution(600);
-            pdf.setTitle(QStringLiteral("Relazione di calcolo - %1").arg(QString::fromUtf8(kTitolo)));
-            pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
-            QPainter painter(&pdf);
-            DisegnaRelazione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r);
-            if (a) {
-                pdf.newPage();
-                DisegnaApprofondimento(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
-            }
+    if (!file.open(QIODevice::WriteOnly))
+        return NonScritto(percorso, file.errorString());
+    {
+        QPdfWriter pdf(&file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(600);
+        pdf.setTitle(QStringLiteral("Relazione di calcolo - %1").arg(QString::fromUtf8(kTitolo)));
+        pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
+        QPainter painter(&pdf);
+        DisegnaRelazione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r);
+        if (a) {
+            pdf.newPage();
+            DisegnaApprofondimento(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
         }
-        if (file.commit())
-            return {};
     }
-    return QStringLiteral("Impossibile scrivere il file «%1»: %2.").arg(percorso, file.errorString());
+    return Conferma(file, percorso);
 }
 
 QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfondimento* a)
@@ -473,6 +589,19 @@ void Risultati(Foglio& f, const Risultato& r, double y)
 
 } // namespace
 
+namespace {
+
+// A text cut to at most n characters at a word's end, "…" marking the cut.
+QString Accorciato(const QString& testo, qsizetype n)
+{
+    if (testo.size() <= n)
+        return testo;
+    const qsizetype spazio = testo.lastIndexOf(u' ', n - 1);
+    return testo.left(spazio > n / 2 ? spazio : n - 1).trimmed() + QStringLiteral("…");
+}
+
+} // namespace
+
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
 {
     painter.save();
@@ -494,15 +623,19 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
                 .arg(q.anno)
                 .arg(q.giorniMedi ? QStringLiteral(" · giorni medi") : QString()));
     f.Linea(kSinistra, 30, kSinistra + kLarghezza);
-    double y = f.Tabella(33, {86, 44, 44}, RiepilogoBilancio(a.bilancio, r.formato), 8.5, 4.6);
-    y = f.Tabella(y + 3, {24, 22, 22, 24, 20, 20, 20, 22}, TabellaBilancio(a.bilancio, r.formato), 7, 4.0);
-    y = f.Tabella(y + 4, {86, 44, 44}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, r.formato), 8.5, 4.6);
+    const bool batteria = q.batteria.capacita > 0;
+    const Bilancio& mostrato = batteria ? a.bilancio.conBatteria : a.bilancio.senzaBatteria;
+    double y = f.Tabella(33, {86, 44, 44}, RiepilogoBilancio(a.bilancio, r.formato, batteria), 8.5, 4.6);
+    f.Carattere(7.5);
+    f.Testo(kSinistra, y + 1, kLarghezza, 4, batteria ? QStringLiteral("Mese per mese, con batteria:") : QStringLiteral("Mese per mese:"));
+    y = f.Tabella(y + 5, {20, 19, 19, 22, 18, 18, 20, 19, 19}, TabellaBilancio(mostrato, r.formato), 7, 4.0);
+    y = f.Tabella(y + 4, {86, 44, 44}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, r.formato, batteria), 8.5, 4.6);
     f.Carattere(7.5);
     f.Testo(kSinistra, y + 1, kLarghezza, 8, QString::fromUtf8(kRegimeNuoviImpianti));
     // The parameters used, each with its source and date.
     std::vector<QStringList> parametri;
     for (const QStringList& riga : TabellaParametri(a.convenienza.parametri, r.formato))
-        parametri.push_back({riga[0], riga[1], riga[2], riga[4].left(95), riga[5]});
+        parametri.push_back({riga[0], riga[1], riga[2], Accorciato(riga[4], 95), riga[5]});
     f.Tabella(y + 11, {36, 14, 16, 94, 14}, parametri, 5.5, 2.9, {0, 3});
     f.Linea(kSinistra, 280, kSinistra + kLarghezza);
     f.Carattere(8);

@@ -30,14 +30,24 @@ QStringList NoteTariffa(const Risultato& r);
 // The energy balance: its headline lines (self-consumption, self-sufficiency,
 // with and without the battery) and its monthly table of flows [kWh] with a
 // total row.
-std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato);
-std::vector<QStringList> TabellaBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato);
+// Without a battery there is no "Con batteria" column; for a CSV the units
+// go into the labels and the cells hold bare numbers.
+std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato, bool conBatteria = true,
+                                           bool perCsv = false);
+std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri& formato);
 
 // The economics with and without the battery: headline figures, the yearly
 // table of one of them, the parameters used with their source and date.
-std::vector<QStringList> RiepilogoConvenienza(const Convenienza& senza, const Convenienza& con, const FormatoNumeri& formato);
+std::vector<QStringList> RiepilogoConvenienza(const Convenienza& senza, const Convenienza& con, const FormatoNumeri& formato,
+                                              bool conBatteria = true, bool perCsv = false);
 std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoNumeri& formato);
 std::vector<QStringList> TabellaParametri(const std::vector<Parametro>& parametri, const FormatoNumeri& formato);
+// The balance's inputs (consumption, battery, reference year); then the
+// headline figures of both cases, both cases' monthly tables and, with the
+// economics, both yearly tables and the parameters used, each labelled:
+// what `bilancio --csv`, `convenienza --csv` and the window's CSV hold.
+std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const FormatoNumeri& formato);
+std::vector<QStringList> TabelleApprofondimento(const Approfondimento& a, const FormatoNumeri& formato, bool economia);
 // What applies to a new plant today, said wherever the economics are shown.
 extern const char* const kRegimeNuoviImpianti;
 

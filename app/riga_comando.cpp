@@ -2,6 +2,7 @@
 // The command line: --help, --version and calcola on a session.
 #include "app/riga_comando.h"
 
+#include "app/analisi.h"
 #include "app/aspetto.h"
 #include "app/inventario.h"
 #include "app/messaggi.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -58,20 +60,23 @@ const Opzione kOpzioni[] = {
     {"perdite", "Perdite del generatore in percentuale intera.", "%", [] { return ImpiantoIniziale().perdite; }},
     {"efficienza", "Efficienza dell'inverter in percentuale intera.", "%", [] { return ImpiantoIniziale().efficienza; }},
     {"integrazione", "Tipo di impianto: non, parziale o totale.", "tipo", [] { return QStringLiteral("non"); }},
-    {"csv", "Scrive i risultati in un file CSV invece di stamparli.", "file"},
-    {"pdf", "Scrive la relazione di una pagina in un file PDF invece di stampare i risultati.", "file"},
+    {"csv", "Scrive i risultati in un file CSV (calcola non li stampa; bilancio e convenienza stampano comunque le cifre "
+            "principali e nel file mettono anche i dati, entrambi i casi e le tabelle).", "file"},
+    {"pdf", "Scrive la relazione PDF: una pagina con calcola, due pagine (con bilancio e convenienza) con convenienza.", "file"},
     {"sovrascrivi", "Scrive il file di --csv o --pdf anche se esiste già.", nullptr},
     // bilancio:
-    {"consumo-annuo", "bilancio: consumo annuo in kWh, distribuito secondo --profilo.", "kWh"},
+    {"consumo-annuo", "bilancio: consumo annuo in kWh (da 100 a 10000000, senza separatore delle migliaia), distribuito secondo --profilo.", "kWh"},
     {"profilo", "bilancio: forma dei consumi: fuori-casa, a-casa o attivita-diurna.", "nome",
      [] { return QStringLiteral("fuori-casa"); }},
-    {"fasce", "bilancio: consumi in kWh delle fasce F1,F2,F3 della bolletta, dell'anno o di ogni mese (36 valori).", "F1,F2,F3"},
+    {"fasce", "bilancio: consumi in kWh delle fasce F1,F2,F3 della bolletta, dell'anno o di ogni mese (36 valori, "
+              "gennaio per primo), separati da virgole, punti e virgola o spazi.", "F1,F2,F3"},
     {"consumi", "bilancio: file del contatore con i consumi orari o quartorari (CSV).", "file"},
     {"batteria", "bilancio: capacità utile della batteria in kWh.", "kWh", [] { return QStringLiteral("0"); }},
     {"batteria-potenza", "bilancio: potenza massima di carica e scarica in kW (predefinito: la capacità per un'ora).", "kW"},
-    {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale.", "%", [] { return QStringLiteral("90"); }},
+    {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale, da 50 a 100.", "%", [] { return QStringLiteral("90"); }},
     {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
-    {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese.", nullptr},
+    {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese, solo per confronto (rispetto a un anno "
+                    "meteorologico reale l'autosufficienza con batteria risulta più alta di circa 10 punti).", nullptr},
     // convenienza:
     {"parametro", "convenienza: un parametro economico, nome=valore (ripetibile; elenco con --parametri).", "nome=valore"},
     {"parametri", "convenienza: elenca i parametri economici con valore, fonte e data.", nullptr},
@@ -150,67 +155,71 @@ Risultato Calcola(Sessione& s, const QCommandLineParser& p)
     return *r;
 }
 
-// A number given on the command line for the balance, in its range.
-double NumeroOpzione(const QCommandLineParser& p, const char* nome, double minimo, double massimo)
+// A number given on the command line, in its range: a point before three
+// digits (2.700) is refused as ambiguous, never read as a decimal point.
+double NumeroOpzione(const QCommandLineParser& p, const char* nome, double minimo, double massimo, bool intero = false)
 {
     const QString testo = Valore(p, nome);
     double v = 0;
     try {
-        v = LeggiNumeroFile(testo.toStdString(), Campo::Energia);
+        v = LeggiNumeroPersona(testo.toStdString(), Campo::Energia);
+    } catch (const ErroreAmbiguo& e) {
+        throw ErroreArgomento(QStringLiteral("--%1: %2").arg(QLatin1String(nome), QString::fromStdString(e.Spiegazione())));
     } catch (const ErroreConversione&) {
         throw ErroreArgomento(QStringLiteral("--%1 vuole un numero, non «%2».").arg(QLatin1String(nome), testo));
     }
-    if (!(v >= minimo && v <= massimo))
-        throw ErroreArgomento(QStringLiteral("--%1 vale da %2 a %3, non «%4».")
-                                  .arg(QLatin1String(nome)).arg(minimo).arg(massimo).arg(testo));
+    if (!(v >= minimo && v <= massimo) || (intero && v != std::floor(v)))
+        throw ErroreArgomento(QStringLiteral("--%1 vale %2da %3 a %4, non «%5».")
+                                  .arg(QLatin1String(nome), intero ? QStringLiteral("un numero intero ") : QString(),
+                                       QString::fromStdString(TestoLeggibile(minimo)),
+                                       QString::fromStdString(TestoLeggibile(massimo)), testo));
     return v;
+}
+
+const char* const kOpzioniConsumo[] = {"consumo-annuo", "fasce", "consumi"};
+
+RichiestaConsumo LeggiConsumo(const QCommandLineParser& p)
+{
+    RichiestaConsumo c;
+    QStringList date;
+    for (const char* o : kOpzioniConsumo)
+        if (p.isSet(QLatin1String(o)))
+            date << QStringLiteral("--%1").arg(QLatin1String(o));
+    if (date.isEmpty())
+        throw ErroreArgomento(QStringLiteral("per il bilancio serve uno tra --consumo-annuo, --fasce e --consumi."));
+    if (date.size() > 1)
+        throw ErroreArgomento(QStringLiteral("i consumi si danno in un modo solo: %1 insieme non vanno.").arg(date.join(QStringLiteral(" e "))));
+    c.profilo = Valore(p, "profilo").toStdString();
+    if (!TrovaProfilo(c.profilo))
+        throw ErroreArgomento(QStringLiteral("--profilo vale fuori-casa, a-casa o attivita-diurna, non «%1».").arg(Valore(p, "profilo")));
+    if (p.isSet(QStringLiteral("consumo-annuo"))) {
+        c.annuo = NumeroOpzione(p, "consumo-annuo", kConsumoAnnuoMinimo, kConsumoAnnuoMassimo);
+    } else if (p.isSet(QStringLiteral("fasce"))) {
+        c.modo = RichiestaConsumo::Modo::Fasce;
+        try {
+            const FasceLette f = LeggiFasce(p.value(QStringLiteral("fasce")).toStdString());
+            c.fasceAnno = f.anno;
+            c.fasceMese = f.mesi;
+        } catch (const ErroreFasce& e) {
+            throw ErroreArgomento(QStringLiteral("--fasce: %1").arg(QString::fromStdString(e.what())));
+        }
+    } else {
+        c.modo = RichiestaConsumo::Modo::File;
+        c.file = p.value(QStringLiteral("consumi"));
+    }
+    return c;
 }
 
 RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
 {
     RichiestaBilancio r;
-    const int modi = int(p.isSet(QStringLiteral("consumo-annuo"))) + int(p.isSet(QStringLiteral("fasce")))
-                     + int(p.isSet(QStringLiteral("consumi")));
-    if (modi != 1)
-        throw ErroreArgomento(QStringLiteral("per il bilancio serve uno tra --consumo-annuo, --fasce e --consumi."));
-    r.consumo.profilo = Valore(p, "profilo").toStdString();
-    if (!TrovaProfilo(r.consumo.profilo))
-        throw ErroreArgomento(QStringLiteral("--profilo vale fuori-casa, a-casa o attivita-diurna, non «%1».")
-                                  .arg(Valore(p, "profilo")));
-    if (p.isSet(QStringLiteral("consumo-annuo"))) {
-        r.consumo.annuo = NumeroOpzione(p, "consumo-annuo", 1, 1e7);
-    } else if (p.isSet(QStringLiteral("fasce"))) {
-        r.consumo.modo = RichiestaConsumo::Modo::Fasce;
-        // Three values for the year, or thirty-six from twelve bills (F1,F2,F3 of January first).
-        const QStringList f = p.value(QStringLiteral("fasce")).split(u',');
-        if (f.size() != 3 && f.size() != 36)
-            throw ErroreArgomento(QStringLiteral("--fasce vuole i consumi in kWh di F1,F2,F3 dell'anno (es. 900,800,1000) "
-                                                 "o di ogni mese (36 valori, gennaio per primo)."));
-        FasceMese mesi{};
-        for (int i = 0; i < f.size(); ++i) {
-            double v = 0;
-            try {
-                v = LeggiNumero(f[i].toStdString(), FormatoNumeri::C(), Campo::Energia);
-            } catch (const ErroreConversione&) {
-                throw ErroreArgomento(QStringLiteral("--fasce: «%1» (F%2) non è un consumo in kWh.").arg(f[i]).arg(i % 3 + 1));
-            }
-            if (v < 0)
-                throw ErroreArgomento(QStringLiteral("--fasce: il consumo di F%1 non può essere negativo.").arg(i % 3 + 1));
-            if (f.size() == 3)
-                r.consumo.fasceAnno[std::size_t(i)] = v;
-            else
-                mesi[std::size_t(i / 3)][std::size_t(i % 3)] = v;
-        }
-        if (f.size() == 36)
-            r.consumo.fasceMese = mesi;
-    } else {
-        r.consumo.modo = RichiestaConsumo::Modo::File;
-        r.consumo.file = p.value(QStringLiteral("consumi"));
-    }
-    r.batteria.capacita = NumeroOpzione(p, "batteria", 0, 1000);
-    r.batteria.potenza = p.isSet(QStringLiteral("batteria-potenza")) ? NumeroOpzione(p, "batteria-potenza", 0.01, 1000) : 0;
-    r.batteria.rendimento = NumeroOpzione(p, "batteria-rendimento", 1, 100);
-    r.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, "anno", 1901, 2099)) : AnnoDiRiferimento();
+    r.consumo = LeggiConsumo(p);
+    r.batteria.capacita = NumeroOpzione(p, kCapacitaBatteria.nome, kCapacitaBatteria.minimo, kCapacitaBatteria.massimo);
+    r.batteria.potenza = p.isSet(QLatin1String(kPotenzaBatteria.nome))
+                             ? NumeroOpzione(p, kPotenzaBatteria.nome, kPotenzaBatteria.minimo, kPotenzaBatteria.massimo)
+                             : 0;
+    r.batteria.rendimento = NumeroOpzione(p, kRendimentoBatteria.nome, kRendimentoBatteria.minimo, kRendimentoBatteria.massimo);
+    r.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, "anno", 1901, 2099, true)) : AnnoDiRiferimento();
     r.giorniMedi = p.isSet(QStringLiteral("giorni-medi"));
     return r;
 }
@@ -250,7 +259,9 @@ std::vector<Parametro> ParametriDati(Sessione& s, const QCommandLineParser& p)
             throw ErroreArgomento(QStringLiteral("--parametro vuole nome=valore, non «%1».").arg(coppia));
         double valore = 0;
         try {
-            valore = LeggiNumeroFile(coppia.mid(uguale + 1).toStdString(), Campo::Energia);
+            valore = LeggiNumeroPersona(coppia.mid(uguale + 1).toStdString(), Campo::Energia);
+        } catch (const ErroreAmbiguo& e) {
+            throw ErroreArgomento(QStringLiteral("--parametro %1: %2").arg(coppia.left(uguale), QString::fromStdString(e.Spiegazione())));
         } catch (const ErroreConversione&) {
             throw ErroreArgomento(QStringLiteral("--parametro %1: «%2» non è un numero.").arg(coppia.left(uguale), coppia.mid(uguale + 1)));
         }
@@ -263,6 +274,8 @@ std::vector<Parametro> ParametriDati(Sessione& s, const QCommandLineParser& p)
     return parametri;
 }
 
+// The headline figures (both cases), the notices; the CSV or the two-page
+// PDF when asked.
 int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
                    const std::function<int(const QString&)>& errore, bool convenienza)
 {
@@ -272,41 +285,39 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
         return 0;
     }
     const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
-    const std::vector<Parametro> parametri = convenienza ? ParametriDati(s, p) : std::vector<Parametro>{};
-    const std::optional<Risultato> r = Calcola(s, p);
-    RisultatoBilancio b;
+    const std::vector<Parametro> parametri = ParametriDati(s, p);
+    const Risultato r = Calcola(s, p);
+    Analisi analisi(s);
+    Approfondimento a;
     try {
-        b = s.CalcolaBilancio(*r, richiesta);
+        a = analisi.Calcola(r, richiesta, parametri);
     } catch (const ErroreContatore& e) {
         return errore(QStringLiteral("%1: %2").arg(richiesta.consumo.file, QString::fromStdString(e.what())));
+    } catch (const ErroreRichiesta& e) {
+        return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
     }
+    const bool batteria = richiesta.batteria.capacita > 0;
+    std::vector<QStringList> tutto = RiepilogoBilancio(a.bilancio, s.formato(), batteria);
     if (convenienza) {
-        const RisultatoConvenienza c = CalcolaConvenienze(*r, b, parametri, richiesta.batteria.capacita);
-        const Convenienza& scelta = richiesta.batteria.capacita > 0 ? c.con : c.senza;
-        if (p.isSet(QStringLiteral("csv"))) {
-            std::vector<QStringList> tabella = TabellaConvenienza(scelta, s.formato());
-            tabella.push_back({});
-            const std::vector<QStringList> usati = TabellaParametri(parametri, s.formato());
-            tabella.insert(tabella.end(), usati.begin(), usati.end());
-            const QString scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), tabella, s.formato());
-            return scritto.isEmpty() ? 0 : errore(scritto);
-        }
-        uscita << TabellaAllineata(RiepilogoConvenienza(c.senza, c.con, s.formato()));
-        uscita << '\n' << QString::fromUtf8(kRegimeNuoviImpianti) << '\n';
-        return 0;
+        tutto.push_back({});
+        const auto c = RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, s.formato(), batteria);
+        tutto.insert(tutto.end(), c.begin(), c.end());
+    } else if (!p.isSet(QStringLiteral("csv"))) {
+        tutto.push_back({});
+        const auto m = TabellaBilancio(batteria ? a.bilancio.conBatteria : a.bilancio.senzaBatteria, s.formato());
+        tutto.insert(tutto.end(), m.begin(), m.end());
     }
-    const std::vector<QStringList> tabella = TabellaBilancio(b, s.formato());
-    if (p.isSet(QStringLiteral("csv"))) {
-        const QString scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), tabella, s.formato());
-        return scritto.isEmpty() ? 0 : errore(scritto);
-    }
-    std::vector<QStringList> tutto = RiepilogoBilancio(b, s.formato());
-    tutto.push_back({});
-    tutto.insert(tutto.end(), tabella.begin(), tabella.end());
     uscita << TabellaAllineata(tutto);
-    for (const QString& a : b.avvisi)
-        uscita << a << '\n';
-    return 0;
+    if (convenienza)
+        uscita << '\n' << QString::fromUtf8(kRegimeNuoviImpianti) << '\n';
+    for (const QString& avviso : a.bilancio.avvisi)
+        uscita << avviso << '\n';
+    QString scritto;
+    if (p.isSet(QStringLiteral("csv")))
+        scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), TabelleApprofondimento(a, s.formato(), convenienza), s.formato());
+    else if (p.isSet(QStringLiteral("pdf")))
+        scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r, &a);
+    return scritto.isEmpty() ? 0 : errore(scritto);
 }
 
 } // namespace
@@ -344,8 +355,14 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
         || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza")}.contains(comandi[0]))
         return errore(QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\" oppure --help."));
     const bool bilancio = comandi[0] != QLatin1String("calcola");
-    if (bilancio && p.isSet(QStringLiteral("pdf")))
-        return errore(QStringLiteral("bilancio scrive il suo --csv; la relazione PDF si fa con calcola o dalla finestra."));
+    if (comandi[0] == QLatin1String("bilancio") && p.isSet(QStringLiteral("pdf")))
+        return errore(QStringLiteral("la relazione PDF di due pagine (calcolo, bilancio e convenienza) si fa con convenienza --pdf."));
+    if (!bilancio) {
+        for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
+                              "giorni-medi", "parametro"})
+            if (p.isSet(QLatin1String(o)))
+                return errore(QStringLiteral("calcola non fa il bilancio (--%1): usare bilancio o convenienza.").arg(QLatin1String(o)));
+    }
     if (p.isSet(QStringLiteral("csv")) && p.isSet(QStringLiteral("pdf")))
         return errore(QStringLiteral("usare --csv oppure --pdf, non entrambi."));
     for (const char* file : {"csv", "pdf"}) {

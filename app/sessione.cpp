@@ -346,7 +346,6 @@ void Sessione::ApriFileDati(const QString& percorso)
     comuniMappa_.reset();
     fonte_.reset();
     parametri_.reset();
-    produzione_.reset();
     // Everything of the old file goes, the lists first (a tool drops what it
     // read from it before anything else is shown).
     emit sitoCambiato(Elenchi | Comuni | Radiazione | Latitudine | Riflettanza);
@@ -372,96 +371,7 @@ QString Sessione::FonteRadiazione()
     return *fonte_;
 }
 
-RisultatoConvenienza CalcolaConvenienze(const Risultato& r, const RisultatoBilancio& b, const std::vector<Parametro>& parametri,
-                                        double batteria)
-{
-    const auto energia = [](const Bilancio& x) {
-        return EnergiaAnno{x.anno.produzione, x.anno.diretto + x.anno.daBatteria, x.anno.immessa, x.anno.consumo};
-    };
-    return {CalcolaConvenienza(energia(b.senzaBatteria), r.letti.potenza, 0, parametri),
-            CalcolaConvenienza(energia(b.conBatteria), r.letti.potenza, batteria, parametri), parametri};
-}
-
 int AnnoDiRiferimento() { return QDate::currentDate().year() + 1; }
-
-RisultatoBilancio Sessione::CalcolaBilancio(const Risultato& r, const RichiestaBilancio& richiesta)
-{
-    RisultatoBilancio esito;
-    // The comune's longitude, where the file has it (the map's table).
-    esito.longitudine = 12.5;
-    esito.longitudineStimata = true;
-    try {
-        for (const ComuneMappa& c : ComuniPerMappa().comuni) {
-            if (c.provincia == r.provincia && c.comune == r.comuneRadiazione) {
-                esito.longitudine = c.longitudine;
-                esito.longitudineStimata = false;
-            }
-        }
-    } catch (const Errore&) {
-    }
-    if (esito.longitudineStimata)
-        esito.avvisi << QStringLiteral("Il file di dati non dà la longitudine del comune: usata quella del centro "
-                                       "dell'Italia (12,5° E); le ore del giorno possono spostarsi di qualche minuto.");
-    ImpiantoOrario impianto;
-    impianto.latitudine = LeggiNumero(r.latitudine.toStdString(), formato_, Campo::Latitudine);
-    impianto.longitudine = esito.longitudine;
-    impianto.tilt = LeggiNumero(r.impianto.tilt.toStdString(), formato_, Campo::Tilt);
-    impianto.azimut = LeggiNumero(r.impianto.azimut.toStdString(), formato_, Campo::Azimut);
-    impianto.riflettanza = LeggiNumero(r.riflettanza.toStdString(), formato_, Campo::Riflettanza);
-    impianto.radOriz = r.radOriz;
-    impianto.energiaMese = r.energieMensili;
-    const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
-    const ProfiloConsumo* profilo = TrovaProfilo(richiesta.consumo.profilo);
-    if (!profilo)
-        profilo = &ProfiliConsumo().front();
-    std::vector<Ore> consumo;
-    switch (richiesta.consumo.modo) {
-    case RichiestaConsumo::Modo::Annuo: consumo = ConsumoDaAnnuo(richiesta.consumo.annuo, *profilo, calendario); break;
-    case RichiestaConsumo::Modo::Fasce: {
-        FasceMese fasce{};
-        if (richiesta.consumo.fasceMese) {
-            fasce = *richiesta.consumo.fasceMese;
-        } else {
-            // The year's band totals shared among the months as the profile
-            // weighs each band's hours in each month.
-            std::array<std::array<double, 3>, 12> pesi{};
-            std::array<double, 3> totali{};
-            for (const Giorno& g : calendario.giorni)
-                for (int h = 0; h < 24; ++h) {
-                    const auto f = std::size_t(FasciaOraria(g, h) - 1);
-                    pesi[std::size_t(g.mese)][f] += PesoOra(*profilo, g, h);
-                    totali[f] += PesoOra(*profilo, g, h);
-                }
-            for (std::size_t m = 0; m < 12; ++m)
-                for (std::size_t f = 0; f < 3; ++f)
-                    fasce[m][f] = totali[f] > 0 ? richiesta.consumo.fasceAnno[f] * pesi[m][f] / totali[f] : 0;
-        }
-        consumo = ConsumoDaFasce(fasce, *profilo, calendario);
-        break;
-    }
-    case RichiestaConsumo::Modo::File: {
-        QFile file(richiesta.consumo.file);
-        if (!file.open(QIODevice::ReadOnly))
-            throw ErroreContatore(0, "impossibile leggere il file «" + richiesta.consumo.file.toStdString() + "».");
-        const LetturaContatore lettura = LeggiContatore(file.readAll().toStdString(), calendario, *profilo);
-        consumo = lettura.consumo;
-        esito.oreRiempite = lettura.oreRiempite;
-        for (const std::string& a : lettura.avvisi)
-            esito.avvisi << QString::fromStdString(a);
-        break;
-    }
-    }
-    const bool tenuta = produzione_ && produzione_->calcolo == calcoli_ && produzione_->anno == calendario.anno
-                        && produzione_->giorniMedi == richiesta.giorniMedi && produzione_->longitudine == impianto.longitudine
-                        && ultimo_ && ultimo_->energieMensili == r.energieMensili;
-    if (!tenuta)
-        produzione_ = ProduzioneTenuta{calcoli_, calendario.anno, richiesta.giorniMedi, impianto.longitudine,
-                                       ProduzioneOraria(impianto, calendario, richiesta.giorniMedi)};
-    const std::vector<Ore>& produzione = produzione_->ore;
-    esito.conBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
-    esito.senzaBatteria = fv::CalcolaBilancio(produzione, consumo, calendario, {});
-    return esito;
-}
 
 std::vector<Parametro> Sessione::ParametriDelFile()
 {

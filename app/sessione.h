@@ -108,8 +108,6 @@ struct RisultatoConvenienza {
     Convenienza senza, con;
     std::vector<Parametro> parametri; // as used
 };
-RisultatoConvenienza CalcolaConvenienze(const Risultato& r, const RisultatoBilancio& b, const std::vector<Parametro>& parametri,
-                                        double batteria);
 
 // The balance and the economics worked out on a result, for its report.
 struct Approfondimento {
@@ -200,11 +198,6 @@ public:
     void RegistraApprofondimento(int calcolo, const Approfondimento& a);
     const std::optional<Approfondimento>& approfondimento() const { return approfondimento_; }
 
-    // The hour-by-hour balance of the last result's plant and site. Throws
-    // ErroreContatore for a meter's file it cannot use, ErroreFileConsumi
-    // when it cannot read it.
-    RisultatoBilancio CalcolaBilancio(const Risultato& r, const RichiestaBilancio& richiesta);
-
     // Every comune for the map, read once and kept.
     const ComuniMappa& ComuniPerMappa();
 
@@ -242,15 +235,6 @@ private:
     std::optional<ComuniMappa> comuniMappa_;
     std::optional<QString> fonte_;
     std::optional<std::vector<Parametro>> parametri_;
-    // The last hourly production, kept for its calculation, year and mode:
-    // a new battery or consumption does not change it.
-    struct ProduzioneTenuta {
-        int calcolo, anno;
-        bool giorniMedi;
-        double longitudine;
-        std::vector<Ore> ore;
-    };
-    std::optional<ProduzioneTenuta> produzione_;
 };
 
 } // namespace fv

@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <optional>
-#include <sstream>
 
 namespace fv {
 
@@ -105,234 +103,158 @@ std::vector<Ore> ConsumoDaFasce(const FasceMese& fasce, const ProfiloConsumo& pr
     return c;
 }
 
-ErroreContatore::ErroreContatore(int riga, const std::string& messaggio)
-    : std::runtime_error(messaggio), riga_(riga)
+FasceMese FasceDellAnnoNeiMesi(const std::array<double, 3>& anno, const ProfiloConsumo& profilo, const Calendario& calendario)
 {
+    FasceMese pesi{}, fasce{};
+    std::array<double, 3> totali{};
+    for (const Giorno& g : calendario.giorni)
+        for (int h = 0; h < 24; ++h) {
+            const auto f = std::size_t(FasciaOraria(g, h) - 1);
+            pesi[std::size_t(g.mese)][f] += PesoOra(profilo, g, h);
+            totali[f] += PesoOra(profilo, g, h);
+        }
+    for (std::size_t m = 0; m < 12; ++m)
+        for (std::size_t f = 0; f < 3; ++f)
+            fasce[m][f] = totali[f] > 0 ? anno[f] * pesi[m][f] / totali[f] : 0;
+    return fasce;
+}
+
+double FasceLette::Totale() const
+{
+    double totale = 0;
+    if (mesi) {
+        for (const auto& m : *mesi)
+            totale += m[0] + m[1] + m[2];
+    } else {
+        totale = anno[0] + anno[1] + anno[2];
+    }
+    return totale;
 }
 
 namespace {
 
-struct Data {
-    int anno = 0, mese = 0, giorno = 0;
-};
-
-std::optional<Data> LeggiData(const std::string& t)
-{
-    Data d;
-    char s1 = 0, s2 = 0;
-    std::istringstream in(t);
-    if (t.size() >= 10 && t[4] == '-') { // ISO yyyy-mm-dd
-        in >> d.anno >> s1 >> d.mese >> s2 >> d.giorno;
-    } else { // dd/mm/yyyy (or with - or .)
-        in >> d.giorno >> s1 >> d.mese >> s2 >> d.anno;
-    }
-    if (!in || d.mese < 1 || d.mese > 12 || d.giorno < 1 || d.giorno > 31 || d.anno < 1900)
-        return std::nullopt;
-    return d;
-}
-
-// hh:mm or hh:mm:ss, as minutes from midnight (24:00 is 1440).
-std::optional<int> LeggiOra(const std::string& t)
-{
-    int h = -1, m = -1;
-    char s = 0;
-    std::istringstream in(t);
-    in >> h >> s >> m;
-    if (!in || s != ':' || h < 0 || h > 24 || m < 0 || m > 59 || (h == 24 && m != 0))
-        return std::nullopt;
-    return h * 60 + m;
-}
-
-std::vector<std::string> Campi(const std::string& riga, char separatore)
+// The fields of a bands text: semicolons first, then blanks (a comma ending
+// a field dropped: "900, 800, 1000"), else commas.
+std::vector<std::string> CampiFasce(const std::string& testo)
 {
     std::vector<std::string> campi;
+    const bool puntoEVirgola = testo.find(';') != std::string::npos;
+    std::string t = testo;
+    for (char& c : t)
+        if (c == '\t' || c == '\r' || c == '\n')
+            c = ' ';
+    const auto a = t.find_first_not_of(' '), b = t.find_last_not_of(' ');
+    t = a == std::string::npos ? std::string() : t.substr(a, b - a + 1);
+    const bool spazi = !puntoEVirgola && t.find(' ') != std::string::npos;
+    const char separatore = puntoEVirgola ? ';' : spazi ? ' ' : ',';
     std::string campo;
-    bool virgolette = false;
-    for (char c : riga) {
-        if (c == '"')
-            virgolette = !virgolette;
-        else if (c == separatore && !virgolette) {
+    const auto chiudi = [&] {
+        const auto i = campo.find_first_not_of(' '), j = campo.find_last_not_of(' ');
+        campo = i == std::string::npos ? std::string() : campo.substr(i, j - i + 1);
+        if (spazi && !campo.empty() && campo.back() == ',')
+            campo.pop_back();
+        if (!(spazi && campo.empty()))
             campi.push_back(campo);
-            campo.clear();
-        } else if (c != '\r')
+        campo.clear();
+    };
+    for (char c : t) {
+        if (c == separatore)
+            chiudi();
+        else
             campo += c;
     }
-    campi.push_back(campo);
-    for (std::string& c : campi) {
-        const auto a = c.find_first_not_of(" \t"), b = c.find_last_not_of(" \t");
-        c = a == std::string::npos ? std::string() : c.substr(a, b - a + 1);
-    }
+    chiudi();
     return campi;
 }
 
-// One reading: the day, the minute its interval starts or ends, the energy.
-struct Lettura {
-    Data data;
-    int minuto;
-    double kWh;
-    int riga;
-};
-
-std::string Testo(const Data& d) { return std::to_string(d.giorno) + "/" + std::to_string(d.mese) + "/" + std::to_string(d.anno); }
-
 } // namespace
 
-LetturaContatore LeggiContatore(const std::string& testo, const Calendario& calendario, const ProfiloConsumo& profilo)
+FasceLette LeggiFasce(const std::string& testo)
 {
-    // The separator: a tab or a semicolon where there is one, else a comma.
-    const char separatore = testo.find('\t') != std::string::npos ? '\t'
-                            : testo.find(';') != std::string::npos ? ';'
-                                                                   : ',';
-    std::vector<Lettura> letture;                 // one value per row
-    std::map<std::pair<int, int>, std::vector<double>> giornate; // one day per row: (month, day) -> values
-    std::istringstream righe(testo);
-    std::string riga;
-    int numero = 0, dati = 0;
-    const auto numeroDi = [&](const std::string& t) {
+    const std::vector<std::string> campi = CampiFasce(testo);
+    if (campi.size() != 3 && campi.size() != 36)
+        throw ErroreFasce("servono 3 consumi (F1, F2, F3 dell'anno) o 36 (F1, F2, F3 di ogni mese dalle dodici "
+                          "bollette, gennaio per primo), separati da punto e virgola; "
+                          + std::string(campi.size() == 1 ? "ce n'è 1." : "ce ne sono " + std::to_string(campi.size()) + "."));
+    FasceLette letti;
+    FasceMese mesi{};
+    for (std::size_t i = 0; i < campi.size(); ++i) {
+        const std::string quale = "F" + std::to_string(i % 3 + 1)
+                                  + (campi.size() == 36 ? " del mese " + std::to_string(i / 3 + 1) : std::string());
+        double v = 0;
         try {
-            return LeggiNumeroFile(t, Campo::Energia);
+            v = LeggiNumeroPersona(campi[i], Campo::Energia);
+        } catch (const ErroreAmbiguo& e) {
+            throw ErroreFasce(quale + ": " + e.Spiegazione());
         } catch (const ErroreConversione&) {
-            throw ErroreContatore(numero, "riga " + std::to_string(numero) + ": «" + t + "» non è un consumo in kWh.");
+            throw ErroreFasce(quale + ": «" + campi[i] + "» non è un consumo in kWh.");
         }
-    };
-    while (std::getline(righe, riga)) {
-        ++numero;
-        if (numero == 1 && riga.rfind("\xEF\xBB\xBF", 0) == 0)
-            riga.erase(0, 3);
-        const std::vector<std::string> c = Campi(riga, separatore);
-        if (c.empty() || c[0].empty())
-            continue;
-        // The date stands first, alone or with its time ("dd/mm/yyyy hh:mm", ISO with a T).
-        std::string primo = c[0], ora;
-        const auto spazio = primo.find_first_of(" T");
-        if (spazio != std::string::npos) {
-            ora = primo.substr(spazio + 1);
-            primo = primo.substr(0, spazio);
-        }
-        const std::optional<Data> data = LeggiData(primo);
-        if (!data) {
-            if (dati == 0)
-                continue; // a heading before the data
-            throw ErroreContatore(numero, "riga " + std::to_string(numero) + ": «" + c[0] + "» non è una data.");
-        }
-        ++dati;
-        std::size_t valori = 1;
-        if (ora.empty() && c.size() >= 3 && LeggiOra(c[1]))
-            ora = c[1], valori = 2;
-        if (!ora.empty()) {
-            const std::optional<int> minuto = LeggiOra(ora);
-            if (!minuto || c.size() <= valori)
-                throw ErroreContatore(numero, "riga " + std::to_string(numero) + ": manca l'ora o il consumo.");
-            letture.push_back({*data, *minuto, numeroDi(c[valori]), numero});
-        } else if (c.size() == 25 || c.size() == 97) {
-            std::vector<double> v;
-            for (std::size_t i = 1; i < c.size(); ++i)
-                v.push_back(numeroDi(c[i]));
-            giornate[{data->mese, data->giorno}] = v;
-        } else {
-            throw ErroreContatore(numero, "riga " + std::to_string(numero) + ": servono una data, un'ora e un consumo, "
-                                              "oppure una data e 24 o 96 consumi; ce ne sono " + std::to_string(c.size() - 1) + ".");
-        }
+        if (v < 0)
+            throw ErroreFasce(quale + ": un consumo non può essere negativo («" + campi[i] + "»).");
+        mesi[i / 3][i % 3] = v;
+        if (campi.size() == 3)
+            letti.anno[i] = v;
     }
-    if (letture.empty() && giornate.empty())
-        throw ErroreContatore(0, "il file non contiene consumi con la loro data.");
-
-    LetturaContatore esito;
-    std::vector<Ore> consumo = Vuoto(calendario);
-    std::vector<std::array<int, 24>> presenti(calendario.giorni.size(), std::array<int, 24>{});
-    std::vector<std::size_t> inizioMese(12, 0);
-    for (std::size_t d = 0, m = 0; m < 12; d += std::size_t(calendario.giorniMese[m]), ++m)
-        inizioMese[m] = d;
-    const auto indice = [&](int mese, int giorno) -> std::optional<std::size_t> {
-        if (giorno > calendario.giorniMese[std::size_t(mese - 1)])
-            return std::nullopt; // 29 February outside a leap year
-        return inizioMese[std::size_t(mese - 1)] + std::size_t(giorno - 1);
-    };
-    int duplicati = 0;
-    std::string primoDuplicato;
-    if (!letture.empty()) {
-        // Start or end of the interval: a day whose readings begin at 00:00
-        // marks starts; one whose first is 01:00 (or 00:15), and that has a
-        // 24:00, marks ends.
-        const bool fine = std::any_of(letture.begin(), letture.end(), [](const Lettura& l) { return l.minuto == 1440; })
-                          || std::none_of(letture.begin(), letture.end(), [](const Lettura& l) { return l.minuto == 0; });
-        esito.avvisi.push_back(fine ? "Le ore del file segnano la fine di ogni intervallo (01:00 … 24:00)."
-                                    : "Le ore del file segnano l'inizio di ogni intervallo (00:00 … 23:00).");
-        std::map<std::tuple<int, int, int, int>, int> viste;
-        for (const Lettura& l : letture) {
-            int mese = l.data.mese, giorno = l.data.giorno, minuto = fine ? l.minuto - 1 : l.minuto;
-            if (minuto < 0) { // "00:00" marking the end of the day before
-                minuto = 1439;
-                if (--giorno == 0) {
-                    if (--mese == 0)
-                        continue; // the end of the year before the file's
-                    giorno = calendario.giorniMese[std::size_t(mese - 1)];
-                }
-            }
-            const int ora = minuto / 60;
-            const auto d = indice(mese, giorno);
-            if (!d)
-                continue;
-            if (++viste[{mese, giorno, minuto, 0}] > 1) {
-                // The 25-hour day repeats its 2:00 hour: both are its energy.
-                const Giorno& g = calendario.giorni[*d];
-                const bool cambio = g.mese == 9 && g.settimana == 6 && !g.legale && ora == 2;
-                if (!cambio) {
-                    if (duplicati++ == 0)
-                        primoDuplicato = Testo(l.data) + " ore " + std::to_string(ora);
-                    continue;
-                }
-            }
-            consumo[*d][std::size_t(ora)] += l.kWh;
-            presenti[*d][std::size_t(ora)] = 1;
-        }
-    }
-    for (const auto& [giorno, valori] : giornate) {
-        const auto d = indice(giorno.first, giorno.second);
-        if (!d)
-            continue;
-        const std::size_t per = valori.size() / 24;
-        for (std::size_t i = 0; i < valori.size(); ++i) {
-            consumo[*d][i / per] += valori[i];
-            presenti[*d][i / per] = 1;
-        }
-    }
-    if (duplicati > 0)
-        esito.avvisi.push_back(std::to_string(duplicati) + " letture ripetute ignorate (la prima il " + primoDuplicato + ").");
-    // The missing hours: the hour skipped on the 23-hour day is no gap.
-    std::vector<std::pair<std::size_t, int>> mancanti;
-    double letto = 0, pesoLetto = 0;
-    for (std::size_t d = 0; d < consumo.size(); ++d) {
-        const Giorno& g = calendario.giorni[d];
-        const bool primoLegale = g.legale && (d == 0 || !calendario.giorni[d - 1].legale);
-        for (int h = 0; h < 24; ++h) {
-            if (presenti[d][std::size_t(h)]) {
-                letto += consumo[d][std::size_t(h)];
-                pesoLetto += PesoOra(profilo, g, h);
-            } else if (!(primoLegale && h == 2)) {
-                mancanti.emplace_back(d, h);
-            }
-        }
-    }
-    const double ore = double(consumo.size()) * 24;
-    if (double(mancanti.size()) > 0.05 * ore) {
-        const Giorno& g = calendario.giorni[mancanti.front().first];
-        throw ErroreContatore(0, "nel file mancano " + std::to_string(mancanti.size()) + " ore dell'anno (oltre il 5 %), "
-                                     "la prima il " + std::to_string(g.giorno) + "/" + std::to_string(g.mese + 1)
-                                     + " alle " + std::to_string(mancanti.front().second) + ": servono i consumi di un anno intero.");
-    }
-    for (const auto& [d, h] : mancanti)
-        consumo[d][std::size_t(h)] = pesoLetto > 0 ? letto / pesoLetto * PesoOra(profilo, calendario.giorni[d], h) : 0;
-    esito.oreRiempite = int(mancanti.size());
-    if (!mancanti.empty()) {
-        const Giorno& g = calendario.giorni[mancanti.front().first];
-        esito.avvisi.push_back(std::to_string(mancanti.size()) + " ore mancanti riempite dal profilo (la prima il "
-                               + std::to_string(g.giorno) + "/" + std::to_string(g.mese + 1) + " alle "
-                               + std::to_string(mancanti.front().second) + ").");
-    }
-    esito.consumo = std::move(consumo);
-    return esito;
+    if (campi.size() == 36)
+        letti.mesi = mesi;
+    const double totale = letti.Totale();
+    if (!(totale >= kConsumoAnnuoMinimo && totale <= kConsumoAnnuoMassimo))
+        throw ErroreFasce("il consumo dell'anno nelle fasce (" + TestoLeggibile(totale) + " kWh) deve essere da "
+                          + TestoLeggibile(kConsumoAnnuoMinimo) + " a " + TestoLeggibile(kConsumoAnnuoMassimo) + " kWh.");
+    return letti;
 }
+
+namespace {
+
+// One hour with the battery: a surplus charges it within its power and free
+// capacity, the rest is exported; a shortfall is covered from it within its
+// power and charge, the rest imported. `carica` is the energy stored [kWh].
+OraBilancio UnOra(double p, double c, double& carica, double capacita, double potenza, double eta)
+{
+    OraBilancio o{p, c, std::min(p, c), 0, 0, 0, 0, 0, 0};
+    const double prima = carica;
+    if (p > c) {
+        // Into the battery, as energy taken from the plant; √η of it is stored.
+        o.inBatteria = eta > 0 ? std::max(0.0, std::min({p - c, potenza, (capacita - carica) / eta})) : 0;
+        carica = std::min(capacita, carica + o.inBatteria * eta);
+        o.immessa = p - c - o.inBatteria;
+    } else {
+        // To the loads, as energy delivered; 1/√η of it leaves the store.
+        o.daBatteria = eta > 0 ? std::max(0.0, std::min({c - p, potenza, carica * eta})) : 0;
+        carica = std::max(0.0, carica - (eta > 0 ? o.daBatteria / eta : 0));
+        o.prelevata = c - p - o.daBatteria;
+    }
+    o.carica = carica;
+    // What went in and did not come out nor stay: lost as heat.
+    o.perdite = o.inBatteria - o.daBatteria - (carica - prima);
+    return o;
+}
+
+void Aggiungi(FlussiEnergia& f, const OraBilancio& o)
+{
+    f.produzione += o.produzione;
+    f.consumo += o.consumo;
+    f.diretto += o.diretto;
+    f.inBatteria += o.inBatteria;
+    f.daBatteria += o.daBatteria;
+    f.perdite += o.perdite;
+    f.immessa += o.immessa;
+    f.prelevata += o.prelevata;
+}
+
+void Aggiungi(FlussiEnergia& f, const FlussiEnergia& m)
+{
+    f.produzione += m.produzione;
+    f.consumo += m.consumo;
+    f.diretto += m.diretto;
+    f.inBatteria += m.inBatteria;
+    f.daBatteria += m.daBatteria;
+    f.perdite += m.perdite;
+    f.immessa += m.immessa;
+    f.prelevata += m.prelevata;
+}
+
+} // namespace
 
 Bilancio CalcolaBilancio(const std::vector<Ore>& produzione, const std::vector<Ore>& consumo, const Calendario& calendario,
                          const Batteria& batteria, std::vector<OraBilancio>* traccia)
@@ -342,54 +264,27 @@ Bilancio CalcolaBilancio(const std::vector<Ore>& produzione, const std::vector<O
     const double potenza = batteria.potenza > 0 ? batteria.potenza : capacita;
     double carica = 0;
     Bilancio b;
-    for (int passata = 0; passata < 2; ++passata) {
-        const bool conta = passata == 1;
-        for (std::size_t d = 0; d < calendario.giorni.size(); ++d) {
-            const int mese = calendario.giorni[d].mese;
-            FlussiEnergia& f = b.mesi[std::size_t(mese)];
-            for (int h = 0; h < 24; ++h) {
-                const double p = produzione[d][std::size_t(h)], c = consumo[d][std::size_t(h)];
-                OraBilancio o{p, c, std::min(p, c), 0, 0, 0, 0, 0};
-                if (p > c) {
-                    // Into the battery, as energy taken from the plant; √η of it is stored.
-                    o.inBatteria = eta > 0 ? std::min({p - c, potenza, (capacita - carica) / eta}) : 0;
-                    o.inBatteria = std::max(0.0, o.inBatteria);
-                    carica = std::min(capacita, carica + o.inBatteria * eta);
-                    o.immessa = p - c - o.inBatteria;
-                } else {
-                    // To the loads, as energy delivered; 1/√η of it leaves the store.
-                    o.daBatteria = eta > 0 ? std::max(0.0, std::min({c - p, potenza, carica * eta})) : 0;
-                    carica = std::max(0.0, carica - (eta > 0 ? o.daBatteria / eta : 0));
-                    o.prelevata = c - p - o.daBatteria;
-                }
-                o.carica = carica;
-                if (!conta)
-                    continue;
-                if (traccia)
-                    traccia->push_back(o);
-                f.produzione += p;
-                f.consumo += c;
-                f.diretto += o.diretto;
-                f.inBatteria += o.inBatteria;
-                f.daBatteria += o.daBatteria;
-                f.immessa += o.immessa;
-                f.prelevata += o.prelevata;
-                const double giorni = calendario.giorniMese[std::size_t(mese)];
-                b.produzioneMedia[std::size_t(mese)][std::size_t(h)] += p / giorni;
-                b.consumoMedio[std::size_t(mese)][std::size_t(h)] += c / giorni;
-                b.caricaMedia[std::size_t(mese)][std::size_t(h)] += carica / giorni;
-            }
+    // The first pass only brings the charge of 31 December to 1 January.
+    for (std::size_t d = 0; d < calendario.giorni.size(); ++d)
+        for (std::size_t h = 0; h < 24; ++h)
+            UnOra(produzione[d][h], consumo[d][h], carica, capacita, potenza, eta);
+    b.caricaInizio = carica;
+    for (std::size_t d = 0; d < calendario.giorni.size(); ++d) {
+        const auto mese = std::size_t(calendario.giorni[d].mese);
+        const double giorni = calendario.giorniMese[mese];
+        for (std::size_t h = 0; h < 24; ++h) {
+            const OraBilancio o = UnOra(produzione[d][h], consumo[d][h], carica, capacita, potenza, eta);
+            if (traccia)
+                traccia->push_back(o);
+            Aggiungi(b.mesi[mese], o);
+            b.produzioneMedia[mese][h] += o.produzione / giorni;
+            b.consumoMedio[mese][h] += o.consumo / giorni;
+            b.caricaMedia[mese][h] += o.carica / giorni;
         }
     }
-    for (const FlussiEnergia& m : b.mesi) {
-        b.anno.produzione += m.produzione;
-        b.anno.consumo += m.consumo;
-        b.anno.diretto += m.diretto;
-        b.anno.inBatteria += m.inBatteria;
-        b.anno.daBatteria += m.daBatteria;
-        b.anno.immessa += m.immessa;
-        b.anno.prelevata += m.prelevata;
-    }
+    b.caricaFine = carica;
+    for (const FlussiEnergia& m : b.mesi)
+        Aggiungi(b.anno, m);
     return b;
 }
 

@@ -9,6 +9,7 @@
 #include "calc/orario.h"
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -40,62 +41,71 @@ std::vector<Ore> ConsumoDaAnnuo(double kWh, const ProfiloConsumo& profilo, const
 // every band's total kept exactly.
 using FasceMese = std::array<std::array<double, 3>, 12>;
 std::vector<Ore> ConsumoDaFasce(const FasceMese& fasce, const ProfiloConsumo& profilo, const Calendario& calendario);
+// The year's band totals [kWh] (F1, F2, F3) shared among the months as the
+// profile weighs each band's hours in each month: each band's year kept.
+FasceMese FasceDellAnnoNeiMesi(const std::array<double, 3>& anno, const ProfiloConsumo& profilo, const Calendario& calendario);
 
-// A meter's file (hourly or quarter-hourly consumption, as Italian
-// distributors let customers download it), read onto the reference year.
-struct LetturaContatore {
-    std::vector<Ore> consumo;        // [kWh] every hour of the reference year
-    int oreRiempite = 0;             // hours missing in the file, filled from the profile
-    std::vector<std::string> avvisi; // what the reader assumed or found (in Italian)
+// The bands as a person types them: 3 values (the year's F1, F2, F3) or 36
+// (F1, F2, F3 of each month from twelve bills, January first), separated by
+// semicolons, by blanks, or by commas when no value has a decimal comma.
+// Each value a consumption [kWh] of at least 0, the year's total within the
+// limits of an annual consumption. Throws ErroreFasce.
+struct FasceLette {
+    std::array<double, 3> anno{}; // with 3 values
+    std::optional<FasceMese> mesi; // with 36
+    double Totale() const;
 };
-
-// A file that cannot be used: its line (0 when the whole file) and why.
-class ErroreContatore : public std::runtime_error {
+FasceLette LeggiFasce(const std::string& testo);
+class ErroreFasce : public std::runtime_error {
 public:
-    ErroreContatore(int riga, const std::string& messaggio);
-    int riga() const noexcept { return riga_; }
-
-private:
-    int riga_;
+    using std::runtime_error::runtime_error;
 };
 
-// Reads the file's text: one value per row (date and time in one column or
-// in two, then kWh) or one day per row (date, then 24 or 96 values); `;`,
-// `,` or tab separators, a decimal comma or point, dates dd/mm/yyyy or ISO.
-// Quarter-hours are summed per hour; the days of the clock change keep their
-// 23 or 25 hours' energy; the file's days go onto the reference year by date.
-// A file missing more than 5 % of the year is refused; smaller gaps are
-// filled from the profile at the file's own level.
-LetturaContatore LeggiContatore(const std::string& testo, const Calendario& calendario, const ProfiloConsumo& profilo);
+// The range of a household's or small business's yearly consumption [kWh]
+// that the balance accepts, however it is given.
+constexpr double kConsumoAnnuoMinimo = 100, kConsumoAnnuoMassimo = 1e7;
 
 struct Batteria {
     double capacita = 0;   // usable [kWh]
     double potenza = 0;    // maximum charge and discharge [kW]; 0: as the capacity per hour
     double rendimento = 90; // round trip [%], √η on charge and on discharge
 };
+// The ranges a battery's inputs are accepted in: capacity 0 (none) to 1,000
+// kWh, power 0 (as the capacity) to 1,000 kW, round-trip efficiency 50 to
+// 100 % (home lithium batteries are rated 85-95 %; below half is a typo).
+struct LimiteBatteria {
+    const char* nome; // as the command line names it
+    double minimo, massimo;
+};
+constexpr LimiteBatteria kCapacitaBatteria{"batteria", 0, 1000}, kPotenzaBatteria{"batteria-potenza", 0, 1000},
+    kRendimentoBatteria{"batteria-rendimento", 50, 100};
 
 // One month's or the year's energy flows [kWh].
 struct FlussiEnergia {
     double produzione = 0, consumo = 0;
     double diretto = 0;                 // produced and used at once
     double inBatteria = 0, daBatteria = 0; // from production into the battery, from the battery to the loads
+    double perdite = 0;                 // lost in the battery's charge and discharge
     double immessa = 0, prelevata = 0;  // to and from the grid
+    // Consumption covered on site: direct use and the battery's discharge.
+    double Coperto() const { return diretto + daBatteria; }
     // Share of production used on site, (direct + into battery) / production;
     // share of consumption covered, (direct + from battery) / consumption.
     double Autoconsumo() const { return produzione > 0 ? (diretto + inBatteria) / produzione : 0; }
-    double Autosufficienza() const { return consumo > 0 ? (diretto + daBatteria) / consumo : 0; }
+    double Autosufficienza() const { return consumo > 0 ? Coperto() / consumo : 0; }
 };
 
 struct Bilancio {
     std::array<FlussiEnergia, 12> mesi{};
     FlussiEnergia anno;
+    double caricaInizio = 0, caricaFine = 0; // stored at the start and the end of the year [kWh]
     // The mean day of each month hour by hour [kWh, kWh stored].
     std::array<Ore, 12> produzioneMedia{}, consumoMedio{}, caricaMedia{};
 };
 
 // One hour of the run, for whoever checks the flows.
 struct OraBilancio {
-    double produzione, consumo, diretto, inBatteria, daBatteria, immessa, prelevata, carica;
+    double produzione, consumo, diretto, inBatteria, daBatteria, immessa, prelevata, carica, perdite;
 };
 
 // Hour by hour over the year: a surplus charges the battery within its

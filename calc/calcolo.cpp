@@ -78,14 +78,13 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
             return false;
     }
 
-    const double phi = VerificaLatitudine(LeggiNumero(in.latitudine, formato, Campo::Latitudine), in.latitudine)
-                       * kGradiRadianti;
-    const double beta = Verifica(LeggiNumero(in.tilt, formato, Campo::Tilt), kIntervalloTilt,
-                                 Campo::Tilt, in.tilt)
-                        * kGradiRadianti;
-    const double gamma = Verifica(LeggiNumero(in.azimut, formato, Campo::Azimut),
-                                  kIntervalloAzimut, Campo::Azimut, in.azimut)
-                         * kGradiRadianti;
+    // The angles as read [deg], kept for whoever goes on from this result.
+    const double latitudine = VerificaLatitudine(LeggiNumero(in.latitudine, formato, Campo::Latitudine), in.latitudine);
+    const double tilt = Verifica(LeggiNumero(in.tilt, formato, Campo::Tilt), kIntervalloTilt, Campo::Tilt, in.tilt);
+    const double azimut = Verifica(LeggiNumero(in.azimut, formato, Campo::Azimut), kIntervalloAzimut, Campo::Azimut, in.azimut);
+    const double phi = latitudine * kGradiRadianti;
+    const double beta = tilt * kGradiRadianti;
+    const double gamma = azimut * kGradiRadianti;
     const double rho = Verifica(LeggiNumero(in.riflettanza, formato, Campo::Riflettanza),
                                 kIntervalloRiflettanza, Campo::Riflettanza, in.riflettanza);
     const double potenza = Verifica(LeggiNumero(in.potenza, formato, Campo::Potenza),
@@ -119,7 +118,7 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
     const double energia = CalcolaEnergiaAnnua(totInc, potenza, perdite, efficienza);
     destinazione.ScriviCampo(Campo::Energia, 0, TestoArrotondato(energia, 0, formato));
     if (letti)
-        *letti = {potenza, perdite, efficienza, energia};
+        *letti = {potenza, perdite, efficienza, energia, latitudine, tilt, azimut, rho};
     return true;
 }
 

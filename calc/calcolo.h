@@ -43,6 +43,9 @@ struct IngressiLetti {
     std::int16_t perdite = 0;    // [%]
     std::int16_t efficienza = 0; // [%]
     double energia = 0;          // annual energy before rounding [kWh]
+    double latitudine = 0;       // [deg] north
+    double tilt = 0, azimut = 0; // [deg], azimuth from south, positive toward west
+    double riflettanza = 0;      // of the ground in front of the plant
 };
 
 // What the command accepts, beyond being numbers. Latitude: north of the

@@ -2,9 +2,10 @@
 // The plant's cash flow over its life, and its figures of merit.
 #include "calc/economia.h"
 
+#include "calc/numeri.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace fv {
 
@@ -36,33 +37,35 @@ std::vector<Parametro> ParametriPredefiniti()
         {"valorizzazione_arera", 0.008, "€/kWh", "Valorizzazione ARERA dell'energia condivisa (componenti tariffarie restituite)",
          "ARERA, TIAD (delibera 727/2022); stima dell'ordine di 8 €/MWh", "2024-01-01", 0, 0.1},
         {"anni_premio", 20, "anni", "Durata della tariffa premio della comunità", "DM MASE 414/2023, art. 4",
-         "2024-01-24", 0, 40},
+         "2024-01-24", 0, 40, false, false, true},
         {"detrazione", 50, "%",
          "Detrazione IRPEF per il recupero edilizio (fotovoltaico e accumulo): 50 % sull'abitazione principale per "
          "spese 2026, 36 % per le altre; dal 2027 36 % e 30 %",
          "Art. 16-bis TUIR; leggi di bilancio 2025 e 2026 (myenergy.it, 17/10/2025; certificato-ape.it)",
          "2026-12-31", 0, 100},
         {"detrazione_tetto", 96000, "€", "Spesa massima ammessa alla detrazione per unità immobiliare",
-         "Art. 16-bis TUIR", "2027-12-31", 0, 1e7},
-        {"detrazione_rate", 10, "anni", "Rate annuali uguali della detrazione", "Art. 16-bis TUIR", "2026-12-31", 1, 40},
+         "Art. 16-bis TUIR", "2027-12-31", 1000, 1e6},
+        {"detrazione_rate", 10, "anni", "Rate annuali uguali della detrazione", "Art. 16-bis TUIR", "2026-12-31", 1, 40,
+         false, false, true},
         {"detrazione_con_premio", 1, "sì=1/no=0",
          "Se la detrazione si somma alla tariffa premio della comunità (si esclude invece con il contributo PNRR "
          "in conto capitale del 40 %, non considerato qui)",
-         "DM MASE 414/2023; certificato-ape.it (cumulabilità contributo CER e detrazioni)", "2024-01-24", 0, 1},
+         "DM MASE 414/2023; certificato-ape.it (cumulabilità contributo CER e detrazioni)", "2024-01-24", 0, 1,
+         false, false, true},
         {"costo_impianto", 1900, "€/kWp", "Costo chiavi in mano di un impianto residenziale, IVA inclusa",
-         "stima: 4.500-7.500 € per 3 kW nel 2025 (aforenergy.com)", "2025-12-31", 0, 20000, true},
+         "stima: 4.500-7.500 € per 3 kW nel 2025 (aforenergy.com)", "2025-12-31", 300, 10000},
         {"costo_batteria", 650, "€/kWh", "Costo di una batteria domestica installata per kWh utile, IVA inclusa",
-         "stima", "2025-12-31", 0, 20000},
+         "stima", "2025-12-31", 50, 5000},
         {"manutenzione", 20, "€/kWp anno", "Esercizio e manutenzione ordinaria", "stima", "2025-12-31", 0, 1000},
         {"anno_inverter", 12, "anno", "Anno della sostituzione dell'inverter (0: nessuna)", "stima: garanzie di 10-12 anni",
-         "2025-12-31", 0, 40},
-        {"costo_inverter", 250, "€/kWp", "Costo della sostituzione dell'inverter", "stima", "2025-12-31", 0, 10000},
+         "2025-12-31", 0, 40, false, false, true},
+        {"costo_inverter", 250, "€/kWp", "Costo della sostituzione dell'inverter", "stima", "2025-12-31", 0, 2000},
         {"degrado", 0.5, "%/anno", "Calo annuo della produzione dei moduli", "stima: garanzie di 0,4-0,55 %/anno",
          "2025-12-31", 0, 100, false, true},
         {"aumento_prezzi", 2, "%/anno", "Aumento annuo dei prezzi dell'energia", "stima (inflazione 2025: +1,4 %, ISTAT)",
          "2026-01-01", -50, 50},
         {"tasso_sconto", 3, "%/anno", "Tasso di attualizzazione", "stima", "2026-01-01", -100, 100, true},
-        {"orizzonte", 25, "anni", "Anni considerati", "stima: vita utile dei moduli", "2026-01-01", 1, 40},
+        {"orizzonte", 25, "anni", "Anni considerati", "stima: vita utile dei moduli", "2026-01-01", 1, 40, false, false, true},
     };
 }
 
@@ -82,22 +85,31 @@ const Parametro& Trova(const std::vector<Parametro>& parametri, const std::strin
     throw ErroreParametro(nome, "parametro sconosciuto «" + nome + "».");
 }
 
-std::string Numero(double v)
+// "anni" after 1 is "anno"; other units stand as they are.
+std::string ConUnita(double v, const std::string& unita)
 {
-    char testo[32];
-    std::snprintf(testo, sizeof testo, "%g", v);
-    return testo;
+    if (unita.empty())
+        return TestoLeggibile(v);
+    return TestoLeggibile(v) + " " + (unita == "anni" && v == 1 ? std::string("anno") : unita);
 }
 
 void Controlla(const Parametro& p, double v)
 {
     const bool sotto = p.minimoEscluso ? !(v > p.minimo) : !(v >= p.minimo);
     const bool sopra = p.massimoEscluso ? !(v < p.massimo) : !(v <= p.massimo);
-    if (sotto || sopra || !std::isfinite(v))
-        throw ErroreParametro(p.nome, "il parametro «" + p.nome + "» deve essere "
-                                          + (p.minimoEscluso ? "maggiore di " : "almeno ") + Numero(p.minimo)
-                                          + (p.massimoEscluso ? " e minore di " : " e al massimo ") + Numero(p.massimo)
-                                          + " " + p.unita + ", non " + Numero(v) + ".");
+    const bool frazione = p.intero && std::isfinite(v) && v != std::floor(v);
+    if (!sotto && !sopra && !frazione && std::isfinite(v))
+        return;
+    std::string ammesso;
+    if (p.intero && p.minimo == 0 && p.massimo == 1)
+        ammesso = "1 (sì) o 0 (no)";
+    else if (!p.minimoEscluso && !p.massimoEscluso)
+        ammesso = std::string(p.intero ? "un numero intero " : "") + "da " + TestoLeggibile(p.minimo) + " a "
+                  + ConUnita(p.massimo, p.unita);
+    else
+        ammesso = std::string(p.minimoEscluso ? "oltre " : "almeno ") + ConUnita(p.minimo, p.unita)
+                  + (p.massimoEscluso ? " e sotto " : " e al massimo ") + ConUnita(p.massimo, p.unita);
+    throw ErroreParametro(p.nome, "il parametro «" + p.nome + "» vale " + ammesso + ", non " + TestoLeggibile(v) + ".");
 }
 
 } // namespace
@@ -154,14 +166,27 @@ std::optional<double> TassoInterno(const std::vector<double>& flussi)
 
 std::optional<double> TempoDiRitorno(const std::vector<double>& flussi)
 {
-    double cumulato = 0;
+    // The last year whose cumulative is below zero: the payback lies in the year after it.
+    double cumulato = 0, primaDelRitorno = 0;
+    std::optional<std::size_t> ultimoNegativo;
     for (std::size_t t = 0; t < flussi.size(); ++t) {
-        const double prima = cumulato;
         cumulato += flussi[t];
-        if (cumulato >= 0 && (t > 0 || flussi[0] >= 0))
-            return t == 0 ? 0.0 : double(t - 1) + (-prima) / flussi[t];
+        if (cumulato < 0) {
+            ultimoNegativo = t;
+            primaDelRitorno = cumulato;
+        }
     }
-    return std::nullopt;
+    if (!ultimoNegativo)
+        return flussi.empty() ? std::nullopt : std::optional<double>(0.0);
+    const std::size_t t = *ultimoNegativo + 1;
+    if (t >= flussi.size())
+        return std::nullopt;
+    return double(*ultimoNegativo) + (-primaDelRitorno) / flussi[t];
+}
+
+EnergiaAnno EnergiaDelBilancio(const FlussiEnergia& anno)
+{
+    return {anno.produzione, anno.Coperto(), anno.immessa, anno.consumo};
 }
 
 Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par)

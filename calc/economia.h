@@ -5,6 +5,8 @@
 // renovation tax deduction), with payback, NPV, IRR and LCOE.
 #pragma once
 
+#include "calc/bilancio.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -21,6 +23,7 @@ struct Parametro {
     std::string unita, descrizione, fonte, validita;
     double minimo = 0, massimo = 0;
     bool minimoEscluso = false, massimoEscluso = false;
+    bool intero = false; // a whole number (years, a yes/no flag)
 };
 
 // The project's defaults, researched and dated (each with its source); a
@@ -52,6 +55,8 @@ struct EnergiaAnno {
     double immessa = 0;   // exported
     double consumo = 0;
 };
+// The year's flows of a balance as the cash flow reads them.
+EnergiaAnno EnergiaDelBilancio(const FlussiEnergia& anno);
 
 // One year of the cash flow [EUR], t = 0 the investment.
 struct AnnoFlusso {
@@ -84,13 +89,27 @@ struct Convenienza {
 Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, double batteria,
                                const std::vector<Parametro>& parametri);
 
+// The figures of merit, as defined in W. Short, D. J. Packey and T. Holt, "A
+// Manual for the Economic Evaluation of Energy Efficiency and Renewable
+// Energy Technologies", NREL/TP-462-5173 (1995), ch. 4:
+//   NPV  = sum over t = 0..N of F_t / (1 + d)^t               (net present value)
+//   IRR  = the rate r at which sum F_t / (1 + r)^t = 0          (internal rate of return)
+//   LCOE = sum C_t / (1 + d)^t  /  sum E_t / (1 + d)^t          (levelized cost,
+//          C_t the costs without incentives, E_t the energy produced)
+//   payback: the time T after which the cumulative sum of F_t (or of the
+//   discounted F_t) stays at or above zero up to the horizon, interpolated
+//   linearly within the year it last turns non-negative. A cumulative that
+//   turns positive and falls back below zero (an inverter replaced) has not
+//   paid back yet; one that ends below zero has no payback.
+
 // NPV of a series of flows (t = 0, 1, ...) at rate r: sum of F_t / (1 + r)^t.
 double ValoreAttuale(const std::vector<double>& flussi, double r);
 // The rate at which NPV is zero, by bisection on (-0.99, 10): empty when the
-// flows never change sign or no root lies in the range.
+// flows never change sign or no root lies in the range. A negative rate is
+// found as well (a plant that never repays its cost).
 std::optional<double> TassoInterno(const std::vector<double>& flussi);
-// The years until the cumulative flow turns non-negative, interpolated
-// linearly within the year it does; empty when it never does.
+// The payback time [years] as defined above; empty when the cumulative does
+// not stay non-negative by the last year.
 std::optional<double> TempoDiRitorno(const std::vector<double>& flussi);
 
 } // namespace fv

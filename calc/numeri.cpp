@@ -2,6 +2,7 @@
 // Number conventions: reading in a locale, rounding ties to even, the general text form.
 #include "calc/numeri.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -215,6 +216,76 @@ std::string TestoArrotondato(double valore, int decimali, const FormatoNumeri& f
             testo.resize(testo.size() - formato.decimale.size());
     }
     return testo == "-0" ? std::string("0") : testo;
+}
+
+std::string TestoLeggibile(double valore)
+{
+    if (!std::isfinite(valore))
+        return valore != valore ? "nan" : valore > 0 ? "infinito" : "-infinito";
+    std::array<char, 64> buf{};
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), valore, std::chars_format::fixed,
+                                 std::fabs(valore) >= 1e5 ? 0 : 6);
+    std::string cifre(buf.data(), r.ptr);
+    // Six significant digits at most, trailing zeros and a bare point dropped.
+    std::string segno;
+    if (!cifre.empty() && cifre[0] == '-')
+        segno = "-", cifre.erase(0, 1);
+    const auto punto = cifre.find('.');
+    std::string intera = cifre.substr(0, punto), decimali = punto == std::string::npos ? "" : cifre.substr(punto + 1);
+    const std::size_t significative = intera == "0" ? 0 : intera.size();
+    if (significative >= 6)
+        decimali.clear();
+    else if (significative > 0)
+        decimali.resize(std::min(decimali.size(), 6 - significative));
+    while (!decimali.empty() && decimali.back() == '0')
+        decimali.pop_back();
+    std::string gruppi;
+    for (std::size_t i = 0; i < intera.size(); ++i) {
+        if (i > 0 && (intera.size() - i) % 3 == 0)
+            gruppi += '.';
+        gruppi += intera[i];
+    }
+    if (gruppi == "0" && decimali.empty())
+        segno.clear();
+    return segno + gruppi + (decimali.empty() ? "" : "," + decimali);
+}
+
+ErroreAmbiguo::ErroreAmbiguo(std::string testo, double comeDecimale, double comeMigliaia)
+    : Errore("«" + testo + "» may be a decimal or a whole number with a thousands separator"),
+      testo_(std::move(testo)), decimale_(comeDecimale), migliaia_(comeMigliaia)
+{
+}
+
+std::string ErroreAmbiguo::Spiegazione() const
+{
+    const auto scritto = [](double v) {
+        std::array<char, 64> buf{};
+        const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+        return std::string(buf.data(), r.ptr);
+    };
+    return "«" + testo_ + "» può essere " + TestoLeggibile(decimale_) + " oppure " + TestoLeggibile(migliaia_)
+           + ": scrivere " + scritto(decimale_) + " oppure " + scritto(migliaia_) + ".";
+}
+
+double LeggiNumeroPersona(std::string_view testo, Campo campo)
+{
+    const double v = LeggiNumeroFile(testo, campo);
+    // Blanks and a sign around the digits do not change the reading.
+    std::string_view t = testo;
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
+        t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
+        t.remove_suffix(1);
+    if (!t.empty() && (t.front() == '+' || t.front() == '-'))
+        t.remove_prefix(1);
+    const auto punto = t.find('.');
+    const auto cifre = [](std::string_view s) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (punto == std::string_view::npos || punto < 1 || punto > 3 || t[0] == '0' || !cifre(t.substr(0, punto))
+        || t.size() - punto - 1 != 3 || !cifre(t.substr(punto + 1)))
+        return v;
+    throw ErroreAmbiguo(std::string(testo), v, v * 1000);
 }
 
 } // namespace fv

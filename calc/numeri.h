@@ -51,4 +51,28 @@ std::string TestoNumero(double valore, const FormatoNumeri& formato);
 // ArrotondaPari then TestoNumero: the text of a shown result.
 std::string TestoArrotondato(double valore, int decimali, const FormatoNumeri& formato);
 
+// A number as a person writes it in an Italian sentence: thousands grouped
+// with a point, a decimal comma, at most six significant digits
+// ("10.000.000", "0,5", "-100"); for messages, never for data.
+std::string TestoLeggibile(double valore);
+
+// A number typed by a person where a thousands separator is plausible (the
+// command line, a parameters file, a field of bills): the grammar of
+// LeggiNumeroFile, but a point followed by exactly three digits after one to
+// three leading digits ("2.700", "96.000") is refused, since it may be a
+// thousands separator as much as a decimal point. Throws ErroreAmbiguo.
+double LeggiNumeroPersona(std::string_view testo, Campo campo);
+
+class ErroreAmbiguo : public Errore {
+public:
+    ErroreAmbiguo(std::string testo, double comeDecimale, double comeMigliaia);
+    const std::string& testo() const noexcept { return testo_; }
+    // "«2.700» può essere 2,7 oppure 2.700: scrivere 2.7 oppure 2700."
+    std::string Spiegazione() const;
+
+private:
+    std::string testo_;
+    double decimale_, migliaia_;
+};
+
 } // namespace fv

@@ -170,12 +170,15 @@ std::vector<Ore> ProduzioneOraria(const ImpiantoOrario& impianto, const Calendar
             }
         }
         // The month's energy, spread in proportion to each hour's irradiation
-        // on the plane: the month's total is the report's.
+        // on the plane: the month's total is the report's, whose months have
+        // the days of a common year; a leap February gets its 29th day's
+        // energy (the mean day's) on top.
         double totale = 0;
         for (const Ore& o : piano)
             for (double x : o)
                 totale += x;
-        const double fattore = totale > 0 ? impianto.energiaMese[std::size_t(m - 1)] / totale : 0;
+        const double giorniDelModello = kGiorniMese[std::size_t(m - 1)];
+        const double fattore = totale > 0 ? impianto.energiaMese[std::size_t(m - 1)] * giorni / giorniDelModello / totale : 0;
         for (int d = 0; d < giorni; ++d)
             for (int h = 0; h < 24; ++h)
                 anno[primo + std::size_t(d)][std::size_t(h)] = piano[std::size_t(d)][std::size_t(h)] * fattore;

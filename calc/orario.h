@@ -23,6 +23,7 @@ struct ImpiantoOrario {
     double riflettanza = 0.2;
     MonthlySeries radOriz{};  // the site's monthly mean daily horizontal radiation [kWh/m² day]
     std::array<double, 12> energiaMese{}; // the report's monthly energy [kWh]
+    bool operator==(const ImpiantoOrario&) const = default;
 };
 
 // One month's mean day, minute by minute of clock time: the shares of the
@@ -66,7 +67,8 @@ double FrazioneDiffusaGiornaliera(double KT, double omegaS);
 // The production [kWh] of every clock hour of every day of the calendar.
 // giorniMedi: every day of a month is its mean day; else the days follow
 // the clearness distribution. Either way each month's total is the report's
-// monthly energy.
+// monthly energy, scaled by the month's days in the calendar: a leap year's
+// February has 29/28 of the report's (whose months are a common year's).
 std::vector<Ore> ProduzioneOraria(const ImpiantoOrario& impianto, const Calendario& calendario, bool giorniMedi);
 
 } // namespace fv

@@ -326,33 +326,45 @@ void RiempiBarre(QChartView& vista, const QString& titolo, const QStringList& ca
     grafico->legend()->setAlignment(Qt::AlignBottom);
 }
 
+namespace {
+
+// The same series as shown, new values: moved in place (no flicker, no new
+// axes). False when the chart holds other series.
+bool AggiornaLinee(QChart* grafico, const QString& titolo, const std::vector<SerieGrafico>& serie)
+{
+    const auto presenti = grafico->series();
+    if (presenti.size() != qsizetype(serie.size()) || grafico->title() != titolo)
+        return false;
+    for (std::size_t i = 0; i < serie.size(); ++i) {
+        auto* linea = qobject_cast<QLineSeries*>(presenti[qsizetype(i)]);
+        if (!linea || linea->count() != qsizetype(serie[i].valori.size()) || linea->name() != serie[i].nome)
+            return false;
+    }
+    double minimo = 0, massimo = 0;
+    for (std::size_t i = 0; i < serie.size(); ++i) {
+        QList<QPointF> punti;
+        for (std::size_t k = 0; k < serie[i].valori.size(); ++k) {
+            punti.append(QPointF(double(k), serie[i].valori[k]));
+            minimo = std::min(minimo, serie[i].valori[k]);
+            massimo = std::max(massimo, serie[i].valori[k]);
+        }
+        qobject_cast<QLineSeries*>(presenti[qsizetype(i)])->replace(punti);
+    }
+    if (auto* y = qobject_cast<QValueAxis*>(grafico->axes(Qt::Vertical).value(0))) {
+        y->setRange(minimo, massimo);
+        y->applyNiceNumbers();
+    }
+    return true;
+}
+
+} // namespace
+
 void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<SerieGrafico>& serie, const QString& asseX,
                  const QString& asseY)
 {
     QChart* grafico = vista.chart();
-    const auto presenti = grafico->series();
-    if (presenti.size() == qsizetype(serie.size()) && grafico->title() == titolo) {
-        double minimo = 0, massimo = 0;
-        for (std::size_t i = 0; i < serie.size(); ++i) {
-            auto* linea = qobject_cast<QLineSeries*>(presenti[qsizetype(i)]);
-            if (!linea || linea->count() != qsizetype(serie[i].valori.size()))
-                break;
-            QList<QPointF> punti;
-            for (std::size_t k = 0; k < serie[i].valori.size(); ++k) {
-                punti.append(QPointF(double(k), serie[i].valori[k]));
-                minimo = std::min(minimo, serie[i].valori[k]);
-                massimo = std::max(massimo, serie[i].valori[k]);
-            }
-            linea->replace(punti);
-            if (i + 1 == serie.size()) {
-                if (auto* y = qobject_cast<QValueAxis*>(grafico->axes(Qt::Vertical).value(0))) {
-                    y->setRange(minimo, massimo);
-                    y->applyNiceNumbers();
-                }
-                return;
-            }
-        }
-    }
+    if (AggiornaLinee(grafico, titolo, serie))
+        return;
     Svuota(grafico);
     grafico->setTitle(titolo);
     auto* x = new QValueAxis;
@@ -387,6 +399,13 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
     y->applyNiceNumbers();
     grafico->legend()->setVisible(serie.size() > 1);
     grafico->legend()->setAlignment(Qt::AlignBottom);
+}
+
+void SvuotaGrafico(QChartView& vista)
+{
+    Svuota(vista.chart());
+    vista.chart()->setTitle(QString());
+    vista.chart()->legend()->setVisible(false);
 }
 
 } // namespace fv

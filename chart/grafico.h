@@ -59,4 +59,7 @@ void RiempiBarre(QChartView& grafico, const QString& titolo, const QStringList& 
 void RiempiLinee(QChartView& grafico, const QString& titolo, const std::vector<SerieGrafico>& serie, const QString& asseX,
                  const QString& asseY);
 
+// Nothing on show: no series, no axes, no title (after a failed input).
+void SvuotaGrafico(QChartView& grafico);
+
 } // namespace fv

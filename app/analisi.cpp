@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: MIT
+// The balance and the economics of a result, for every front.
+#include "app/analisi.h"
+
+#include "calc/contatore.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace fv {
+
+const char* const kNotaGiorniMedi =
+    "Solo giorni medi: ogni giorno è il giorno medio del suo mese, per confronto. Senza le serie di giorni grigi e "
+    "sereni l'autosufficienza con la batteria risulta più alta di circa 10 punti che con un anno meteorologico reale.";
+
+namespace {
+
+void NellIntervallo(const std::string& opzione, const std::string& cosa, double v, double minimo, double massimo,
+                const std::string& unita)
+{
+    if (!(v >= minimo && v <= massimo))
+        throw ErroreRichiesta(opzione, cosa + " vale da " + TestoLeggibile(minimo) + " a " + TestoLeggibile(massimo) + " "
+                                           + unita + ", non " + TestoLeggibile(v) + ".");
+}
+
+} // namespace
+
+void VerificaRichiesta(const RichiestaBilancio& r)
+{
+    if (r.consumo.modo == RichiestaConsumo::Modo::Annuo)
+        NellIntervallo("consumo-annuo", "Il consumo annuo", r.consumo.annuo, kConsumoAnnuoMinimo, kConsumoAnnuoMassimo, "kWh");
+    if (r.consumo.modo == RichiestaConsumo::Modo::Fasce) {
+        FasceLette f{r.consumo.fasceAnno, r.consumo.fasceMese};
+        NellIntervallo("fasce", "Il consumo dell'anno nelle fasce", f.Totale(), kConsumoAnnuoMinimo, kConsumoAnnuoMassimo, "kWh");
+    }
+    NellIntervallo(kCapacitaBatteria.nome, "La capacità della batteria", r.batteria.capacita, kCapacitaBatteria.minimo,
+               kCapacitaBatteria.massimo, "kWh");
+    NellIntervallo(kPotenzaBatteria.nome, "La potenza della batteria", r.batteria.potenza, kPotenzaBatteria.minimo,
+               kPotenzaBatteria.massimo, "kW");
+    NellIntervallo(kRendimentoBatteria.nome, "Il rendimento della batteria", r.batteria.rendimento, kRendimentoBatteria.minimo,
+               kRendimentoBatteria.massimo, "%");
+    if (r.anno != 0)
+        NellIntervallo("anno", "L'anno di riferimento", r.anno, 1901, 2099, "");
+}
+
+std::string LeggiFileConsumi(const QString& percorso)
+{
+    const std::string nome = percorso.toStdString();
+    const QFileInfo info(percorso);
+    if (percorso.isEmpty())
+        throw ErroreContatore(0, "nessun file del contatore scelto.");
+    if (!info.exists())
+        throw ErroreContatore(0, "il file «" + nome + "» non esiste.");
+    if (!info.isFile())
+        throw ErroreContatore(0, "«" + nome + "» non è un file ordinario (è una cartella, un dispositivo o una pipe).");
+    if (info.size() > kDimensioneMassimaContatore)
+        throw ErroreContatore(0, "il file «" + nome + "» è di " + TestoLeggibile(double(info.size()) / 1048576.0)
+                                     + " MB: un file del contatore di un anno non supera i "
+                                     + TestoLeggibile(double(kDimensioneMassimaContatore) / 1048576.0) + " MB.");
+    QFile file(percorso);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ErroreContatore(0, "impossibile leggere il file «" + nome + "»: " + file.errorString().toStdString() + ".");
+    // At most one byte more than allowed, in case it grew after the check.
+    const QByteArray testo = file.read(kDimensioneMassimaContatore + 1);
+    if (testo.size() > kDimensioneMassimaContatore)
+        throw ErroreContatore(0, "il file «" + nome + "» è troppo grande per un file del contatore.");
+    return testo.toStdString();
+}
+
+double Analisi::Longitudine(const Risultato& r, RisultatoBilancio& esito)
+{
+    // The comune's longitude, where the file has it (the map's table).
+    esito.longitudine = 12.5;
+    esito.longitudineStimata = true;
+    try {
+        for (const ComuneMappa& c : sessione_.ComuniPerMappa().comuni) {
+            if (c.provincia == r.provincia && c.comune == r.comuneRadiazione) {
+                esito.longitudine = c.longitudine;
+                esito.longitudineStimata = false;
+            }
+        }
+    } catch (const Errore&) {
+    }
+    if (esito.longitudineStimata)
+        esito.avvisi << QStringLiteral("Il file di dati non dà la longitudine del comune: usata quella del centro "
+                                       "dell'Italia (12,5° E); le ore del giorno possono spostarsi di qualche minuto.");
+    return esito.longitudine;
+}
+
+std::vector<Ore> Analisi::Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito) const
+{
+    const ProfiloConsumo* profilo = TrovaProfilo(c.profilo);
+    if (!profilo)
+        profilo = &ProfiliConsumo().front();
+    switch (c.modo) {
+    case RichiestaConsumo::Modo::Annuo: return ConsumoDaAnnuo(c.annuo, *profilo, calendario);
+    case RichiestaConsumo::Modo::Fasce:
+        return ConsumoDaFasce(c.fasceMese ? *c.fasceMese : FasceDellAnnoNeiMesi(c.fasceAnno, *profilo, calendario), *profilo,
+                              calendario);
+    case RichiestaConsumo::Modo::File: break;
+    }
+    const LetturaContatore lettura = LeggiContatore(LeggiFileConsumi(c.file), calendario, *profilo);
+    esito.oreRiempite = lettura.oreRiempite;
+    for (const std::string& a : lettura.avvisi)
+        esito.avvisi << QString::fromStdString(a);
+    return lettura.consumo;
+}
+
+const std::vector<Ore>& Analisi::Produzione(const Risultato& r, double longitudine, const Calendario& calendario,
+                                            bool giorniMedi)
+{
+    ImpiantoOrario impianto;
+    impianto.latitudine = r.letti.latitudine;
+    impianto.longitudine = longitudine;
+    impianto.tilt = r.letti.tilt;
+    impianto.azimut = r.letti.azimut;
+    impianto.riflettanza = r.letti.riflettanza;
+    impianto.radOriz = r.radOriz;
+    impianto.energiaMese = r.energieMensili;
+    const bool tenuta = produzione_ && produzione_->impianto == impianto && produzione_->anno == calendario.anno
+                        && produzione_->giorniMedi == giorniMedi;
+    if (!tenuta)
+        produzione_ = ProduzioneTenuta{impianto, calendario.anno, giorniMedi, ProduzioneOraria(impianto, calendario, giorniMedi)};
+    return produzione_->ore;
+}
+
+RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta)
+{
+    VerificaRichiesta(richiesta);
+    RisultatoBilancio esito;
+    const double longitudine = Longitudine(r, esito);
+    const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
+    const std::vector<Ore> consumo = Consumo(richiesta.consumo, calendario, esito);
+    const std::vector<Ore>& produzione = Produzione(r, longitudine, calendario, richiesta.giorniMedi);
+    esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
+    esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});
+    if (calendario.giorni.size() == 366)
+        esito.avvisi << QStringLiteral("%1 è bisestile: la produzione di febbraio è quella di 29 giorni, e l'anno supera di "
+                                       "un giorno medio di febbraio l'energia annua della finestra.")
+                            .arg(calendario.anno);
+    if (richiesta.giorniMedi)
+        esito.avvisi << QString::fromUtf8(kNotaGiorniMedi);
+    return esito;
+}
+
+Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri)
+{
+    Approfondimento a;
+    a.richiesta = richiesta;
+    a.bilancio = BilancioEnergetico(r, richiesta);
+    a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), r.letti.potenza, 0, parametri),
+                     CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
+                                        richiesta.batteria.capacita, parametri),
+                     parametri};
+    return a;
+}
+
+} // namespace fv

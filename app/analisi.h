@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+// The household's energy balance and the plant's economics on a finished
+// calculation: one call, without widgets, for the dialog and the command
+// line alike. The session keeps the site, the plant and the calculation;
+// this object is fed by its result.
+#pragma once
+
+#include "app/sessione.h"
+#include "calc/contatore.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace fv {
+
+// An input of the balance out of its range, named as the command line names
+// it ("--batteria-rendimento") and as the dialog labels it.
+class ErroreRichiesta : public std::runtime_error {
+public:
+    ErroreRichiesta(std::string opzione, const std::string& messaggio)
+        : std::runtime_error(messaggio), opzione_(std::move(opzione)) {}
+    const std::string& opzione() const noexcept { return opzione_; }
+
+private:
+    std::string opzione_;
+};
+
+// Checks a request's numbers: the annual consumption, the battery, the year.
+// Throws ErroreRichiesta with a sentence that names the input and its range.
+void VerificaRichiesta(const RichiestaBilancio& richiesta);
+
+// A meter's file as text: a regular file only (no device, FIFO or folder),
+// at most kDimensioneMassimaContatore bytes. Throws ErroreContatore.
+std::string LeggiFileConsumi(const QString& percorso);
+
+// What the mean-day option means, wherever its figures are shown.
+extern const char* const kNotaGiorniMedi;
+
+class Analisi {
+public:
+    explicit Analisi(Sessione& sessione) : sessione_(sessione) {}
+
+    // The balance with and without the battery, then the economics of both,
+    // on the result's plant and site. Throws ErroreRichiesta, ErroreContatore
+    // for a meter's file it cannot use, ErroreParametro.
+    Approfondimento Calcola(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
+    // The balance alone.
+    RisultatoBilancio BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta);
+
+private:
+    double Longitudine(const Risultato& r, RisultatoBilancio& esito);
+    std::vector<Ore> Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito) const;
+    const std::vector<Ore>& Produzione(const Risultato& r, double longitudine, const Calendario& calendario, bool giorniMedi);
+
+    Sessione& sessione_;
+    // The last hourly production and what it was made from: a new battery
+    // or consumption does not change it.
+    struct ProduzioneTenuta {
+        ImpiantoOrario impianto;
+        int anno = 0;
+        bool giorniMedi = false;
+        std::vector<Ore> ore;
+    };
+    std::optional<ProduzioneTenuta> produzione_;
+};
+
+} // namespace fv
