@@ -164,6 +164,8 @@ std::vector<std::string> CampiFasce(const std::string& testo)
             campo += c;
     }
     chiudi();
+    if (campi.size() > 1 && campi.back().empty())
+        campi.pop_back(); // a separator ending the text, as a spreadsheet's row
     return campi;
 }
 

@@ -248,7 +248,9 @@ std::optional<Unita> UnitaDaIntestazione(const std::string& riga, int numero)
         dentro.erase(std::remove(dentro.begin(), dentro.end(), ' '), dentro.end());
         if (const auto u = UnitaDi(dentro))
             return u;
-        if (dentro == "kvarh" || dentro == "varh" || dentro == "kvar" || dentro == "mj" || dentro == "kj" || dentro == "j"
+        if (dentro == "kvarh" || dentro == "varh" || dentro == "kvar")
+            throw ErroreContatore(numero, "il file dà energia reattiva (" + dentro + "): servono i consumi di energia attiva.");
+        if (dentro == "mj" || dentro == "kj" || dentro == "j"
             || dentro == "a" || dentro == "v" || dentro == "€" || dentro == "eur")
             throw ErroreContatore(numero, "l'intestazione dà l'unità «" + riga.substr(a + 1, b - a - 1)
                                               + "»: servono consumi di energia attiva in kWh o Wh, o potenze medie in kW.");
@@ -334,7 +336,9 @@ struct LettoreRighe {
             return Lettura(*data, resto, dopo, 0, numero);
         if (dopo.size() >= 20)
             return Giornata(*data, dopo, numero);
-        if (dopo.size() >= 2 && LeggiOra(dopo[0], true))
+        const bool sembraOra = !dopo.empty() && dopo[0].find_first_of(":.") != std::string::npos
+                               && dopo[0].find_first_not_of("0123456789:.") == std::string::npos;
+        if (dopo.size() >= 2 && (sembraOra || LeggiOra(dopo[0], true)))
             return Lettura(*data, dopo[0], dopo, 1, numero);
         throw ErroreContatore(numero, "servono una data, un'ora e un consumo, oppure una data e 24 o 96 consumi; "
                                       "dopo la data " + std::string(dopo.size() == 1 ? "c'è 1 campo" : "ci sono "
@@ -348,6 +352,7 @@ struct LettoreRighe {
             throw ErroreContatore(numero, "«" + testoOra + "» non è un'ora (hh:mm).");
         if (dopo.size() <= valore)
             throw ErroreContatore(numero, "manca il consumo dopo la data e l'ora.");
+        const int scritto = ora->minuto;
         int minuto = ora->minuto;
         if (ora->scarto) {
             // UTC or an explicit offset: to Italian clock time.
@@ -356,7 +361,7 @@ struct LettoreRighe {
             minuto = int(((locale % 1440) + 1440) % 1440);
             esito.avvisi.push_back("Le ore del file sono in UTC o con il loro fuso: portate all'ora italiana.");
         }
-        esito.letture.push_back({data, minuto, Valore(dopo[valore], numero), numero});
+        esito.letture.push_back({data, minuto, Valore(dopo[valore], numero), numero, scritto});
     }
 
     void Giornata(const DataFile& data, const std::vector<std::string>& valori, int numero)
@@ -461,18 +466,19 @@ GiornoFile GiornoVuoto(const DataFile& d, int intervallo, int riga)
 // (01:00, 00:15) ends; else the last at 00:00 of a later day ends.
 bool SegnaFine(std::vector<LetturaRiga> letture, int intervallo, std::vector<std::string>& avvisi)
 {
-    if (std::any_of(letture.begin(), letture.end(), [](const LetturaRiga& l) { return l.minuto == 1440; }))
+    // On the times as written (a UTC file's 00:00Z is its midnight).
+    if (std::any_of(letture.begin(), letture.end(), [](const LetturaRiga& l) { return l.minutoScritto == 1440; }))
         return true;
     std::stable_sort(letture.begin(), letture.end(), [](const LetturaRiga& a, const LetturaRiga& b) {
         return std::tie(a.data, a.minuto) < std::tie(b.data, b.minuto);
     });
-    if (letture.front().minuto == 0)
+    if (letture.front().minutoScritto == 0)
         return false;
-    if (letture.front().minuto == intervallo)
+    if (letture.front().minutoScritto == intervallo)
         return true;
-    if (letture.back().minuto == 0)
+    if (letture.back().minutoScritto == 0)
         return true;
-    if (letture.back().minuto != 1440 - intervallo)
+    if (letture.back().minutoScritto != 1440 - intervallo)
         avvisi.push_back("Il file non comincia né finisce a mezzanotte: le ore sono lette come inizio di ogni intervallo.");
     return false;
 }

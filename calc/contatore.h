@@ -54,6 +54,7 @@ struct LetturaRiga {
     int minuto = 0;
     double kWh = 0;
     int riga = 0;
+    int minutoScritto = 0; // as the file writes it, before any change of time zone
 };
 struct GiornataRiga {
     DataFile data;

@@ -131,6 +131,31 @@ void Verifica(const std::vector<Parametro>& parametri)
         Controlla(p, p.valore);
 }
 
+bool DataDiValiditaValida(const std::string& t)
+{
+    if (t.empty())
+        return true;
+    int a = 0, m = 0, g = 0;
+    const auto cifre = [&](std::size_t da, std::size_t n, int& v) {
+        v = 0;
+        for (std::size_t i = da; i < da + n; ++i) {
+            if (t[i] < '0' || t[i] > '9')
+                return false;
+            v = v * 10 + (t[i] - '0');
+        }
+        return true;
+    };
+    if (t.size() != 10)
+        return false;
+    const bool iso = t[4] == '-' && t[7] == '-' && cifre(0, 4, a) && cifre(5, 2, m) && cifre(8, 2, g);
+    const bool italiana = t[2] == '/' && t[5] == '/' && cifre(0, 2, g) && cifre(3, 2, m) && cifre(6, 4, a);
+    if (!(iso || italiana) || a < 1900 || a > 2199 || m < 1 || m > 12 || g < 1)
+        return false;
+    static const int giorni[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool bisestile = (a % 4 == 0 && a % 100 != 0) || a % 400 == 0;
+    return g <= giorni[m - 1] + (m == 2 && bisestile ? 1 : 0);
+}
+
 double ValoreAttuale(const std::vector<double>& flussi, double r)
 {
     double van = 0, sconto = 1;

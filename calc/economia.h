@@ -47,6 +47,9 @@ double Valore(const std::vector<Parametro>& parametri, const std::string& nome);
 void Imposta(std::vector<Parametro>& parametri, const std::string& nome, double valore);
 // Checks every value against its range; throws the first ErroreParametro.
 void Verifica(const std::vector<Parametro>& parametri);
+// A parameter's date of validity: empty, or a real day written yyyy-mm-dd
+// or dd/mm/yyyy (31/02/2026 is none).
+bool DataDiValiditaValida(const std::string& testo);
 
 // The energy of the plant's first year, from the balance [kWh/year].
 struct EnergiaAnno {

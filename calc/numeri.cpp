@@ -222,6 +222,17 @@ std::string TestoLeggibile(double valore)
 {
     if (!std::isfinite(valore))
         return valore != valore ? "nan" : valore > 0 ? "infinito" : "-infinito";
+    if (std::fabs(valore) >= 1e15) { // "1E+300", as the general text form writes it
+        std::array<char, 32> g{};
+        const auto r = std::to_chars(g.data(), g.data() + g.size(), valore, std::chars_format::scientific, 5);
+        std::string t(g.data(), r.ptr);
+        const auto e = t.find('e');
+        std::string mantissa = t.substr(0, e);
+        while (mantissa.find('.') != std::string::npos && (mantissa.back() == '0' || mantissa.back() == '.'))
+            mantissa.pop_back();
+        std::replace(mantissa.begin(), mantissa.end(), '.', ',');
+        return mantissa + "E" + t.substr(e + 1);
+    }
     std::array<char, 64> buf{};
     const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), valore, std::chars_format::fixed,
                                  std::fabs(valore) >= 1e5 ? 0 : 6);

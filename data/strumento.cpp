@@ -316,15 +316,20 @@ void Sostituisci(sqlite3* db, const RigaRadiazione& r, const std::string& nome)
         throw ErroreFileDati(CodiceDati::Scrittura, nome);
 }
 
+} // namespace
+
 // The rows of a CSV of economic parameters (nome;valore;unita;descrizione;
-// fonte;validita, the last four optional), each a known name with a value
-// in its range; the first bad one stops all.
-std::vector<std::vector<std::string>> LeggiParametri(const std::string& file)
+// fonte;validita, the last four optional), each a known name given once,
+// with a value in its range read without a doubt about thousands, and a
+// real date; the first bad one stops all.
+std::vector<std::vector<std::string>> ParametriDaTesto(const std::string& testo, const std::string& file)
 {
-    const std::vector<RigaCsv> righe = RigheCsv(file);
+    const char separatore = testo.substr(0, testo.find('\n')).find(';') != std::string::npos ? ';' : ',';
+    const std::vector<RigaCsv> righe = LeggiCsv(testo, separatore);
     if (righe.empty() || righe.front().size() < 2 || righe.front()[0] != "nome" || righe.front()[1] != "valore")
         throw Rifiuto(CodiceDati::RigaNonValida, file + ", riga 1: l'intestazione deve essere nome;valore;unita;descrizione;fonte;validita.");
     std::vector<Parametro> parametri = ParametriPredefiniti();
+    std::map<std::string, std::size_t> visti;
     std::vector<std::vector<std::string>> letti;
     for (std::size_t r = 1; r < righe.size(); ++r) {
         const std::string dove = file + ", riga " + std::to_string(r + 1);
@@ -336,15 +341,35 @@ std::vector<std::vector<std::string>> LeggiParametri(const std::string& file)
         }
         riga[0] = Rifilato(riga[0]);
         try {
-            Imposta(parametri, riga[0], LeggiNumeroFile(riga[1], Campo::Energia));
+            Imposta(parametri, riga[0], LeggiNumeroPersona(riga[1], Campo::Energia));
         } catch (const ErroreParametro& e) {
             throw Rifiuto(CodiceDati::RigaNonValida, dove + ": " + e.what());
+        } catch (const ErroreAmbiguo& e) {
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": " + riga[0] + ": " + e.Spiegazione());
         } catch (const ErroreConversione&) {
             throw Rifiuto(CodiceDati::RigaNonValida, dove + ": il valore di «" + riga[0] + "» non è un numero («" + riga[1] + "»).");
         }
+        if (const auto [prima, nuovo] = visti.emplace(riga[0], r + 1); !nuovo)
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": «" + riga[0] + "» è già alla riga " + std::to_string(prima->second)
+                                                          + ": ogni parametro una volta sola.");
+        if (!DataDiValiditaValida(Rifilato(riga[5])))
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": la data di validità «" + riga[5]
+                                                          + "» non è un giorno del calendario (aaaa-mm-gg o gg/mm/aaaa).");
         letti.push_back(riga);
     }
     return letti;
+}
+
+namespace {
+
+std::vector<std::vector<std::string>> LeggiParametri(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw ErroreFileDati(CodiceDati::FileMancante, file);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ParametriDaTesto(ss.str(), file);
 }
 
 void SostituisciParametro(sqlite3* db, const std::vector<std::string>& r, const std::string& nome)

@@ -22,6 +22,10 @@ namespace fv {
 int EseguiStrumentoDati(const std::vector<std::string>& argomenti, std::ostream& uscita, std::ostream& errori,
                         const std::string& datiForniti);
 
+// The rows of a parameters CSV (`file` names it in messages), checked;
+// throws ErroreFileDati with the line of the first bad row.
+std::vector<std::vector<std::string>> ParametriDaTesto(const std::string& testo, const std::string& file);
+
 } // namespace fv
 
 // The handler of SIGINT and SIGTERM the tool installs: removes the temporary

@@ -5,11 +5,13 @@
 #include "calc/bilancio.h"
 #include "calc/contatore.h"
 #include "calc/calcolo.h"
+#include "calc/economia.h"
 #include "calc/modello.h"
 #include "calc/risultati.h"
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <random>
@@ -75,6 +77,9 @@ private slots:
         QCOMPARE(FasciaOraria(giorno(1, 4), 19), 2);
         QCOMPARE(FasciaOraria(giorno(1, 4), 23), 3);
         QCOMPARE(FasciaOraria(giorno(1, 9), 10), 2);           // a Saturday
+        QCOMPARE(FasciaOraria(giorno(1, 9), 7), 2);            // Saturday 07-08 is F2
+        QCOMPARE(FasciaOraria(giorno(1, 9), 6), 3);
+        QCOMPARE(FasciaOraria(giorno(1, 9), 23), 3);
         QCOMPARE(FasciaOraria(giorno(1, 10), 10), 3);          // a Sunday
         QCOMPARE(FasciaOraria(giorno(6, 2), 10), 3);           // Festa della Repubblica, a Wednesday
         QCOMPARE(int(CreaCalendario(2028).giorni.size()), 366);
@@ -269,6 +274,139 @@ private slots:
         } catch (const ErroreContatore& e) {
             QCOMPARE(e.riga(), 2);
         }
+    }
+
+    void treGiorniOraPerOra()
+    {
+        // Three days of January, by hand: battery 1.8 kWh usable, 1 kW, round
+        // trip 81 % (0.9 each way). Only the hours listed have energy.
+        Calendario c;
+        c.anno = 2027;
+        c.giorni.assign(anno.giorni.begin(), anno.giorni.begin() + 3);
+        c.giorniMese = {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        std::vector<Ore> p(3, Ore{}), q(3, Ore{});
+        p[0][10] = 2.5, q[0][10] = 0.5; // surplus 2: 1 in (0.9 stored), 1 out to the grid
+        p[0][11] = 2;                   // 1 in, the battery full (1.8), 1 out
+        p[0][12] = 1;                   // full: all exported
+        q[0][19] = 1.5;                 // 1 from the battery (1.111 leaves it, 0.689 left), 0.5 imported
+        q[0][20] = 1;                   // 0.62 from the battery (empty), 0.38 imported
+        p[1][9] = 0.4, q[1][9] = 1;     // 0.4 direct, the battery empty: 0.6 imported
+        p[1][13] = 1.5, q[1][13] = 0.5; // 1 in (0.9 stored)
+        q[1][21] = 0.5;                 // 0.5 from the battery (0.344 left)
+        q[1][22] = 0.5;                 // 0.31 from the battery (empty), 0.19 imported
+        p[2][12] = 0.3, q[2][12] = 0.3; // all direct
+        std::vector<OraBilancio> ore;
+        const Bilancio b = CalcolaBilancio(p, q, c, {1.8, 1, 81}, &ore);
+        QCOMPARE(int(ore.size()), 72);
+        // {day, hour, direct, in, from, exported, imported, charge after, lost}
+        const std::vector<std::array<double, 9>> attese = {
+            {0, 10, 0.5, 1, 0, 1, 0, 0.9, 0.1},         {0, 11, 0, 1, 0, 1, 0, 1.8, 0.1},
+            {0, 12, 0, 0, 0, 1, 0, 1.8, 0},             {0, 19, 0, 0, 1, 0, 0.5, 1.8 - 1 / 0.9, 1 / 0.9 - 1},
+            {0, 20, 0, 0, 0.62, 0, 0.38, 0, 0.62 / 0.9 - 0.62}, {1, 9, 0.4, 0, 0, 0, 0.6, 0, 0},
+            {1, 13, 0.5, 1, 0, 0, 0, 0.9, 0.1},         {1, 21, 0, 0, 0.5, 0, 0, 0.9 - 0.5 / 0.9, 0.5 / 0.9 - 0.5},
+            {1, 22, 0, 0, 0.31, 0, 0.19, 0, 0.31 / 0.9 - 0.31}, {2, 12, 0.3, 0, 0, 0, 0, 0, 0}};
+        for (const auto& a : attese) {
+            const OraBilancio& o = ore[std::size_t(a[0] * 24 + a[1])];
+            const std::array<double, 7> letti = {o.diretto, o.inBatteria, o.daBatteria, o.immessa, o.prelevata, o.carica, o.perdite};
+            for (std::size_t k = 0; k < 7; ++k)
+                QVERIFY2(std::fabs(letti[k] - a[k + 2]) < 1e-12,
+                         qPrintable(QStringLiteral("giorno %1 ora %2 flusso %3: %4 invece di %5").arg(a[0]).arg(a[1]).arg(k).arg(letti[k]).arg(a[k + 2])));
+        }
+        // Every other hour is empty.
+        double altro = 0;
+        for (const OraBilancio& o : ore)
+            altro += o.produzione + o.consumo;
+        QVERIFY(std::fabs(altro - (7.7 + 5.8)) < 1e-12);
+        // The month: each flow where it belongs, and both conservation laws.
+        const FlussiEnergia& m = b.mesi[0];
+        for (const auto& [letto, atteso] : std::vector<std::pair<double, double>>{
+                 {m.produzione, 7.7}, {m.consumo, 5.8}, {m.diretto, 1.7}, {m.inBatteria, 3}, {m.daBatteria, 2.43},
+                 {m.immessa, 3}, {m.prelevata, 1.67}, {m.perdite, 0.57}, {m.Coperto(), 4.13}})
+            QVERIFY2(std::fabs(letto - atteso) < 1e-12, qPrintable(QString::number(letto) + " / " + QString::number(atteso)));
+        QVERIFY(std::fabs(m.produzione - (m.diretto + m.inBatteria + m.immessa)) < 1e-12);
+        QVERIFY(std::fabs(m.consumo - (m.diretto + m.daBatteria + m.prelevata)) < 1e-12);
+        QVERIFY(std::fabs(m.inBatteria - m.daBatteria - m.perdite - (b.caricaFine - b.caricaInizio)) < 1e-12);
+        QCOMPARE(b.anno.immessa, m.immessa);
+        // The economics read the covered energy with the battery's discharge.
+        QVERIFY(std::fabs(EnergiaDelBilancio(b.anno).coperto - 4.13) < 1e-12);
+    }
+
+    void profiloAllOraGiusta()
+    {
+        // A working day's peak is the profile's: 20:00-21:00 for a family out by day,
+        // Saturday's as its own row (not a working day's an hour late or early).
+        const std::vector<Ore> c = ConsumoDaAnnuo(2700, ProfiliConsumo().front(), anno);
+        const auto picco = [&](int m, int g) {
+            std::size_t d = 0;
+            while (!(anno.giorni[d].mese == m - 1 && anno.giorni[d].giorno == g))
+                ++d;
+            return int(std::max_element(c[d].begin(), c[d].end()) - c[d].begin());
+        };
+        QCOMPARE(picco(1, 12), 20); // a Tuesday
+        QCOMPARE(picco(1, 9), 20);  // a Saturday: 20-21, 1.00
+        const ProfiloConsumo& p = ProfiliConsumo().front();
+        std::size_t martedi = 0;
+        while (!(anno.giorni[martedi].mese == 0 && anno.giorni[martedi].giorno == 12))
+            ++martedi;
+        for (int h = 0; h < 24; ++h)
+            QVERIFY(std::fabs(c[martedi][std::size_t(h)] / c[martedi][7] - p.feriale[std::size_t(h)] / p.feriale[7]) < 1e-12);
+    }
+
+    void febbraioBisestile()
+    {
+        // 2028's February has 29 days of production, 2027's 28: the mean day on top.
+        const ImpiantoOrario t = Torino();
+        const auto febbraio = [&](int a) {
+            const Calendario c = CreaCalendario(a);
+            const std::vector<Ore> p = ProduzioneOraria(t, c, true);
+            double s = 0;
+            for (std::size_t d = 31; d < std::size_t(31 + c.giorniMese[1]); ++d)
+                s += Somma(p[d]);
+            return s;
+        };
+        QVERIFY(std::fabs(febbraio(2027) - t.energiaMese[1]) < 1e-9);
+        QVERIFY(std::fabs(febbraio(2028) - t.energiaMese[1] * 29 / 28) < 1e-9);
+    }
+
+    void fasceComeUnaPersonaLeScrive_data()
+    {
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<double>("f2");
+        QTest::addColumn<QString>("errore");
+        QTest::newRow("punto e virgola") << "900;800;1000" << 800.0 << "";
+        QTest::newRow("virgole") << "900,800,1000" << 800.0 << "";
+        QTest::newRow("spazi") << "900 800 1000" << 800.0 << "";
+        QTest::newRow("virgola e spazio") << "900, 800, 1000" << 800.0 << "";
+        QTest::newRow("decimali con la virgola") << "900,5; 800,25; 1000" << 800.25 << "";
+        QTest::newRow("due valori") << "900,800" << 0.0 << "ce ne sono 2";
+        QTest::newRow("migliaia") << "1.200;800;1000" << 0.0 << "1,2 oppure 1.200";
+        QTest::newRow("negativo") << "900;-800;1000" << 0.0 << "negativo";
+        QTest::newRow("zero") << "0,0,0" << 0.0 << "da 100 a 10.000.000";
+        QTest::newRow("troppo") << "1e8,1e8,1e8" << 0.0 << "da 100 a 10.000.000";
+        QTest::newRow("testo") << "900;molto;1000" << 0.0 << "F2: «molto»";
+    }
+
+    void fasceComeUnaPersonaLeScrive()
+    {
+        QFETCH(QString, testo);
+        QFETCH(double, f2);
+        QFETCH(QString, errore);
+        try {
+            const FasceLette f = LeggiFasce(testo.toStdString());
+            QVERIFY2(errore.isEmpty(), "read, not refused");
+            QCOMPARE(f.anno[1], f2);
+        } catch (const ErroreFasce& e) {
+            QVERIFY2(!errore.isEmpty() && QString::fromUtf8(e.what()).contains(errore), e.what());
+        }
+        // Thirty-six values: F1, F2, F3 of January first.
+        std::string mesi;
+        for (int m = 0; m < 12; ++m)
+            mesi += std::to_string(100 + m) + ";50;80;";
+        const FasceLette d = LeggiFasce(mesi);
+        QVERIFY(d.mesi);
+        QCOMPARE((*d.mesi)[3][0], 103.0);
+        QCOMPARE((*d.mesi)[3][1], 50.0);
+        QCOMPARE((*d.mesi)[3][2], 80.0);
     }
 };
 

@@ -3,10 +3,12 @@
 // parameters: NPV at the IRR, payback within the year, the deduction's cap,
 // the community premium's years, degradation and escalation compounding.
 #include "calc/economia.h"
+#include "calc/numeri.h"
 
 #include <QTest>
 
 #include <cmath>
+#include <tuple>
 
 using namespace fv;
 
@@ -114,6 +116,59 @@ private slots:
         }
         QVERIFY_THROWS_EXCEPTION(ErroreParametro, Imposta(p, "inesistente", 1));
         Verifica(ParametriPredefiniti()); // the defaults are in range
+    }
+
+    void ritornoQuandoIlCumulatoResta()
+    {
+        // +19 in year 11, -229 in year 12 (an inverter), +44 in year 13: paid back in year 13.
+        const std::vector<double> flussi = {-1000, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 19 + 0.0, -248, 273};
+        double c = 0;
+        for (std::size_t t = 0; t < 12; ++t)
+            c += flussi[t];
+        QCOMPARE(c, 19.0);
+        QVERIFY(std::fabs(*TempoDiRitorno(flussi) - (12 + 229.0 / 273)) < 1e-12);
+        // A cumulative that ends below zero has no payback, whatever it crossed before.
+        QVERIFY(!TempoDiRitorno({-1000, 600, 600, -300}));
+        QCOMPARE(*TempoDiRitorno({-1000, 500, 500}), 2.0);
+        // A plant that never repays its cost has a negative rate of return, found.
+        const std::optional<double> tir = TassoInterno({-1000, 300, 300, 300});
+        QVERIFY(tir && *tir < -0.04 && *tir > -0.06);
+        QVERIFY(std::fabs(ValoreAttuale({-1000, 300, 300, 300}, *tir)) < 1e-9);
+    }
+
+    void parametriComeLiScriveUnaPersona()
+    {
+        std::vector<Parametro> p = ParametriPredefiniti();
+        // Whole numbers and flags.
+        for (const auto& [nome, valore, atteso] : std::vector<std::tuple<const char*, double, const char*>>{
+                 {"orizzonte", 2.5, "un numero intero da 1 a 40 anni, non 2,5"},
+                 {"anno_inverter", 12.5, "un numero intero"},
+                 {"detrazione_rate", 0.5, "un numero intero"},
+                 {"detrazione_con_premio", 0.5, "1 (sì) o 0 (no)"},
+                 {"costo_impianto", 1.9, "da 300 a 10.000 €/kWp, non 1,9"},
+                 {"detrazione_tetto", 96, "da 1.000 a 1.000.000 €"}}) {
+            try {
+                Imposta(p, nome, valore);
+                QFAIL(nome);
+            } catch (const ErroreParametro& e) {
+                QVERIFY2(std::string(e.what()).find(atteso) != std::string::npos, e.what());
+            }
+        }
+        // "2.700" may be 2,7 or 2700: refused with both readings; "0.300" is a decimal.
+        try {
+            LeggiNumeroPersona("2.700", Campo::Energia);
+            QFAIL("read");
+        } catch (const ErroreAmbiguo& e) {
+            QCOMPARE(e.Spiegazione(), std::string("«2.700» può essere 2,7 oppure 2.700: scrivere 2.7 oppure 2700."));
+        }
+        QCOMPARE(LeggiNumeroPersona("0.300", Campo::Energia), 0.3);
+        QCOMPARE(LeggiNumeroPersona("2.75", Campo::Energia), 2.75);
+        QCOMPARE(LeggiNumeroPersona("2700", Campo::Energia), 2700.0);
+        QCOMPARE(TestoLeggibile(1e7), std::string("10.000.000"));
+        QCOMPARE(TestoLeggibile(-0.5), std::string("-0,5"));
+        // Dates of validity: real days only.
+        QVERIFY(DataDiValiditaValida("2026-02-28") && DataDiValiditaValida("29/02/2028") && DataDiValiditaValida(""));
+        QVERIFY(!DataDiValiditaValida("31/02/2026") && !DataDiValiditaValida("2026-13-01") && !DataDiValiditaValida("domani"));
     }
 };
 
