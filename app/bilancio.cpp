@@ -114,17 +114,20 @@ QWidget* DialogoBilancio::CreaIngressi()
     auto* pannello = new QWidget(this);
     auto* forma = new QFormLayout(pannello);
     modo_ = new QComboBox(pannello);
+    modo_->setObjectName(QStringLiteral("modo"));
     modo_->addItems({QStringLiteral("Consumo annuo e profilo"), QStringLiteral("Fasce della bolletta (F1, F2, F3)"),
                      QStringLiteral("File del contatore")});
     forma->addRow(QStringLiteral("Consumi"), modo_);
     pagine_ = new QStackedWidget(pannello);
     annuo_ = Numero(pannello, 1, 1e7, 2700, 0, QStringLiteral("kWh/anno"));
     fasce_ = new QLineEdit(QStringLiteral("900;800;1000"), pannello);
+    fasce_->setObjectName(QStringLiteral("fasce"));
     fasce_->setToolTip(QStringLiteral("Consumi in kWh delle fasce F1, F2 e F3 separati da punto e virgola, spazi o virgole: "
                                       "tre valori per l'anno, oppure 36 dalle dodici bollette (F1, F2, F3 di gennaio per primi). "
                                       "Senza separatore delle migliaia: 2700, non 2.700."));
     auto* scegli = new QPushButton(QStringLiteral("Scegli…"), pannello);
     file_ = new QLineEdit(pannello);
+    file_->setObjectName(QStringLiteral("file"));
     auto* rigaFile = new QWidget(pannello);
     auto* hFile = new QHBoxLayout(rigaFile);
     hFile->setContentsMargins(0, 0, 0, 0);

@@ -283,7 +283,7 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
     case RichiestaConsumo::Modo::Fasce:
         if (c.fasceMese) {
             for (std::size_t m = 0; m < 12; ++m)
-                t.push_back({QStringLiteral("Fasce F1, F2, F3 di %1 (kWh)").arg(NomeMese(m)), n((*c.fasceMese)[m][0]),
+                t.push_back({QStringLiteral("Fasce F1, F2, F3 di %1 (kWh)").arg(NomeMese(m).toLower()), n((*c.fasceMese)[m][0]),
                              n((*c.fasceMese)[m][1]), n((*c.fasceMese)[m][2])});
         } else {
             t.push_back({QStringLiteral("Fasce F1, F2, F3 dell'anno (kWh)"), n(c.fasceAnno[0]), n(c.fasceAnno[1]), n(c.fasceAnno[2])});

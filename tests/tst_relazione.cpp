@@ -315,6 +315,30 @@ private slots:
         tabella->item(riga, 1)->setText(dec == "," ? "0,40" : "0.40");
         QVERIFY(d->convenienza()->con.van > van);
         QCOMPARE(QSettings().value("bilancio/parametri/prezzo_energia").toDouble(), 0.4);
+        // A meter's file that does not exist, confirmed with Enter: no figures
+        // on show, and the edited parameter stays (Enter presses no button).
+        auto* modo = d->findChild<QComboBox*>("modo");
+        auto* file = d->findChild<QLineEdit*>("file");
+        auto* fasce = d->findChild<QLineEdit*>("fasce");
+        QVERIFY(modo && file && fasce);
+        modo->setCurrentIndex(2);
+        QVERIFY(!d->convenienza());
+        file->setFocus();
+        QTest::keyClicks(file, "/non/esiste.csv");
+        QTest::keyClick(file, Qt::Key_Return);
+        QVERIFY(!d->convenienza() && !d->bilancio());
+        QCOMPARE(tabella->item(riga, 1)->text().replace(u',', u'.').toDouble(), 0.4);
+        QCOMPARE(QSettings().value("bilancio/parametri/prezzo_energia").toDouble(), 0.4);
+        // The bands with commas read as with semicolons; two values are refused, not half read.
+        modo->setCurrentIndex(1);
+        fasce->setText("900,800,1000");
+        emit fasce->editingFinished();
+        QVERIFY(d->bilancio() && std::fabs(d->bilancio()->senzaBatteria.anno.consumo - 2700) < 1e-6);
+        fasce->setText("900,800");
+        emit fasce->editingFinished();
+        QVERIFY(!d->bilancio());
+        modo->setCurrentIndex(0);
+        QVERIFY(d->convenienza()->con.van > van);
         for (QPushButton* b : d->findChildren<QPushButton*>())
             if (b->text() == "Ripristina i valori del file dati")
                 b->click();

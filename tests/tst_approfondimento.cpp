@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: MIT
+// The balance and the economics end to end, as the command line and the
+// dialog reach them through one call: what the CSV holds and under which
+// label, the session's options reaching the calculation, files that cannot
+// be written or read, numbers typed the Italian way. Both locales.
+#include "app/analisi.h"
+#include "app/aspetto.h"
+#include "app/relazione.h"
+#include "app/riga_comando.h"
+#include "data/csv.h"
+
+#include "finestra_aiuti.h"
+#include "fixture.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QStringList kImpianto = {"--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba",
+                               "--tilt", "30", "--azimut", "0", "--potenza", "3", "--anno", "2027"};
+
+// A file's size limit for this process (a full disk, as a write sees it), undone on leaving.
+class LimiteFile {
+public:
+    explicit LimiteFile(rlim_t byte)
+    {
+        getrlimit(RLIMIT_FSIZE, &prima_);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit r = prima_;
+        r.rlim_cur = byte;
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~LimiteFile() { setrlimit(RLIMIT_FSIZE, &prima_); }
+
+private:
+    rlimit prima_{};
+};
+
+} // namespace
+
+class TestApprofondimento : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir cartella;
+    char separatore = ',';
+    QString errori;
+
+    int Esegui(const QStringList& argomenti)
+    {
+        QString uscita;
+        errori.clear();
+        QTextStream u(&uscita), e(&errori);
+        ultimaUscita = QString();
+        const int esito = fv::EseguiRigaComando(argomenti, u, e, cartella.path());
+        u.flush();
+        ultimaUscita = uscita;
+        return esito;
+    }
+    QString ultimaUscita;
+
+    std::vector<fv::RigaCsv> Csv(const QString& percorso) const
+    {
+        QFile f(percorso);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return fv::LeggiCsv(f.readAll().toStdString(), separatore);
+    }
+
+    static const fv::RigaCsv* Riga(const std::vector<fv::RigaCsv>& righe, const std::string& etichetta, std::size_t dopo = 0)
+    {
+        for (std::size_t i = dopo; i < righe.size(); ++i)
+            if (!righe[i].empty() && righe[i][0] == etichetta)
+                return &righe[i];
+        return nullptr;
+    }
+
+    static std::size_t Indice(const std::vector<fv::RigaCsv>& righe, const std::string& etichetta)
+    {
+        for (std::size_t i = 0; i < righe.size(); ++i)
+            if (!righe[i].empty() && righe[i][0] == etichetta)
+                return i;
+        return righe.size();
+    }
+
+    static double Numero(const std::string& t) { return std::stod(QString::fromStdString(t).replace(',', '.').toStdString()); }
+
+private slots:
+    void initTestCase()
+    {
+        FiltraAvvisiOffscreen();
+        QVERIFY(cartella.isValid());
+        QCOMPARE(fixture::Scrivi(cartella.filePath("data.mdb"), fixture::Standard()), QString());
+        separatore = fv::FormatoUtente().decimale == "," ? ';' : ',';
+    }
+
+    void trentaseiBollette()
+    {
+        // F1, F2, F3 of each month, January first: April's three bands are 103, 50, 80.
+        QStringList valori;
+        for (int m = 0; m < 12; ++m)
+            valori << QString::number(100 + m) << "50" << "80";
+        const QString csv = cartella.filePath("bollette.csv");
+        QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--fasce", valori.join(','), "--csv", csv}), 0);
+        const auto righe = Csv(csv);
+        const fv::RigaCsv* aprile = Riga(righe, "Fasce F1, F2, F3 di aprile (kWh)");
+        QVERIFY(aprile && aprile->size() == 4);
+        QCOMPARE(Numero((*aprile)[1]) * 10000 + Numero((*aprile)[2]) * 100 + Numero((*aprile)[3]), 1035080.0);
+        const std::size_t tabella = Indice(righe, "Bilancio mese per mese, senza batteria");
+        const fv::RigaCsv* consumo = Riga(righe, "Aprile", tabella);
+        QVERIFY(consumo);
+        QVERIFY2(std::fabs(Numero((*consumo)[2]) - 233) < 0.5, (*consumo)[2].c_str());
+        // No battery: no "con batteria" column, no such table.
+        QCOMPARE(Indice(righe, "Bilancio mese per mese, con batteria"), righe.size());
+        QCOMPARE(int(Riga(righe, "Consumo (kWh)")->size()), 2);
+    }
+
+    void entrambiICasiNelCsv()
+    {
+        const QString csv = cartella.filePath("convenienza.csv");
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto
+                        + QStringList{"--consumo-annuo", "2700", "--batteria", "5", "--csv", csv}),
+                 0);
+        QVERIFY2(ultimaUscita.contains("Valore attuale netto"), qPrintable(ultimaUscita)); // printed with --csv too
+        const auto righe = Csv(csv);
+        // The investment without and with the battery: 3 kW x 1900, plus 5 kWh x 650.
+        const fv::RigaCsv* investimento = Riga(righe, "Investimento (€)");
+        QVERIFY(investimento && investimento->size() == 3);
+        QCOMPARE(Numero((*investimento)[1]), 5700.0);
+        QCOMPARE(Numero((*investimento)[2]), 8950.0);
+        // Each yearly table labelled, year 0 its own case's investment.
+        const std::size_t con = Indice(righe, "Flussi di cassa anno per anno, con batteria");
+        const std::size_t senza = Indice(righe, "Flussi di cassa anno per anno, senza batteria");
+        QVERIFY(con < senza && senza < righe.size());
+        QCOMPARE(Numero(righe[con + 2][9]), -8950.0);
+        QCOMPARE(Numero(righe[senza + 2][9]), -5700.0);
+        QVERIFY(Riga(righe, "Batteria utile (kWh)") && Numero(Riga(righe, "Batteria utile (kWh)")->at(1)) == 5);
+        QVERIFY(Riga(righe, "Anno di riferimento")->at(1) == "2027");
+    }
+
+    void opzioniFinoAlCalcolo()
+    {
+        // The session's options reach the calculation, and a kept production
+        // is never that of other options.
+        fv::Sessione s(cartella.path(), fv::FormatoUtente());
+        s.Avvia();
+        s.ScegliProvincia("TO");
+        s.ScegliComuneRad("Torino");
+        s.ScegliComuneLat("Torino");
+        s.ScegliRiflettanza("Erba");
+        s.ImpostaImpianto({"30", "0", "3", "15", "90", 0, 0});
+        const fv::Risultato r = *s.Calcola();
+        fv::RichiestaBilancio q;
+        q.anno = 2027;
+        q.batteria.capacita = 5;
+        const auto autosufficienza = [&](fv::Analisi& a, bool medi, int anno) {
+            fv::RichiestaBilancio x = q;
+            x.giorniMedi = medi;
+            x.anno = anno;
+            return a.BilancioEnergetico(r, x).conBatteria.anno.Autosufficienza();
+        };
+        fv::Analisi tenuta(s);
+        const double vari = autosufficienza(tenuta, false, 2027);
+        const double medi = autosufficienza(tenuta, true, 2027);
+        QVERIFY2(medi > vari + 0.02, qPrintable(QStringLiteral("%1 %2").arg(medi).arg(vari)));
+        QCOMPARE(autosufficienza(tenuta, false, 2027), vari);
+        fv::Analisi nuova(s);
+        QCOMPARE(autosufficienza(nuova, true, 2027), medi);
+        // Another year, another calendar: the kept production is not reused.
+        QCOMPARE(autosufficienza(tenuta, false, 2029), autosufficienza(nuova, false, 2029));
+        // A leap year says what it does with February.
+        q.anno = 2028;
+        QVERIFY(tenuta.BilancioEnergetico(r, q).avvisi.join(' ').contains("bisestile"));
+        // A battery outside its range is refused, named, before anything is computed.
+        q.batteria.rendimento = 1;
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreRichiesta, tenuta.BilancioEnergetico(r, q));
+    }
+
+    void fileCheNonSiScrivono()
+    {
+        std::vector<QStringList> tabella(2000, QStringList{"una riga abbastanza lunga da riempire un disco piccolo", "1"});
+        const QString pieno = cartella.filePath("pieno.csv");
+        {
+            // A full disk: an error, and no file, empty or partial.
+            LimiteFile limite(256);
+            const QString errore = fv::SalvaTabellaCsv(pieno, tabella, fv::FormatoUtente());
+            QVERIFY2(errore.contains("Impossibile scrivere"), qPrintable(errore));
+            QVERIFY(!QFileInfo::exists(pieno));
+            QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--csv", pieno}), 1);
+            QVERIFY(!QFileInfo::exists(pieno));
+        }
+        // A device, a folder: refused as they are, --sovrascrivi or not.
+        for (const QString& dove : {QStringLiteral("/dev/full"), cartella.path()}) {
+            QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--csv", dove, "--sovrascrivi"}), 1);
+            QVERIFY2(errori.contains("non è un file ordinario"), qPrintable(errori));
+        }
+        struct stat info {};
+        QVERIFY(stat("/dev/full", &info) == 0 && S_ISCHR(info.st_mode));
+        // A meter's "file" that never ends is not read.
+        QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumi", "/dev/zero"}), 1);
+        QVERIFY2(errori.contains("non è un file ordinario"), qPrintable(errori));
+    }
+
+    void numeriAllItaliana_data()
+    {
+        QTest::addColumn<QStringList>("argomenti");
+        QTest::addColumn<QString>("atteso");
+        QTest::newRow("consumo con il punto delle migliaia") << QStringList{"bilancio", "--consumo-annuo", "2.700"} << "2,7 oppure 2.700";
+        QTest::newRow("costo con il punto delle migliaia") << QStringList{"convenienza", "--consumo-annuo", "2700", "--parametro", "costo_impianto=1.900"}
+                                                            << "1,9 oppure 1.900";
+        QTest::newRow("consumo minimo") << QStringList{"bilancio", "--consumo-annuo", "10"} << "da 100 a 10.000.000";
+        QTest::newRow("rendimento dell'1 %") << QStringList{"bilancio", "--consumo-annuo", "2700", "--batteria-rendimento", "1"} << "da 50 a 100";
+        QTest::newRow("anno con decimali") << QStringList{"bilancio", "--consumo-annuo", "2700", "--anno", "2027.5"} << "numero intero";
+        QTest::newRow("orizzonte con decimali") << QStringList{"convenienza", "--consumo-annuo", "2700", "--parametro", "orizzonte=2.5"}
+                                                << "numero intero";
+        QTest::newRow("due modi di dare i consumi") << QStringList{"bilancio", "--consumo-annuo", "2700", "--consumi", "x.csv"}
+                                                    << "--consumo-annuo e --consumi insieme";
+        QTest::newRow("calcola con un'opzione del bilancio") << QStringList{"calcola", "--batteria", "5"} << "usare bilancio o convenienza";
+    }
+
+    void numeriAllItaliana()
+    {
+        QFETCH(QStringList, argomenti);
+        QFETCH(QString, atteso);
+        QStringList tutti = argomenti;
+        for (const QString& a : kImpianto)
+            if (!(argomenti.contains("--anno") && (a == "--anno" || a == "2027")))
+                tutti << a;
+        QCOMPARE(Esegui(tutti), 1);
+        QVERIFY2(errori.contains(atteso) && errori.count('\n') == 1, qPrintable(errori));
+    }
+
+    void relazioneDiDuePagine()
+    {
+        const QString pdf = cartella.filePath("due.pdf");
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--batteria", "5", "--pdf", pdf}), 0);
+        QProcess p;
+        p.start("pdftotext", {pdf, "-"});
+        QVERIFY(p.waitForFinished(20000));
+        const QString testo = QString::fromUtf8(p.readAllStandardOutput());
+        QCOMPARE(testo.count(u'\f'), 2);
+        QVERIFY(testo.contains("Autoconsumo e convenienza economica") && testo.contains("Perdite della batteria"));
+    }
+};
+
+QTEST_MAIN(TestApprofondimento)
+#include "tst_approfondimento.moc"
