@@ -323,6 +323,11 @@ private slots:
         QVERIFY(modo && file && fasce);
         modo->setCurrentIndex(2);
         QVERIFY(!d->convenienza());
+        d->MostraConvenienza(true); // the parameters on show, as the user left them
+        for (QTabWidget* t : d->findChildren<QTabWidget*>())
+            if (t->count() == 3 && t->tabText(2) == "Parametri")
+                t->setCurrentIndex(2);
+        QVERIFY(tabella->isVisible());
         file->setFocus();
         QTest::keyClicks(file, "/non/esiste.csv");
         QTest::keyClick(file, Qt::Key_Return);
