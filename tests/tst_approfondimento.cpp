@@ -195,13 +195,17 @@ private slots:
             QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--csv", pieno}), 1);
             QVERIFY(!QFileInfo::exists(pieno));
         }
-        // A device, a folder: refused as they are, --sovrascrivi or not.
-        for (const QString& dove : {QStringLiteral("/dev/full"), cartella.path()}) {
+        // A FIFO (as a device would be: never /dev/full itself, which a fault
+        // would replace for the whole machine), a folder: refused as they are,
+        // --sovrascrivi or not.
+        const QString fifo = cartella.filePath("fifo");
+        QVERIFY(mkfifo(fifo.toLocal8Bit().constData(), 0600) == 0);
+        for (const QString& dove : {fifo, cartella.path()}) {
             QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--csv", dove, "--sovrascrivi"}), 1);
             QVERIFY2(errori.contains("non è un file ordinario"), qPrintable(errori));
         }
         struct stat info {};
-        QVERIFY(stat("/dev/full", &info) == 0 && S_ISCHR(info.st_mode));
+        QVERIFY(stat(fifo.toLocal8Bit().constData(), &info) == 0 && S_ISFIFO(info.st_mode));
         // A meter's "file" that never ends is not read.
         QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumi", "/dev/zero"}), 1);
         QVERIFY2(errori.contains("non è un file ordinario"), qPrintable(errori));
