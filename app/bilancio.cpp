@@ -118,31 +118,13 @@ QWidget* DialogoBilancio::CreaIngressi()
     modo_->addItems({QStringLiteral("Consumo annuo e profilo"), QStringLiteral("Fasce della bolletta (F1, F2, F3)"),
                      QStringLiteral("File del contatore")});
     forma->addRow(QStringLiteral("Consumi"), modo_);
-    pagine_ = new QStackedWidget(pannello);
-    annuo_ = Numero(pannello, 1, 1e7, 2700, 0, QStringLiteral("kWh/anno"));
-    fasce_ = new QLineEdit(QStringLiteral("900;800;1000"), pannello);
-    fasce_->setObjectName(QStringLiteral("fasce"));
-    fasce_->setToolTip(QStringLiteral("Consumi in kWh delle fasce F1, F2 e F3 separati da punto e virgola, spazi o virgole: "
-                                      "tre valori per l'anno, oppure 36 dalle dodici bollette (F1, F2, F3 di gennaio per primi). "
-                                      "Senza separatore delle migliaia: 2700, non 2.700."));
-    auto* scegli = new QPushButton(QStringLiteral("Scegli…"), pannello);
-    file_ = new QLineEdit(pannello);
-    file_->setObjectName(QStringLiteral("file"));
-    auto* rigaFile = new QWidget(pannello);
-    auto* hFile = new QHBoxLayout(rigaFile);
-    hFile->setContentsMargins(0, 0, 0, 0);
-    hFile->addWidget(file_);
-    hFile->addWidget(scegli);
-    for (QWidget* w : {static_cast<QWidget*>(annuo_), static_cast<QWidget*>(fasce_), rigaFile})
-        pagine_->addWidget(w);
-    pagine_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-    forma->addRow(QString(), pagine_);
+    forma->addRow(QString(), CreaPagineConsumo(pannello));
     profilo_ = new QComboBox(pannello);
     for (const fv::ProfiloConsumo& p : fv::ProfiliConsumo())
         profilo_->addItem(QString::fromUtf8(p.descrizione), QString::fromLatin1(p.nome));
     forma->addRow(QStringLiteral("Profilo"), profilo_);
-    capacita_ = Numero(pannello, 0, 1000, 0, 1, QStringLiteral("kWh"));
-    potenza_ = Numero(pannello, 0, 1000, 0, 1, QStringLiteral("kW"));
+    capacita_ = Numero(pannello, fv::kCapacitaBatteria.minimo, fv::kCapacitaBatteria.massimo, 0, 1, QStringLiteral("kWh"));
+    potenza_ = Numero(pannello, fv::kPotenzaBatteria.minimo, fv::kPotenzaBatteria.massimo, 0, 1, QStringLiteral("kW"));
     potenza_->setSpecialValueText(QStringLiteral("come la capacità"));
     rendimento_ = Numero(pannello, fv::kRendimentoBatteria.minimo, fv::kRendimentoBatteria.massimo, 90, 0, QStringLiteral("%"));
     rendimento_->setToolTip(QStringLiteral("Rendimento di andata e ritorno: le batterie domestiche al litio dichiarano "
@@ -154,11 +136,43 @@ QWidget* DialogoBilancio::CreaIngressi()
     anno_->setRange(1901, 2099);
     anno_->setValue(fv::AnnoDiRiferimento());
     forma->addRow(QStringLiteral("Anno di riferimento"), anno_);
-    giorniMedi_ = new QCheckBox(QStringLiteral("solo giorni medi"), pannello);
+    giorniMedi_ = new QCheckBox(QStringLiteral("solo giorni medi (confronto)"), pannello);
     giorniMedi_->setToolTip(QString::fromUtf8(fv::kNotaGiorniMedi));
     forma->addRow(QString(), giorniMedi_);
+    CollegaIngressi();
+    pannello->setMaximumWidth(360);
+    return pannello;
+}
+
+// The three ways of giving the consumption, one page each.
+QWidget* DialogoBilancio::CreaPagineConsumo(QWidget* pannello)
+{
+    pagine_ = new QStackedWidget(pannello);
+    annuo_ = Numero(pannello, fv::kConsumoAnnuoMinimo, fv::kConsumoAnnuoMassimo, 2700, 0, QStringLiteral("kWh/anno"));
+    fasce_ = new QLineEdit(QStringLiteral("900;800;1000"), pannello);
+    fasce_->setObjectName(QStringLiteral("fasce"));
+    fasce_->setToolTip(QStringLiteral("Consumi in kWh delle fasce F1, F2 e F3 separati da punto e virgola, spazi o virgole: "
+                                      "tre valori per l'anno, oppure 36 dalle dodici bollette (F1, F2, F3 di gennaio per primi). "
+                                      "Senza separatore delle migliaia: 2700, non 2.700."));
+    scegli_ = new QPushButton(QStringLiteral("Scegli…"), pannello);
+    file_ = new QLineEdit(pannello);
+    file_->setObjectName(QStringLiteral("file"));
+    file_->setPlaceholderText(QStringLiteral("file CSV del distributore o di un foglio di calcolo"));
+    auto* rigaFile = new QWidget(pannello);
+    auto* hFile = new QHBoxLayout(rigaFile);
+    hFile->setContentsMargins(0, 0, 0, 0);
+    hFile->addWidget(file_);
+    hFile->addWidget(scegli_);
+    for (QWidget* w : {static_cast<QWidget*>(annuo_), static_cast<QWidget*>(fasce_), rigaFile})
+        pagine_->addWidget(w);
+    pagine_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    return pagine_;
+}
+
+void DialogoBilancio::CollegaIngressi()
+{
     connect(modo_, &QComboBox::currentIndexChanged, pagine_, &QStackedWidget::setCurrentIndex);
-    connect(scegli, &QPushButton::clicked, this, [this] {
+    connect(scegli_, &QPushButton::clicked, this, [this] {
         const QString f = QFileDialog::getOpenFileName(this, QStringLiteral("File del contatore"), file_->text(),
                                                        QStringLiteral("Consumi (*.csv *.txt);;Tutti i file (*)"));
         if (!f.isEmpty()) {
@@ -179,8 +193,6 @@ QWidget* DialogoBilancio::CreaIngressi()
     connect(fasce_, &QLineEdit::editingFinished, this, ricalcola);
     // A path is read when the field is left or Enter pressed, not at every key.
     connect(file_, &QLineEdit::editingFinished, this, ricalcola);
-    pannello->setMaximumWidth(360);
-    return pannello;
 }
 
 QWidget* DialogoBilancio::CreaSchedaBilancio()
@@ -447,12 +459,18 @@ void DialogoBilancio::RiempiParametri()
             auto* voce = new QTableWidgetItem(celle[c]);
             if (c != 1)
                 voce->setFlags(voce->flags() & ~Qt::ItemIsEditable);
-            voce->setToolTip(QString::fromStdString(p.nome));
+            // The whole text where the cell cuts it: name, description, source and date.
+            voce->setData(Qt::UserRole, QString::fromStdString(p.nome));
+            voce->setToolTip(QStringLiteral("<p><b>%1</b>: %2</p><p>Fonte: %3 (%4)</p>")
+                                 .arg(QString::fromStdString(p.nome), celle[0].toHtmlEscaped(), celle[3].toHtmlEscaped(),
+                                      celle[4].isEmpty() ? QStringLiteral("senza data") : celle[4]));
             tabellaParametri_->setItem(int(i), c, voce);
         }
     }
+    tabellaParametri_->setWordWrap(true);
     tabellaParametri_->setColumnWidth(0, 320);
     tabellaParametri_->setColumnWidth(3, 320);
+    tabellaParametri_->resizeRowsToContents();
     caricamento_ = false;
 }
 

@@ -18,6 +18,7 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 class QStackedWidget;
 class QTableWidget;
@@ -47,6 +48,8 @@ signals:
 
 private:
     QWidget* CreaIngressi();
+    QWidget* CreaPagineConsumo(QWidget* pannello);
+    void CollegaIngressi();
     QWidget* CreaSchedaBilancio();
     QWidget* CreaSchedaConvenienza();
     void Ricalcola();
@@ -73,6 +76,7 @@ private:
     QComboBox* profilo_ = nullptr;
     QLineEdit* fasce_ = nullptr;
     QLineEdit* file_ = nullptr;
+    QPushButton* scegli_ = nullptr;
     QDoubleSpinBox* capacita_ = nullptr;
     QDoubleSpinBox* potenza_ = nullptr;
     QDoubleSpinBox* rendimento_ = nullptr;

@@ -56,8 +56,10 @@ FinestraPrincipale::FinestraPrincipale(QWidget* parent, const QString& cartellaD
     file_ = new QLabel(this);
     statusBar()->addPermanentWidget(file_);
     const auto mostraFile = [this](const QString& percorso) {
-        file_->setText(QStringLiteral("Dati: %1").arg(QFileInfo(percorso).fileName()));
-        file_->setToolTip(percorso);
+        const bool trovato = QFileInfo(percorso).isFile();
+        file_->setText(trovato ? QStringLiteral("Dati: %1").arg(QFileInfo(percorso).fileName())
+                               : QStringLiteral("Nessun file di dati trovato"));
+        file_->setToolTip(trovato ? percorso : QStringLiteral("Cercato: %1 (File › Apri file dati…)").arg(percorso));
     };
     connect(modulo_, &frmFv::fileDatiCambiato, this, mostraFile);
     mostraFile(modulo_->sessione().FileDati());

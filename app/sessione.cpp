@@ -280,6 +280,19 @@ ImpiantoLetto Sessione::LeggiImpiantoCorrente() const
     return LeggiImpianto(in, formato_);
 }
 
+void Sessione::VerificaIngressi() const
+{
+    // The calculation itself, its figures dropped: the same checks in the same order.
+    const QString comune = radiazioneDa_.caricata ? radiazioneDa_.voce : QString();
+    const InputCalcolo input{latitudine_.toStdString(),         riflettanza_.toStdString(),
+                             impianto_.tilt.toStdString(),      impianto_.azimut.toStdString(),
+                             impianto_.potenza.toStdString(),   impianto_.perdite.toStdString(),
+                             impianto_.efficienza.toStdString(), comune.toStdString()};
+    Risultato scartato;
+    Raccolta raccolta(scartato);
+    fv::Calcola(input, radOriz_, kGiorniMese, formato_, raccolta, nullptr);
+}
+
 std::optional<Risultato> Sessione::Calcola()
 {
     const QString comune = radiazioneDa_.caricata ? radiazioneDa_.voce : QString();

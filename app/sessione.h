@@ -184,6 +184,9 @@ public:
     // losses, efficiency); throws as the calculation does.
     ImpiantoLetto LeggiImpiantoCorrente() const;
 
+    // The checks of CALCOLA, in its order of reading the inputs, without a
+    // result: throws the first failing step's typed error.
+    void VerificaIngressi() const;
     // CALCOLA on the session's site and plant: empty when an input is empty;
     // throws the first failing step's typed error. The result is kept.
     std::optional<Risultato> Calcola();

@@ -331,6 +331,14 @@ private slots:
         QTest::mouseClick(Calcola(), Qt::LeftButton);
         QVERIFY(!T("txtEnergia")->text().isEmpty());
         QCOMPARE(r.testi.size(), 1);
+        // The inputs are read in the calculation's order before the question:
+        // a bad tilt is named before a bad reflectance, and nothing is asked.
+        Scrivi(T("txtLatitudine"), N("4.5"));
+        Scrivi(T("txtRiflettanza"), "abc");
+        Scrivi(T("txtTilt"), "xyz");
+        QTest::mouseClick(Calcola(), Qt::LeftButton);
+        QTRY_COMPARE(r.testi.size(), 2);
+        QVERIFY2(r.testi.last().contains("tilt") && !r.testi.last().contains("fuori dall'Italia"), qPrintable(r.testi.last()));
     }
 
     void iconaInSediciColori()

@@ -309,7 +309,7 @@ private slots:
         auto* tabella = d->findChild<QTableWidget*>("parametri");
         QVERIFY(tabella && tabella->rowCount() > 10);
         int riga = 0;
-        while (riga < tabella->rowCount() && tabella->item(riga, 0)->toolTip() != "prezzo_energia")
+        while (riga < tabella->rowCount() && tabella->item(riga, 0)->data(Qt::UserRole).toString() != "prezzo_energia")
             ++riga;
         const double van = d->convenienza()->con.van;
         tabella->item(riga, 1)->setText(dec == "," ? "0,40" : "0.40");
