@@ -399,6 +399,11 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
     y->applyNiceNumbers();
     grafico->legend()->setVisible(serie.size() > 1);
     grafico->legend()->setAlignment(Qt::AlignBottom);
+    // Three names under a chart a third of a dialog wide: a slightly smaller
+    // face keeps each whole ("Carica della batteria", not "Carica della batt…").
+    QFont piccolo = vista.font();
+    piccolo.setPointSizeF(piccolo.pointSizeF() * 0.85);
+    grafico->legend()->setFont(piccolo);
 }
 
 void SvuotaGrafico(QChartView& vista)
