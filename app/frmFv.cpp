@@ -649,6 +649,9 @@ void frmFv::cmdCalcola_Click()
         return;
     Esegui([this] {
         VerificaSito();
+        // Every input read and checked in the calculation's order before a
+        // latitude typed outside Italy is asked about.
+        sessione_->VerificaIngressi();
         if (!ConfermaLatitudine())
             return;
         const std::optional<fv::Risultato> r = sessione_->Calcola();
