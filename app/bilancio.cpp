@@ -239,22 +239,7 @@ QWidget* DialogoBilancio::CreaSchedaConvenienza()
         Ricalcola();
         nota_->setText(QStringLiteral("Parametri riportati ai valori del file dati."));
     });
-    connect(tabellaParametri_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* voce) {
-        if (caricamento_ || voce->column() != 1)
-            return;
-        const std::string nome = parametri_[std::size_t(voce->row())].nome;
-        try {
-            fv::Imposta(parametri_, nome, fv::LeggiNumeroPersona(voce->text().toStdString(), fv::Campo::Energia));
-            Ricorda();
-            Ricalcola();
-        } catch (const fv::ErroreAmbiguo& e) {
-            nota_->setText(QString::fromStdString(e.Spiegazione()));
-            RiempiParametri();
-        } catch (const std::exception& e) {
-            nota_->setText(QString::fromStdString(e.what()).replace(0, 1, QString::fromStdString(e.what()).left(1).toUpper()));
-            RiempiParametri();
-        }
-    });
+    connect(tabellaParametri_, &QTableWidget::itemChanged, this, &DialogoBilancio::ParametroCambiato);
     auto* schede = new QTabWidget(scheda);
     schede->addTab(cassa_, QStringLiteral("Flusso di cassa"));
     casoAnni_ = new QComboBox(scheda);
@@ -274,6 +259,26 @@ QWidget* DialogoBilancio::CreaSchedaConvenienza()
     v->addWidget(economia_);
     v->addWidget(schede, 1);
     return scheda;
+}
+
+// A parameter typed in the table: used and remembered when in range, else
+// refused with its range and the value before put back.
+void DialogoBilancio::ParametroCambiato(QTableWidgetItem* voce)
+{
+    if (caricamento_ || voce->column() != 1)
+        return;
+    const std::string nome = parametri_[std::size_t(voce->row())].nome;
+    try {
+        fv::Imposta(parametri_, nome, fv::LeggiNumeroPersona(voce->text().toStdString(), fv::Campo::Energia));
+        Ricorda();
+        Ricalcola();
+    } catch (const fv::ErroreAmbiguo& e) {
+        nota_->setText(QString::fromStdString(e.Spiegazione()));
+        RiempiParametri();
+    } catch (const std::exception& e) {
+        nota_->setText(QString::fromStdString(e.what()).replace(0, 1, QString::fromStdString(e.what()).left(1).toUpper()));
+        RiempiParametri();
+    }
 }
 
 void DialogoBilancio::MostraConvenienza(bool economia) { schede_->setCurrentIndex(economia ? 1 : 0); }

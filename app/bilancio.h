@@ -22,6 +22,7 @@ class QPushButton;
 class QSpinBox;
 class QStackedWidget;
 class QTableWidget;
+class QTableWidgetItem;
 class QTabWidget;
 
 class DialogoBilancio : public QDialog {
@@ -58,6 +59,7 @@ private:
     void MostraAnni();
     void MostraGiornoMedio();
     void RiempiParametri();
+    void ParametroCambiato(QTableWidgetItem* voce);
     void Ricorda() const;
     void Richiama();
 

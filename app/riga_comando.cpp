@@ -320,6 +320,30 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
     return scritto.isEmpty() ? 0 : errore(scritto);
 }
 
+// A command and options that do not go together, said; empty when they do.
+QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& comandi)
+{
+    if (comandi.size() != 1
+        || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza")}.contains(comandi[0]))
+        return QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\" oppure --help.");
+    if (comandi[0] == QLatin1String("bilancio") && p.isSet(QStringLiteral("pdf")))
+        return QStringLiteral("la relazione PDF di due pagine (calcolo, bilancio e convenienza) si fa con convenienza --pdf.");
+    if (comandi[0] == QLatin1String("calcola")) {
+        for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
+                              "giorni-medi", "parametro"})
+            if (p.isSet(QLatin1String(o)))
+                return QStringLiteral("calcola non fa il bilancio (--%1): usare bilancio o convenienza.").arg(QLatin1String(o));
+    }
+    if (p.isSet(QStringLiteral("csv")) && p.isSet(QStringLiteral("pdf")))
+        return QStringLiteral("usare --csv oppure --pdf, non entrambi.");
+    for (const char* file : {"csv", "pdf"}) {
+        const QString percorso = p.value(QString::fromLatin1(file));
+        if (!percorso.isEmpty() && QFileInfo::exists(percorso) && !p.isSet(QStringLiteral("sovrascrivi")))
+            return QStringLiteral("il file «%1» esiste già: usare --sovrascrivi per sostituirlo.").arg(percorso);
+    }
+    return {};
+}
+
 } // namespace
 
 bool ArgomentoDellaRigaDiComando(const char* argomento)
@@ -351,25 +375,9 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
         return 0;
     }
     const QStringList comandi = p.positionalArguments();
-    if (comandi.size() != 1
-        || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza")}.contains(comandi[0]))
-        return errore(QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\" oppure --help."));
+    if (const QString no = OpzioniIncompatibili(p, comandi); !no.isEmpty())
+        return errore(no);
     const bool bilancio = comandi[0] != QLatin1String("calcola");
-    if (comandi[0] == QLatin1String("bilancio") && p.isSet(QStringLiteral("pdf")))
-        return errore(QStringLiteral("la relazione PDF di due pagine (calcolo, bilancio e convenienza) si fa con convenienza --pdf."));
-    if (!bilancio) {
-        for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
-                              "giorni-medi", "parametro"})
-            if (p.isSet(QLatin1String(o)))
-                return errore(QStringLiteral("calcola non fa il bilancio (--%1): usare bilancio o convenienza.").arg(QLatin1String(o)));
-    }
-    if (p.isSet(QStringLiteral("csv")) && p.isSet(QStringLiteral("pdf")))
-        return errore(QStringLiteral("usare --csv oppure --pdf, non entrambi."));
-    for (const char* file : {"csv", "pdf"}) {
-        const QString percorso = p.value(QString::fromLatin1(file));
-        if (!percorso.isEmpty() && QFileInfo::exists(percorso) && !p.isSet(QStringLiteral("sovrascrivi")))
-            return errore(QStringLiteral("il file «%1» esiste già: usare --sovrascrivi per sostituirlo.").arg(percorso));
-    }
     try {
         if (bilancio)
             return EseguiBilancio(p, cartellaDati, uscita, errore, comandi[0] == QLatin1String("convenienza"));

@@ -325,7 +325,9 @@ std::optional<Risultato> Sessione::Calcola()
     r.totPianoValore = CalcolaTotaleAnnuo(r.radInc, kGiorniMese);
     r.rapportoValore = r.totPianoValore / r.totOrizzontaleValore;
     r.tariffaValore = TariffaIncentivante(impianto_.fascia, impianto_.integrazione);
-    r.ricavoValore = RicavoAnnuo(LeggiNumero(r.energia.toStdString(), formato_, Campo::Energia), r.tariffaValore);
+    // The revenue of the energy as shown, whole kWh rounded half to even: the
+    // number itself, not its text read back.
+    r.ricavoValore = RicavoAnnuo(ArrotondaPari(r.letti.energia, 0), r.tariffaValore);
     for (std::size_t m = 0; m < 12; ++m) {
         r.energieMensili[m] = EnergiaMensile(r.radInc[m], kGiorniMese[m], r.letti.potenza, r.letti.perdite,
                                              r.letti.efficienza);

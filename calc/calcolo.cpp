@@ -82,9 +82,7 @@ bool Calcola(const InputCalcolo& in, const MonthlySeries& radOriz, const GiorniM
     const double latitudine = VerificaLatitudine(LeggiNumero(in.latitudine, formato, Campo::Latitudine), in.latitudine);
     const double tilt = Verifica(LeggiNumero(in.tilt, formato, Campo::Tilt), kIntervalloTilt, Campo::Tilt, in.tilt);
     const double azimut = Verifica(LeggiNumero(in.azimut, formato, Campo::Azimut), kIntervalloAzimut, Campo::Azimut, in.azimut);
-    const double phi = latitudine * kGradiRadianti;
-    const double beta = tilt * kGradiRadianti;
-    const double gamma = azimut * kGradiRadianti;
+    const double phi = latitudine * kGradiRadianti, beta = tilt * kGradiRadianti, gamma = azimut * kGradiRadianti;
     const double rho = Verifica(LeggiNumero(in.riflettanza, formato, Campo::Riflettanza),
                                 kIntervalloRiflettanza, Campo::Riflettanza, in.riflettanza);
     const double potenza = Verifica(LeggiNumero(in.potenza, formato, Campo::Potenza),

@@ -6,13 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace fv {
 
-std::vector<Parametro> ParametriPredefiniti()
-{
-    // Sources, read in December 2026; "stima" where no official figure applies.
-    return {
+namespace {
+
+// Sources, read in December 2026; "stima" where no official figure applies.
+const Parametro kParametri[] = {
         {"prezzo_energia", 0.25, "€/kWh",
          "Prezzo della parte variabile della bolletta evitata per ogni kWh non prelevato (energia, trasporto, "
          "oneri, accise, IVA)",
@@ -66,8 +67,11 @@ std::vector<Parametro> ParametriPredefiniti()
          "2026-01-01", -50, 50},
         {"tasso_sconto", 3, "%/anno", "Tasso di attualizzazione", "stima", "2026-01-01", -100, 100, true},
         {"orizzonte", 25, "anni", "Anni considerati", "stima: vita utile dei moduli", "2026-01-01", 1, 40, false, false, true},
-    };
-}
+};
+
+} // namespace
+
+std::vector<Parametro> ParametriPredefiniti() { return {std::begin(kParametri), std::end(kParametri)}; }
 
 ErroreParametro::ErroreParametro(const std::string& nome, const std::string& messaggio)
     : std::runtime_error(messaggio), nome_(nome)
@@ -214,52 +218,46 @@ EnergiaAnno EnergiaDelBilancio(const FlussiEnergia& anno)
     return {anno.produzione, anno.Coperto(), anno.immessa, anno.consumo};
 }
 
-Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par)
+namespace {
+
+// The rates and amounts that stay the same every year.
+struct Regole {
+    double r, degrado, aumento, prezzoVendita, premio, rata, prezzoEnergia;
+    double anniPremio, anniRate, manutenzione, costoInverter;
+    int annoInverter;
+};
+
+// Year t's flows from the first year's energy (see CalcolaConvenienza).
+AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso& prima)
 {
-    Verifica(par);
-    const auto v = [&](const char* nome) { return Valore(par, nome); };
-    const int anni = int(std::lround(v("orizzonte")));
-    const double r = v("tasso_sconto") / 100, degrado = v("degrado") / 100, aumento = v("aumento_prezzi") / 100;
-    const double prezzoVendita = std::max(v("prezzo_zonale"), v("prezzo_minimo_garantito"));
-    const double premio = v("quota_condivisa") / 100 * (v("premio_comunita") + v("correzione_regionale") + v("valorizzazione_arera"));
-    Convenienza c;
-    c.investimento = potenza * v("costo_impianto") + batteria * v("costo_batteria");
-    c.detrazioneApplicata = v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0;
-    const double rata = c.detrazioneApplicata
-                            ? std::min(c.investimento, v("detrazione_tetto")) * v("detrazione") / 100 / v("detrazione_rate")
-                            : 0;
-    AnnoFlusso zero;
-    zero.costi = c.investimento;
-    zero.flusso = zero.attualizzato = -c.investimento;
-    zero.cumulato = zero.cumulatoAttualizzato = -c.investimento;
-    c.anni.push_back(zero);
-    double energiaAttualizzata = 0, costiAttualizzati = c.investimento;
-    for (int t = 1; t <= anni; ++t) {
-        const double resa = std::pow(1 - degrado, t - 1), prezzi = std::pow(1 + aumento, t - 1);
-        const double sconto = std::pow(1 + r, t);
-        AnnoFlusso a;
-        a.anno = t;
-        a.produzione = e.produzione * resa;
-        a.coperto = e.coperto * resa;
-        a.immessa = e.immessa * resa;
-        a.prelevata = e.consumo - a.coperto;
-        a.risparmio = a.coperto * v("prezzo_energia") * prezzi;
-        a.vendita = a.immessa * prezzoVendita * prezzi;
-        a.premioComunita = t <= v("anni_premio") ? a.immessa * premio : 0;
-        a.detrazione = t <= v("detrazione_rate") ? rata : 0;
-        a.costi = potenza * v("manutenzione") + (t == int(std::lround(v("anno_inverter"))) ? potenza * v("costo_inverter") : 0);
-        a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione - a.costi;
-        a.cumulato = c.anni.back().cumulato + a.flusso;
-        a.attualizzato = a.flusso / sconto;
-        a.cumulatoAttualizzato = c.anni.back().cumulatoAttualizzato + a.attualizzato;
-        energiaAttualizzata += a.produzione / sconto;
-        costiAttualizzati += a.costi / sconto;
-        c.anni.push_back(a);
-    }
+    const double resa = std::pow(1 - g.degrado, t - 1), prezzi = std::pow(1 + g.aumento, t - 1);
+    AnnoFlusso a;
+    a.anno = t;
+    a.produzione = e.produzione * resa;
+    a.coperto = e.coperto * resa;
+    a.immessa = e.immessa * resa;
+    a.prelevata = e.consumo - a.coperto;
+    a.risparmio = a.coperto * g.prezzoEnergia * prezzi;
+    a.vendita = a.immessa * g.prezzoVendita * prezzi;
+    a.premioComunita = t <= g.anniPremio ? a.immessa * g.premio : 0;
+    a.detrazione = t <= g.anniRate ? g.rata : 0;
+    a.costi = g.manutenzione + (t == g.annoInverter ? g.costoInverter : 0);
+    a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione - a.costi;
+    a.cumulato = prima.cumulato + a.flusso;
+    a.attualizzato = a.flusso / std::pow(1 + g.r, t);
+    a.cumulatoAttualizzato = prima.cumulatoAttualizzato + a.attualizzato;
+    return a;
+}
+
+void FigureDiMerito(Convenienza& c, double r)
+{
     std::vector<double> flussi, attualizzati;
+    double energiaAttualizzata = 0, costiAttualizzati = 0;
     for (const AnnoFlusso& a : c.anni) {
         flussi.push_back(a.flusso);
         attualizzati.push_back(a.attualizzato);
+        energiaAttualizzata += a.produzione / std::pow(1 + r, a.anno);
+        costiAttualizzati += a.costi / std::pow(1 + r, a.anno);
     }
     c.van = ValoreAttuale(flussi, r);
     c.tir = TassoInterno(flussi);
@@ -269,6 +267,37 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
     c.lcoe = energiaAttualizzata > 0 ? costiAttualizzati / energiaAttualizzata : 0;
     if (c.anni.size() > 1)
         c.risparmioPrimoAnno = c.anni[1].risparmio + c.anni[1].vendita + c.anni[1].premioComunita;
+}
+
+} // namespace
+
+Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par)
+{
+    Verifica(par);
+    const auto v = [&](const char* nome) { return Valore(par, nome); };
+    Convenienza c;
+    c.investimento = potenza * v("costo_impianto") + batteria * v("costo_batteria");
+    c.detrazioneApplicata = v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0;
+    const Regole g{v("tasso_sconto") / 100,
+                   v("degrado") / 100,
+                   v("aumento_prezzi") / 100,
+                   std::max(v("prezzo_zonale"), v("prezzo_minimo_garantito")),
+                   v("quota_condivisa") / 100 * (v("premio_comunita") + v("correzione_regionale") + v("valorizzazione_arera")),
+                   c.detrazioneApplicata ? std::min(c.investimento, v("detrazione_tetto")) * v("detrazione") / 100 / v("detrazione_rate") : 0,
+                   v("prezzo_energia"),
+                   v("anni_premio"),
+                   v("detrazione_rate"),
+                   potenza * v("manutenzione"),
+                   potenza * v("costo_inverter"),
+                   int(std::lround(v("anno_inverter")))};
+    AnnoFlusso zero;
+    zero.costi = c.investimento;
+    zero.flusso = zero.attualizzato = -c.investimento;
+    zero.cumulato = zero.cumulatoAttualizzato = -c.investimento;
+    c.anni.push_back(zero);
+    for (int t = 1; t <= int(std::lround(v("orizzonte"))); ++t)
+        c.anni.push_back(UnAnno(t, e, g, c.anni.back()));
+    FigureDiMerito(c, g.r);
     return c;
 }
 
