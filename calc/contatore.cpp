@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -175,20 +176,24 @@ std::optional<Ora> LeggiOra(std::string t, bool soloOre)
         o.scarto = 0;
         t.pop_back();
     }
+    // "+hh:mm" after a time is its offset from UTC; "-hh:mm" its interval's
+    // end ("00:00-01:00": Italian files have no negative offsets).
     const auto segno = t.find_first_of("+-", 1);
     if (segno != std::string::npos && !o.scarto) {
         const std::string dopo = t.substr(segno + 1);
-        int h = 0, m = 0;
-        char sep = 0;
-        std::istringstream in(dopo);
-        if (dopo.size() >= 4 && dopo.find(':') != std::string::npos && dopo.size() > 5) {
-            o.intervallo = true; // "00:00-01:00"
-        } else if ((in >> h) && (dopo.size() <= 2 || ((in >> sep >> m) && sep == ':') || dopo.size() == 4)) {
-            if (dopo.size() == 4 && dopo.find(':') == std::string::npos)
-                m = h % 100, h /= 100;
-            o.scarto = (t[segno] == '-' ? -1 : 1) * (h * 60 + m);
+        if (t[segno] == '-') {
+            o.intervallo = true;
         } else {
-            return std::nullopt;
+            int h = 0, m = 0;
+            if (dopo.size() == 5 && dopo[2] == ':')
+                h = std::atoi(dopo.substr(0, 2).c_str()), m = std::atoi(dopo.substr(3).c_str());
+            else if (dopo.size() == 4 || dopo.size() == 2)
+                h = std::atoi(dopo.substr(0, 2).c_str()), m = dopo.size() == 4 ? std::atoi(dopo.substr(2).c_str()) : 0;
+            else
+                return std::nullopt;
+            if (dopo.find_first_not_of("0123456789:") != std::string::npos || h > 14 || m > 59)
+                return std::nullopt;
+            o.scarto = h * 60 + m;
         }
         t = t.substr(0, segno);
     }

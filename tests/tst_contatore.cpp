@@ -80,6 +80,13 @@ private slots:
         QCOMPARE(ore.kWh[0], 1.0);
         QCOMPARE(ore.kWh[23], 24.0);
         QCOMPARE(DelFile(Giorni("anno_breve.csv"), 2025, 5, 6).kWh[7], 0.7);
+        // An interval written whole marks its start; an offset of +02:00 in summer is Italian time.
+        const GiorniContatore x = PosizionaLetture(LeggiRigheContatore("Data;Fascia;kWh\n09/05/2025;00:00-01:00;0,5\n"
+                                                                        "09/05/2025;01:00-02:00;0,6\n"
+                                                                        "2025-07-01T10:00:00+02:00;0,7;\n"));
+        QCOMPARE(DelFile(x, 2025, 5, 9).kWh[0], 0.5);
+        QCOMPARE(DelFile(x, 2025, 5, 9).kWh[1], 0.6);
+        QCOMPARE(DelFile(x, 2025, 7, 1).kWh[10], 0.7);
     }
 
     void giorniDelCambioDellOra()
