@@ -47,6 +47,20 @@ struct Controllo {
     const char* descrizione = nullptr;
 };
 
+// The plant the window opens with: the initial texts of its fields and the
+// options selected at start. The window table below shows them; the session
+// and the command line start from them.
+struct ValoriIniziali {
+    const char* tilt = "20";       // [deg]
+    const char* azimut = "5";      // [deg] from south
+    const char* potenza = "1";     // [kW]
+    const char* perdite = "15";    // [%]
+    const char* efficienza = "90"; // [%]
+    int fascia = 0;                // optPow: up to 3 kW
+    int integrazione = 0;          // optInt: not integrated
+};
+inline constexpr ValoriIniziali kImpiantoIniziale{};
+
 inline constexpr int kLarghezzaClienteTwip = 12975;
 inline constexpr int kAltezzaClienteTwip = 7830;
 inline constexpr int kTwipPerPixel = 15; // at 96 dpi

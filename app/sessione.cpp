@@ -16,25 +16,6 @@ namespace fv {
 
 namespace {
 
-// The initial text of a control of the window table, empty when it has none.
-QString TestoIniziale(const char* nome)
-{
-    for (const Controllo& c : kInventario) {
-        if (std::strcmp(c.nome, nome) == 0)
-            return c.testo ? QString::fromUtf8(c.testo) : QString();
-    }
-    return {};
-}
-
-int OpzioneIniziale(const char* gruppo)
-{
-    for (const Controllo& c : kInventario) {
-        if (std::strcmp(c.nome, gruppo) == 0 && c.selezionato)
-            return c.indice;
-    }
-    return 3;
-}
-
 // The calculation's writes, gathered into the result.
 class Raccolta final : public DestinazioneCalcolo {
 public:
@@ -67,9 +48,9 @@ QString Testo(double valore, int decimali, const FormatoNumeri& formato)
 
 ImpiantoTesti ImpiantoIniziale()
 {
-    return {TestoIniziale("txtTilt"),  TestoIniziale("txtAzimut"), TestoIniziale("txtPow"),
-            TestoIniziale("txtEffGen"), TestoIniziale("txtEffInv"), OpzioneIniziale("optPow"),
-            OpzioneIniziale("optInt")};
+    const ValoriIniziali& v = kImpiantoIniziale;
+    return {QString::fromUtf8(v.tilt),     QString::fromUtf8(v.azimut), QString::fromUtf8(v.potenza),
+            QString::fromUtf8(v.perdite),  QString::fromUtf8(v.efficienza), v.fascia, v.integrazione};
 }
 
 QString TestoOpzione(const char* gruppo, int indice)
