@@ -41,6 +41,15 @@ void VerificaRichiesta(const RichiestaBilancio& r)
                kRendimentoBatteria.massimo, "%");
     if (r.anno != 0)
         NellIntervallo("anno", "L'anno di riferimento", r.anno, 1901, 2099, "");
+    if (!r.dataSpesa.empty() && (r.dataSpesa.size() != 10 || r.dataSpesa[4] != '-' || !DataDiValiditaValida(r.dataSpesa)))
+        throw ErroreRichiesta("data-spesa", "La data della spesa «" + r.dataSpesa + "» non è un giorno del calendario (AAAA-MM-GG).");
+    if (r.famiglia.impostaLorda)
+        NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda, 0, 1e7, "€");
+}
+
+std::vector<Parametro> ParametriDellaRichiesta(const std::vector<Parametro>& righe, const RichiestaBilancio& richiesta)
+{
+    return ParametriInVigore(righe, richiesta.dataSpesa.empty() ? Oggi() : richiesta.dataSpesa);
 }
 
 std::string LeggiFileConsumi(const QString& percorso)
@@ -148,9 +157,10 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
     Approfondimento a;
     a.richiesta = richiesta;
     a.bilancio = BilancioEnergetico(r, richiesta);
-    a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), r.letti.potenza, 0, parametri),
+    a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), r.letti.potenza, 0, parametri,
+                                        richiesta.famiglia),
                      CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
-                                        richiesta.batteria.capacita, parametri),
+                                        richiesta.batteria.capacita, parametri, richiesta.famiglia),
                      parametri};
     return a;
 }

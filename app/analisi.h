@@ -25,7 +25,8 @@ private:
     std::string opzione_;
 };
 
-// Checks a request's numbers: the annual consumption, the battery, the year.
+// Checks a request's numbers: the annual consumption, the battery, the year,
+// the date of the expense, the household's tax.
 // Throws ErroreRichiesta with a sentence that names the input and its range.
 void VerificaRichiesta(const RichiestaBilancio& richiesta);
 
@@ -36,13 +37,18 @@ std::string LeggiFileConsumi(const QString& percorso);
 // What the mean-day option means, wherever its figures are shown.
 extern const char* const kNotaGiorniMedi;
 
+// The rows in force for the request's date of expense (today when empty).
+std::vector<Parametro> ParametriDellaRichiesta(const std::vector<Parametro>& righe, const RichiestaBilancio& richiesta);
+
 class Analisi {
 public:
     explicit Analisi(Sessione& sessione) : sessione_(sessione) {}
 
     // The balance with and without the battery, then the economics of both,
-    // on the result's plant and site. Throws ErroreRichiesta, ErroreContatore
-    // for a meter's file it cannot use, ErroreParametro.
+    // on the result's plant and site, with `parametri` the rows in force for
+    // the request's date of expense (ParametriInVigore). Throws
+    // ErroreRichiesta, ErroreContatore for a meter's file it cannot use,
+    // ErroreParametro.
     Approfondimento Calcola(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
     // The balance alone.
     RisultatoBilancio BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta);

@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDate>
+#include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -139,9 +141,35 @@ QWidget* DialogoBilancio::CreaIngressi()
     giorniMedi_ = new QCheckBox(QStringLiteral("solo giorni medi (confronto)"), pannello);
     giorniMedi_->setToolTip(QString::fromUtf8(fv::kNotaGiorniMedi));
     forma->addRow(QString(), giorniMedi_);
+    forma->addRow(CreaIngressiFamiglia(pannello));
     CollegaIngressi();
     pannello->setMaximumWidth(360);
     return pannello;
+}
+
+// What the rules ask of the family: the date of the expense (the rules in
+// force), the kind of home, the yearly tax the deduction is used against.
+QWidget* DialogoBilancio::CreaIngressiFamiglia(QWidget* pannello)
+{
+    auto* gruppo = new QWidget(pannello);
+    auto* forma = new QFormLayout(gruppo);
+    forma->setContentsMargins(0, 0, 0, 0);
+    dataSpesa_ = new QDateEdit(QDate::currentDate(), gruppo);
+    dataSpesa_->setObjectName(QStringLiteral("dataSpesa"));
+    dataSpesa_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    dataSpesa_->setCalendarPopup(true);
+    dataSpesa_->setToolTip(QStringLiteral("La data del pagamento sceglie le regole in vigore: detrazione e tetto di spesa."));
+    forma->addRow(QStringLiteral("Data della spesa"), dataSpesa_);
+    secondaCasa_ = new QCheckBox(QStringLiteral("non è l'abitazione principale"), gruppo);
+    secondaCasa_->setObjectName(QStringLiteral("secondaCasa"));
+    forma->addRow(QString(), secondaCasa_);
+    impostaLorda_ = Numero(gruppo, 0, 1e7, 0, 0, QStringLiteral("€/anno"));
+    impostaLorda_->setObjectName(QStringLiteral("impostaLorda"));
+    impostaLorda_->setSpecialValueText(QStringLiteral("non indicata"));
+    impostaLorda_->setToolTip(QStringLiteral("L'IRPEF lorda annua della famiglia: ogni anno la detrazione si usa fino a questa "
+                                             "cifra, il resto della rata è perso."));
+    forma->addRow(QStringLiteral("IRPEF lorda"), impostaLorda_);
+    return gruppo;
 }
 
 // The three ways of giving the consumption, one page each.
@@ -190,6 +218,15 @@ void DialogoBilancio::CollegaIngressi()
         connect(s, &QDoubleSpinBox::valueChanged, this, ricalcola);
     connect(anno_, &QSpinBox::valueChanged, this, ricalcola);
     connect(giorniMedi_, &QCheckBox::toggled, this, ricalcola);
+    connect(secondaCasa_, &QCheckBox::toggled, this, ricalcola);
+    connect(impostaLorda_, &QDoubleSpinBox::valueChanged, this, ricalcola);
+    // Another date, other rules: the parameters in force for it, the user's edits kept.
+    connect(dataSpesa_, &QDateEdit::dateChanged, this, [this] {
+        if (caricamento_ || !risultato_)
+            return;
+        parametri_.clear();
+        Ricalcola();
+    });
     connect(fasce_, &QLineEdit::editingFinished, this, ricalcola);
     // A path is read when the field is left or Enter pressed, not at every key.
     connect(file_, &QLineEdit::editingFinished, this, ricalcola);
@@ -233,7 +270,7 @@ QWidget* DialogoBilancio::CreaSchedaConvenienza()
     tabellaParametri_->setObjectName(QStringLiteral("parametri"));
     auto* ripristina = new QPushButton(QStringLiteral("Ripristina i valori del file dati"), scheda);
     connect(ripristina, &QPushButton::clicked, this, [this] {
-        parametri_ = sessione_.ParametriDelFile();
+        parametri_ = ParametriDelFileInVigore();
         QSettings().remove(kGruppo + QStringLiteral("/parametri"));
         RiempiParametri();
         Ricalcola();
@@ -300,7 +337,17 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.batteria = {capacita_->value(), potenza_->value(), rendimento_->value()};
     r.anno = anno_->value();
     r.giorniMedi = giorniMedi_->isChecked();
+    r.dataSpesa = dataSpesa_->date().toString(Qt::ISODate).toStdString();
+    r.famiglia.secondaCasa = secondaCasa_->isChecked();
+    if (impostaLorda_->value() > 0)
+        r.famiglia.impostaLorda = impostaLorda_->value();
     return r;
+}
+
+// The file's rows in force for the date in the field; throws ErroreParametro.
+std::vector<fv::Parametro> DialogoBilancio::ParametriDelFileInVigore() const
+{
+    return fv::ParametriDellaRichiesta(sessione_.ParametriDelFile(), Richiesta());
 }
 
 void DialogoBilancio::Aggiorna()
@@ -309,8 +356,6 @@ void DialogoBilancio::Aggiorna()
         throw fv::ErroreSenzaCalcolo();
     risultato_ = sessione_.ultimo();
     calcolo_ = sessione_.calcoli();
-    if (parametri_.empty())
-        parametri_ = sessione_.ParametriDelFile();
     Richiama();
     sito_->setText(QStringLiteral("%1 · %2 kW · inclinazione %3°, azimut %4° · %5 kWh/anno")
                        .arg(sessione_.NomeSito(), risultato_->impianto.potenza, risultato_->impianto.tilt,
@@ -328,6 +373,12 @@ void DialogoBilancio::Ricalcola()
         return Svuota(QStringLiteral("Scegliere il file del contatore (Scegli…)."));
     try {
         const fv::RichiestaBilancio richiesta = Richiesta();
+        if (parametri_.empty()) {
+            // The rules of the date, then the user's own figures over them.
+            parametri_ = ParametriDelFileInVigore();
+            ApplicaRicordati();
+            RiempiParametri();
+        }
         const fv::Approfondimento a = analisi_.Calcola(*risultato_, richiesta, parametri_);
         bilancio_ = a.bilancio;
         convenienza_ = a.convenienza;
@@ -459,7 +510,7 @@ void DialogoBilancio::RiempiParametri()
         const fv::Parametro& p = parametri_[i];
         const QStringList celle = {QString::fromStdString(p.descrizione), QString::fromStdString(fv::TestoNumero(p.valore, f)),
                                    QString::fromStdString(p.unita), QString::fromStdString(p.fonte),
-                                   QString::fromStdString(p.validita)};
+                                   QString::fromStdString(fv::PeriodoLeggibile(p))};
         for (int c = 0; c < 5; ++c) {
             auto* voce = new QTableWidgetItem(celle[c]);
             if (c != 1)
@@ -492,8 +543,18 @@ void DialogoBilancio::Ricorda() const
     s.setValue(QStringLiteral("potenza"), potenza_->value());
     s.setValue(QStringLiteral("rendimento"), rendimento_->value());
     s.setValue(QStringLiteral("giorniMedi"), giorniMedi_->isChecked());
-    // Only the parameters the user changed from the file's.
-    const std::vector<fv::Parametro> delFile = sessione_.ParametriDelFile();
+    s.setValue(QStringLiteral("secondaCasa"), secondaCasa_->isChecked());
+    s.setValue(QStringLiteral("impostaLorda"), impostaLorda_->value());
+    // Only the parameters the user changed from the file's rows in force
+    // (none yet after a new date: the remembered ones stay).
+    std::vector<fv::Parametro> delFile;
+    try {
+        delFile = ParametriDelFileInVigore();
+    } catch (const std::exception&) {
+        return; // no rules for the date: nothing of the user's to compare
+    }
+    if (parametri_.size() != delFile.size())
+        return;
     s.remove(QStringLiteral("parametri"));
     for (std::size_t i = 0; i < parametri_.size() && i < delFile.size(); ++i)
         if (parametri_[i].valore != delFile[i].valore)
@@ -515,15 +576,21 @@ void DialogoBilancio::Richiama()
     potenza_->setValue(s.value(QStringLiteral("potenza"), 0).toDouble());
     rendimento_->setValue(s.value(QStringLiteral("rendimento"), 90).toDouble());
     giorniMedi_->setChecked(s.value(QStringLiteral("giorniMedi"), false).toBool());
-    if (!parametri_.empty()) {
-        s.beginGroup(QStringLiteral("parametri"));
-        for (const QString& nome : s.childKeys()) {
-            try {
-                fv::Imposta(parametri_, nome.toStdString(), s.value(nome).toDouble());
-            } catch (const fv::ErroreParametro&) {
-                // a remembered value no longer in range: the file's stands
-            }
+    secondaCasa_->setChecked(s.value(QStringLiteral("secondaCasa"), false).toBool());
+    impostaLorda_->setValue(s.value(QStringLiteral("impostaLorda"), 0).toDouble());
+    caricamento_ = false;
+}
+
+// The parameters the user changed from the file's, as remembered, over the
+// rows in force; a value no longer in range leaves the file's.
+void DialogoBilancio::ApplicaRicordati()
+{
+    QSettings s;
+    s.beginGroup(kGruppo + QStringLiteral("/parametri"));
+    for (const QString& nome : s.childKeys()) {
+        try {
+            fv::Imposta(parametri_, nome.toStdString(), s.value(nome).toDouble());
+        } catch (const fv::ErroreParametro&) {
         }
     }
-    caricamento_ = false;
 }

@@ -15,6 +15,7 @@
 class QCheckBox;
 class QChartView;
 class QComboBox;
+class QDateEdit;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -50,6 +51,9 @@ signals:
 private:
     QWidget* CreaIngressi();
     QWidget* CreaPagineConsumo(QWidget* pannello);
+    QWidget* CreaIngressiFamiglia(QWidget* pannello);
+    std::vector<fv::Parametro> ParametriDelFileInVigore() const;
+    void ApplicaRicordati();
     void CollegaIngressi();
     QWidget* CreaSchedaBilancio();
     QWidget* CreaSchedaConvenienza();
@@ -84,6 +88,9 @@ private:
     QDoubleSpinBox* rendimento_ = nullptr;
     QSpinBox* anno_ = nullptr;
     QCheckBox* giorniMedi_ = nullptr;
+    QDateEdit* dataSpesa_ = nullptr;
+    QCheckBox* secondaCasa_ = nullptr;
+    QDoubleSpinBox* impostaLorda_ = nullptr;
     QLabel* sito_ = nullptr;
     QLabel* nota_ = nullptr;
     QTabWidget* schede_ = nullptr;

@@ -222,6 +222,8 @@ std::vector<Cifra> CifreConvenienza(const Convenienza& senza, const Convenienza&
         {QStringLiteral("Valore attuale netto (VAN)"), QStringLiteral("€"), 0, senza.van, con.van, {}},
         {QStringLiteral("Tasso interno di rendimento (TIR)"), QStringLiteral("%"), 1, tir(senza), tir(con), QStringLiteral("non esiste")},
         {QStringLiteral("Costo livellato dell'energia (LCOE)"), QStringLiteral("€/kWh"), 3, senza.lcoe, con.lcoe, {}},
+        {QStringLiteral("Detrazione persa (oltre l'IRPEF della famiglia)"), QStringLiteral("€"), 0, senza.detrazionePersa,
+         con.detrazionePersa, {}},
     };
 }
 
@@ -263,12 +265,15 @@ std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoN
 {
     std::vector<QStringList> t = {{QStringLiteral("Anno"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Consumo coperto (kWh)"),
                                    QStringLiteral("Immessa (kWh)"), QStringLiteral("Risparmio (€)"), QStringLiteral("Vendita (€)"),
-                                   QStringLiteral("Premio comunità (€)"), QStringLiteral("Detrazione (€)"), QStringLiteral("Costi (€)"),
+                                   QStringLiteral("Premio comunità (€)"), QStringLiteral("Detrazione (€)"),
+                                   QStringLiteral("Detrazione persa (€)"), QStringLiteral("Imposte sulla vendita (€)"),
+                                   QStringLiteral("Costi (€)"),
                                    QStringLiteral("Flusso (€)"), QStringLiteral("Cumulato (€)"), QStringLiteral("Cumulato attualizzato (€)")}};
     const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
     for (const AnnoFlusso& a : c.anni)
         t.push_back({QString::number(a.anno), n(a.produzione, 0), n(a.coperto, 0), n(a.immessa, 0), n(a.risparmio, 2),
-                     n(a.vendita, 2), n(a.premioComunita, 2), n(a.detrazione, 2), n(a.costi, 2), n(a.flusso, 2),
+                     n(a.vendita, 2), n(a.premioComunita, 2), n(a.detrazione, 2), n(a.detrazionePersa, 2), n(a.imposte, 2),
+                     n(a.costi, 2), n(a.flusso, 2),
                      n(a.cumulato, 2), n(a.cumulatoAttualizzato, 2)});
     return t;
 }
@@ -334,7 +339,7 @@ std::vector<QStringList> TabellaParametri(const std::vector<Parametro>& parametr
     for (const Parametro& p : parametri)
         t.push_back({QString::fromStdString(p.nome), QString::fromStdString(TestoNumero(p.valore, f)),
                      QString::fromStdString(p.unita), QString::fromStdString(p.descrizione),
-                     QString::fromStdString(p.fonte), QString::fromStdString(p.validita)});
+                     QString::fromStdString(p.fonte), QString::fromStdString(PeriodoLeggibile(p))});
     return t;
 }
 

@@ -11,6 +11,7 @@
 #include "app/sessione.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -78,6 +79,11 @@ const Opzione kOpzioni[] = {
     {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese, solo per confronto (rispetto a un anno "
                     "meteorologico reale l'autosufficienza con batteria risulta più alta di circa 10 punti).", nullptr},
     // convenienza:
+    {"data-spesa", "convenienza: data della spesa, che sceglie le regole in vigore (detrazione, tetto).", "AAAA-MM-GG",
+     [] { return QString::fromStdString(Oggi()); }},
+    {"seconda-casa", "convenienza: l'impianto non è sull'abitazione principale (detrazione e tetto delle altre abitazioni).", nullptr},
+    {"imposta-lorda", "convenienza: IRPEF lorda annua della famiglia in euro; la detrazione oltre è persa (predefinito: senza limite).",
+     "euro"},
     {"parametro", "convenienza: un parametro economico, nome=valore (ripetibile; elenco con --parametri).", "nome=valore"},
     {"parametri", "convenienza: elenca i parametri economici con valore, fonte e data.", nullptr},
 };
@@ -221,6 +227,13 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
     r.batteria.rendimento = NumeroOpzione(p, kRendimentoBatteria.nome, kRendimentoBatteria.minimo, kRendimentoBatteria.massimo);
     r.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, "anno", 1901, 2099, true)) : AnnoDiRiferimento();
     r.giorniMedi = p.isSet(QStringLiteral("giorni-medi"));
+    r.dataSpesa = Valore(p, "data-spesa").toStdString();
+    if (!QDate::fromString(QString::fromStdString(r.dataSpesa), Qt::ISODate).isValid() || r.dataSpesa.size() != 10)
+        throw ErroreArgomento(QStringLiteral("--data-spesa vuole una data AAAA-MM-GG del calendario, non «%1».")
+                                  .arg(QString::fromStdString(r.dataSpesa)));
+    r.famiglia.secondaCasa = p.isSet(QStringLiteral("seconda-casa"));
+    if (p.isSet(QStringLiteral("imposta-lorda")))
+        r.famiglia.impostaLorda = NumeroOpzione(p, "imposta-lorda", 0, 1e7);
     return r;
 }
 
@@ -250,9 +263,14 @@ QString TabellaAllineata(const std::vector<QStringList>& tabella)
 }
 
 // The file's parameters with those given as nome=valore; a bad one named with its range.
-std::vector<Parametro> ParametriDati(Sessione& s, const QCommandLineParser& p)
+std::vector<Parametro> ParametriDati(Sessione& s, const QCommandLineParser& p, const RichiestaBilancio& richiesta)
 {
-    std::vector<Parametro> parametri = s.ParametriDelFile();
+    std::vector<Parametro> parametri;
+    try {
+        parametri = ParametriDellaRichiesta(s.ParametriDelFile(), richiesta);
+    } catch (const ErroreParametro& e) {
+        throw ErroreArgomento(QStringLiteral("--data-spesa: %1").arg(QString::fromStdString(e.what())));
+    }
     for (const QString& coppia : p.values(QStringLiteral("parametro"))) {
         const qsizetype uguale = coppia.indexOf(u'=');
         if (uguale <= 0)
@@ -285,7 +303,7 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
         return 0;
     }
     const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
-    const std::vector<Parametro> parametri = ParametriDati(s, p);
+    const std::vector<Parametro> parametri = ParametriDati(s, p, richiesta);
     const Risultato r = Calcola(s, p);
     Analisi analisi(s);
     Approfondimento a;
@@ -330,7 +348,7 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
         return QStringLiteral("la relazione PDF di due pagine (calcolo, bilancio e convenienza) si fa con convenienza --pdf.");
     if (comandi[0] == QLatin1String("calcola")) {
         for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
-                              "giorni-medi", "parametro"})
+                              "giorni-medi", "parametro", "data-spesa", "seconda-casa", "imposta-lorda"})
             if (p.isSet(QLatin1String(o)))
                 return QStringLiteral("calcola non fa il bilancio (--%1): usare bilancio o convenienza.").arg(QLatin1String(o));
     }

@@ -5,11 +5,13 @@
 #include "app/inventario.h"
 #include "app/messaggi.h"
 #include "calc/risultati.h"
+#include "data/parametri.h"
 
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace fv {
@@ -369,22 +371,36 @@ QString Sessione::FonteRadiazione()
 
 int AnnoDiRiferimento() { return QDate::currentDate().year() + 1; }
 
+std::string Oggi() { return QDate::currentDate().toString(Qt::ISODate).toStdString(); }
+
 std::vector<Parametro> Sessione::ParametriDelFile()
 {
     if (!parametri_) {
-        std::vector<Parametro> parametri = ParametriPredefiniti();
+        // The file's rows of a name replace every default row of that name
+        // (a file may date its own rules); a row's period is its "validita".
+        const std::vector<Parametro> dichiarati = DichiarazioniParametri();
+        std::vector<Parametro> delFile;
         StatoDati stato;
         stato.funzioni.ImpostaFile(FileDati());
         for (const RigaParametro& r : LeggiParametri(stato.Contesto(), formato_)) {
-            for (Parametro& p : parametri) {
-                if (QString::fromStdString(p.nome) == r.nome) {
-                    p.valore = r.valore;
-                    p.descrizione = r.descrizione.toStdString();
-                    p.fonte = r.fonte.toStdString();
-                    p.validita = r.validita.toStdString();
-                }
-            }
+            const auto d = std::find_if(dichiarati.begin(), dichiarati.end(),
+                                        [&](const Parametro& p) { return QString::fromStdString(p.nome) == r.nome; });
+            if (d == dichiarati.end())
+                continue; // a parameter this program does not use
+            Parametro p = *d;
+            p.valore = r.valore;
+            if (!r.descrizione.isEmpty())
+                p.descrizione = r.descrizione.toStdString();
+            p.fonte = r.fonte.toStdString();
+            if (!LeggiPeriodo(r.validita.toStdString(), p.dal, p.al))
+                p.dal = p.al = std::string();
+            delFile.push_back(p);
         }
+        std::vector<Parametro> parametri;
+        for (const Parametro& p : ParametriPredefiniti())
+            if (std::none_of(delFile.begin(), delFile.end(), [&](const Parametro& f) { return f.nome == p.nome; }))
+                parametri.push_back(p);
+        parametri.insert(parametri.end(), delFile.begin(), delFile.end());
         parametri_ = parametri;
     }
     return *parametri_;

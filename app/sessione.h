@@ -92,7 +92,14 @@ struct RichiestaBilancio {
     Batteria batteria;     // capacity 0: no battery
     int anno = 0;          // the reference year
     bool giorniMedi = false; // every day its month's mean day
+    // The economics: the date of the expense [yyyy-mm-dd] picks the rules in
+    // force (empty: today); the kind of home and the household's tax.
+    std::string dataSpesa;
+    Famiglia famiglia;
 };
+
+// Today, as a date of expense [yyyy-mm-dd].
+std::string Oggi();
 
 // The balance of a finished calculation, with and without the battery.
 struct RisultatoBilancio {

@@ -5,6 +5,7 @@
 #include "calc/numeri.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <iterator>
 
@@ -12,66 +13,178 @@ namespace fv {
 
 namespace {
 
-// Sources, read in December 2026; "stima" where no official figure applies.
-const Parametro kParametri[] = {
-        {"prezzo_energia", 0.25, "€/kWh",
-         "Prezzo della parte variabile della bolletta evitata per ogni kWh non prelevato (energia, trasporto, "
-         "oneri, accise, IVA)",
-         "ARERA, prezzo di riferimento del cliente tipo in tutela dal 1/1/2026: 27,97 c€/kWh tasse incluse "
-         "(13,75 energia, 2,24 vendita, 6,18 rete, 3,03 oneri, 2,77 imposte; consumatorilombardia.it 14/1/2026); "
-         "stima: tolte le quote fisse",
-         "2026-01-01", 0, 2},
-        {"prezzo_zonale", 0.09, "€/kWh", "Prezzo zonale orario medio nelle ore di produzione fotovoltaica",
-         "stima sui prezzi del mercato del giorno prima 2025", "2026-01-01", 0, 2},
-        {"prezzo_minimo_garantito", 0.0475, "€/kWh",
-         "Prezzo minimo garantito del ritiro dedicato (fotovoltaico, fino a 1.500 MWh/anno)",
-         "ARERA, prezzi minimi garantiti 2026 (pv-magazine.it, gennaio 2026): 47,5 €/MWh", "2026-01-01", 0, 2},
-        {"quota_condivisa", 0, "%",
-         "Quota dell'energia immessa condivisa in una comunità energetica rinnovabile (0 se non se ne fa parte)",
-         "scelta dell'utente", "", 0, 100},
-        {"premio_comunita", 0.12, "€/kWh",
-         "Tariffa premio sull'energia condivisa (impianti fino a 200 kW: 80 €/MWh + max(0; 180 - prezzo zonale), "
-         "al massimo 120 €/MWh)",
-         "DM MASE 7 dicembre 2023 n. 414, allegato 1; stima con prezzo zonale sotto 100 €/MWh", "2024-01-24", 0, 1},
-        {"correzione_regionale", 0.01, "€/kWh", "Correzione della tariffa premio per zona (Nord +10, Centro +4 €/MWh)",
-         "DM MASE 414/2023, allegato 1", "2024-01-24", 0, 0.1},
-        {"valorizzazione_arera", 0.008, "€/kWh", "Valorizzazione ARERA dell'energia condivisa (componenti tariffarie restituite)",
-         "ARERA, TIAD (delibera 727/2022); stima dell'ordine di 8 €/MWh", "2024-01-01", 0, 0.1},
-        {"anni_premio", 20, "anni", "Durata della tariffa premio della comunità", "DM MASE 414/2023, art. 4",
-         "2024-01-24", 0, 40, false, false, true},
-        {"detrazione", 50, "%",
-         "Detrazione IRPEF per il recupero edilizio (fotovoltaico e accumulo): 50 % sull'abitazione principale per "
-         "spese 2026, 36 % per le altre; dal 2027 36 % e 30 %",
-         "Art. 16-bis TUIR; leggi di bilancio 2025 e 2026 (myenergy.it, 17/10/2025; certificato-ape.it)",
-         "2026-12-31", 0, 100},
-        {"detrazione_tetto", 96000, "€", "Spesa massima ammessa alla detrazione per unità immobiliare",
-         "Art. 16-bis TUIR", "2027-12-31", 1000, 1e6},
-        {"detrazione_rate", 10, "anni", "Rate annuali uguali della detrazione", "Art. 16-bis TUIR", "2026-12-31", 1, 40,
-         false, false, true},
-        {"detrazione_con_premio", 1, "sì=1/no=0",
-         "Se la detrazione si somma alla tariffa premio della comunità (si esclude invece con il contributo PNRR "
-         "in conto capitale del 40 %, non considerato qui)",
-         "DM MASE 414/2023; certificato-ape.it (cumulabilità contributo CER e detrazioni)", "2024-01-24", 0, 1,
-         false, false, true},
-        {"costo_impianto", 1900, "€/kWp", "Costo chiavi in mano di un impianto residenziale, IVA inclusa",
-         "stima: 4.500-7.500 € per 3 kW nel 2025 (aforenergy.com)", "2025-12-31", 300, 10000},
-        {"costo_batteria", 650, "€/kWh", "Costo di una batteria domestica installata per kWh utile, IVA inclusa",
-         "stima", "2025-12-31", 50, 5000},
-        {"manutenzione", 20, "€/kWp anno", "Esercizio e manutenzione ordinaria", "stima", "2025-12-31", 0, 1000},
-        {"anno_inverter", 12, "anno", "Anno della sostituzione dell'inverter (0: nessuna)", "stima: garanzie di 10-12 anni",
-         "2025-12-31", 0, 40, false, false, true},
-        {"costo_inverter", 250, "€/kWp", "Costo della sostituzione dell'inverter", "stima", "2025-12-31", 0, 2000},
-        {"degrado", 0.5, "%/anno", "Calo annuo della produzione dei moduli", "stima: garanzie di 0,4-0,55 %/anno",
-         "2025-12-31", 0, 100, false, true},
-        {"aumento_prezzi", 2, "%/anno", "Aumento annuo dei prezzi dell'energia", "stima (inflazione 2025: +1,4 %, ISTAT)",
-         "2026-01-01", -50, 50},
-        {"tasso_sconto", 3, "%/anno", "Tasso di attualizzazione", "stima", "2026-01-01", -100, 100, true},
-        {"orizzonte", 25, "anni", "Anni considerati", "stima: vita utile dei moduli", "2026-01-01", 1, 40, false, false, true},
+// What each parameter is: its unit, its meaning and the range a value must
+// lie in. Values, periods and sources are the dataset's rows
+// (data/dataset/parametri.csv), not the program's.
+struct Dichiarazione {
+    const char* nome;
+    const char* unita;
+    const char* descrizione;
+    double minimo, massimo;
+    bool minimoEscluso = false, massimoEscluso = false, intero = false;
+};
+
+const Dichiarazione kDichiarazioni[] = {
+    {"prezzo_energia", "€/kWh",
+     "Prezzo della parte variabile della bolletta evitata per ogni kWh non prelevato (energia, trasporto, oneri, accise, IVA)",
+     0, 2},
+    {"prezzo_zonale", "€/kWh", "Prezzo zonale orario medio nelle ore di produzione fotovoltaica", 0, 2},
+    {"prezzo_minimo_garantito", "€/kWh", "Prezzo minimo garantito del ritiro dedicato (fotovoltaico, fino a 1.500 MWh/anno)", 0, 2},
+    {"quota_condivisa", "%", "Quota dell'energia immessa condivisa in una comunità energetica rinnovabile (0 se non se ne fa parte)",
+     0, 100},
+    {"premio_comunita", "€/kWh",
+     "Tariffa premio sull'energia condivisa (impianti fino a 200 kW: 80 €/MWh + max(0; 180 - prezzo zonale), al massimo 120 €/MWh)",
+     0, 1},
+    {"correzione_regionale", "€/kWh", "Correzione della tariffa premio per zona (Nord +10, Centro +4 €/MWh)", 0, 0.1},
+    {"valorizzazione_arera", "€/kWh", "Valorizzazione ARERA dell'energia condivisa (componenti tariffarie restituite)", 0, 0.1},
+    {"anni_premio", "anni", "Durata della tariffa premio della comunità", 0, 40, false, false, true},
+    {"quota_premio_socio", "%",
+     "Parte della tariffa premio che la comunità passa al socio (la tariffa premio percepita da una persona fisica non è tassata)",
+     0, 100},
+    {"detrazione", "%", "Detrazione IRPEF per il recupero edilizio (fotovoltaico e accumulo) sull'abitazione principale, "
+                        "secondo l'anno della spesa", 0, 100},
+    {"detrazione_seconda_casa", "%", "Detrazione IRPEF per il recupero edilizio sulle abitazioni diverse dalla principale, "
+                                     "secondo l'anno della spesa", 0, 100},
+    {"detrazione_tetto", "€", "Spesa massima ammessa alla detrazione per unità immobiliare (abitazione principale)", 1000, 1e6},
+    {"detrazione_tetto_seconda_casa", "€", "Spesa massima ammessa alla detrazione per unità immobiliare (altre abitazioni)",
+     1000, 1e6},
+    {"detrazione_rate", "anni", "Rate annuali uguali della detrazione (la prima nell'anno dopo la spesa)", 1, 40, false, false,
+     true},
+    {"detrazione_con_premio", "sì=1/no=0",
+     "Se la detrazione si somma alla tariffa premio della comunità (si esclude invece con il contributo PNRR in conto capitale "
+     "del 40 %, non considerato qui)",
+     0, 1, false, false, true},
+    {"aliquota_irpef", "%",
+     "Aliquota IRPEF marginale della famiglia, sui ricavi del ritiro dedicato (redditi diversi, art. 67 c. 1 lett. i TUIR)", 0,
+     60},
+    {"costo_impianto", "€/kWp", "Costo chiavi in mano di un impianto residenziale, IVA inclusa", 300, 10000},
+    {"costo_batteria", "€/kWh", "Costo di una batteria domestica installata per kWh utile, IVA inclusa", 50, 5000},
+    {"manutenzione", "€/kWp anno", "Esercizio e manutenzione ordinaria", 0, 1000},
+    {"anno_inverter", "anno", "Anno della sostituzione dell'inverter (0: nessuna)", 0, 40, false, false, true},
+    {"costo_inverter", "€/kWp", "Costo della sostituzione dell'inverter", 0, 2000},
+    {"degrado", "%/anno", "Calo annuo della produzione dei moduli", 0, 100, false, true},
+    {"aumento_prezzi", "%/anno", "Aumento annuo dei prezzi dell'energia", -50, 50},
+    {"tasso_sconto", "%/anno", "Tasso di attualizzazione", -100, 100, true},
+    {"orizzonte", "anni", "Anni considerati", 1, 40, false, false, true},
 };
 
 } // namespace
 
-std::vector<Parametro> ParametriPredefiniti() { return {std::begin(kParametri), std::end(kParametri)}; }
+std::vector<Parametro> DichiarazioniParametri()
+{
+    std::vector<Parametro> d;
+    for (const Dichiarazione& x : kDichiarazioni) {
+        Parametro p;
+        p.nome = x.nome;
+        p.unita = x.unita;
+        p.descrizione = x.descrizione;
+        p.minimo = x.minimo;
+        p.massimo = x.massimo;
+        p.minimoEscluso = x.minimoEscluso;
+        p.massimoEscluso = x.massimoEscluso;
+        p.intero = x.intero;
+        d.push_back(p);
+    }
+    return d;
+}
+
+bool LeggiPeriodo(const std::string& testo, std::string& dal, std::string& al)
+{
+    const auto barra = testo.find('/');
+    if (testo.size() == 10 && DataDiValiditaValida(testo)) {
+        dal = al = std::string(); // the date of a source: no period
+        return true;
+    }
+    if (testo.empty()) {
+        dal = al = std::string();
+        return true;
+    }
+    if (barra == std::string::npos)
+        return false;
+    dal = testo.substr(0, barra);
+    al = testo.substr(barra + 1);
+    if (dal == "..")
+        dal.clear();
+    if (al == "..")
+        al.clear();
+    const auto iso = [](const std::string& d) { return d.empty() || (d.size() == 10 && d[4] == '-' && DataDiValiditaValida(d)); };
+    return iso(dal) && iso(al) && (dal.empty() || al.empty() || dal <= al);
+}
+
+bool GiornoDopo(const std::string& prima, const std::string& dopo)
+{
+    if (!DataDiValiditaValida(prima) || !DataDiValiditaValida(dopo) || prima.size() != 10 || prima[4] != '-')
+        return false;
+    int a = std::stoi(prima.substr(0, 4)), m = std::stoi(prima.substr(5, 2)), g = std::stoi(prima.substr(8, 2)) + 1;
+    char prova[48];
+    std::snprintf(prova, sizeof prova, "%04d-%02d-%02d", a, m, g);
+    if (!DataDiValiditaValida(prova)) {
+        g = 1;
+        if (++m > 12)
+            m = 1, ++a;
+    }
+    std::snprintf(prova, sizeof prova, "%04d-%02d-%02d", a, m, g);
+    return dopo == prova;
+}
+
+std::string PeriodoLeggibile(const Parametro& p)
+{
+    const auto it = [](const std::string& iso) { return iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4); };
+    if (p.dal.empty() && p.al.empty())
+        return "sempre";
+    if (p.al.empty())
+        return "dal " + it(p.dal);
+    return (p.dal.empty() ? std::string() : "dal " + it(p.dal) + " ") + "al " + it(p.al);
+}
+
+std::string TestoPeriodo(const std::string& dal, const std::string& al)
+{
+    if (dal.empty() && al.empty())
+        return {};
+    return (dal.empty() ? std::string("..") : dal) + "/" + (al.empty() ? std::string("..") : al);
+}
+
+namespace {
+
+bool Contiene(const Parametro& p, const std::string& data)
+{
+    return (p.dal.empty() || p.dal <= data) && (p.al.empty() || data <= p.al);
+}
+
+std::string DataItaliana(const std::string& iso)
+{
+    return iso.size() == 10 ? iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4) : iso;
+}
+
+} // namespace
+
+std::vector<Parametro> ParametriInVigore(const std::vector<Parametro>& righe, const std::string& data)
+{
+    std::vector<Parametro> scelti;
+    for (const Parametro& d : DichiarazioniParametri()) {
+        const Parametro* trovato = nullptr;
+        std::string primo, ultimo;
+        bool aperto = false;
+        for (const Parametro& r : righe) {
+            if (r.nome != d.nome)
+                continue;
+            if (!trovato && Contiene(r, data))
+                trovato = &r;
+            if (primo.empty() || (!r.dal.empty() && r.dal < primo))
+                primo = r.dal;
+            aperto = aperto || r.al.empty();
+            if (!r.al.empty() && r.al > ultimo)
+                ultimo = r.al;
+        }
+        if (!trovato)
+            throw ErroreParametro(d.nome, "nessuna regola di «" + d.nome + "» vale per una spesa del " + DataItaliana(data)
+                                              + (primo.empty() && ultimo.empty() ? std::string(" (il file non ne ha).")
+                                                 : " (il file la dà dal " + DataItaliana(primo)
+                                                       + (aperto ? std::string(" in poi).") : " al " + DataItaliana(ultimo) + ").")));
+        scelti.push_back(*trovato);
+    }
+    return scelti;
+}
 
 ErroreParametro::ErroreParametro(const std::string& nome, const std::string& messaggio)
     : std::runtime_error(messaggio), nome_(nome)
@@ -225,6 +338,8 @@ struct Regole {
     double r, degrado, aumento, prezzoVendita, premio, rata, prezzoEnergia;
     double anniPremio, anniRate, manutenzione, costoInverter;
     int annoInverter;
+    double aliquota;                   // on the dedicated withdrawal's revenue
+    std::optional<double> capienza;    // the household's yearly gross IRPEF [EUR]
 };
 
 // Year t's flows from the first year's energy (see CalcolaConvenienza).
@@ -240,9 +355,12 @@ AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso
     a.risparmio = a.coperto * g.prezzoEnergia * prezzi;
     a.vendita = a.immessa * g.prezzoVendita * prezzi;
     a.premioComunita = t <= g.anniPremio ? a.immessa * g.premio : 0;
-    a.detrazione = t <= g.anniRate ? g.rata : 0;
+    const double rata = t <= g.anniRate ? g.rata : 0;
+    a.detrazione = g.capienza ? std::min(rata, *g.capienza) : rata; // beyond the year's tax, lost
+    a.detrazionePersa = rata - a.detrazione;
+    a.imposte = a.vendita * g.aliquota;
     a.costi = g.manutenzione + (t == g.annoInverter ? g.costoInverter : 0);
-    a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione - a.costi;
+    a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione - a.imposte - a.costi;
     a.cumulato = prima.cumulato + a.flusso;
     a.attualizzato = a.flusso / std::pow(1 + g.r, t);
     a.cumulatoAttualizzato = prima.cumulatoAttualizzato + a.attualizzato;
@@ -266,30 +384,38 @@ void FigureDiMerito(Convenienza& c, double r)
     // LCOE: discounted costs over discounted energy, incentives excluded.
     c.lcoe = energiaAttualizzata > 0 ? costiAttualizzati / energiaAttualizzata : 0;
     if (c.anni.size() > 1)
-        c.risparmioPrimoAnno = c.anni[1].risparmio + c.anni[1].vendita + c.anni[1].premioComunita;
+        c.risparmioPrimoAnno = c.anni[1].risparmio + c.anni[1].vendita + c.anni[1].premioComunita - c.anni[1].imposte;
+    for (const AnnoFlusso& a : c.anni)
+        c.detrazionePersa += a.detrazionePersa;
 }
 
 } // namespace
 
-Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par)
+Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par,
+                               const Famiglia& famiglia)
 {
     Verifica(par);
     const auto v = [&](const char* nome) { return Valore(par, nome); };
     Convenienza c;
     c.investimento = potenza * v("costo_impianto") + batteria * v("costo_batteria");
     c.detrazioneApplicata = v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0;
+    const double aliquotaDetrazione = famiglia.secondaCasa ? v("detrazione_seconda_casa") : v("detrazione");
+    const double tetto = famiglia.secondaCasa ? v("detrazione_tetto_seconda_casa") : v("detrazione_tetto");
     const Regole g{v("tasso_sconto") / 100,
                    v("degrado") / 100,
                    v("aumento_prezzi") / 100,
                    std::max(v("prezzo_zonale"), v("prezzo_minimo_garantito")),
-                   v("quota_condivisa") / 100 * (v("premio_comunita") + v("correzione_regionale") + v("valorizzazione_arera")),
-                   c.detrazioneApplicata ? std::min(c.investimento, v("detrazione_tetto")) * v("detrazione") / 100 / v("detrazione_rate") : 0,
+                   v("quota_condivisa") / 100 * v("quota_premio_socio") / 100
+                       * (v("premio_comunita") + v("correzione_regionale") + v("valorizzazione_arera")),
+                   c.detrazioneApplicata ? std::min(c.investimento, tetto) * aliquotaDetrazione / 100 / v("detrazione_rate") : 0,
                    v("prezzo_energia"),
                    v("anni_premio"),
                    v("detrazione_rate"),
                    potenza * v("manutenzione"),
                    potenza * v("costo_inverter"),
-                   int(std::lround(v("anno_inverter")))};
+                   int(std::lround(v("anno_inverter"))),
+                   v("aliquota_irpef") / 100,
+                   famiglia.impostaLorda};
     AnnoFlusso zero;
     zero.costi = c.investimento;
     zero.flusso = zero.attualizzato = -c.investimento;

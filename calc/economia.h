@@ -20,15 +20,32 @@ namespace fv {
 struct Parametro {
     std::string nome;
     double valore = 0;
-    std::string unita, descrizione, fonte, validita;
+    std::string unita, descrizione, fonte;
+    std::string dal, al; // the period the row is in force [yyyy-mm-dd]; empty: open
     double minimo = 0, massimo = 0;
     bool minimoEscluso = false, massimoEscluso = false;
     bool intero = false; // a whole number (years, a yes/no flag)
 };
 
-// The project's defaults, researched and dated (each with its source); a
-// data file's table of parameters overrides them by name.
-std::vector<Parametro> ParametriPredefiniti();
+// Every parameter the cash flow reads, with its unit, meaning and range and
+// no value: the values, their periods and sources are rows of the dataset
+// (see data/parametri.h), several rows a name where a rule changes by date.
+std::vector<Parametro> DichiarazioniParametri();
+
+// A period as a data file writes it: "2025-01-01/2026-12-31", ".." for an
+// open end ("2028-01-01/.."); a single date, or nothing, is the date of a
+// source and no period. False when it is neither.
+bool LeggiPeriodo(const std::string& testo, std::string& dal, std::string& al);
+std::string TestoPeriodo(const std::string& dal, const std::string& al);
+// Whether `dopo` is the day after `prima` (both yyyy-mm-dd).
+bool GiornoDopo(const std::string& prima, const std::string& dopo);
+// "dal 01/01/2025 al 31/12/2026", "dal 01/01/2028", "sempre".
+std::string PeriodoLeggibile(const Parametro& p);
+
+// One row a declared parameter, the one in force on `data` (yyyy-mm-dd, the
+// date of the expense). Throws ErroreParametro naming the parameter and the
+// period the rows cover when none is.
+std::vector<Parametro> ParametriInVigore(const std::vector<Parametro>& righe, const std::string& data);
 
 // A parameter out of its range or unknown, named.
 class ErroreParametro : public std::runtime_error {
@@ -66,6 +83,8 @@ struct AnnoFlusso {
     int anno = 0;
     double produzione = 0, coperto = 0, immessa = 0, prelevata = 0; // [kWh]
     double risparmio = 0, vendita = 0, premioComunita = 0, detrazione = 0;
+    double detrazionePersa = 0; // an instalment beyond the year's gross tax
+    double imposte = 0;         // IRPEF on the dedicated withdrawal's revenue
     double costi = 0;   // investment (year 0), O&M, the inverter's replacement
     double flusso = 0, cumulato = 0, attualizzato = 0, cumulatoAttualizzato = 0;
 };
@@ -79,6 +98,15 @@ struct Convenienza {
     double lcoe = 0;                       // [EUR/kWh], incentives excluded
     double risparmioPrimoAnno = 0;         // savings + export + premium of year 1 [EUR]
     bool detrazioneApplicata = true;       // false when the community premium excludes it
+    double detrazionePersa = 0;            // instalments beyond the household's tax, summed [EUR]
+};
+
+// What the rules ask of the household: the kind of home (the deduction's
+// rate and cap), its yearly gross IRPEF when known (the deduction is used up
+// to it; the rest of an instalment is lost).
+struct Famiglia {
+    bool secondaCasa = false;
+    std::optional<double> impostaLorda; // [EUR/year]
 };
 
 // The cash flow of a plant of `potenza` kW with a battery of `batteria` kWh.
@@ -88,9 +116,15 @@ struct Convenienza {
 // of the zonal and the guaranteed minimum price, escalated alike; the
 // community premium on the shared part of the export for its years; the
 // deduction in equal instalments over its years on the expense up to its
-// cap; minus O&M and the inverter's replacement in its year.
+// cap (by the kind of home), up to the household's tax; the premium only in
+// the share the community passes on, untaxed for a private member (Agenzia
+// delle Entrate, risoluzione 18/E/2021); the dedicated withdrawal's revenue
+// taxed at the household's marginal IRPEF rate (redditi diversi, art. 67
+// c. 1 lett. i TUIR; circolare 46/E/2007, GSE FAQ 2022-2024); minus O&M and
+// the inverter's replacement in its year. The first instalment falls in year
+// 1, the year after the expense.
 Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, double batteria,
-                               const std::vector<Parametro>& parametri);
+                               const std::vector<Parametro>& parametri, const Famiglia& famiglia = {});
 
 // The figures of merit, as defined in W. Short, D. J. Packey and T. Holt, "A
 // Manual for the Economic Evaluation of Energy Efficiency and Renewable

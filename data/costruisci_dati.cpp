@@ -6,6 +6,7 @@
 // The file is written beside OUTPUT and renamed into place, so a failed
 // build never leaves a half-written database behind.
 #include "data/csv.h"
+#include "data/parametri.h"
 #include "data/griglia.h"
 
 #include "calc/economia.h"
@@ -199,8 +200,9 @@ void CreaTabelle(sqlite3* db)
     Esegui(db, "create table tblCoordinate (provincia text collate nocase not null, "
                "comune text collate nocase not null, longitudine real not null)");
     Esegui(db, "create table tblFonti (tabella text collate nocase not null, fonte text not null)");
-    // The economic parameters, dated and sourced: a new year's figures come
-    // with a new data file.
+    // The economic parameters, sourced, each row with the period it is in
+    // force ("validita": 2025-01-01/2026-12-31, ".." an open end): a name has
+    // a row per period where a rule changes by date.
     Esegui(db, "create table tblParametri (nome text collate nocase not null, valore real not null, unita text, "
                "descrizione text, fonte text, validita text)");
 }
@@ -211,7 +213,7 @@ void CaricaParametri(sqlite3* db)
     for (const fv::Parametro& p : fv::ParametriPredefiniti()) {
         char valore[32];
         std::snprintf(valore, sizeof valore, "%.17g", p.valore);
-        righe.push_back({p.nome, valore, p.unita, p.descrizione, p.fonte, p.validita});
+        righe.push_back({p.nome, valore, p.unita, p.descrizione, p.fonte, fv::TestoPeriodo(p.dal, p.al)});
     }
     // Columns 0 and 2..5 are texts, 1 the value: loaded one by one.
     sqlite3_stmt* st = nullptr;

@@ -3,6 +3,8 @@
 // all-or-nothing output.
 #include "data/strumento.h"
 
+#include "data/parametri.h"
+
 #include "calc/economia.h"
 #include "calc/nomi.h"
 #include "calc/numeri.h"
@@ -49,7 +51,9 @@ const char* const kAiuto =
     "          uno dei suoi, una sola volta. Con --aggiungi-comuni un comune che non c'è\n"
     "          è aggiunto invece che rifiutato.\n"
     "          --parametri: i parametri economici (intestazione nome;valore;unita;descrizione;\n"
-    "          fonte;validita) che sostituiscono quelli dello stesso nome, ognuno nel suo intervallo.\n"
+    "          fonte;validita) che sostituiscono quelli dello stesso nome, ognuno nel suo intervallo;\n"
+    "          validita è una data o un periodo aaaa-mm-gg/aaaa-mm-gg (.. per un estremo aperto): un\n"
+    "          nome può avere una riga per periodo, senza sovrapposizioni né buchi.\n"
     "\n"
     "I file d'ingresso non sono mai modificati; l'uscita è scritta per intero o per\n"
     "niente, e un file esistente è sostituito solo con --sovrascrivi.\n"
@@ -328,8 +332,8 @@ std::vector<std::vector<std::string>> ParametriDaTesto(const std::string& testo,
     const std::vector<RigaCsv> righe = LeggiCsv(testo, separatore);
     if (righe.empty() || righe.front().size() < 2 || righe.front()[0] != "nome" || righe.front()[1] != "valore")
         throw Rifiuto(CodiceDati::RigaNonValida, file + ", riga 1: l'intestazione deve essere nome;valore;unita;descrizione;fonte;validita.");
-    std::vector<Parametro> parametri = ParametriPredefiniti();
-    std::map<std::string, std::size_t> visti;
+    const std::vector<Parametro> dichiarati = DichiarazioniParametri();
+    std::vector<Parametro> periodi;
     std::vector<std::vector<std::string>> letti;
     for (std::size_t r = 1; r < righe.size(); ++r) {
         const std::string dove = file + ", riga " + std::to_string(r + 1);
@@ -340,8 +344,10 @@ std::vector<std::vector<std::string>> ParametriDaTesto(const std::string& testo,
                 throw Rifiuto(CodiceDati::RigaNonValida, dove + ": il testo non è UTF-8.");
         }
         riga[0] = Rifilato(riga[0]);
+        riga[5] = Rifilato(riga[5]);
+        std::vector<Parametro> uno = dichiarati;
         try {
-            Imposta(parametri, riga[0], LeggiNumeroPersona(riga[1], Campo::Energia));
+            Imposta(uno, riga[0], LeggiNumeroPersona(riga[1], Campo::Energia));
         } catch (const ErroreParametro& e) {
             throw Rifiuto(CodiceDati::RigaNonValida, dove + ": " + e.what());
         } catch (const ErroreAmbiguo& e) {
@@ -349,12 +355,21 @@ std::vector<std::vector<std::string>> ParametriDaTesto(const std::string& testo,
         } catch (const ErroreConversione&) {
             throw Rifiuto(CodiceDati::RigaNonValida, dove + ": il valore di «" + riga[0] + "» non è un numero («" + riga[1] + "»).");
         }
-        if (const auto [prima, nuovo] = visti.emplace(riga[0], r + 1); !nuovo)
-            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": «" + riga[0] + "» è già alla riga " + std::to_string(prima->second)
-                                                          + ": ogni parametro una volta sola.");
-        if (!DataDiValiditaValida(Rifilato(riga[5])))
-            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": la data di validità «" + riga[5]
-                                                          + "» non è un giorno del calendario (aaaa-mm-gg o gg/mm/aaaa).");
+        Parametro p;
+        p.nome = riga[0];
+        if (!LeggiPeriodo(riga[5], p.dal, p.al))
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": la validità «" + riga[5]
+                                                          + "» non è una data del calendario né un periodo (aaaa-mm-gg/aaaa-mm-gg, .. "
+                                                            "per un estremo aperto).");
+        // The same name twice with no period is the same rule given twice.
+        if (std::any_of(periodi.begin(), periodi.end(), [&](const Parametro& x) {
+                return x.nome == p.nome && x.dal.empty() && x.al.empty() && p.dal.empty() && p.al.empty();
+            }))
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": «" + riga[0] + "» è già in una riga precedente senza periodo: "
+                                                          "ogni parametro una volta sola, o una volta per periodo.");
+        periodi.push_back(p);
+        if (const std::string no = ControllaPeriodi(periodi); !no.empty())
+            throw Rifiuto(CodiceDati::RigaNonValida, dove + ": " + no);
         letti.push_back(riga);
     }
     return letti;
@@ -372,13 +387,19 @@ std::vector<std::vector<std::string>> LeggiParametri(const std::string& file)
     return ParametriDaTesto(ss.str(), file);
 }
 
-void SostituisciParametro(sqlite3* db, const std::vector<std::string>& r, const std::string& nome)
+// The file's rows of a name go (once per name: a name may have a row per period).
+void TogliParametro(sqlite3* db, const std::string& nomeParametro)
 {
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "delete from tblParametri where nome = ?1", -1, &st, nullptr);
-    sqlite3_bind_text(st, 1, r[0].c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 1, nomeParametro.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_step(st);
     sqlite3_finalize(st);
+}
+
+void SostituisciParametro(sqlite3* db, const std::vector<std::string>& r, const std::string& nome)
+{
+    sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "insert into tblParametri (nome, valore, unita, descrizione, fonte, validita) values (?,?,?,?,?,?)",
                        -1, &st, nullptr);
     for (int c = 0; c < 6; ++c) {
@@ -422,6 +443,10 @@ void Crea(const std::string& datiForniti, const std::string& uscita, const std::
                "fonte text, validita text, valore real)", temporaneo.nome());
     for (const RigaRadiazione& r : righe)
         Sostituisci(db, r, temporaneo.nome());
+    std::set<std::string> tolti;
+    for (const auto& r : valori)
+        if (tolti.insert(r[0]).second)
+            TogliParametro(db, r[0]);
     for (const auto& r : valori)
         SostituisciParametro(db, r, temporaneo.nome());
     Esegui(db, "commit", temporaneo.nome());

@@ -8,6 +8,7 @@
 #include "app/relazione.h"
 #include "app/riga_comando.h"
 #include "data/csv.h"
+#include "data/strumento.h"
 
 #include "finestra_aiuti.h"
 #include "fixture.h"
@@ -17,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -138,8 +140,8 @@ private slots:
         const std::size_t con = Indice(righe, "Flussi di cassa anno per anno, con batteria");
         const std::size_t senza = Indice(righe, "Flussi di cassa anno per anno, senza batteria");
         QVERIFY(con < senza && senza < righe.size());
-        QCOMPARE(Numero(righe[con + 2][9]), -8950.0);
-        QCOMPARE(Numero(righe[senza + 2][9]), -5700.0);
+        QCOMPARE(Numero(righe[con + 2][11]), -8950.0);
+        QCOMPARE(Numero(righe[senza + 2][11]), -5700.0);
         QVERIFY(Riga(righe, "Batteria utile (kWh)") && Numero(Riga(righe, "Batteria utile (kWh)")->at(1)) == 5);
         QVERIFY(Riga(righe, "Anno di riferimento")->at(1) == "2027");
     }
@@ -238,6 +240,55 @@ private slots:
                 tutti << a;
         QCOMPARE(Esegui(tutti), 1);
         QVERIFY2(errori.contains(atteso) && errori.count('\n') == 1, qPrintable(errori));
+    }
+
+
+    void regoleDellaFamiglia()
+    {
+        // The same plant, its expense in 2026 and in 2027, main home and second
+        // home: the later expense and the second home have a lower deduction.
+        const auto van = [&](const QStringList& piu) {
+            const QString csv = cartella.filePath("regole.csv");
+            QFile::remove(csv);
+            if (Esegui(QStringList{"convenienza"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--csv", csv} + piu) != 0)
+                return std::nan("");
+            const auto righe = Csv(csv);
+            const fv::RigaCsv* r = Riga(righe, "Valore attuale netto (VAN) (€)");
+            return r ? Numero(r->at(1)) : std::nan("");
+        };
+        const double principale2026 = van({"--data-spesa", "2026-12-01"});
+        const double principale2027 = van({"--data-spesa", "2027-03-01"});
+        const double seconda2026 = van({"--data-spesa", "2026-12-01", "--seconda-casa"});
+        QVERIFY2(principale2027 < principale2026 - 500 && seconda2026 < principale2026 - 500,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(principale2026).arg(principale2027).arg(seconda2026)));
+        // 14 points of 5700 EUR: 798 EUR over ten instalments, discounted at 3 %.
+        double atteso = 0;
+        for (int t = 1; t <= 10; ++t)
+            atteso += 5700 * 0.14 / 10 / std::pow(1.03, t);
+        QVERIFY(std::fabs((principale2026 - principale2027) - atteso) < 1);
+        // A date before the first rule, or no date at all: refused, named.
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--data-spesa", "2024-06-01"}), 1);
+        QVERIFY2(errori.contains("--data-spesa") && errori.contains("dal 01/01/2025"), qPrintable(errori));
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--data-spesa", "2026-02-31"}), 1);
+        QVERIFY2(errori.contains("AAAA-MM-GG"), qPrintable(errori));
+    }
+
+    void periodiNelFileDeiParametri()
+    {
+        const std::string intestazione = "nome;valore;unita;descrizione;fonte;validita\n";
+        const auto errore = [&](const std::string& righe) {
+            try {
+                fv::ParametriDaTesto(intestazione + righe, "p.csv");
+            } catch (const std::exception& e) {
+                return QString::fromStdString(e.what());
+            }
+            return QString();
+        };
+        QCOMPARE(errore("detrazione;50;%;;a;2025-01-01/2026-12-31\ndetrazione;36;%;;b;2027-01-01/..\n"), QString());
+        QVERIFY(errore("detrazione;50;%;;a;2025-01-01/2027-06-30\ndetrazione;36;%;;b;2027-01-01/..\n").contains("sovrappongono"));
+        QVERIFY(errore("detrazione;50;%;;a;2025-01-01/2026-06-30\ndetrazione;36;%;;b;2027-01-01/..\n").contains("manca un periodo"));
+        QVERIFY(errore("detrazione;50;%;;a;\ndetrazione;36;%;;b;\n").contains("una volta sola"));
+        QVERIFY(errore("detrazione;50;%;;a;2026-02-31/..\n").contains("riga 2"));
     }
 
     void relazioneDiDuePagine()

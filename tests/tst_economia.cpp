@@ -3,6 +3,7 @@
 // parameters: NPV at the IRR, payback within the year, the deduction's cap,
 // the community premium's years, degradation and escalation compounding.
 #include "calc/economia.h"
+#include "data/parametri.h"
 #include "calc/numeri.h"
 
 #include <QTest>
@@ -19,13 +20,14 @@ const EnergiaAnno kEnergia{2000, 800, 1200, 2000};
 
 std::vector<Parametro> Piccolo()
 {
-    std::vector<Parametro> p = ParametriPredefiniti();
+    std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-06-01");
     for (const auto& [nome, valore] :
          std::vector<std::pair<const char*, double>>{{"orizzonte", 3}, {"tasso_sconto", 10}, {"degrado", 0},
                                                      {"aumento_prezzi", 0}, {"prezzo_energia", 0.5}, {"prezzo_zonale", 0.05},
                                                      {"prezzo_minimo_garantito", 0.04}, {"quota_condivisa", 0},
                                                      {"detrazione", 50}, {"detrazione_rate", 2}, {"costo_impianto", 1000},
-                                                     {"manutenzione", 10}, {"anno_inverter", 0}})
+                                                     {"manutenzione", 10}, {"anno_inverter", 0}, {"aliquota_irpef", 0},
+                                                     {"quota_premio_socio", 100}})
         Imposta(p, nome, valore);
     return p;
 }
@@ -103,7 +105,7 @@ private slots:
 
     void parametriFuoriIntervallo()
     {
-        std::vector<Parametro> p = ParametriPredefiniti();
+        std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-06-01");
         for (const auto& [nome, valore] : std::vector<std::pair<const char*, double>>{
                  {"tasso_sconto", -100}, {"degrado", 100}, {"orizzonte", 41}, {"orizzonte", 0}, {"prezzo_energia", -0.1}}) {
             try {
@@ -115,7 +117,7 @@ private slots:
             }
         }
         QVERIFY_THROWS_EXCEPTION(ErroreParametro, Imposta(p, "inesistente", 1));
-        Verifica(ParametriPredefiniti()); // the defaults are in range
+        Verifica(ParametriPredefiniti()); // the dataset's rows are in range
     }
 
     void ritornoQuandoIlCumulatoResta()
@@ -138,7 +140,7 @@ private slots:
 
     void parametriComeLiScriveUnaPersona()
     {
-        std::vector<Parametro> p = ParametriPredefiniti();
+        std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-06-01");
         // Whole numbers and flags.
         for (const auto& [nome, valore, atteso] : std::vector<std::tuple<const char*, double, const char*>>{
                  {"orizzonte", 2.5, "un numero intero da 1 a 40 anni, non 2,5"},
@@ -169,6 +171,64 @@ private slots:
         // Dates of validity: real days only.
         QVERIFY(DataDiValiditaValida("2026-02-28") && DataDiValiditaValida("29/02/2028") && DataDiValiditaValida(""));
         QVERIFY(!DataDiValiditaValida("31/02/2026") && !DataDiValiditaValida("2026-13-01") && !DataDiValiditaValida("domani"));
+    }
+
+    void regoleSecondoLaDataDellaSpesa()
+    {
+        // The dataset's rows: the deduction by the year of the expense and the kind of home.
+        const std::vector<Parametro> righe = ParametriPredefiniti();
+        const auto in = [&](const char* data, const char* nome) { return Valore(ParametriInVigore(righe, data), nome); };
+        QCOMPARE(in("2026-12-31", "detrazione"), 50.0);
+        QCOMPARE(in("2027-01-01", "detrazione"), 36.0);
+        QCOMPARE(in("2028-06-01", "detrazione"), 30.0);
+        QCOMPARE(in("2026-06-01", "detrazione_seconda_casa"), 36.0);
+        QCOMPARE(in("2027-06-01", "detrazione_seconda_casa"), 30.0);
+        QCOMPARE(in("2027-12-31", "detrazione_tetto"), 96000.0);
+        QCOMPARE(in("2028-01-01", "detrazione_tetto"), 48000.0);
+        QCOMPARE(in("2028-01-01", "premio_comunita"), 0.0);
+        // Before the first rule: refused, the parameter and the covered period named.
+        try {
+            ParametriInVigore(righe, "2024-06-01");
+            QFAIL("no rule in force, and a result");
+        } catch (const ErroreParametro& e) {
+            QVERIFY2(std::string(e.what()).find("dal 01/01/2025") != std::string::npos, e.what());
+        }
+        // Periods of one name: an overlap and a gap said, the next day accepted.
+        const auto riga = [](const char* dal, const char* al) {
+            Parametro p;
+            p.nome = "detrazione";
+            p.dal = dal;
+            p.al = al;
+            return p;
+        };
+        QVERIFY(ControllaPeriodi({riga("2025-01-01", "2026-12-31"), riga("2027-01-01", "")}).empty());
+        QVERIFY(ControllaPeriodi({riga("2025-01-01", "2027-01-01"), riga("2027-01-01", "")}).find("sovrappongono") != std::string::npos);
+        QVERIFY(ControllaPeriodi({riga("2025-01-01", "2026-11-30"), riga("2027-01-01", "")}).find("manca un periodo") != std::string::npos);
+        QVERIFY(GiornoDopo("2028-02-28", "2028-02-29") && GiornoDopo("2026-12-31", "2027-01-01") && !GiornoDopo("2027-02-28", "2027-02-29"));
+    }
+
+    void impostePremioECapienza()
+    {
+        std::vector<Parametro> p = Piccolo();
+        // Sales taxed at the household's rate: 1200 kWh x 0.05 = 60 EUR, 23 % of it.
+        Imposta(p, "aliquota_irpef", 23);
+        const Convenienza tassata = CalcolaConvenienza(kEnergia, 2, 0, p);
+        QVERIFY(std::fabs(tassata.anni[1].imposte - 13.8) < 1e-12);
+        QVERIFY(std::fabs(tassata.anni[1].flusso - (940 - 13.8)) < 1e-12);
+        // The community passes on its share of the premium.
+        Imposta(p, "quota_condivisa", 50);
+        Imposta(p, "quota_premio_socio", 60);
+        Imposta(p, "premio_comunita", 0.1);
+        Imposta(p, "correzione_regionale", 0);
+        Imposta(p, "valorizzazione_arera", 0);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].premioComunita - 1200 * 0.5 * 0.6 * 0.1) < 1e-12);
+        // A second home's rate; a tax of 300 EUR a year caps the 500 EUR instalments.
+        Imposta(p, "detrazione_seconda_casa", 36);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, {true, {}}).anni[1].detrazione - 2000 * 0.36 / 2) < 1e-12);
+        const Convenienza capiente = CalcolaConvenienza(kEnergia, 2, 0, p, {false, 300.0});
+        QCOMPARE(capiente.anni[1].detrazione, 300.0);
+        QCOMPARE(capiente.anni[1].detrazionePersa, 200.0);
+        QCOMPARE(capiente.detrazionePersa, 400.0);
     }
 };
 
