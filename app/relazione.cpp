@@ -302,6 +302,10 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
     t.push_back({QStringLiteral("Rendimento della batteria (%)"), n(a.richiesta.batteria.rendimento)});
     t.push_back({QStringLiteral("Anno di riferimento"), QString::number(a.richiesta.anno > 0 ? a.richiesta.anno : AnnoDiRiferimento())});
     t.push_back({QStringLiteral("Solo giorni medi"), a.richiesta.giorniMedi ? QStringLiteral("sì") : QStringLiteral("no")});
+    t.push_back({QStringLiteral("Data della spesa"), QString::fromStdString(a.richiesta.dataSpesa.empty() ? Oggi() : a.richiesta.dataSpesa)});
+    t.push_back({QStringLiteral("Abitazione principale"), a.richiesta.famiglia.secondaCasa ? QStringLiteral("no") : QStringLiteral("sì")});
+    t.push_back({QStringLiteral("IRPEF lorda annua (€)"), a.richiesta.famiglia.impostaLorda ? n(*a.richiesta.famiglia.impostaLorda)
+                                                                                            : QStringLiteral("non indicata")});
     return t;
 }
 
@@ -621,12 +625,15 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
                           : q.consumo.modo == RichiestaConsumo::Modo::Fasce
                                 ? QStringLiteral("consumi dalle fasce della bolletta")
                                 : QStringLiteral("consumo annuo %1 kWh").arg(QString::fromStdString(TestoArrotondato(q.consumo.annuo, 0, r.formato)));
+    const QString data = QString::fromStdString(q.dataSpesa.empty() ? Oggi() : q.dataSpesa);
     f.Testo(kSinistra, 23, kLarghezza, 6,
-            QStringLiteral("%1 · %2 kW · %3 · batteria %4 kWh · anno di riferimento %5%6")
+            QStringLiteral("%1 · %2 kW · %3 · batteria %4 kWh · anno di riferimento %5%6 · spesa del %7, %8")
                 .arg(r.comuneRadiazione, r.impianto.potenza, consumo,
                      QString::fromStdString(TestoNumero(q.batteria.capacita, r.formato)))
                 .arg(q.anno)
-                .arg(q.giorniMedi ? QStringLiteral(" · giorni medi") : QString()));
+                .arg(q.giorniMedi ? QStringLiteral(" · giorni medi") : QString(),
+                     QDate::fromString(data, Qt::ISODate).toString(QStringLiteral("dd/MM/yyyy")),
+                     q.famiglia.secondaCasa ? QStringLiteral("altra abitazione") : QStringLiteral("abitazione principale")));
     f.Linea(kSinistra, 30, kSinistra + kLarghezza);
     const bool batteria = q.batteria.capacita > 0;
     const Bilancio& mostrato = batteria ? a.bilancio.conBatteria : a.bilancio.senzaBatteria;
@@ -640,8 +647,8 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     // The parameters used, each with its source and date.
     std::vector<QStringList> parametri;
     for (const QStringList& riga : TabellaParametri(a.convenienza.parametri, r.formato))
-        parametri.push_back({riga[0], riga[1], riga[2], Accorciato(riga[4], 95), riga[5]});
-    f.Tabella(y + 11, {36, 14, 16, 94, 14}, parametri, 5.5, 2.9, {0, 3});
+        parametri.push_back({riga[0], riga[1], riga[2], Accorciato(riga[4], 82), riga[5]});
+    f.Tabella(y + 11, {36, 14, 16, 80, 28}, parametri, 5.5, 2.9, {0, 3});
     f.Linea(kSinistra, 280, kSinistra + kLarghezza);
     f.Carattere(8);
     f.Testo(kSinistra, 281, kLarghezza, 5,
