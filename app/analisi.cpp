@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cmath>
+
 namespace fv {
 
 const char* const kNotaGiorniMedi =
@@ -143,6 +145,18 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     const std::vector<Ore>& produzione = Produzione(r, longitudine, calendario, richiesta.giorniMedi);
     esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
     esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});
+    if (richiesta.batteria.capacita > 0) {
+        // An ageing battery: the year at 60 and 80 % of its capacity, read between.
+        esito.curva.punti.emplace_back(0, EnergiaDelBilancio(esito.senzaBatteria.anno));
+        for (double quota : {0.6, 0.8}) {
+            Batteria vecchia = richiesta.batteria;
+            vecchia.capacita *= quota;
+            esito.curva.punti.emplace_back(quota, EnergiaDelBilancio(CalcolaBilancio(produzione, consumo, calendario, vecchia).anno));
+        }
+        esito.curva.punti.emplace_back(1, EnergiaDelBilancio(esito.conBatteria.anno));
+        const double uscita = esito.conBatteria.anno.daBatteria / std::sqrt(richiesta.batteria.rendimento / 100);
+        esito.curva.cicliAnno = uscita / richiesta.batteria.capacita;
+    }
     if (calendario.giorni.size() == 366)
         esito.avvisi << QStringLiteral("%1 è bisestile: la produzione di febbraio è quella di 29 giorni, e l'anno supera di "
                                        "un giorno medio di febbraio l'energia annua della finestra.")
@@ -160,7 +174,7 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
     a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), r.letti.potenza, 0, parametri,
                                         richiesta.famiglia),
                      CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
-                                        richiesta.batteria.capacita, parametri, richiesta.famiglia),
+                                        richiesta.batteria.capacita, parametri, richiesta.famiglia, &a.bilancio.curva),
                      parametri};
     return a;
 }

@@ -224,6 +224,9 @@ std::vector<Cifra> CifreConvenienza(const Convenienza& senza, const Convenienza&
         {QStringLiteral("Costo livellato dell'energia (LCOE)"), QStringLiteral("€/kWh"), 3, senza.lcoe, con.lcoe, {}},
         {QStringLiteral("Detrazione persa (oltre l'IRPEF della famiglia)"), QStringLiteral("€"), 0, senza.detrazionePersa,
          con.detrazionePersa, {}},
+        {QStringLiteral("Prima sostituzione della batteria (anno)"), QString(), 0, std::nullopt,
+         con.sostituzioniBatteria.empty() ? std::nullopt : std::optional<double>(con.sostituzioniBatteria.front()),
+         QStringLiteral("nessuna")},
     };
 }
 
@@ -267,13 +270,14 @@ std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoN
                                    QStringLiteral("Immessa (kWh)"), QStringLiteral("Risparmio (€)"), QStringLiteral("Vendita (€)"),
                                    QStringLiteral("Premio comunità (€)"), QStringLiteral("Detrazione (€)"),
                                    QStringLiteral("Detrazione persa (€)"), QStringLiteral("Imposte sulla vendita (€)"),
+                                   QStringLiteral("Capacità batteria (%)"), QStringLiteral("Sostituzione batteria (€)"),
                                    QStringLiteral("Costi (€)"),
                                    QStringLiteral("Flusso (€)"), QStringLiteral("Cumulato (€)"), QStringLiteral("Cumulato attualizzato (€)")}};
     const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
     for (const AnnoFlusso& a : c.anni)
         t.push_back({QString::number(a.anno), n(a.produzione, 0), n(a.coperto, 0), n(a.immessa, 0), n(a.risparmio, 2),
                      n(a.vendita, 2), n(a.premioComunita, 2), n(a.detrazione, 2), n(a.detrazionePersa, 2), n(a.imposte, 2),
-                     n(a.costi, 2), n(a.flusso, 2),
+                     n(100 * a.capacitaBatteria, 1), n(a.sostituzioneBatteria, 2), n(a.costi, 2), n(a.flusso, 2),
                      n(a.cumulato, 2), n(a.cumulatoAttualizzato, 2)});
     return t;
 }

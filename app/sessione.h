@@ -104,6 +104,9 @@ std::string Oggi();
 // The balance of a finished calculation, with and without the battery.
 struct RisultatoBilancio {
     Bilancio conBatteria, senzaBatteria;
+    // The year's energy as the battery ages (its capacity at a few shares),
+    // for the economics; empty without a battery.
+    CurvaBatteria curva;
     double longitudine = 0;     // [deg] east, of the comune
     bool longitudineStimata = false; // the file has none: Italy's middle, 12.5° E
     int oreRiempite = 0;        // a meter's file: hours filled from the profile

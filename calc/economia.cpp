@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <cmath>
 #include <iterator>
 
@@ -57,6 +58,11 @@ const Dichiarazione kDichiarazioni[] = {
     {"aliquota_irpef", "%",
      "Aliquota IRPEF marginale della famiglia, sui ricavi del ritiro dedicato (redditi diversi, art. 67 c. 1 lett. i TUIR)", 0,
      60},
+    {"vita_batteria", "anni", "Anni dopo i quali la batteria si sostituisce (se prima non finisce i cicli)", 1, 40, false, false,
+     true},
+    {"cicli_batteria", "cicli", "Cicli completi equivalenti della batteria prima della sostituzione", 100, 100000, false, false, true},
+    {"degrado_batteria", "%/anno", "Calo annuo della capacità della batteria", 0, 50},
+    {"andamento_prezzo_batteria", "%/anno", "Variazione annua del prezzo delle batterie (negativa: calano)", -50, 50},
     {"costo_impianto", "€/kWp", "Costo chiavi in mano di un impianto residenziale, IVA inclusa", 300, 10000},
     {"costo_batteria", "€/kWh", "Costo di una batteria domestica installata per kWh utile, IVA inclusa", 50, 5000},
     {"manutenzione", "€/kWp anno", "Esercizio e manutenzione ordinaria", 0, 1000},
@@ -289,21 +295,35 @@ std::optional<double> TassoInterno(const std::vector<double>& flussi)
     const bool negativi = std::any_of(flussi.begin(), flussi.end(), [](double f) { return f < 0; });
     if (!positivi || !negativi)
         return std::nullopt;
-    double basso = -0.99, alto = 10;
-    double fBasso = ValoreAttuale(flussi, basso), fAlto = ValoreAttuale(flussi, alto);
-    if (fBasso * fAlto > 0)
-        return std::nullopt;
-    for (int i = 0; i < 400 && alto - basso > 1e-15; ++i) {
-        const double medio = (basso + alto) / 2;
-        const double f = ValoreAttuale(flussi, medio);
-        if ((f > 0) == (fBasso > 0)) {
-            basso = medio;
-            fBasso = f;
-        } else {
-            alto = medio;
+    // Flows that change sign more than once (a battery or an inverter
+    // replaced late) may have several roots, and NPV at the two ends of the
+    // range may share a sign: the range is scanned, and the root kept is the
+    // highest where NPV falls through zero as the rate rises (an
+    // investment's rate of return), else the highest root.
+    const int passi = 4000;
+    const auto tasso = [](int i) { return -0.99 + (10.0 + 0.99) * std::pow(double(i) / passi, 3); };
+    std::optional<double> cadente, qualsiasi;
+    double rPrima = tasso(0), fPrima = ValoreAttuale(flussi, rPrima);
+    for (int i = 1; i <= passi; ++i) {
+        const double r = tasso(i), f = ValoreAttuale(flussi, r);
+        if ((fPrima > 0) != (f > 0) || f == 0) {
+            double basso = rPrima, alto = r, fBasso = fPrima;
+            for (int k = 0; k < 200 && alto - basso > 1e-15; ++k) {
+                const double medio = (basso + alto) / 2, fm = ValoreAttuale(flussi, medio);
+                if ((fm > 0) == (fBasso > 0))
+                    basso = medio, fBasso = fm;
+                else
+                    alto = medio;
+            }
+            const double radice = (basso + alto) / 2;
+            qualsiasi = radice;
+            if (fPrima > 0)
+                cadente = radice;
         }
+        rPrima = r;
+        fPrima = f;
     }
-    return (basso + alto) / 2;
+    return cadente ? cadente : qualsiasi;
 }
 
 std::optional<double> TempoDiRitorno(const std::vector<double>& flussi)
@@ -342,8 +362,30 @@ struct Regole {
     std::optional<double> capienza;    // the household's yearly gross IRPEF [EUR]
 };
 
+// The battery year by year: its capacity share and what replacing it costs.
+struct AnnoBatteria {
+    double quota = 1;
+    double sostituzione = 0; // [EUR]
+};
+
+std::vector<AnnoBatteria> VitaDellaBatteria(int anni, double batteria, const CurvaBatteria& curva,
+                                            const std::function<double(const char*)>& v)
+{
+    // Whole years of life: the calendar's, or the cycles' at this use.
+    const double perCicli = curva.cicliAnno > 0 ? v("cicli_batteria") / curva.cicliAnno : 1e9;
+    const int durata = std::max(1, int(std::floor(std::min(v("vita_batteria"), perCicli))));
+    std::vector<AnnoBatteria> vita(std::size_t(anni) + 1);
+    for (int t = 1; t <= anni; ++t) {
+        const int eta = (t - 1) % durata;
+        vita[std::size_t(t)].quota = std::pow(1 - v("degrado_batteria") / 100, eta);
+        if (eta == 0 && t > 1) // a new battery at the price of its year
+            vita[std::size_t(t)].sostituzione = batteria * v("costo_batteria") * std::pow(1 + v("andamento_prezzo_batteria") / 100, t - 1);
+    }
+    return vita;
+}
+
 // Year t's flows from the first year's energy (see CalcolaConvenienza).
-AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso& prima)
+AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso& prima, const AnnoBatteria& b)
 {
     const double resa = std::pow(1 - g.degrado, t - 1), prezzi = std::pow(1 + g.aumento, t - 1);
     AnnoFlusso a;
@@ -359,7 +401,9 @@ AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso
     a.detrazione = g.capienza ? std::min(rata, *g.capienza) : rata; // beyond the year's tax, lost
     a.detrazionePersa = rata - a.detrazione;
     a.imposte = a.vendita * g.aliquota;
-    a.costi = g.manutenzione + (t == g.annoInverter ? g.costoInverter : 0);
+    a.sostituzioneBatteria = b.sostituzione;
+    a.capacitaBatteria = b.quota;
+    a.costi = g.manutenzione + (t == g.annoInverter ? g.costoInverter : 0) + b.sostituzione;
     a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione - a.imposte - a.costi;
     a.cumulato = prima.cumulato + a.flusso;
     a.attualizzato = a.flusso / std::pow(1 + g.r, t);
@@ -391,8 +435,27 @@ void FigureDiMerito(Convenienza& c, double r)
 
 } // namespace
 
+EnergiaAnno CurvaBatteria::A(double quota) const
+{
+    if (punti.empty())
+        return {};
+    if (quota <= punti.front().first)
+        return punti.front().second;
+    for (std::size_t i = 1; i < punti.size(); ++i) {
+        const auto& [q0, e0] = punti[i - 1];
+        const auto& [q1, e1] = punti[i];
+        if (quota <= q1) {
+            const double w = q1 > q0 ? (quota - q0) / (q1 - q0) : 1;
+            const auto tra = [w](double a, double b) { return a + w * (b - a); };
+            return {tra(e0.produzione, e1.produzione), tra(e0.coperto, e1.coperto), tra(e0.immessa, e1.immessa),
+                    tra(e0.consumo, e1.consumo)};
+        }
+    }
+    return punti.back().second;
+}
+
 Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par,
-                               const Famiglia& famiglia)
+                               const Famiglia& famiglia, const CurvaBatteria* curva)
 {
     Verifica(par);
     const auto v = [&](const char* nome) { return Valore(par, nome); };
@@ -421,8 +484,15 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
     zero.flusso = zero.attualizzato = -c.investimento;
     zero.cumulato = zero.cumulatoAttualizzato = -c.investimento;
     c.anni.push_back(zero);
-    for (int t = 1; t <= int(std::lround(v("orizzonte"))); ++t)
-        c.anni.push_back(UnAnno(t, e, g, c.anni.back()));
+    const int anni = int(std::lround(v("orizzonte")));
+    const std::vector<AnnoBatteria> vita = curva && batteria > 0 ? VitaDellaBatteria(anni, batteria, *curva, v)
+                                                                 : std::vector<AnnoBatteria>(std::size_t(anni) + 1);
+    for (int t = 1; t <= anni; ++t) {
+        const AnnoBatteria& b = vita[std::size_t(t)];
+        c.anni.push_back(UnAnno(t, curva && batteria > 0 ? curva->A(b.quota) : e, g, c.anni.back(), b));
+        if (b.sostituzione > 0)
+            c.sostituzioniBatteria.push_back(t);
+    }
     FigureDiMerito(c, g.r);
     return c;
 }

@@ -85,7 +85,9 @@ struct AnnoFlusso {
     double risparmio = 0, vendita = 0, premioComunita = 0, detrazione = 0;
     double detrazionePersa = 0; // an instalment beyond the year's gross tax
     double imposte = 0;         // IRPEF on the dedicated withdrawal's revenue
-    double costi = 0;   // investment (year 0), O&M, the inverter's replacement
+    double costi = 0;   // investment (year 0), O&M, the inverter's and the battery's replacements
+    double sostituzioneBatteria = 0; // the battery replaced this year, part of costi [EUR]
+    double capacitaBatteria = 0;     // the battery's capacity this year, share of the new one
     double flusso = 0, cumulato = 0, attualizzato = 0, cumulatoAttualizzato = 0;
 };
 
@@ -99,6 +101,18 @@ struct Convenienza {
     double risparmioPrimoAnno = 0;         // savings + export + premium of year 1 [EUR]
     bool detrazioneApplicata = true;       // false when the community premium excludes it
     double detrazionePersa = 0;            // instalments beyond the household's tax, summed [EUR]
+    std::vector<int> sostituzioniBatteria; // the years the battery is replaced
+};
+
+// The year's energy with the battery at a share of its capacity (its
+// ageing): points (share, energy) from a few balances, read between them
+// linearly; the share 0 is the balance without a battery. `cicliAnno` is
+// the new battery's equivalent full cycles a year (energy out of the store
+// over its capacity).
+struct CurvaBatteria {
+    std::vector<std::pair<double, EnergiaAnno>> punti; // by share, increasing
+    double cicliAnno = 0;
+    EnergiaAnno A(double quota) const;
 };
 
 // What the rules ask of the household: the kind of home (the deduction's
@@ -123,8 +137,13 @@ struct Famiglia {
 // c. 1 lett. i TUIR; circolare 46/E/2007, GSE FAQ 2022-2024); minus O&M and
 // the inverter's replacement in its year. The first instalment falls in year
 // 1, the year after the expense.
+// With a battery's curve, each year's energy is that of the year's capacity:
+// the battery loses `degrado_batteria` a year and is replaced, at the price
+// of that year, after `vita_batteria` years or `cicli_batteria` cycles,
+// whichever comes first.
 Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, double batteria,
-                               const std::vector<Parametro>& parametri, const Famiglia& famiglia = {});
+                               const std::vector<Parametro>& parametri, const Famiglia& famiglia = {},
+                               const CurvaBatteria* curva = nullptr);
 
 // The figures of merit, as defined in W. Short, D. J. Packey and T. Holt, "A
 // Manual for the Economic Evaluation of Energy Efficiency and Renewable
@@ -141,9 +160,11 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, doubl
 
 // NPV of a series of flows (t = 0, 1, ...) at rate r: sum of F_t / (1 + r)^t.
 double ValoreAttuale(const std::vector<double>& flussi, double r);
-// The rate at which NPV is zero, by bisection on (-0.99, 10): empty when the
-// flows never change sign or no root lies in the range. A negative rate is
-// found as well (a plant that never repays its cost).
+// The rate at which NPV is zero, scanned over (-0.99, 10) and refined by
+// bisection: where there are several (flows that change sign more than
+// once), the highest at which NPV falls through zero as the rate rises.
+// Empty when the flows never change sign or no root lies in the range. A
+// negative rate is found as well (a plant that never repays its cost).
 std::optional<double> TassoInterno(const std::vector<double>& flussi);
 // The payback time [years] as defined above; empty when the cumulative does
 // not stay non-negative by the last year.

@@ -140,8 +140,8 @@ private slots:
         const std::size_t con = Indice(righe, "Flussi di cassa anno per anno, con batteria");
         const std::size_t senza = Indice(righe, "Flussi di cassa anno per anno, senza batteria");
         QVERIFY(con < senza && senza < righe.size());
-        QCOMPARE(Numero(righe[con + 2][11]), -8950.0);
-        QCOMPARE(Numero(righe[senza + 2][11]), -5700.0);
+        QCOMPARE(Numero(righe[con + 2][13]), -8950.0);
+        QCOMPARE(Numero(righe[senza + 2][13]), -5700.0);
         QVERIFY(Riga(righe, "Batteria utile (kWh)") && Numero(Riga(righe, "Batteria utile (kWh)")->at(1)) == 5);
         QVERIFY(Riga(righe, "Anno di riferimento")->at(1) == "2027");
     }

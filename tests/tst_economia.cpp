@@ -230,6 +230,37 @@ private slots:
         QCOMPARE(capiente.anni[1].detrazionePersa, 200.0);
         QCOMPARE(capiente.detrazionePersa, 400.0);
     }
+
+    void batteriaCheInvecchia()
+    {
+        std::vector<Parametro> p = Piccolo();
+        Imposta(p, "orizzonte", 7);
+        Imposta(p, "costo_batteria", 500);
+        Imposta(p, "vita_batteria", 5);
+        Imposta(p, "cicli_batteria", 10000);
+        Imposta(p, "degrado_batteria", 10);
+        Imposta(p, "andamento_prezzo_batteria", -10);
+        // Covered energy 800 kWh without a battery, 1200 with a new one; the shares between read linearly.
+        CurvaBatteria curva;
+        curva.punti = {{0, {2000, 800, 1200, 2000}}, {1, {2000, 1200, 800, 2000}}};
+        curva.cicliAnno = 200;
+        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 2, p, {}, &curva);
+        QCOMPARE(c.anni[1].capacitaBatteria, 1.0);
+        QVERIFY(std::fabs(c.anni[3].capacitaBatteria - 0.81) < 1e-12);
+        QVERIFY(std::fabs(c.anni[3].coperto - (800 + 0.81 * 400)) < 1e-9);
+        // Replaced after five years, at the price of year 6: 2 kWh x 500 x 0.9^5.
+        QCOMPARE(c.sostituzioniBatteria, std::vector<int>{6});
+        QVERIFY(std::fabs(c.anni[6].sostituzioneBatteria - 1000 * std::pow(0.9, 5)) < 1e-9);
+        QCOMPARE(c.anni[6].capacitaBatteria, 1.0);
+        // Heavier use ends it by its cycles: 1000 cycles at 400 a year, two years.
+        Imposta(p, "cicli_batteria", 1000);
+        curva.cicliAnno = 400;
+        QCOMPARE(CalcolaConvenienza(kEnergia, 2, 2, p, {}, &curva).sostituzioniBatteria, (std::vector<int>{3, 5, 7}));
+        // A late expense makes the flows change sign twice: the rate of return is still found.
+        const std::vector<double> flussi = {-1000, 300, 300, 300, 300, 300, 300, -50};
+        const std::optional<double> tir = TassoInterno(flussi);
+        QVERIFY(tir && *tir > 0.1 && std::fabs(ValoreAttuale(flussi, *tir)) < 1e-9);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestEconomia)
