@@ -3,6 +3,7 @@
 #include "app/analisi.h"
 
 #include "calc/contatore.h"
+#include "data/province.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -170,11 +171,14 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
 {
     Approfondimento a;
     a.richiesta = richiesta;
+    // The community premium's correction follows the plant's region.
+    if (const std::optional<Provincia> p = ProvinciaDi(r.provincia.toStdString()))
+        a.richiesta.famiglia.area = p->area;
     a.bilancio = BilancioEnergetico(r, richiesta);
     a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), r.letti.potenza, 0, parametri,
-                                        richiesta.famiglia),
+                                        a.richiesta.famiglia),
                      CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
-                                        richiesta.batteria.capacita, parametri, richiesta.famiglia, &a.bilancio.curva),
+                                        richiesta.batteria.capacita, parametri, a.richiesta.famiglia, &a.bilancio.curva),
                      parametri};
     return a;
 }

@@ -36,7 +36,8 @@ const Dichiarazione kDichiarazioni[] = {
     {"premio_comunita", "€/kWh",
      "Tariffa premio sull'energia condivisa (impianti fino a 200 kW: 80 €/MWh + max(0; 180 - prezzo zonale), al massimo 120 €/MWh)",
      0, 1},
-    {"correzione_regionale", "€/kWh", "Correzione della tariffa premio per zona (Nord +10, Centro +4 €/MWh)", 0, 0.1},
+    {"correzione_nord", "€/kWh", "Correzione della tariffa premio del fotovoltaico nelle regioni del Nord", 0, 0.1},
+    {"correzione_centro", "€/kWh", "Correzione della tariffa premio del fotovoltaico nelle regioni del Centro", 0, 0.1},
     {"valorizzazione_arera", "€/kWh", "Valorizzazione ARERA dell'energia condivisa (componenti tariffarie restituite)", 0, 0.1},
     {"anni_premio", "anni", "Durata della tariffa premio della comunità", 0, 40, false, false, true},
     {"quota_premio_socio", "%",
@@ -435,6 +436,16 @@ void FigureDiMerito(Convenienza& c, double r)
 
 } // namespace
 
+namespace {
+
+// DM 414/2023, allegato 1: the premium of a PV plant corrected by region.
+double CorrezioneDellArea(AreaPremio area, const std::function<double(const char*)>& v)
+{
+    return area == AreaPremio::Nord ? v("correzione_nord") : area == AreaPremio::Centro ? v("correzione_centro") : 0;
+}
+
+} // namespace
+
 EnergiaAnno CurvaBatteria::A(double quota) const
 {
     if (punti.empty())
@@ -469,7 +480,7 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
                    v("aumento_prezzi") / 100,
                    std::max(v("prezzo_zonale"), v("prezzo_minimo_garantito")),
                    v("quota_condivisa") / 100 * v("quota_premio_socio") / 100
-                       * (v("premio_comunita") + v("correzione_regionale") + v("valorizzazione_arera")),
+                       * (v("premio_comunita") + CorrezioneDellArea(famiglia.area, v) + v("valorizzazione_arera")),
                    c.detrazioneApplicata ? std::min(c.investimento, tetto) * aliquotaDetrazione / 100 / v("detrazione_rate") : 0,
                    v("prezzo_energia"),
                    v("anni_premio"),

@@ -118,9 +118,12 @@ struct CurvaBatteria {
 // What the rules ask of the household: the kind of home (the deduction's
 // rate and cap), its yearly gross IRPEF when known (the deduction is used up
 // to it; the rest of an instalment is lost).
+// Where the plant is, for the community premium's correction by region.
+enum class AreaPremio { Nord, Centro, Altre };
 struct Famiglia {
     bool secondaCasa = false;
     std::optional<double> impostaLorda; // [EUR/year]
+    AreaPremio area = AreaPremio::Altre;
 };
 
 // The cash flow of a plant of `potenza` kW with a battery of `batteria` kWh.

@@ -273,6 +273,21 @@ private slots:
         QVERIFY2(errori.contains("AAAA-MM-GG"), qPrintable(errori));
     }
 
+    void premioDellaRegione()
+    {
+        // Torino is in the North: the premium on the shared half of the export,
+        // 70 % passed on, is (120 + 10 + 8) EUR/MWh.
+        const QString csv = cartella.filePath("regione.csv");
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto
+                        + QStringList{"--consumo-annuo", "2700", "--parametro", "quota_condivisa=50", "--csv", csv}),
+                 0);
+        const auto righe = Csv(csv);
+        const std::size_t tabella = Indice(righe, "Flussi di cassa anno per anno, senza batteria");
+        QVERIFY(tabella + 3 < righe.size());
+        const fv::RigaCsv& primo = righe[tabella + 3];
+        QVERIFY2(std::fabs(Numero(primo[6]) / Numero(primo[3]) - 0.5 * 0.7 * 0.138) < 1e-4, primo[6].c_str());
+    }
+
     void periodiNelFileDeiParametri()
     {
         const std::string intestazione = "nome;valore;unita;descrizione;fonte;validita\n";

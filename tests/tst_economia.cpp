@@ -4,6 +4,7 @@
 // the community premium's years, degradation and escalation compounding.
 #include "calc/economia.h"
 #include "data/parametri.h"
+#include "data/province.h"
 #include "calc/numeri.h"
 
 #include <QTest>
@@ -81,10 +82,15 @@ private slots:
         Imposta(p, "quota_condivisa", 50);
         Imposta(p, "anni_premio", 2);
         Imposta(p, "premio_comunita", 0.1);
-        Imposta(p, "correzione_regionale", 0.01);
+        Imposta(p, "correzione_nord", 0.01);
+        Imposta(p, "correzione_centro", 0.004);
         Imposta(p, "valorizzazione_arera", 0.01);
-        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p);
+        // The region's correction: +10 EUR/MWh in the North, +4 in the Centre, none elsewhere.
+        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p, {false, {}, AreaPremio::Nord});
         QVERIFY(std::fabs(c.anni[2].premioComunita - 1200 * 0.5 * 0.12) < 1e-12);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, {false, {}, AreaPremio::Centro}).anni[2].premioComunita
+                          - 1200 * 0.5 * 0.114) < 1e-12);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[2].premioComunita - 1200 * 0.5 * 0.11) < 1e-12);
         QCOMPARE(c.anni[3].premioComunita, 0.0);
         // Where the rule excludes the deduction with the premium: none.
         Imposta(p, "detrazione_con_premio", 0);
@@ -219,7 +225,7 @@ private slots:
         Imposta(p, "quota_condivisa", 50);
         Imposta(p, "quota_premio_socio", 60);
         Imposta(p, "premio_comunita", 0.1);
-        Imposta(p, "correzione_regionale", 0);
+        Imposta(p, "correzione_nord", 0);
         Imposta(p, "valorizzazione_arera", 0);
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].premioComunita - 1200 * 0.5 * 0.6 * 0.1) < 1e-12);
         // A second home's rate; a tax of 300 EUR a year caps the 500 EUR instalments.
@@ -229,6 +235,16 @@ private slots:
         QCOMPARE(capiente.anni[1].detrazione, 300.0);
         QCOMPARE(capiente.anni[1].detrazionePersa, 200.0);
         QCOMPARE(capiente.detrazionePersa, 400.0);
+    }
+
+    void provinceERegioni()
+    {
+        // Every province of the site data has its region, market zone and area.
+        QCOMPARE(ProvinciaDi("mi")->regione, std::string("Lombardia"));
+        QVERIFY(ProvinciaDi("PA")->area == AreaPremio::Altre && ProvinciaDi("PA")->zonaMercato == "SICI");
+        QVERIFY(ProvinciaDi("PG")->area == AreaPremio::Centro && ProvinciaDi("PG")->zonaMercato == "CSUD");
+        QVERIFY(ProvinciaDi("AO")->area == AreaPremio::Nord);
+        QVERIFY(!ProvinciaDi("XX"));
     }
 
     void batteriaCheInvecchia()
