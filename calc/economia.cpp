@@ -64,9 +64,15 @@ const Dichiarazione kDichiarazioni[] = {
     {"cicli_batteria", "cicli", "Cicli completi equivalenti della batteria prima della sostituzione", 100, 100000, false, false, true},
     {"degrado_batteria", "%/anno", "Calo annuo della capacità della batteria", 0, 50},
     {"andamento_prezzo_batteria", "%/anno", "Variazione annua del prezzo delle batterie (negativa: calano)", -50, 50},
-    {"costo_impianto", "€/kWp", "Costo chiavi in mano di un impianto residenziale, IVA inclusa", 300, 10000},
-    {"costo_batteria", "€/kWh", "Costo di una batteria domestica installata per kWh utile, IVA inclusa", 50, 5000},
-    {"manutenzione", "€/kWp anno", "Esercizio e manutenzione ordinaria", 0, 1000},
+    {"costo_impianto", "€/kWp", "Costo chiavi in mano di un impianto residenziale di 3 kWp (e meno), IVA inclusa", 300, 10000},
+    {"costo_impianto_6", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 6 kWp", 300, 10000},
+    {"costo_impianto_10", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 10 kWp", 300, 10000},
+    {"costo_impianto_20", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 20 kWp (e più)", 300, 10000},
+    {"costo_batteria", "€/kWh", "Costo di una batteria domestica installata per kWh utile, 5 kWh (e meno), IVA inclusa", 50, 5000},
+    {"costo_batteria_10", "€/kWh", "Costo per kWh utile di una batteria di 10 kWh", 50, 5000},
+    {"costo_batteria_15", "€/kWh", "Costo per kWh utile di una batteria di 15 kWh (e più)", 50, 5000},
+    {"manutenzione", "€/kWp anno", "Esercizio e manutenzione ordinaria (al prezzo del primo anno)", 0, 1000},
+    {"inflazione", "%/anno", "Inflazione generale: aumento annuo della manutenzione e della sostituzione dell'inverter", -20, 50},
     {"anno_inverter", "anno", "Anno della sostituzione dell'inverter (0: nessuna)", 0, 40, false, false, true},
     {"costo_inverter", "€/kWp", "Costo della sostituzione dell'inverter", 0, 2000},
     {"degrado", "%/anno", "Calo annuo della produzione dei moduli", 0, 100, false, true},
@@ -361,6 +367,7 @@ struct Regole {
     int annoInverter;
     double aliquota;                   // on the dedicated withdrawal's revenue
     std::optional<double> capienza;    // the household's yearly gross IRPEF [EUR]
+    double inflazione = 0;             // of running costs and the inverter
 };
 
 // The battery year by year: its capacity share and what replacing it costs.
@@ -369,7 +376,7 @@ struct AnnoBatteria {
     double sostituzione = 0; // [EUR]
 };
 
-std::vector<AnnoBatteria> VitaDellaBatteria(int anni, double batteria, const CurvaBatteria& curva,
+std::vector<AnnoBatteria> VitaDellaBatteria(int anni, double batteria, double perKwh, const CurvaBatteria& curva,
                                             const std::function<double(const char*)>& v)
 {
     // Whole years of life: the calendar's, or the cycles' at this use.
@@ -380,7 +387,7 @@ std::vector<AnnoBatteria> VitaDellaBatteria(int anni, double batteria, const Cur
         const int eta = (t - 1) % durata;
         vita[std::size_t(t)].quota = std::pow(1 - v("degrado_batteria") / 100, eta);
         if (eta == 0 && t > 1) // a new battery at the price of its year
-            vita[std::size_t(t)].sostituzione = batteria * v("costo_batteria") * std::pow(1 + v("andamento_prezzo_batteria") / 100, t - 1);
+            vita[std::size_t(t)].sostituzione = batteria * perKwh * std::pow(1 + v("andamento_prezzo_batteria") / 100, t - 1);
     }
     return vita;
 }
@@ -404,7 +411,8 @@ AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso
     a.imposte = a.vendita * g.aliquota;
     a.sostituzioneBatteria = b.sostituzione;
     a.capacitaBatteria = b.quota;
-    a.costi = g.manutenzione + (t == g.annoInverter ? g.costoInverter : 0) + b.sostituzione;
+    const double costiCorrenti = std::pow(1 + g.inflazione, t - 1);
+    a.costi = (g.manutenzione + (t == g.annoInverter ? g.costoInverter : 0)) * costiCorrenti + b.sostituzione;
     a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione - a.imposte - a.costi;
     a.cumulato = prima.cumulato + a.flusso;
     a.attualizzato = a.flusso / std::pow(1 + g.r, t);
@@ -435,6 +443,21 @@ void FigureDiMerito(Convenienza& c, double r)
 }
 
 } // namespace
+
+double CostoPerTaglia(const std::vector<std::pair<double, double>>& tabella, double taglia)
+{
+    if (tabella.empty())
+        return 0;
+    if (taglia <= tabella.front().first)
+        return tabella.front().second;
+    for (std::size_t i = 1; i < tabella.size(); ++i)
+        if (taglia <= tabella[i].first) {
+            const auto& [x0, y0] = tabella[i - 1];
+            const auto& [x1, y1] = tabella[i];
+            return y0 + (y1 - y0) * (taglia - x0) / (x1 - x0);
+        }
+    return tabella.back().second;
+}
 
 namespace {
 
@@ -471,7 +494,12 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
     Verifica(par);
     const auto v = [&](const char* nome) { return Valore(par, nome); };
     Convenienza c;
-    c.investimento = potenza * v("costo_impianto") + batteria * v("costo_batteria");
+    // Turnkey costs per kWp and per kWh fall with the size, read between the dataset's sizes.
+    const double perKwp = CostoPerTaglia({{3, v("costo_impianto")}, {6, v("costo_impianto_6")}, {10, v("costo_impianto_10")},
+                                          {20, v("costo_impianto_20")}},
+                                         potenza);
+    const double perKwh = CostoPerTaglia({{5, v("costo_batteria")}, {10, v("costo_batteria_10")}, {15, v("costo_batteria_15")}}, batteria);
+    c.investimento = potenza * perKwp + batteria * perKwh;
     c.detrazioneApplicata = v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0;
     const double aliquotaDetrazione = famiglia.secondaCasa ? v("detrazione_seconda_casa") : v("detrazione");
     const double tetto = famiglia.secondaCasa ? v("detrazione_tetto_seconda_casa") : v("detrazione_tetto");
@@ -489,14 +517,15 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
                    potenza * v("costo_inverter"),
                    int(std::lround(v("anno_inverter"))),
                    v("aliquota_irpef") / 100,
-                   famiglia.impostaLorda};
+                   famiglia.impostaLorda,
+                   v("inflazione") / 100};
     AnnoFlusso zero;
     zero.costi = c.investimento;
     zero.flusso = zero.attualizzato = -c.investimento;
     zero.cumulato = zero.cumulatoAttualizzato = -c.investimento;
     c.anni.push_back(zero);
     const int anni = int(std::lround(v("orizzonte")));
-    const std::vector<AnnoBatteria> vita = curva && batteria > 0 ? VitaDellaBatteria(anni, batteria, *curva, v)
+    const std::vector<AnnoBatteria> vita = curva && batteria > 0 ? VitaDellaBatteria(anni, batteria, perKwh, *curva, v)
                                                                  : std::vector<AnnoBatteria>(std::size_t(anni) + 1);
     for (int t = 1; t <= anni; ++t) {
         const AnnoBatteria& b = vita[std::size_t(t)];

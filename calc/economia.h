@@ -161,6 +161,10 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, doubl
 //   turns positive and falls back below zero (an inverter replaced) has not
 //   paid back yet; one that ends below zero has no payback.
 
+// A cost per unit read from a table of (size, cost per unit) in increasing
+// size: linear between rows, the end rows' cost beyond them.
+double CostoPerTaglia(const std::vector<std::pair<double, double>>& tabella, double taglia);
+
 // NPV of a series of flows (t = 0, 1, ...) at rate r: sum of F_t / (1 + r)^t.
 double ValoreAttuale(const std::vector<double>& flussi, double r);
 // The rate at which NPV is zero, scanned over (-0.99, 10) and refined by

@@ -27,7 +27,7 @@ std::vector<Parametro> Piccolo()
                                                      {"aumento_prezzi", 0}, {"prezzo_energia", 0.5}, {"prezzo_zonale", 0.05},
                                                      {"prezzo_minimo_garantito", 0.04}, {"quota_condivisa", 0},
                                                      {"detrazione", 50}, {"detrazione_rate", 2}, {"costo_impianto", 1000},
-                                                     {"manutenzione", 10}, {"anno_inverter", 0}, {"aliquota_irpef", 0},
+                                                     {"manutenzione", 10}, {"anno_inverter", 0}, {"aliquota_irpef", 0}, {"inflazione", 0},
                                                      {"quota_premio_socio", 100}})
         Imposta(p, nome, valore);
     return p;
@@ -235,6 +235,22 @@ private slots:
         QCOMPARE(capiente.anni[1].detrazione, 300.0);
         QCOMPARE(capiente.anni[1].detrazionePersa, 200.0);
         QCOMPARE(capiente.detrazionePersa, 400.0);
+    }
+
+    void costiPerTagliaEInflazione()
+    {
+        // Per kWp between the sizes of the table, flat beyond its ends.
+        const std::vector<std::pair<double, double>> t = {{3, 1900}, {6, 1500}, {10, 1450}, {20, 1250}};
+        QCOMPARE(CostoPerTaglia(t, 4.5), 1700.0);
+        QCOMPARE(CostoPerTaglia(t, 1), 1900.0);
+        QCOMPARE(CostoPerTaglia(t, 15), 1350.0);
+        QCOMPARE(CostoPerTaglia(t, 50), 1250.0);
+        std::vector<Parametro> p = Piccolo();
+        Imposta(p, "costo_impianto_6", 500);
+        QCOMPARE(CalcolaConvenienza(kEnergia, 4.5, 0, p).investimento, 4.5 * 750); // between 1000 at 3 kWp and 500 at 6
+        // Running costs grow with general inflation: O&M of year 3 is 20 x 1.1^2.
+        Imposta(p, "inflazione", 10);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[3].costi - 20 * 1.21) < 1e-12);
     }
 
     void provinceERegioni()
