@@ -453,6 +453,8 @@ QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondime
         if (a) {
             pdf.newPage();
             DisegnaApprofondimento(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
+            pdf.newPage();
+            DisegnaParametri(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
         }
     }
     return Conferma(file, percorso);
@@ -467,6 +469,8 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
     if (a) {
         stampante.newPage();
         DisegnaApprofondimento(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
+        stampante.newPage();
+        DisegnaParametri(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
     }
     return {};
 }
@@ -615,6 +619,18 @@ QString Accorciato(const QString& testo, qsizetype n)
 
 } // namespace
 
+namespace {
+
+void PiePagina(Foglio& f)
+{
+    f.Linea(kSinistra, 280, kSinistra + kLarghezza);
+    f.Carattere(8);
+    f.Testo(kSinistra, 281, kLarghezza, 5,
+            QStringLiteral("calcolo-fv %1 · %2").arg(QString::fromUtf8(kVersioneMostrata), QString::fromUtf8(kTitolo)));
+}
+
+} // namespace
+
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
 {
     painter.save();
@@ -648,15 +664,30 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     y = f.Tabella(y + 4, {86, 44, 44}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, r.formato, batteria), 8.5, 4.6);
     f.Carattere(7.5);
     f.Testo(kSinistra, y + 1, kLarghezza, 8, QString::fromUtf8(kRegimeNuoviImpianti));
-    // The parameters used, each with its source and date.
+    f.Testo(kSinistra, y + 9, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alla pagina seguente."));
+    PiePagina(f);
+    painter.restore();
+}
+
+void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    Foglio f(painter, pagina);
+    f.Carattere(16, true);
+    f.Testo(kSinistra, 14, kLarghezza, 9, QStringLiteral("Parametri economici usati"));
+    f.Carattere(9);
+    const QString data = QString::fromStdString(a.richiesta.dataSpesa.empty() ? Oggi() : a.richiesta.dataSpesa);
+    f.Testo(kSinistra, 23, kLarghezza, 6,
+            QStringLiteral("Le regole in vigore per una spesa del %1; ogni valore con la sua fonte (\"stima\" dove nessuna fonte "
+                           "ufficiale lo fissa).")
+                .arg(QDate::fromString(data, Qt::ISODate).toString(QStringLiteral("dd/MM/yyyy"))));
+    f.Linea(kSinistra, 30, kSinistra + kLarghezza);
     std::vector<QStringList> parametri;
     for (const QStringList& riga : TabellaParametri(a.convenienza.parametri, r.formato))
-        parametri.push_back({riga[0], riga[1], riga[2], Accorciato(riga[4], 82), riga[5]});
-    f.Tabella(y + 11, {36, 14, 16, 80, 28}, parametri, 5.5, 2.9, {0, 3});
-    f.Linea(kSinistra, 280, kSinistra + kLarghezza);
-    f.Carattere(8);
-    f.Testo(kSinistra, 281, kLarghezza, 5,
-            QStringLiteral("calcolo-fv %1 · %2").arg(QString::fromUtf8(kVersioneMostrata), QString::fromUtf8(kTitolo)));
+        parametri.push_back({riga[0], riga[1], riga[2], Accorciato(riga[4], 150), riga[5]});
+    f.Tabella(33, {34, 12, 16, 84, 28}, parametri, 6.5, 5.6, {0, 3});
+    PiePagina(f);
     painter.restore();
 }
 

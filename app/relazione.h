@@ -63,7 +63,7 @@ QChar SeparatoreCsv(const FormatoNumeri& formato);
 // leaves no file, and an existing file as it was. Returns an Italian
 // sentence on failure, empty on success.
 // With the balance and the economics, when worked out: their tables after
-// the calculation's (CSV, clipboard) and a second page (PDF, printer).
+// the calculation's (CSV, clipboard), a second page and a third of the parameters used (PDF, printer).
 std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a);
 QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a = nullptr);
 QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato);
@@ -77,5 +77,7 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
 // file and for the printer alike.
 void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r);
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
+// The third page: every parameter used, with its source and period.
+void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
 
 } // namespace fv

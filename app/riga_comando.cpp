@@ -63,7 +63,7 @@ const Opzione kOpzioni[] = {
     {"integrazione", "Tipo di impianto: non, parziale o totale.", "tipo", [] { return QStringLiteral("non"); }},
     {"csv", "Scrive i risultati in un file CSV (calcola non li stampa; bilancio e convenienza stampano comunque le cifre "
             "principali e nel file mettono anche i dati, entrambi i casi e le tabelle).", "file"},
-    {"pdf", "Scrive la relazione PDF: una pagina con calcola, due pagine (con bilancio e convenienza) con convenienza.", "file"},
+    {"pdf", "Scrive la relazione PDF: una pagina con calcola, tre (con bilancio, convenienza e parametri usati) con convenienza.", "file"},
     {"sovrascrivi", "Scrive il file di --csv o --pdf anche se esiste già.", nullptr},
     // bilancio:
     {"consumo-annuo", "bilancio: consumo annuo in kWh (da 100 a 10000000, senza separatore delle migliaia), distribuito secondo --profilo.", "kWh"},
@@ -292,7 +292,7 @@ std::vector<Parametro> ParametriDati(Sessione& s, const QCommandLineParser& p, c
     return parametri;
 }
 
-// The headline figures (both cases), the notices; the CSV or the two-page
+// The headline figures (both cases), the notices; the CSV or the three-page
 // PDF when asked.
 int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
                    const std::function<int(const QString&)>& errore, bool convenienza)
@@ -345,7 +345,7 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
         || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza")}.contains(comandi[0]))
         return QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\" oppure --help.");
     if (comandi[0] == QLatin1String("bilancio") && p.isSet(QStringLiteral("pdf")))
-        return QStringLiteral("la relazione PDF di due pagine (calcolo, bilancio e convenienza) si fa con convenienza --pdf.");
+        return QStringLiteral("la relazione PDF con il bilancio e la convenienza si fa con convenienza --pdf.");
     if (comandi[0] == QLatin1String("calcola")) {
         for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
                               "giorni-medi", "parametro", "data-spesa", "seconda-casa", "imposta-lorda"})

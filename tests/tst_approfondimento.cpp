@@ -314,7 +314,7 @@ private slots:
         p.start("pdftotext", {pdf, "-"});
         QVERIFY(p.waitForFinished(20000));
         const QString testo = QString::fromUtf8(p.readAllStandardOutput());
-        QCOMPARE(testo.count(u'\f'), 2);
+        QCOMPARE(testo.count(u'\f'), 3);
         QVERIFY(testo.contains("Autoconsumo e convenienza economica") && testo.contains("Perdite della batteria"));
     }
 };
