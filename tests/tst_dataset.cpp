@@ -4,6 +4,7 @@
 #include "data/catalogo.h"
 #include "data/funzioni.h"
 #include "data/griglia.h"
+#include "data/province.h"
 #include "calc/orientamento.h"
 
 #include "registro_sito.h"
@@ -107,6 +108,22 @@ class TestDataset : public QObject {
     }
 
 private slots:
+    void provinceConRegioneEZona()
+    {
+        // Every province of the site data has its region, market zone and premium area.
+        QSet<QString> province;
+        const QList<QStringList> righe = Csv("latitudini.csv");
+        for (qsizetype i = 1; i < righe.size(); ++i)
+            province << righe[i][0];
+        QCOMPARE(province.size(), 107);
+        for (const QString& sigla : province) {
+            const std::optional<fv::Provincia> p = fv::ProvinciaDi(sigla.toStdString());
+            QVERIFY2(p && !p->regione.empty(), qPrintable(sigla));
+            QVERIFY2(QStringList({"NORD", "CNOR", "CSUD", "SUD", "CALA", "SICI", "SARD"}).contains(QString::fromStdString(p->zonaMercato)),
+                     qPrintable(sigla));
+        }
+    }
+
     void initTestCase()
     {
         const QString percorso = qEnvironmentVariable("FV_DATA_MDB");
