@@ -383,11 +383,15 @@ std::vector<AnnoBatteria> VitaDellaBatteria(int anni, double batteria, double pe
     const double perCicli = curva.cicliAnno > 0 ? v("cicli_batteria") / curva.cicliAnno : 1e9;
     const int durata = std::max(1, int(std::floor(std::min(v("vita_batteria"), perCicli))));
     std::vector<AnnoBatteria> vita(std::size_t(anni) + 1);
+    int nuova = 1; // the year the battery in use was new
     for (int t = 1; t <= anni; ++t) {
-        const int eta = (t - 1) % durata;
-        vita[std::size_t(t)].quota = std::pow(1 - v("degrado_batteria") / 100, eta);
-        if (eta == 0 && t > 1) // a new battery at the price of its year
+        // A new battery at the price of its year, when its life ends and at
+        // least half a life is left to the horizon; else the old one runs on.
+        if (t - nuova >= durata && anni - t + 1 >= (durata + 1) / 2) {
+            nuova = t;
             vita[std::size_t(t)].sostituzione = batteria * perKwh * std::pow(1 + v("andamento_prezzo_batteria") / 100, t - 1);
+        }
+        vita[std::size_t(t)].quota = std::pow(1 - v("degrado_batteria") / 100, t - nuova);
     }
     return vita;
 }

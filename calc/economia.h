@@ -143,7 +143,8 @@ struct Famiglia {
 // With a battery's curve, each year's energy is that of the year's capacity:
 // the battery loses `degrado_batteria` a year and is replaced, at the price
 // of that year, after `vita_batteria` years or `cicli_batteria` cycles,
-// whichever comes first.
+// whichever comes first, unless less than half its life is left to the
+// horizon (then the old one runs on, losing capacity).
 Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, double batteria,
                                const std::vector<Parametro>& parametri, const Famiglia& famiglia = {},
                                const CurvaBatteria* curva = nullptr);

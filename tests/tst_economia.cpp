@@ -266,7 +266,7 @@ private slots:
     void batteriaCheInvecchia()
     {
         std::vector<Parametro> p = Piccolo();
-        Imposta(p, "orizzonte", 7);
+        Imposta(p, "orizzonte", 8);
         Imposta(p, "costo_batteria", 500);
         Imposta(p, "vita_batteria", 5);
         Imposta(p, "cicli_batteria", 10000);
@@ -284,6 +284,11 @@ private slots:
         QCOMPARE(c.sostituzioniBatteria, std::vector<int>{6});
         QVERIFY(std::fabs(c.anni[6].sostituzioneBatteria - 1000 * std::pow(0.9, 5)) < 1e-9);
         QCOMPARE(c.anni[6].capacitaBatteria, 1.0);
+        // With less than half a life left to the horizon the old battery runs on.
+        Imposta(p, "orizzonte", 7);
+        const Convenienza corto = CalcolaConvenienza(kEnergia, 2, 2, p, {}, &curva);
+        QVERIFY(corto.sostituzioniBatteria.empty());
+        QVERIFY(std::fabs(corto.anni[7].capacitaBatteria - std::pow(0.9, 6)) < 1e-12);
         // Heavier use ends it by its cycles: 1000 cycles at 400 a year, two years.
         Imposta(p, "cicli_batteria", 1000);
         curva.cicliAnno = 400;

@@ -85,6 +85,8 @@ private slots:
     {
         FiltraAvvisiOffscreen();
         QStandardPaths::setTestModeEnabled(true); // the dialog's remembered inputs stay out of the user's settings
+        // Settings of their own for the runs in each locale, which go in parallel.
+        QCoreApplication::setApplicationName(QStringLiteral("tst_relazione_%1").arg(qEnvironmentVariable("LC_ALL", "nessuna")));
         QSettings().clear();
         fv::InstallaTraduzioneQt();
         QVERIFY(cartella.isValid());
