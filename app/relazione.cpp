@@ -621,6 +621,14 @@ QString Accorciato(const QString& testo, qsizetype n)
 
 namespace {
 
+// A page of its own: the title in large bold, the text after it at 9 pt.
+void TitoloPagina(Foglio& f, const QString& titolo)
+{
+    f.Carattere(16, true);
+    f.Testo(kSinistra, 14, kLarghezza, 9, titolo);
+    f.Carattere(9);
+}
+
 void PiePagina(Foglio& f)
 {
     f.Linea(kSinistra, 280, kSinistra + kLarghezza);
@@ -636,9 +644,7 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     Foglio f(painter, pagina);
-    f.Carattere(16, true);
-    f.Testo(kSinistra, 14, kLarghezza, 9, QStringLiteral("Autoconsumo e convenienza economica"));
-    f.Carattere(9);
+    TitoloPagina(f, QStringLiteral("Autoconsumo e convenienza economica"));
     const RichiestaBilancio& q = a.richiesta;
     QString consumo = q.consumo.modo == RichiestaConsumo::Modo::File
                           ? QStringLiteral("consumi dal file %1").arg(q.consumo.file)
@@ -674,9 +680,7 @@ void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     Foglio f(painter, pagina);
-    f.Carattere(16, true);
-    f.Testo(kSinistra, 14, kLarghezza, 9, QStringLiteral("Parametri economici usati"));
-    f.Carattere(9);
+    TitoloPagina(f, QStringLiteral("Parametri economici usati"));
     const QString data = QString::fromStdString(a.richiesta.dataSpesa.empty() ? Oggi() : a.richiesta.dataSpesa);
     f.Testo(kSinistra, 23, kLarghezza, 6,
             QStringLiteral("Le regole in vigore per una spesa del %1; ogni valore con la sua fonte (\"stima\" dove nessuna fonte "

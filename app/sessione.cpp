@@ -263,14 +263,19 @@ ImpiantoLetto Sessione::LeggiImpiantoCorrente() const
     return LeggiImpianto(in, formato_);
 }
 
+InputCalcolo Sessione::Ingressi() const
+{
+    const QString comune = radiazioneDa_.caricata ? radiazioneDa_.voce : QString();
+    return {latitudine_.toStdString(),         riflettanza_.toStdString(),
+            impianto_.tilt.toStdString(),      impianto_.azimut.toStdString(),
+            impianto_.potenza.toStdString(),   impianto_.perdite.toStdString(),
+            impianto_.efficienza.toStdString(), comune.toStdString()};
+}
+
 void Sessione::VerificaIngressi() const
 {
     // The calculation itself, its figures dropped: the same checks in the same order.
-    const QString comune = radiazioneDa_.caricata ? radiazioneDa_.voce : QString();
-    const InputCalcolo input{latitudine_.toStdString(),         riflettanza_.toStdString(),
-                             impianto_.tilt.toStdString(),      impianto_.azimut.toStdString(),
-                             impianto_.potenza.toStdString(),   impianto_.perdite.toStdString(),
-                             impianto_.efficienza.toStdString(), comune.toStdString()};
+    const InputCalcolo input = Ingressi();
     Risultato scartato;
     Raccolta raccolta(scartato);
     fv::Calcola(input, radOriz_, kGiorniMese, formato_, raccolta, nullptr);
@@ -278,11 +283,7 @@ void Sessione::VerificaIngressi() const
 
 std::optional<Risultato> Sessione::Calcola()
 {
-    const QString comune = radiazioneDa_.caricata ? radiazioneDa_.voce : QString();
-    const InputCalcolo input{latitudine_.toStdString(),         riflettanza_.toStdString(),
-                             impianto_.tilt.toStdString(),      impianto_.azimut.toStdString(),
-                             impianto_.potenza.toStdString(),   impianto_.perdite.toStdString(),
-                             impianto_.efficienza.toStdString(), comune.toStdString()};
+    const InputCalcolo input = Ingressi();
     Risultato r;
     Raccolta raccolta(r);
     if (!fv::Calcola(input, radOriz_, kGiorniMese, formato_, raccolta, &r.letti))

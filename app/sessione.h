@@ -229,6 +229,8 @@ signals:
 
 private:
     class Vista;
+    // The window's texts as the calculation takes them.
+    InputCalcolo Ingressi() const;
     void Carica(Provenienza& da, const QString& voce, int parte, const std::function<void()>& carica,
                 const std::function<void()>& svuota);
     void SvuotaRadiazione();

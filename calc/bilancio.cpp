@@ -232,28 +232,18 @@ OraBilancio UnOra(double p, double c, double& carica, double capacita, double po
     return o;
 }
 
-void Aggiungi(FlussiEnergia& f, const OraBilancio& o)
+// One hour's flows, or a month's, added to a sum: the fields have the same names.
+template<class Flussi>
+void Aggiungi(FlussiEnergia& f, const Flussi& x)
 {
-    f.produzione += o.produzione;
-    f.consumo += o.consumo;
-    f.diretto += o.diretto;
-    f.inBatteria += o.inBatteria;
-    f.daBatteria += o.daBatteria;
-    f.perdite += o.perdite;
-    f.immessa += o.immessa;
-    f.prelevata += o.prelevata;
-}
-
-void Aggiungi(FlussiEnergia& f, const FlussiEnergia& m)
-{
-    f.produzione += m.produzione;
-    f.consumo += m.consumo;
-    f.diretto += m.diretto;
-    f.inBatteria += m.inBatteria;
-    f.daBatteria += m.daBatteria;
-    f.perdite += m.perdite;
-    f.immessa += m.immessa;
-    f.prelevata += m.prelevata;
+    f.produzione += x.produzione;
+    f.consumo += x.consumo;
+    f.diretto += x.diretto;
+    f.inBatteria += x.inBatteria;
+    f.daBatteria += x.daBatteria;
+    f.perdite += x.perdite;
+    f.immessa += x.immessa;
+    f.prelevata += x.prelevata;
 }
 
 } // namespace
