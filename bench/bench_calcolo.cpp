@@ -3,11 +3,14 @@
 // calculation from the eight input texts to the texts of its result fields,
 // and the sweep of every orientation of the plane.
 #include "calc/bilancio.h"
+#include "calc/contatore.h"
 #include "calc/calcolo.h"
 #include "calc/modello.h"
 #include "calc/orientamento.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -88,6 +91,24 @@ void AnnoConBatteria(benchmark::State& state)
     }
 }
 BENCHMARK(AnnoConBatteria)->Unit(benchmark::kMillisecond);
+
+// A distributor's year of quarter-hours, one value a row (35,040 rows, some
+// 1.1 MB), read through the four stages onto the reference year.
+void FileDelContatore(benchmark::State& state)
+{
+    const fv::Calendario anno = fv::CreaCalendario(2027);
+    std::string testo = "Data;Ora;Consumo (kWh)\n";
+    for (const fv::Giorno& g : anno.giorni)
+        for (int q = 0; q < 96; ++q) {
+            char riga[96];
+            std::snprintf(riga, sizeof riga, "%02d/%02d/2027;%02d:%02d;0,%03d\n", g.giorno, g.mese + 1, q / 4, q % 4 * 15, 50 + q);
+            testo += riga;
+        }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(fv::LeggiContatore(testo, anno, fv::ProfiliConsumo().front()).oreRiempite);
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(testo.size()));
+}
+BENCHMARK(FileDelContatore)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
