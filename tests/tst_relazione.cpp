@@ -26,6 +26,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QDateEdit>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -354,6 +355,21 @@ private slots:
         // A value out of range is refused, named.
         tabella->item(riga, 1)->setText("-1");
         QCOMPARE(d->convenienza()->con.van, van);
+        // The date of the expense picks the rules in force, shown in the table.
+        auto* data = d->findChild<QDateEdit*>("dataSpesa");
+        QVERIFY(data);
+        data->setDate(QDate(2026, 6, 1));
+        const double van2026 = d->convenienza()->senza.van;
+        data->setDate(QDate(2027, 3, 1));
+        QVERIFY(d->convenienza()->senza.van < van2026 - 500);
+        int detrazione = 0;
+        while (detrazione < tabella->rowCount() && tabella->item(detrazione, 0)->data(Qt::UserRole).toString() != "detrazione")
+            ++detrazione;
+        QCOMPARE(tabella->item(detrazione, 1)->text(), "36");
+        QVERIFY(tabella->item(detrazione, 4)->text().contains("31/12/2027"));
+        data->setDate(QDate(2024, 6, 1)); // before every rule: no figures, a word why
+        QVERIFY(!d->convenienza());
+        data->setDate(QDate::currentDate());
     }
 
     void senzaDisplay()
