@@ -181,8 +181,13 @@ FasceLette LeggiFasce(const std::string& testo)
     FasceLette letti;
     FasceMese mesi{};
     for (std::size_t i = 0; i < campi.size(); ++i) {
-        const std::string quale = "F" + std::to_string(i % 3 + 1)
-                                  + (campi.size() == 36 ? " del mese " + std::to_string(i / 3 + 1) : std::string());
+        // Built piece by piece: GCC 12 at -O3 misreads "F" + std::to_string(...) (a false -Wrestrict).
+        std::string quale = "F";
+        quale += std::to_string(i % 3 + 1);
+        if (campi.size() == 36) {
+            quale += " del mese ";
+            quale += std::to_string(i / 3 + 1);
+        }
         double v = 0;
         try {
             v = LeggiNumeroPersona(campi[i], Campo::Energia);
