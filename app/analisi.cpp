@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <future>
 
 namespace fv {
 
@@ -99,7 +100,21 @@ double Analisi::Longitudine(const Risultato& r, RisultatoBilancio& esito)
     return esito.longitudine;
 }
 
-std::vector<Ore> Analisi::Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito) const
+const LetturaContatore& Analisi::LetturaDelFile(const QString& file, const Calendario& calendario, const ProfiloConsumo& profilo)
+{
+    const QFileInfo info(file);
+    const bool tenuta = contatore_ && contatore_->file == file && contatore_->dimensione == info.size()
+                        && contatore_->modifica == info.lastModified() && contatore_->anno == calendario.anno
+                        && contatore_->profilo == profilo.nome && info.isFile();
+    if (!tenuta) {
+        contatore_.reset();
+        LetturaContatore lettura = LeggiContatore(LeggiFileConsumi(file), calendario, profilo);
+        contatore_ = ContatoreTenuto{file, info.size(), info.lastModified(), calendario.anno, profilo.nome, std::move(lettura)};
+    }
+    return contatore_->lettura;
+}
+
+std::vector<Ore> Analisi::Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito)
 {
     const ProfiloConsumo* profilo = TrovaProfilo(c.profilo);
     if (!profilo)
@@ -111,7 +126,7 @@ std::vector<Ore> Analisi::Consumo(const RichiestaConsumo& c, const Calendario& c
                               calendario);
     case RichiestaConsumo::Modo::File: break;
     }
-    const LetturaContatore lettura = LeggiContatore(LeggiFileConsumi(c.file), calendario, *profilo);
+    const LetturaContatore& lettura = LetturaDelFile(c.file, calendario, *profilo);
     esito.oreRiempite = lettura.oreRiempite;
     for (const std::string& a : lettura.avvisi)
         esito.avvisi << QString::fromStdString(a);
@@ -149,11 +164,15 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     if (richiesta.batteria.capacita > 0) {
         // An ageing battery: the year at 60 and 80 % of its capacity, read between.
         esito.curva.punti.emplace_back(0, EnergiaDelBilancio(esito.senzaBatteria.anno));
-        for (double quota : {0.6, 0.8}) {
+        // The two older batteries on the two cores: pure functions of their inputs.
+        const auto invecchiata = [&](double quota) {
             Batteria vecchia = richiesta.batteria;
             vecchia.capacita *= quota;
-            esito.curva.punti.emplace_back(quota, EnergiaDelBilancio(CalcolaBilancio(produzione, consumo, calendario, vecchia).anno));
-        }
+            return EnergiaDelBilancio(CalcolaBilancio(produzione, consumo, calendario, vecchia).anno);
+        };
+        auto ottanta = std::async(std::launch::async, invecchiata, 0.8);
+        esito.curva.punti.emplace_back(0.6, invecchiata(0.6));
+        esito.curva.punti.emplace_back(0.8, ottanta.get());
         esito.curva.punti.emplace_back(1, EnergiaDelBilancio(esito.conBatteria.anno));
         const double uscita = esito.conBatteria.anno.daBatteria / std::sqrt(richiesta.batteria.rendimento / 100);
         esito.curva.cicliAnno = uscita / richiesta.batteria.capacita;

@@ -8,6 +8,8 @@
 #include "app/sessione.h"
 #include "calc/contatore.h"
 
+#include <QDateTime>
+
 #include <stdexcept>
 #include <string>
 
@@ -55,7 +57,8 @@ public:
 
 private:
     double Longitudine(const Risultato& r, RisultatoBilancio& esito);
-    std::vector<Ore> Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito) const;
+    std::vector<Ore> Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito);
+    const LetturaContatore& LetturaDelFile(const QString& file, const Calendario& calendario, const ProfiloConsumo& profilo);
     const std::vector<Ore>& Produzione(const Risultato& r, double longitudine, const Calendario& calendario, bool giorniMedi);
 
     Sessione& sessione_;
@@ -68,6 +71,17 @@ private:
         std::vector<Ore> ore;
     };
     std::optional<ProduzioneTenuta> produzione_;
+    // The last meter's file read onto a year: read again only when the file,
+    // its size or time, the year or the profile that fills its gaps change.
+    struct ContatoreTenuto {
+        QString file;
+        qint64 dimensione = 0;
+        QDateTime modifica;
+        int anno = 0;
+        std::string profilo;
+        LetturaContatore lettura;
+    };
+    std::optional<ContatoreTenuto> contatore_;
 };
 
 } // namespace fv

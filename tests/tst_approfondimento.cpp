@@ -179,6 +179,24 @@ private slots:
         // A leap year says what it does with February.
         q.anno = 2028;
         QVERIFY(tenuta.BilancioEnergetico(r, q).avvisi.join(' ').contains("bisestile"));
+        // A meter's file read once is read again when it changes.
+        const QString file = cartella.filePath("contatore.csv");
+        const auto scrivi = [&](const char* valore) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            const fv::Calendario c = fv::CreaCalendario(2027);
+            for (const fv::Giorno& g : c.giorni)
+                for (int h = 0; h < 24; ++h)
+                    f.write(QStringLiteral("%1/%2/2027;%3:00;%4\n").arg(g.giorno).arg(g.mese + 1).arg(h).arg(QLatin1String(valore)).toUtf8());
+        };
+        fv::RichiestaBilancio m;
+        m.anno = 2027;
+        m.consumo.modo = fv::RichiestaConsumo::Modo::File;
+        m.consumo.file = file;
+        scrivi("1");
+        QCOMPARE(tenuta.BilancioEnergetico(r, m).senzaBatteria.anno.consumo, 8760.0);
+        scrivi("0.25");
+        QCOMPARE(tenuta.BilancioEnergetico(r, m).senzaBatteria.anno.consumo, 2190.0);
         // A battery outside its range is refused, named, before anything is computed.
         q.batteria.rendimento = 1;
         QVERIFY_THROWS_EXCEPTION(fv::ErroreRichiesta, tenuta.BilancioEnergetico(r, q));
