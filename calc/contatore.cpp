@@ -166,7 +166,6 @@ std::optional<DataFile> LeggiData(const std::string& t, std::string& resto)
 struct Ora {
     int minuto = 0;
     std::optional<int> scarto; // from UTC, when given
-    bool intervallo = false;   // "hh:mm-hh:mm": a start
 };
 
 std::optional<Ora> LeggiOra(std::string t, bool soloOre)
@@ -181,9 +180,7 @@ std::optional<Ora> LeggiOra(std::string t, bool soloOre)
     const auto segno = t.find_first_of("+-", 1);
     if (segno != std::string::npos && !o.scarto) {
         const std::string dopo = t.substr(segno + 1);
-        if (t[segno] == '-') {
-            o.intervallo = true;
-        } else {
+        if (t[segno] == '+') { // "+01:00", "+0100", "+01"; after a '-', only the start stays
             int h = 0, m = 0;
             if (dopo.size() == 5 && dopo[2] == ':')
                 h = std::atoi(dopo.substr(0, 2).c_str()), m = std::atoi(dopo.substr(3).c_str());
