@@ -51,6 +51,37 @@ void VerificaRichiesta(const RichiestaBilancio& r)
         NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda, 0, 1e7, "€");
 }
 
+QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri)
+{
+    const std::string data = richiesta.dataSpesa.empty() ? Oggi() : richiesta.dataSpesa;
+    if (Valore(parametri, "contributo_pnrr") <= 0)
+        throw ErroreRichiesta("contributo-pnrr", "Nessuno sportello del contributo PNRR è aperto per una spesa del "
+                                                     + DataLeggibile(data) + " (vedi il parametro contributo_pnrr).");
+    const int soglia = int(Valore(parametri, "soglia_abitanti_pnrr"));
+    const std::string comune = r.comuneRadiazione.toStdString();
+    const std::optional<int> abitanti = PopolazioneDi(r.provincia.toStdString(), comune);
+    QStringList avvisi;
+    if (!abitanti) {
+        avvisi << QStringLiteral("La popolazione di %1 non è nei dati: il contributo PNRR spetta solo nei comuni fino a %2 "
+                                 "abitanti, da verificare.")
+                      .arg(r.comuneRadiazione, QString::fromStdString(TestoLeggibile(soglia)));
+    } else if (*abitanti > soglia) {
+        throw ErroreRichiesta("contributo-pnrr", comune + " ha " + TestoLeggibile(*abitanti) + " abitanti (censimento "
+                                                     + std::to_string(kAnnoPopolazione) + "): il contributo PNRR spetta "
+                                                     + "nei comuni fino a " + TestoLeggibile(soglia) + ".");
+    } else if (*abitanti > 0.9 * soglia) {
+        avvisi << QStringLiteral("%1 aveva %2 abitanti al censimento %3, vicino al limite di %4 del contributo PNRR: conta "
+                                 "il dato ISTAT alla data della domanda.")
+                      .arg(r.comuneRadiazione, QString::fromStdString(TestoLeggibile(*abitanti)))
+                      .arg(kAnnoPopolazione)
+                      .arg(QString::fromStdString(TestoLeggibile(soglia)));
+    }
+    if (Valore(parametri, "quota_condivisa") <= 0)
+        avvisi << QStringLiteral("Il contributo PNRR è per gli impianti di una comunità energetica, ma la quota condivisa "
+                                 "è 0: nessuna tariffa premio.");
+    return avvisi;
+}
+
 std::vector<Parametro> ParametriDellaRichiesta(const std::vector<Parametro>& righe, const RichiestaBilancio& richiesta)
 {
     return ParametriInVigore(righe, richiesta.dataSpesa.empty() ? Oggi() : richiesta.dataSpesa);
@@ -190,10 +221,16 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
 {
     Approfondimento a;
     a.richiesta = richiesta;
-    // The community premium's correction follows the plant's region.
-    if (const std::optional<Provincia> p = ProvinciaDi(r.provincia.toStdString()))
+    // The community premium's correction follows the plant's region, the
+    // price of the energy sold its market zone.
+    if (const std::optional<Provincia> p = ProvinciaDi(r.provincia.toStdString())) {
         a.richiesta.famiglia.area = p->area;
+        a.richiesta.famiglia.zona = p->zonaMercato;
+    }
+    const QStringList avvisiContributo =
+        richiesta.famiglia.contributoPnrr ? VerificaContributo(r, richiesta, parametri) : QStringList();
     a.bilancio = BilancioEnergetico(r, richiesta);
+    a.bilancio.avvisi << avvisiContributo;
     a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), r.letti.potenza, 0, parametri,
                                         a.richiesta.famiglia),
                      CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,

@@ -39,6 +39,12 @@ std::string LeggiFileConsumi(const QString& percorso);
 // What the mean-day option means, wherever its figures are shown.
 extern const char* const kNotaGiorniMedi;
 
+// The PNRR grant asked for: refused (ErroreRichiesta) when no window is open
+// at the date of the expense or the comune is over the population limit;
+// the notices when its population is unknown or near the limit, or nothing
+// is shared in a community.
+QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
+
 // The rows in force for the request's date of expense (today when empty).
 std::vector<Parametro> ParametriDellaRichiesta(const std::vector<Parametro>& righe, const RichiestaBilancio& richiesta);
 

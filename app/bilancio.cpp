@@ -169,6 +169,12 @@ QWidget* DialogoBilancio::CreaIngressiFamiglia(QWidget* pannello)
     impostaLorda_->setToolTip(QStringLiteral("L'IRPEF lorda annua della famiglia: ogni anno la detrazione si usa fino a questa "
                                              "cifra, il resto della rata è perso."));
     forma->addRow(QStringLiteral("IRPEF lorda"), impostaLorda_);
+    contributoPnrr_ = new QCheckBox(QStringLiteral("contributo PNRR (comunità in un piccolo comune)"), gruppo);
+    contributoPnrr_->setObjectName(QStringLiteral("contributoPnrr"));
+    contributoPnrr_->setToolTip(QStringLiteral("Contributo in conto capitale per gli impianti di una comunità energetica nei "
+                                               "comuni sotto il limite di abitanti: esclude la detrazione e riduce la "
+                                               "tariffa premio. Vale solo mentre uno sportello è aperto."));
+    forma->addRow(QString(), contributoPnrr_);
     return gruppo;
 }
 
@@ -219,6 +225,7 @@ void DialogoBilancio::CollegaIngressi()
     connect(anno_, &QSpinBox::valueChanged, this, ricalcola);
     connect(giorniMedi_, &QCheckBox::toggled, this, ricalcola);
     connect(secondaCasa_, &QCheckBox::toggled, this, ricalcola);
+    connect(contributoPnrr_, &QCheckBox::toggled, this, ricalcola);
     connect(impostaLorda_, &QDoubleSpinBox::valueChanged, this, ricalcola);
     // Another date, other rules: the parameters in force for it, the user's edits kept.
     connect(dataSpesa_, &QDateEdit::dateChanged, this, [this] {
@@ -341,6 +348,7 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.famiglia.secondaCasa = secondaCasa_->isChecked();
     if (impostaLorda_->value() > 0)
         r.famiglia.impostaLorda = impostaLorda_->value();
+    r.famiglia.contributoPnrr = contributoPnrr_->isChecked();
     return r;
 }
 
@@ -545,6 +553,7 @@ void DialogoBilancio::Ricorda() const
     s.setValue(QStringLiteral("giorniMedi"), giorniMedi_->isChecked());
     s.setValue(QStringLiteral("secondaCasa"), secondaCasa_->isChecked());
     s.setValue(QStringLiteral("impostaLorda"), impostaLorda_->value());
+    s.setValue(QStringLiteral("contributoPnrr"), contributoPnrr_->isChecked());
     // Only the parameters the user changed from the file's rows in force
     // (none yet after a new date: the remembered ones stay).
     std::vector<fv::Parametro> delFile;
@@ -578,6 +587,7 @@ void DialogoBilancio::Richiama()
     giorniMedi_->setChecked(s.value(QStringLiteral("giorniMedi"), false).toBool());
     secondaCasa_->setChecked(s.value(QStringLiteral("secondaCasa"), false).toBool());
     impostaLorda_->setValue(s.value(QStringLiteral("impostaLorda"), 0).toDouble());
+    contributoPnrr_->setChecked(s.value(QStringLiteral("contributoPnrr"), false).toBool());
     caricamento_ = false;
 }
 

@@ -90,6 +90,7 @@ private:
     QCheckBox* giorniMedi_ = nullptr;
     QDateEdit* dataSpesa_ = nullptr;
     QCheckBox* secondaCasa_ = nullptr;
+    QCheckBox* contributoPnrr_ = nullptr;
     QDoubleSpinBox* impostaLorda_ = nullptr;
     QLabel* sito_ = nullptr;
     QLabel* nota_ = nullptr;

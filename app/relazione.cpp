@@ -224,6 +224,7 @@ std::vector<Cifra> CifreConvenienza(const Convenienza& senza, const Convenienza&
         {QStringLiteral("Costo livellato dell'energia (LCOE)"), QStringLiteral("€/kWh"), 3, senza.lcoe, con.lcoe, {}},
         {QStringLiteral("Detrazione persa (oltre l'IRPEF della famiglia)"), QStringLiteral("€"), 0, senza.detrazionePersa,
          con.detrazionePersa, {}},
+        {QStringLiteral("Contributo PNRR in conto capitale"), QStringLiteral("€"), 0, senza.contributo, con.contributo, {}},
         {QStringLiteral("Prima sostituzione della batteria (anno)"), QString(), 0, std::nullopt,
          con.sostituzioniBatteria.empty() ? std::nullopt : std::optional<double>(con.sostituzioniBatteria.front()),
          QStringLiteral("nessuna")},
@@ -269,14 +270,15 @@ std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoN
     std::vector<QStringList> t = {{QStringLiteral("Anno"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Consumo coperto (kWh)"),
                                    QStringLiteral("Immessa (kWh)"), QStringLiteral("Risparmio (€)"), QStringLiteral("Vendita (€)"),
                                    QStringLiteral("Premio comunità (€)"), QStringLiteral("Detrazione (€)"),
-                                   QStringLiteral("Detrazione persa (€)"), QStringLiteral("Imposte sulla vendita (€)"),
+                                   QStringLiteral("Detrazione persa (€)"), QStringLiteral("Contributo PNRR (€)"),
+                                   QStringLiteral("Imposte sulla vendita (€)"),
                                    QStringLiteral("Capacità batteria (%)"), QStringLiteral("Sostituzione batteria (€)"),
                                    QStringLiteral("Costi (€)"),
                                    QStringLiteral("Flusso (€)"), QStringLiteral("Cumulato (€)"), QStringLiteral("Cumulato attualizzato (€)")}};
     const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
     for (const AnnoFlusso& a : c.anni)
         t.push_back({QString::number(a.anno), n(a.produzione, 0), n(a.coperto, 0), n(a.immessa, 0), n(a.risparmio, 2),
-                     n(a.vendita, 2), n(a.premioComunita, 2), n(a.detrazione, 2), n(a.detrazionePersa, 2), n(a.imposte, 2),
+                     n(a.vendita, 2), n(a.premioComunita, 2), n(a.detrazione, 2), n(a.detrazionePersa, 2), n(a.contributo, 2), n(a.imposte, 2),
                      n(100 * a.capacitaBatteria, 1), n(a.sostituzioneBatteria, 2), n(a.costi, 2), n(a.flusso, 2),
                      n(a.cumulato, 2), n(a.cumulatoAttualizzato, 2)});
     return t;
@@ -310,6 +312,9 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
     t.push_back({QStringLiteral("Abitazione principale"), a.richiesta.famiglia.secondaCasa ? QStringLiteral("no") : QStringLiteral("sì")});
     t.push_back({QStringLiteral("IRPEF lorda annua (€)"), a.richiesta.famiglia.impostaLorda ? n(*a.richiesta.famiglia.impostaLorda)
                                                                                             : QStringLiteral("non indicata")});
+    t.push_back({QStringLiteral("Contributo PNRR"), a.richiesta.famiglia.contributoPnrr ? QStringLiteral("sì") : QStringLiteral("no")});
+    t.push_back({QStringLiteral("Zona di mercato"), a.richiesta.famiglia.zona.empty() ? QStringLiteral("non nota (prezzo nazionale)")
+                                                                                     : QString::fromStdString(a.richiesta.famiglia.zona)});
     return t;
 }
 

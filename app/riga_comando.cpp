@@ -84,6 +84,8 @@ const Opzione kOpzioni[] = {
     {"seconda-casa", "convenienza: l'impianto non è sull'abitazione principale (detrazione e tetto delle altre abitazioni).", nullptr},
     {"imposta-lorda", "convenienza: IRPEF lorda annua della famiglia in euro; la detrazione oltre è persa (predefinito: senza limite).",
      "euro"},
+    {"contributo-pnrr", "convenienza: con il contributo PNRR in conto capitale (impianto di una comunità energetica in un "
+                        "comune sotto il limite di abitanti; esclude la detrazione, riduce la tariffa premio).", nullptr},
     {"parametro", "convenienza: un parametro economico, nome=valore (ripetibile; elenco con --parametri).", "nome=valore"},
     {"parametri", "convenienza: elenca i parametri economici con valore, fonte e data.", nullptr},
 };
@@ -234,6 +236,7 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
     r.famiglia.secondaCasa = p.isSet(QStringLiteral("seconda-casa"));
     if (p.isSet(QStringLiteral("imposta-lorda")))
         r.famiglia.impostaLorda = NumeroOpzione(p, "imposta-lorda", 0, 1e7);
+    r.famiglia.contributoPnrr = p.isSet(QStringLiteral("contributo-pnrr"));
     return r;
 }
 

@@ -30,6 +30,13 @@ const Dichiarazione kDichiarazioni[] = {
      "Prezzo della parte variabile della bolletta evitata per ogni kWh non prelevato (energia, trasporto, oneri, accise, IVA)",
      0, 2},
     {"prezzo_zonale", "€/kWh", "Prezzo zonale orario medio nelle ore di produzione fotovoltaica", 0, 2},
+    {"differenza_zonale_nord", "€/kWh", "Prezzo zonale della zona NORD meno il prezzo zonale nazionale", -0.5, 0.5},
+    {"differenza_zonale_cnor", "€/kWh", "Prezzo zonale della zona CNOR (Centro-Nord) meno il prezzo zonale nazionale", -0.5, 0.5},
+    {"differenza_zonale_csud", "€/kWh", "Prezzo zonale della zona CSUD (Centro-Sud) meno il prezzo zonale nazionale", -0.5, 0.5},
+    {"differenza_zonale_sud", "€/kWh", "Prezzo zonale della zona SUD meno il prezzo zonale nazionale", -0.5, 0.5},
+    {"differenza_zonale_cala", "€/kWh", "Prezzo zonale della zona CALA (Calabria) meno il prezzo zonale nazionale", -0.5, 0.5},
+    {"differenza_zonale_sici", "€/kWh", "Prezzo zonale della zona SICI (Sicilia) meno il prezzo zonale nazionale", -0.5, 0.5},
+    {"differenza_zonale_sard", "€/kWh", "Prezzo zonale della zona SARD (Sardegna) meno il prezzo zonale nazionale", -0.5, 0.5},
     {"prezzo_minimo_garantito", "€/kWh", "Prezzo minimo garantito del ritiro dedicato (fotovoltaico, fino a 1.500 MWh/anno)", 0, 2},
     {"quota_condivisa", "%", "Quota dell'energia immessa condivisa in una comunità energetica rinnovabile (0 se non se ne fa parte)",
      0, 100},
@@ -53,9 +60,14 @@ const Dichiarazione kDichiarazioni[] = {
     {"detrazione_rate", "anni", "Rate annuali uguali della detrazione (la prima nell'anno dopo la spesa)", 1, 40, false, false,
      true},
     {"detrazione_con_premio", "sì=1/no=0",
-     "Se la detrazione si somma alla tariffa premio della comunità (si esclude invece con il contributo PNRR in conto capitale "
-     "del 40 %, non considerato qui)",
+     "Se la detrazione si somma alla tariffa premio della comunità (si esclude invece con il contributo PNRR in conto capitale)",
      0, 1, false, false, true},
+    {"contributo_pnrr", "%", "Contributo PNRR in conto capitale per gli impianti di una comunità energetica in un piccolo comune "
+                             "(0: nessuno sportello aperto alla data della spesa)", 0, 100},
+    {"soglia_abitanti_pnrr", "abitanti", "Popolazione massima del comune per il contributo PNRR", 0, 1e7, false, false, true},
+    {"costo_ammissibile_pnrr", "€/kWp", "Costo massimo ammissibile al contributo PNRR per kWp (impianti fino a 20 kW)", 300, 10000},
+    {"riduzione_premio_pnrr", "%", "Riduzione della tariffa premio con un contributo PNRR del 40 % (in proporzione se minore)", 0,
+     100},
     {"aliquota_irpef", "%",
      "Aliquota IRPEF marginale della famiglia, sui ricavi del ritiro dedicato (redditi diversi, art. 67 c. 1 lett. i TUIR)", 0,
      60},
@@ -140,9 +152,14 @@ bool GiornoDopo(const std::string& prima, const std::string& dopo)
     return dopo == prova;
 }
 
+std::string DataLeggibile(const std::string& iso)
+{
+    return iso.size() == 10 ? iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4) : iso;
+}
+
 std::string PeriodoLeggibile(const Parametro& p)
 {
-    const auto it = [](const std::string& iso) { return iso.substr(8, 2) + "/" + iso.substr(5, 2) + "/" + iso.substr(0, 4); };
+    const auto it = DataLeggibile;
     if (p.dal.empty() && p.al.empty())
         return "sempre";
     if (p.al.empty())
@@ -368,6 +385,7 @@ struct Regole {
     double aliquota;                   // on the dedicated withdrawal's revenue
     std::optional<double> capienza;    // the household's yearly gross IRPEF [EUR]
     double inflazione = 0;             // of running costs and the inverter
+    double contributo = 0;             // the PNRR grant, paid in year 1 [EUR]
 };
 
 // The battery year by year: its capacity share and what replacing it costs.
@@ -417,7 +435,8 @@ AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso
     a.capacitaBatteria = b.quota;
     const double costiCorrenti = std::pow(1 + g.inflazione, t - 1);
     a.costi = (g.manutenzione + (t == g.annoInverter ? g.costoInverter : 0)) * costiCorrenti + b.sostituzione;
-    a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione - a.imposte - a.costi;
+    a.contributo = t == 1 ? g.contributo : 0;
+    a.flusso = a.risparmio + a.vendita + a.premioComunita + a.detrazione + a.contributo - a.imposte - a.costi;
     a.cumulato = prima.cumulato + a.flusso;
     a.attualizzato = a.flusso / std::pow(1 + g.r, t);
     a.cumulatoAttualizzato = prima.cumulatoAttualizzato + a.attualizzato;
@@ -442,8 +461,10 @@ void FigureDiMerito(Convenienza& c, double r)
     c.lcoe = energiaAttualizzata > 0 ? costiAttualizzati / energiaAttualizzata : 0;
     if (c.anni.size() > 1)
         c.risparmioPrimoAnno = c.anni[1].risparmio + c.anni[1].vendita + c.anni[1].premioComunita - c.anni[1].imposte;
-    for (const AnnoFlusso& a : c.anni)
+    for (const AnnoFlusso& a : c.anni) {
         c.detrazionePersa += a.detrazionePersa;
+        c.contributo += a.contributo;
+    }
 }
 
 } // namespace
@@ -469,6 +490,20 @@ namespace {
 double CorrezioneDellArea(AreaPremio area, const std::function<double(const char*)>& v)
 {
     return area == AreaPremio::Nord ? v("correzione_nord") : area == AreaPremio::Centro ? v("correzione_centro") : 0;
+}
+
+// The zone's price of the energy sold: the national estimate plus the
+// zone's difference; an unknown zone, the national price.
+double PrezzoZonale(const std::string& zona, const std::function<double(const char*)>& v)
+{
+    static const char* const kZone[][2] = {{"NORD", "differenza_zonale_nord"}, {"CNOR", "differenza_zonale_cnor"},
+                                           {"CSUD", "differenza_zonale_csud"}, {"SUD", "differenza_zonale_sud"},
+                                           {"CALA", "differenza_zonale_cala"}, {"SICI", "differenza_zonale_sici"},
+                                           {"SARD", "differenza_zonale_sard"}};
+    for (const auto& z : kZone)
+        if (zona == z[0])
+            return v("prezzo_zonale") + v(z[1]);
+    return v("prezzo_zonale");
 }
 
 } // namespace
@@ -504,15 +539,20 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
                                          potenza);
     const double perKwh = CostoPerTaglia({{5, v("costo_batteria")}, {10, v("costo_batteria_10")}, {15, v("costo_batteria_15")}}, batteria);
     c.investimento = potenza * perKwp + batteria * perKwh;
-    c.detrazioneApplicata = v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0;
+    // The PNRR grant excludes the deduction and cuts the premium (DM 414/2023).
+    const double quotaContributo = famiglia.contributoPnrr ? v("contributo_pnrr") / 100 : 0;
+    const double contributo = quotaContributo * std::min(c.investimento, potenza * v("costo_ammissibile_pnrr"));
+    const double fattorePremio = 1 - v("riduzione_premio_pnrr") / 100 * std::min(1.0, quotaContributo / 0.4);
+    c.detrazioneApplicata = quotaContributo == 0 && (v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0);
     const double aliquotaDetrazione = famiglia.secondaCasa ? v("detrazione_seconda_casa") : v("detrazione");
     const double tetto = famiglia.secondaCasa ? v("detrazione_tetto_seconda_casa") : v("detrazione_tetto");
     const Regole g{v("tasso_sconto") / 100,
                    v("degrado") / 100,
                    v("aumento_prezzi") / 100,
-                   std::max(v("prezzo_zonale"), v("prezzo_minimo_garantito")),
+                   std::max(PrezzoZonale(famiglia.zona, v), v("prezzo_minimo_garantito")),
                    v("quota_condivisa") / 100 * v("quota_premio_socio") / 100
-                       * (v("premio_comunita") + CorrezioneDellArea(famiglia.area, v) + v("valorizzazione_arera")),
+                       * ((v("premio_comunita") + CorrezioneDellArea(famiglia.area, v)) * fattorePremio
+                          + v("valorizzazione_arera")),
                    c.detrazioneApplicata ? std::min(c.investimento, tetto) * aliquotaDetrazione / 100 / v("detrazione_rate") : 0,
                    v("prezzo_energia"),
                    v("anni_premio"),
@@ -522,7 +562,8 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
                    int(std::lround(v("anno_inverter"))),
                    v("aliquota_irpef") / 100,
                    famiglia.impostaLorda,
-                   v("inflazione") / 100};
+                   v("inflazione") / 100,
+                   contributo};
     AnnoFlusso zero;
     zero.costi = c.investimento;
     zero.flusso = zero.attualizzato = -c.investimento;

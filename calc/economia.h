@@ -39,6 +39,8 @@ bool LeggiPeriodo(const std::string& testo, std::string& dal, std::string& al);
 std::string TestoPeriodo(const std::string& dal, const std::string& al);
 // Whether `dopo` is the day after `prima` (both yyyy-mm-dd).
 bool GiornoDopo(const std::string& prima, const std::string& dopo);
+// "31/12/2026" from "2026-12-31".
+std::string DataLeggibile(const std::string& iso);
 // "dal 01/01/2025 al 31/12/2026", "dal 01/01/2028", "sempre".
 std::string PeriodoLeggibile(const Parametro& p);
 
@@ -85,6 +87,7 @@ struct AnnoFlusso {
     double risparmio = 0, vendita = 0, premioComunita = 0, detrazione = 0;
     double detrazionePersa = 0; // an instalment beyond the year's gross tax
     double imposte = 0;         // IRPEF on the dedicated withdrawal's revenue
+    double contributo = 0;      // the PNRR capital grant, paid in year 1
     double costi = 0;   // investment (year 0), O&M, the inverter's and the battery's replacements
     double sostituzioneBatteria = 0; // the battery replaced this year, part of costi [EUR]
     double capacitaBatteria = 0;     // the battery's capacity this year, share of the new one
@@ -101,6 +104,7 @@ struct Convenienza {
     double risparmioPrimoAnno = 0;         // savings + export + premium of year 1 [EUR]
     bool detrazioneApplicata = true;       // false when the community premium excludes it
     double detrazionePersa = 0;            // instalments beyond the household's tax, summed [EUR]
+    double contributo = 0;                 // the PNRR capital grant [EUR]
     std::vector<int> sostituzioniBatteria; // the years the battery is replaced
 };
 
@@ -118,19 +122,25 @@ struct CurvaBatteria {
 // What the rules ask of the household: the kind of home (the deduction's
 // rate and cap), its yearly gross IRPEF when known (the deduction is used up
 // to it; the rest of an instalment is lost).
-// Where the plant is, for the community premium's correction by region.
+// Where the plant is, for the community premium's correction by region and
+// the market zone's price of the energy sold. Whether the plant takes the
+// PNRR capital grant for plants of a community in a small comune (DM MASE
+// 414/2023 art. 7, DM 127/2025): the caller checks the comune and the date.
 enum class AreaPremio { Nord, Centro, Altre };
 struct Famiglia {
     bool secondaCasa = false;
     std::optional<double> impostaLorda; // [EUR/year]
     AreaPremio area = AreaPremio::Altre;
+    std::string zona;                   // NORD, CNOR, CSUD, SUD, CALA, SICI, SARD; empty: the national price
+    bool contributoPnrr = false;
 };
 
 // The cash flow of a plant of `potenza` kW with a battery of `batteria` kWh.
 // Year 0: minus the investment. Year t: production scales by
 // (1 - degradation)^(t-1) and with it the energy covered and exported;
 // savings = covered x price x (1 + escalation)^(t-1); export at the greater
-// of the zonal and the guaranteed minimum price, escalated alike; the
+// of the zonal price (the national one plus the zone's difference) and the
+// guaranteed minimum price, escalated alike; the
 // community premium on the shared part of the export for its years; the
 // deduction in equal instalments over its years on the expense up to its
 // cap (by the kind of home), up to the household's tax; the premium only in
@@ -140,6 +150,12 @@ struct Famiglia {
 // c. 1 lett. i TUIR; circolare 46/E/2007, GSE FAQ 2022-2024); minus O&M and
 // the inverter's replacement in its year. The first instalment falls in year
 // 1, the year after the expense.
+// With the PNRR grant: `contributo_pnrr` % of the cost up to
+// `costo_ammissibile_pnrr` per kWp, paid in year 1 (on the final report,
+// after the plant is running); no deduction (the two exclude each other);
+// the premium reduced by the factor (1 - F), F growing linearly from 0
+// without a grant to `riduzione_premio_pnrr` % with a 40 % grant (DM
+// 414/2023, allegato 1).
 // With a battery's curve, each year's energy is that of the year's capacity:
 // the battery loses `degrado_batteria` a year and is replaced, at the price
 // of that year, after `vita_batteria` years or `cicli_batteria` cycles,

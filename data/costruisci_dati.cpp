@@ -205,6 +205,13 @@ void CreaTabelle(sqlite3* db)
     // a row per period where a rule changes by date.
     Esegui(db, "create table tblParametri (nome text collate nocase not null, valore real not null, unita text, "
                "descrizione text, fonte text, validita text)");
+    // The provinces' region, market zone and premium area, and the comuni's
+    // population at the 2011 census: what the economics read of the site,
+    // the same text the program carries built in.
+    Esegui(db, "create table tblProvince (sigla text collate nocase not null, regione text not null, "
+               "zona_mercato text not null, area_premio text not null)");
+    Esegui(db, "create table tblPopolazione (provincia text collate nocase not null, comune text collate nocase not null, "
+               "popolazione integer not null)");
 }
 
 void CaricaParametri(sqlite3* db)
@@ -255,6 +262,8 @@ void CaricaDataset(sqlite3* db, const std::string& cartella)
     Carica(db, "tblRiflettanza", LeggiCsv(cartella + "/riflettanza.csv"), 1);
     Carica(db, "tblCoordinate", LongitudiniComuni(latitudini, coordinate), 2);
     Carica(db, "tblFonti", LeggiCsv(cartella + "/fonti.csv"), 2);
+    Carica(db, "tblProvince", LeggiCsv(cartella + "/province.csv"), 4);
+    Carica(db, "tblPopolazione", LeggiCsv(cartella + "/popolazione.csv"), 2);
     CaricaParametri(db);
 }
 

@@ -11,7 +11,8 @@
 
 namespace fv {
 
-extern const char* const kProvinceCsv; // generated from data/dataset/province.csv
+extern const char* const kProvinceCsv;    // generated from data/dataset/province.csv
+extern const char* const kPopolazioneCsv; // generated from data/dataset/popolazione.csv
 
 namespace {
 
@@ -29,15 +30,39 @@ std::map<std::string, Provincia> Leggi()
     return tutte;
 }
 
+std::string Maiuscolo(std::string testo)
+{
+    std::transform(testo.begin(), testo.end(), testo.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return testo;
+}
+
+std::map<std::pair<std::string, std::string>, int> LeggiPopolazione()
+{
+    std::map<std::pair<std::string, std::string>, int> tutti;
+    const std::vector<RigaCsv> righe = LeggiCsv(kPopolazioneCsv, ',');
+    for (std::size_t r = 1; r < righe.size(); ++r) {
+        const RigaCsv& c = righe[r];
+        if (c.size() != 3)
+            throw std::runtime_error("popolazione.csv, riga " + std::to_string(r + 1) + ": servono 3 campi.");
+        tutti[{Maiuscolo(c[0]), Maiuscolo(c[1])}] = std::stoi(c[2]);
+    }
+    return tutti;
+}
+
 } // namespace
 
 std::optional<Provincia> ProvinciaDi(const std::string& sigla)
 {
     static const std::map<std::string, Provincia> tutte = Leggi();
-    std::string chiave = sigla;
-    std::transform(chiave.begin(), chiave.end(), chiave.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    const auto i = tutte.find(chiave);
+    const auto i = tutte.find(Maiuscolo(sigla));
     return i == tutte.end() ? std::nullopt : std::optional<Provincia>(i->second);
+}
+
+std::optional<int> PopolazioneDi(const std::string& sigla, const std::string& comune)
+{
+    static const std::map<std::pair<std::string, std::string>, int> tutti = LeggiPopolazione();
+    const auto i = tutti.find({Maiuscolo(sigla), Maiuscolo(comune)});
+    return i == tutti.end() ? std::nullopt : std::optional<int>(i->second);
 }
 
 } // namespace fv

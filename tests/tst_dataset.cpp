@@ -124,6 +124,23 @@ private slots:
         }
     }
 
+    void provinceEPopolazioneNelFileDati()
+    {
+        // The data file carries the same provinces' table and populations the program reads built in.
+        const auto province = Righe("select sigla, zona_mercato from tblProvince");
+        QCOMPARE(province.size(), 107);
+        for (const QVariantList& r : province)
+            QCOMPARE(r[1].toString(), QString::fromStdString(fv::ProvinciaDi(r[0].toString().toStdString())->zonaMercato));
+        const auto abitanti = Righe("select provincia, comune, popolazione from tblPopolazione");
+        QVERIFY(abitanti.size() > 7800);
+        for (const QVariantList& r : abitanti)
+            QCOMPARE(fv::PopolazioneDi(r[0].toString().toStdString(), r[1].toString().toStdString()), r[2].toInt());
+        // By province and name, not by name alone: Castro (BG) and Castro (LE) differ.
+        QVERIFY(fv::PopolazioneDi("bg", "castro") != fv::PopolazioneDi("LE", "Castro"));
+        QVERIFY(*fv::PopolazioneDi("MI", "Milano") > 1000000);
+        QVERIFY(!fv::PopolazioneDi("TP", "Misiliscemi")); // a comune born in 2021: not in the census
+    }
+
     void initTestCase()
     {
         const QString percorso = qEnvironmentVariable("FV_DATA_MDB");

@@ -19,6 +19,26 @@ namespace {
 // A 2 kW plant, no battery: 2000 kWh a year, 800 covered on site, 1200 exported.
 const EnergiaAnno kEnergia{2000, 800, 1200, 2000};
 
+// Households that differ from the default in one thing.
+Famiglia Area(AreaPremio area)
+{
+    Famiglia f;
+    f.area = area;
+    return f;
+}
+Famiglia SecondaCasa()
+{
+    Famiglia f;
+    f.secondaCasa = true;
+    return f;
+}
+Famiglia Capienza(double imposta)
+{
+    Famiglia f;
+    f.impostaLorda = imposta;
+    return f;
+}
+
 std::vector<Parametro> Piccolo()
 {
     std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-06-01");
@@ -86,9 +106,9 @@ private slots:
         Imposta(p, "correzione_centro", 0.004);
         Imposta(p, "valorizzazione_arera", 0.01);
         // The region's correction: +10 EUR/MWh in the North, +4 in the Centre, none elsewhere.
-        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p, {false, {}, AreaPremio::Nord});
+        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p, Area(AreaPremio::Nord));
         QVERIFY(std::fabs(c.anni[2].premioComunita - 1200 * 0.5 * 0.12) < 1e-12);
-        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, {false, {}, AreaPremio::Centro}).anni[2].premioComunita
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, Area(AreaPremio::Centro)).anni[2].premioComunita
                           - 1200 * 0.5 * 0.114) < 1e-12);
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[2].premioComunita - 1200 * 0.5 * 0.11) < 1e-12);
         QCOMPARE(c.anni[3].premioComunita, 0.0);
@@ -230,11 +250,55 @@ private slots:
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].premioComunita - 1200 * 0.5 * 0.6 * 0.1) < 1e-12);
         // A second home's rate; a tax of 300 EUR a year caps the 500 EUR instalments.
         Imposta(p, "detrazione_seconda_casa", 36);
-        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, {true, {}}).anni[1].detrazione - 2000 * 0.36 / 2) < 1e-12);
-        const Convenienza capiente = CalcolaConvenienza(kEnergia, 2, 0, p, {false, 300.0});
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, SecondaCasa()).anni[1].detrazione - 2000 * 0.36 / 2) < 1e-12);
+        const Convenienza capiente = CalcolaConvenienza(kEnergia, 2, 0, p, Capienza(300));
         QCOMPARE(capiente.anni[1].detrazione, 300.0);
         QCOMPARE(capiente.anni[1].detrazionePersa, 200.0);
         QCOMPARE(capiente.detrazionePersa, 400.0);
+    }
+
+    void contributoPnrrEPrezzoDellaZona()
+    {
+        std::vector<Parametro> p = Piccolo();
+        Imposta(p, "quota_condivisa", 50);
+        Imposta(p, "quota_premio_socio", 100);
+        Imposta(p, "premio_comunita", 0.1);
+        Imposta(p, "correzione_nord", 0.01);
+        Imposta(p, "valorizzazione_arera", 0.008);
+        Imposta(p, "detrazione_con_premio", 1);
+        Imposta(p, "contributo_pnrr", 40);
+        Imposta(p, "costo_ammissibile_pnrr", 800);
+        Imposta(p, "riduzione_premio_pnrr", 50);
+        Famiglia f = Area(AreaPremio::Nord);
+        f.contributoPnrr = true;
+        // 40 % of the cost up to 800 EUR/kWp (2 kWp at 1000: 1600 admitted), in year 1
+        // only; no deduction; the premium with its correction halved, ARERA's part whole.
+        const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p, f);
+        QCOMPARE(c.anni[1].contributo, 640.0);
+        QCOMPARE(c.anni[2].contributo, 0.0);
+        QCOMPARE(c.contributo, 640.0);
+        QVERIFY(!c.detrazioneApplicata && c.anni[1].detrazione == 0);
+        QVERIFY(std::fabs(c.anni[1].premioComunita - 1200 * 0.5 * (0.11 * 0.5 + 0.008)) < 1e-12);
+        // A smaller grant cuts the premium in proportion: 20 % of 40, F = 0.25.
+        Imposta(p, "contributo_pnrr", 20);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, f).anni[1].premioComunita - 1200 * 0.5 * (0.11 * 0.75 + 0.008))
+                < 1e-12);
+        // Without asking for it, nothing of the grant.
+        QCOMPARE(CalcolaConvenienza(kEnergia, 2, 0, p, Area(AreaPremio::Nord)).contributo, 0.0);
+        // The energy sold at the zone's price: the national one plus the zone's difference,
+        // never under the guaranteed minimum.
+        std::vector<Parametro> z = Piccolo();
+        Imposta(z, "prezzo_zonale", 0.1);
+        Imposta(z, "prezzo_minimo_garantito", 0.05);
+        Imposta(z, "differenza_zonale_sud", -0.02);
+        Imposta(z, "differenza_zonale_sici", -0.08);
+        Famiglia sud;
+        sud.zona = "SUD";
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z, sud).anni[1].vendita - 1200 * 0.08) < 1e-12);
+        Famiglia sicilia;
+        sicilia.zona = "SICI";
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z, sicilia).anni[1].vendita - 1200 * 0.05) < 1e-12);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z).anni[1].vendita - 1200 * 0.1) < 1e-12);
     }
 
     void costiPerTagliaEInflazione()
