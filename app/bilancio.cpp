@@ -169,7 +169,7 @@ QWidget* DialogoBilancio::CreaIngressiFamiglia(QWidget* pannello)
     impostaLorda_->setToolTip(QStringLiteral("L'IRPEF lorda annua della famiglia: ogni anno la detrazione si usa fino a questa "
                                              "cifra, il resto della rata è perso."));
     forma->addRow(QStringLiteral("IRPEF lorda"), impostaLorda_);
-    contributoPnrr_ = new QCheckBox(QStringLiteral("contributo PNRR (comunità in un piccolo comune)"), gruppo);
+    contributoPnrr_ = new QCheckBox(QStringLiteral("contributo PNRR (comunità)"), gruppo);
     contributoPnrr_->setObjectName(QStringLiteral("contributoPnrr"));
     contributoPnrr_->setToolTip(QStringLiteral("Contributo in conto capitale per gli impianti di una comunità energetica nei "
                                                "comuni sotto il limite di abitanti: esclude la detrazione e riduce la "
