@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+// A PV plant's hour-by-hour production from a weather year, as the
+// European Commission's PVGIS computes it: the sun's position, the plane's
+// irradiance by a sky model, the losses of reflection, temperature and low
+// irradiance, a horizon, and the system's losses.
+#pragma once
+
+#include "calc/calendario.h"
+#include "calc/meteo.h"
+#include "calc/orario.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace fv {
+
+enum class Trasposizione { Perez, HayDavies, Isotropo };
+// "perez", "hay-davies", "isotropo"; false when it is none of them.
+bool LeggiTrasposizione(const std::string& testo, Trasposizione& t);
+const char* NomeTrasposizione(Trasposizione t);
+
+struct ImpiantoMeteo {
+    double latitudine = 45, longitudine = 8; // [deg] north, east
+    double tilt = 30, azimut = 0;            // [deg], azimuth from south, positive toward west
+    double riflettanza = 0.2;
+    double potenza = 1;                      // [kWp]
+    bool integrato = false;                  // building-integrated modules (no ventilation behind)
+    double perditeSistema = 14;              // [%] cables, inverter, mismatch, soiling, as PVGIS
+    Trasposizione trasposizione = Trasposizione::Perez;
+    Orizzonte orizzonte;
+};
+
+// One hour's irradiance on the plane [W/m²] and the plant's output.
+struct OraPiano {
+    double fascio = 0, diffusa = 0, riflessa = 0; // incident on the plane
+    double efficace = 0;     // after the reflection losses of the module's glass
+    double temperaturaModulo = 0;
+    double relativa = 0;     // DC power over peak power, before the system's losses
+};
+
+// Angle-of-incidence modifiers of N. Martin and J. M. Ruiz, "Calculation of
+// the PV modules angular losses under field conditions by means of an
+// analytical model", Sol. Energy Mater. Sol. Cells 70 (2001) 25-38, a_r =
+// 0.16 as PVGIS: the beam's (eq. 3) and the sky's and ground's diffuse
+// (eqs. 6-7, c1 = 4/(3π), c2 = a_r/2 - 0.154), as transmitted shares.
+double ModificatoreFascio(double cosIncidenza);
+double ModificatoreCielo(double tiltGradi);
+double ModificatoreSuolo(double tiltGradi);
+
+// Relative DC power at irradiance G [W/m²] and module temperature T [°C]
+// (T. Huld et al., "A power-rating model for crystalline silicon PV modules",
+// Sol. Energy Mater. Sol. Cells 95 (2011) 3359-3369, eq. 2, with PVGIS's
+// crystalline-silicon coefficients k1..k6).
+double PotenzaRelativaHuld(double G, double T);
+
+// The module's temperature (D. Faiman, "Assessing the outdoor operating
+// temperature of photovoltaic modules", Prog. Photovolt. 16 (2008) 307-315,
+// eq. 1: T = Ta + G / (U0 + U1 v), with PVGIS's U0, U1 for free-standing
+// (26.9, 6.2) and building-integrated (20, 0) modules).
+double TemperaturaModulo(double Ta, double G, double vento, bool integrato);
+
+// The plane's irradiance and the output of one hour of the file.
+OraPiano CalcolaOra(const ImpiantoMeteo& impianto, const OraMeteo& ora, double vistaCielo);
+
+// The year's production on the reference calendar's clock hours (UTC+1,
+// UTC+2 in summer time), each hour of the file placed by its month, day and
+// hour whatever its year; a February 29 the calendar lacks is left out, one
+// it has but the file lacks is February 28's again.
+struct ProduzioneMeteo {
+    std::vector<Ore> ore;                 // [kWh] per clock hour
+    std::array<double, 12> mesi{};        // [kWh]
+    double anno = 0;                      // [kWh]
+    std::array<double, 12> pianoMesi{};   // irradiation on the plane [kWh/m²], with the horizon
+    // Losses as PVGIS shows them, shares of what reaches the next step:
+    double perditaOrizzonte = 0;  // of the plane's irradiation without the horizon
+    double perditaAngolo = 0;     // reflection at the glass
+    double perditaTemperatura = 0; // temperature and low irradiance (negative: a gain)
+    double perditaSistema = 0;
+};
+ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& impianto, const AnnoMeteo& meteo, const Calendario& calendario);
+
+// Great-circle distance [km] between two sites.
+double DistanzaKm(double lat1, double lon1, double lat2, double lon2);
+
+} // namespace fv

@@ -1,0 +1,646 @@
+// SPDX-License-Identifier: MIT
+// Weather files read into one hourly year.
+#include "calc/meteo.h"
+
+#include "calc/numeri.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <sstream>
+
+namespace fv {
+
+ErroreMeteo::ErroreMeteo(int riga, const std::string& messaggio)
+    : std::runtime_error(riga > 0 ? "riga " + std::to_string(riga) + ": " + messaggio : messaggio), riga_(riga)
+{
+}
+
+namespace {
+
+std::vector<std::string> Righe(const std::string& testo)
+{
+    std::vector<std::string> righe;
+    std::istringstream in(testo);
+    std::string r;
+    while (std::getline(in, r)) {
+        if (!r.empty() && r.back() == '\r')
+            r.pop_back();
+        righe.push_back(r);
+    }
+    // A byte-order mark on the first line.
+    if (!righe.empty() && righe[0].rfind("\xEF\xBB\xBF", 0) == 0)
+        righe[0].erase(0, 3);
+    return righe;
+}
+
+std::vector<std::string> Campi(const std::string& riga, char separatore)
+{
+    std::vector<std::string> campi;
+    std::string c;
+    std::istringstream in(riga);
+    while (std::getline(in, c, separatore))
+        campi.push_back(c);
+    if (!riga.empty() && riga.back() == separatore)
+        campi.emplace_back();
+    return campi;
+}
+
+std::string Pulito(std::string s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.erase(s.begin());
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.pop_back();
+    return s;
+}
+
+// A number of a machine-written file (decimal point, exponent allowed).
+double Numero(const std::string& campo, int riga, const std::string& nome)
+{
+    const std::string s = Pulito(campo);
+    char* fine = nullptr;
+    const double v = std::strtod(s.c_str(), &fine);
+    if (s.empty() || fine != s.c_str() + s.size() || !std::isfinite(v))
+        throw ErroreMeteo(riga, "«" + s + "» non è un numero (" + nome + ").");
+    return v;
+}
+
+void NeiLimiti(double v, double minimo, double massimo, int riga, const std::string& nome, const std::string& unita)
+{
+    if (!(v >= minimo && v <= massimo))
+        throw ErroreMeteo(riga, nome + " vale " + TestoLeggibile(v) + " " + unita + ": fuori dai limiti fisici (da "
+                                    + TestoLeggibile(minimo) + " a " + TestoLeggibile(massimo) + ").");
+}
+
+// Irradiance as PVGIS writes it: "-0.0" at night is zero; a real negative is not.
+double Irradianza(double v, int riga, const std::string& nome)
+{
+    if (v < 0 && v > -0.5)
+        v = 0;
+    NeiLimiti(v, 0, 1500, riga, nome, "W/m²");
+    return v;
+}
+
+void Controlla(OraMeteo& o, int riga)
+{
+    o.ghi = Irradianza(o.ghi, riga, "l'irradianza globale");
+    o.dni = Irradianza(o.dni, riga, "l'irradianza diretta normale");
+    o.dhi = Irradianza(o.dhi, riga, "l'irradianza diffusa");
+    NeiLimiti(o.temperatura, -60, 60, riga, "la temperatura", "°C");
+    NeiLimiti(o.vento, 0, 75, riga, "il vento", "m/s");
+}
+
+// "20180101:0010": the day, the hour it starts and the instant.
+void LeggiTempoPvgis(const std::string& campo, OraMeteo& o, int riga)
+{
+    const std::string t = Pulito(campo);
+    const bool forma = t.size() == 13 && t[8] == ':'
+                       && std::all_of(t.begin(), t.begin() + 8, [](char c) { return c >= '0' && c <= '9'; })
+                       && std::all_of(t.begin() + 9, t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!forma)
+        throw ErroreMeteo(riga, "«" + t + "» non è un tempo PVGIS (AAAAMMGG:hhmm).");
+    o.anno = std::stoi(t.substr(0, 4));
+    o.mese = std::stoi(t.substr(4, 2));
+    o.giorno = std::stoi(t.substr(6, 2));
+    o.inizioUtc = std::stoi(t.substr(9, 2));
+    const int minuti = std::stoi(t.substr(11, 2));
+    if (o.mese < 1 || o.mese > 12 || o.giorno < 1 || o.giorno > 31 || o.inizioUtc > 23 || minuti > 59)
+        throw ErroreMeteo(riga, "«" + t + "» non è un giorno e un'ora del calendario.");
+    o.istanteUtc = o.inizioUtc + minuti / 60.0;
+}
+
+// ---- A small JSON reader: what PVGIS writes, objects, arrays, numbers, texts.
+
+struct Json {
+    enum class Tipo { Nullo, Numero, Testo, Vero, Falso, Lista, Oggetto } tipo = Tipo::Nullo;
+    double numero = 0;
+    std::string testo;
+    std::vector<Json> lista;
+    std::vector<std::pair<std::string, Json>> oggetto;
+    const Json* operator[](const std::string& chiave) const
+    {
+        for (const auto& [k, v] : oggetto)
+            if (k == chiave)
+                return &v;
+        return nullptr;
+    }
+};
+
+class LettoreJson {
+public:
+    explicit LettoreJson(const std::string& t) : t_(t) {}
+    Json Leggi()
+    {
+        Json j = Valore(0);
+        Spazi();
+        if (i_ != t_.size())
+            Errore("testo dopo la fine del JSON");
+        return j;
+    }
+
+private:
+    [[noreturn]] void Errore(const std::string& cosa)
+    {
+        const int riga = 1 + int(std::count(t_.begin(), t_.begin() + std::ptrdiff_t(std::min(i_, t_.size())), '\n'));
+        throw ErroreMeteo(riga, "JSON non valido: " + cosa + ".");
+    }
+    void Spazi()
+    {
+        while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\n' || t_[i_] == '\r' || t_[i_] == '\t'))
+            ++i_;
+    }
+    std::string Testo()
+    {
+        std::string s;
+        ++i_; // the opening quote
+        while (i_ < t_.size() && t_[i_] != '"') {
+            if (t_[i_] == '\\' && i_ + 1 < t_.size())
+                ++i_;
+            s += t_[i_++];
+        }
+        if (i_ >= t_.size())
+            Errore("testo non chiuso");
+        ++i_;
+        return s;
+    }
+    Json Valore(int profondita)
+    {
+        if (profondita > 32)
+            Errore("annidamento troppo profondo");
+        Spazi();
+        if (i_ >= t_.size())
+            Errore("fine inattesa");
+        Json j;
+        const char c = t_[i_];
+        if (c == '{') {
+            j.tipo = Json::Tipo::Oggetto;
+            ++i_;
+            Spazi();
+            if (i_ < t_.size() && t_[i_] == '}') {
+                ++i_;
+                return j;
+            }
+            for (;;) {
+                Spazi();
+                if (i_ >= t_.size() || t_[i_] != '"')
+                    Errore("manca il nome di un campo");
+                std::string k = Testo();
+                Spazi();
+                if (i_ >= t_.size() || t_[i_] != ':')
+                    Errore("manca «:»");
+                ++i_;
+                j.oggetto.emplace_back(std::move(k), Valore(profondita + 1));
+                Spazi();
+                if (i_ < t_.size() && t_[i_] == ',') {
+                    ++i_;
+                    continue;
+                }
+                if (i_ < t_.size() && t_[i_] == '}') {
+                    ++i_;
+                    return j;
+                }
+                Errore("manca «,» o «}»");
+            }
+        }
+        if (c == '[') {
+            j.tipo = Json::Tipo::Lista;
+            ++i_;
+            Spazi();
+            if (i_ < t_.size() && t_[i_] == ']') {
+                ++i_;
+                return j;
+            }
+            for (;;) {
+                j.lista.push_back(Valore(profondita + 1));
+                Spazi();
+                if (i_ < t_.size() && t_[i_] == ',') {
+                    ++i_;
+                    continue;
+                }
+                if (i_ < t_.size() && t_[i_] == ']') {
+                    ++i_;
+                    return j;
+                }
+                Errore("manca «,» o «]»");
+            }
+        }
+        if (c == '"') {
+            j.tipo = Json::Tipo::Testo;
+            j.testo = Testo();
+            return j;
+        }
+        for (const auto& [parola, tipo] : {std::pair{"true", Json::Tipo::Vero}, std::pair{"false", Json::Tipo::Falso},
+                                            std::pair{"null", Json::Tipo::Nullo}})
+            if (t_.compare(i_, std::char_traits<char>::length(parola), parola) == 0) {
+                i_ += std::char_traits<char>::length(parola);
+                j.tipo = tipo;
+                return j;
+            }
+        char* fine = nullptr;
+        j.numero = std::strtod(t_.c_str() + i_, &fine);
+        if (fine == t_.c_str() + i_)
+            Errore("valore non riconosciuto");
+        i_ = std::size_t(fine - t_.c_str());
+        j.tipo = Json::Tipo::Numero;
+        return j;
+    }
+    const std::string& t_;
+    std::size_t i_ = 0;
+};
+
+double NumeroJson(const Json* j, const std::string& nome, int riga = 0)
+{
+    if (!j || j->tipo != Json::Tipo::Numero)
+        throw ErroreMeteo(riga, "manca il valore numerico «" + nome + "».");
+    return j->numero;
+}
+
+const Json* Percorso(const Json& radice, std::initializer_list<const char*> chiavi)
+{
+    const Json* j = &radice;
+    for (const char* k : chiavi) {
+        j = (*j)[k];
+        if (!j)
+            return nullptr;
+    }
+    return j;
+}
+
+// ---- The formats.
+
+// PVGIS's CSV: "Chiave (unità): valore" lines, a table with a header, notes.
+AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
+{
+    AnnoMeteo a;
+    std::optional<double> lat, lon;
+    std::size_t intestazione = righe.size();
+    double pendenza = 0;
+    for (std::size_t r = 0; r < righe.size() && intestazione == righe.size(); ++r) {
+        const std::string& riga = righe[r];
+        const auto valore = [&](const char* chiave) -> std::optional<double> {
+            if (riga.rfind(chiave, 0) != 0)
+                return std::nullopt;
+            const std::size_t due = riga.find(':');
+            return Numero(riga.substr(due + 1), int(r + 1), chiave);
+        };
+        if (const auto la = valore("Latitude"))
+            lat = la;
+        else if (const auto lo = valore("Longitude"))
+            lon = lo;
+        else if (const auto q = valore("Elevation"))
+            a.quota = *q;
+        else if (riga.rfind("Slope", 0) == 0)
+            pendenza = Numero(riga.substr(riga.find(':') + 1, riga.find("deg") - riga.find(':') - 1), int(r + 1), "Slope");
+        else if (riga.rfind("Radiation database", 0) == 0)
+            a.fonte = Pulito(riga.substr(riga.find(':') + 1));
+        else if (riga.rfind("month,year", 0) == 0) {
+            for (std::size_t m = r + 1; m < righe.size() && m <= r + 12; ++m) {
+                const auto c = Campi(righe[m], ',');
+                if (c.size() == 2)
+                    a.mesiAnni.emplace_back(int(Numero(c[0], int(m + 1), "mese")), int(Numero(c[1], int(m + 1), "anno")));
+            }
+        } else if (riga.rfind("time", 0) == 0 && riga.find(',') != std::string::npos)
+            intestazione = r;
+    }
+    if (!lat || !lon)
+        throw ErroreMeteo(0, "il file PVGIS non dice latitudine e longitudine nell'intestazione.");
+    a.latitudine = *lat;
+    a.longitudine = *lon;
+    if (intestazione == righe.size())
+        throw ErroreMeteo(0, "manca la riga delle colonne («time(UTC),...» o «time,...»).");
+    const std::vector<std::string> colonne = Campi(righe[intestazione], ',');
+    const auto colonna = [&](const char* nome) -> int {
+        const auto i = std::find(colonne.begin(), colonne.end(), nome);
+        return i == colonne.end() ? -1 : int(i - colonne.begin());
+    };
+    const int cT = colonna("T2m"), cW = colonna("WS10m");
+    const int cG = colonna("G(h)"), cB = colonna("Gb(n)"), cD = colonna("Gd(h)");
+    const int cBi = colonna("Gb(i)"), cDi = colonna("Gd(i)"), cH = colonna("H_sun");
+    const bool anno = cG >= 0 && cB >= 0 && cD >= 0;
+    // A series on a horizontal plane: its beam and diffuse are the horizontal ones.
+    const bool orizzontale = !anno && cBi >= 0 && cDi >= 0 && cH >= 0 && pendenza == 0;
+    if (!anno && !orizzontale)
+        throw ErroreMeteo(int(intestazione + 1),
+                          cBi >= 0 ? "una serie oraria PVGIS sul piano inclinato: scaricarla con inclinazione 0° (componenti "
+                                     "orizzontali) oppure scaricare l'anno tipo (TMY)."
+                                   : "mancano le colonne G(h), Gb(n), Gd(h) (o, per una serie oraria, Gb(i), Gd(i), H_sun).");
+    if (cT < 0 || cW < 0)
+        throw ErroreMeteo(int(intestazione + 1), "mancano le colonne T2m e WS10m.");
+    a.formato = a.mesiAnni.empty() ? "PVGIS serie oraria (CSV)" : "PVGIS anno tipo (CSV)";
+    for (std::size_t r = intestazione + 1; r < righe.size(); ++r) {
+        const std::vector<std::string> c = Campi(righe[r], ',');
+        if (c.empty() || righe[r].empty() || !(c[0].size() == 13 && c[0][8] == ':'))
+            break; // the notes after the table
+        const int n = int(r + 1);
+        if (c.size() != colonne.size())
+            throw ErroreMeteo(n, "ci sono " + std::to_string(c.size()) + " campi, le colonne sono " + std::to_string(colonne.size()) + ".");
+        OraMeteo o;
+        LeggiTempoPvgis(c[0], o, n);
+        o.temperatura = Numero(c[std::size_t(cT)], n, "T2m");
+        o.vento = Numero(c[std::size_t(cW)], n, "WS10m");
+        if (anno) {
+            o.ghi = Numero(c[std::size_t(cG)], n, "G(h)");
+            o.dni = Numero(c[std::size_t(cB)], n, "Gb(n)");
+            o.dhi = Numero(c[std::size_t(cD)], n, "Gd(h)");
+        } else {
+            const double fascio = Numero(c[std::size_t(cBi)], n, "Gb(i)");
+            o.dhi = Numero(c[std::size_t(cDi)], n, "Gd(i)");
+            o.ghi = fascio + o.dhi;
+            const double altezza = Numero(c[std::size_t(cH)], n, "H_sun");
+            o.dni = altezza > 1 ? fascio / std::sin(altezza * std::numbers::pi / 180) : 0;
+        }
+        Controlla(o, n);
+        a.ore.push_back(o);
+    }
+    return a;
+}
+
+AnnoMeteo LeggiJsonPvgis(const std::string& testo)
+{
+    const Json radice = LettoreJson(testo).Leggi();
+    AnnoMeteo a;
+    const Json* luogo = Percorso(radice, {"inputs", "location"});
+    if (!luogo)
+        throw ErroreMeteo(0, "il JSON non è di PVGIS: manca inputs.location.");
+    a.latitudine = NumeroJson((*luogo)["latitude"], "latitude");
+    a.longitudine = NumeroJson((*luogo)["longitude"], "longitude");
+    if (const Json* q = (*luogo)["elevation"]; q && q->tipo == Json::Tipo::Numero)
+        a.quota = q->numero;
+    if (const Json* db = Percorso(radice, {"inputs", "meteo_data", "radiation_db"}); db && db->tipo == Json::Tipo::Testo)
+        a.fonte = db->testo;
+    if (const Json* mesi = Percorso(radice, {"outputs", "months_selected"}); mesi)
+        for (const Json& m : mesi->lista)
+            a.mesiAnni.emplace_back(int(NumeroJson(m["month"], "month")), int(NumeroJson(m["year"], "year")));
+    const Json* ore = Percorso(radice, {"outputs", "tmy_hourly"});
+    a.formato = "PVGIS anno tipo (JSON)";
+    if (!ore) {
+        ore = Percorso(radice, {"outputs", "hourly"});
+        a.formato = "PVGIS serie oraria (JSON)";
+        const Json* pendenza = Percorso(radice, {"inputs", "mounting_system", "fixed", "slope", "value"});
+        const bool orizzontale = pendenza && pendenza->tipo == Json::Tipo::Numero && pendenza->numero == 0;
+        if (ore && !ore->lista.empty() && (!orizzontale || !ore->lista[0]["Gb(i)"]))
+            throw ErroreMeteo(0, "una serie oraria PVGIS sul piano inclinato o senza le componenti: scaricarla con "
+                                 "inclinazione 0° e le componenti (Gb(i), Gd(i)) oppure scaricare l'anno tipo (TMY).");
+    }
+    if (!ore || ore->tipo != Json::Tipo::Lista)
+        throw ErroreMeteo(0, "il JSON di PVGIS non ha le ore (outputs.tmy_hourly o outputs.hourly).");
+    for (std::size_t i = 0; i < ore->lista.size(); ++i) {
+        const Json& h = ore->lista[i];
+        const int n = int(i + 1);
+        const Json* tempo = h["time(UTC)"] ? h["time(UTC)"] : h["time"];
+        if (!tempo || tempo->tipo != Json::Tipo::Testo)
+            throw ErroreMeteo(0, "l'ora " + std::to_string(n) + " non ha il tempo.");
+        OraMeteo o;
+        LeggiTempoPvgis(tempo->testo, o, 0);
+        o.temperatura = NumeroJson(h["T2m"], "T2m");
+        o.vento = NumeroJson(h["WS10m"], "WS10m");
+        if (h["G(h)"]) {
+            o.ghi = NumeroJson(h["G(h)"], "G(h)");
+            o.dni = NumeroJson(h["Gb(n)"], "Gb(n)");
+            o.dhi = NumeroJson(h["Gd(h)"], "Gd(h)");
+        } else {
+            const double fascio = NumeroJson(h["Gb(i)"], "Gb(i)");
+            o.dhi = NumeroJson(h["Gd(i)"], "Gd(i)");
+            o.ghi = fascio + o.dhi;
+            const double altezza = NumeroJson(h["H_sun"], "H_sun");
+            o.dni = altezza > 1 ? fascio / std::sin(altezza * std::numbers::pi / 180) : 0;
+        }
+        try {
+            Controlla(o, 0);
+        } catch (const ErroreMeteo& e) {
+            throw ErroreMeteo(0, "ora " + std::to_string(n) + " (" + tempo->testo + "): " + e.what());
+        }
+        a.ore.push_back(o);
+    }
+    return a;
+}
+
+// EPW: LOCATION,city,state,country,source,WMO,lat,lon,timezone,elevation;
+// eight header lines; then year,month,day,hour (1-24, ending),minute,flags,
+// dry bulb (6), ..., GHI (13), DNI (14), DHI (15), ..., wind speed (21).
+// Hours are local standard time, except PVGIS's, which are UTC (its
+// COMMENTS 2 gives the irradiance time offset).
+AnnoMeteo LeggiEpw(const std::vector<std::string>& righe)
+{
+    AnnoMeteo a;
+    a.formato = "EPW";
+    const std::vector<std::string> luogo = Campi(righe[0], ',');
+    if (luogo.size() < 10)
+        throw ErroreMeteo(1, "la riga LOCATION dell'EPW ha meno di 10 campi.");
+    a.latitudine = Numero(luogo[6], 1, "latitudine");
+    a.longitudine = Numero(luogo[7], 1, "longitudine");
+    const double fuso = Numero(luogo[8], 1, "fuso orario");
+    a.quota = Numero(luogo[9], 1, "quota");
+    a.fonte = Pulito(luogo[4]);
+    NeiLimiti(a.latitudine, -90, 90, 1, "la latitudine", "°");
+    NeiLimiti(a.longitudine, -180, 180, 1, "la longitudine", "°");
+    NeiLimiti(fuso, -12, 14, 1, "il fuso orario", "h");
+    // PVGIS's EPW: UTC, irradiance at hour h - 1 + offset + 1.
+    std::optional<double> scarto;
+    for (std::size_t r = 1; r < righe.size() && r < 8; ++r) {
+        const std::size_t p = righe[r].find("Irradiance Time Offset (h):");
+        if (p != std::string::npos)
+            scarto = Numero(righe[r].substr(p + 27), int(r + 1), "Irradiance Time Offset");
+    }
+    if (scarto)
+        a.formato = "EPW di PVGIS (ore UTC)";
+    for (std::size_t r = 8; r < righe.size(); ++r) {
+        if (Pulito(righe[r]).empty())
+            continue;
+        const int n = int(r + 1);
+        const std::vector<std::string> c = Campi(righe[r], ',');
+        if (c.size() < 22)
+            throw ErroreMeteo(n, "ci sono " + std::to_string(c.size()) + " campi, un'ora EPW ne ha almeno 22.");
+        OraMeteo o;
+        o.anno = int(Numero(c[0], n, "anno"));
+        o.mese = int(Numero(c[1], n, "mese"));
+        o.giorno = int(Numero(c[2], n, "giorno"));
+        const int ora = int(Numero(c[3], n, "ora"));
+        if (o.mese < 1 || o.mese > 12 || o.giorno < 1 || o.giorno > 31 || ora < 1 || ora > 24)
+            throw ErroreMeteo(n, "mese, giorno o ora fuori dal calendario (l'ora EPW va da 1 a 24).");
+        if (scarto) {
+            o.inizioUtc = ora - 1;
+            o.istanteUtc = ora + *scarto;
+        } else {
+            // Hour-ending local standard time: the hour (ora - 1, ora] at its middle.
+            const double inizio = ora - 1 - fuso;
+            o.inizioUtc = int(std::floor(inizio));
+            o.istanteUtc = inizio + 0.5;
+        }
+        o.temperatura = Numero(c[6], n, "temperatura");
+        o.ghi = Numero(c[13], n, "irradianza globale");
+        o.dni = Numero(c[14], n, "irradianza diretta normale");
+        o.dhi = Numero(c[15], n, "irradianza diffusa");
+        o.vento = Numero(c[21], n, "vento");
+        // EPW's "missing": 9999 for irradiance, 999 for wind, 99.9 for temperature.
+        if (o.ghi >= 9999 || o.dni >= 9999 || o.dhi >= 9999 || o.vento >= 999 || o.temperatura >= 99.9)
+            throw ErroreMeteo(n, "un valore mancante (9999, 999 o 99.9): il file non dà quest'ora.");
+        Controlla(o, n);
+        a.ore.push_back(o);
+    }
+    return a;
+}
+
+bool Bisestile(int anno) { return (anno % 4 == 0 && anno % 100 != 0) || anno % 400 == 0; }
+
+// A whole year: each (month, day) once, 24 hours each, in order; 365 or 366 days.
+void ControllaAnno(const AnnoMeteo& a)
+{
+    const std::size_t n = a.ore.size();
+    if (n != 8760 && n != 8784)
+        throw ErroreMeteo(0, "il file ha " + std::to_string(n) + " ore: un anno ne ha 8.760 (8.784 se bisestile).");
+    static const int kGiorni[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    std::map<std::pair<int, int>, int> conteggio;
+    for (const OraMeteo& o : a.ore) {
+        if (o.giorno > kGiorni[o.mese - 1] || (o.mese == 2 && o.giorno == 29 && o.anno > 0 && !Bisestile(o.anno)))
+            throw ErroreMeteo(0, "il giorno " + std::to_string(o.giorno) + "/" + std::to_string(o.mese) + "/"
+                                     + std::to_string(o.anno) + " non esiste.");
+        ++conteggio[{o.mese, o.giorno}];
+    }
+    for (const auto& [giorno, ore] : conteggio)
+        if (ore != 24)
+            throw ErroreMeteo(0, "il giorno " + std::to_string(giorno.second) + "/" + std::to_string(giorno.first) + " ha "
+                                     + std::to_string(ore) + " ore invece di 24.");
+    const bool con29 = conteggio.count({2, 29}) > 0;
+    if (conteggio.size() != (con29 ? 366u : 365u))
+        throw ErroreMeteo(0, "il file non copre ogni giorno dell'anno una volta.");
+}
+
+} // namespace
+
+AnnoMeteo LeggiMeteo(const std::string& testo)
+{
+    if (testo.size() > std::size_t(kDimensioneMassimaMeteo))
+        throw ErroreMeteo(0, "il file è troppo grande per un anno meteorologico.");
+    std::size_t inizio = testo.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    while (inizio < testo.size() && std::isspace(static_cast<unsigned char>(testo[inizio])))
+        ++inizio;
+    if (inizio == testo.size())
+        throw ErroreMeteo(0, "il file è vuoto.");
+    AnnoMeteo a;
+    if (testo[inizio] == '{') {
+        a = LeggiJsonPvgis(testo);
+    } else {
+        const std::vector<std::string> righe = Righe(testo);
+        if (righe[0].rfind("LOCATION,", 0) == 0)
+            a = LeggiEpw(righe);
+        else if (righe[0].rfind("Latitude", 0) == 0)
+            a = LeggiCsvPvgis(righe);
+        else
+            throw ErroreMeteo(1, "formato non riconosciuto: né un file PVGIS (CSV o JSON) né un EPW.");
+    }
+    NeiLimiti(a.latitudine, -90, 90, 0, "la latitudine", "°");
+    NeiLimiti(a.longitudine, -180, 180, 0, "la longitudine", "°");
+    ControllaAnno(a);
+    return a;
+}
+
+// ---- Horizons.
+
+double Orizzonte::Elevazione(double az) const
+{
+    if (punti.empty())
+        return 0;
+    az = std::fmod(az, 360.0);
+    if (az < 0)
+        az += 360;
+    // Between the neighbours around the circle.
+    const auto dopo = std::lower_bound(punti.begin(), punti.end(), az,
+                                       [](const std::pair<double, double>& p, double a) { return p.first < a; });
+    const std::pair<double, double> b = dopo == punti.end() ? std::pair{punti.front().first + 360, punti.front().second} : *dopo;
+    const std::pair<double, double> a = dopo == punti.begin() ? std::pair{punti.back().first - 360, punti.back().second}
+                                                              : *(dopo - 1);
+    if (b.first == a.first)
+        return b.second;
+    return a.second + (b.second - a.second) * (az - a.first) / (b.first - a.first);
+}
+
+double Orizzonte::VistaDelCielo() const
+{
+    if (punti.empty())
+        return 1;
+    double somma = 0;
+    constexpr int kPassi = 360;
+    for (int i = 0; i < kPassi; ++i) {
+        const double c = std::cos(Elevazione(i + 0.5) * std::numbers::pi / 180);
+        somma += c * c;
+    }
+    return somma / kPassi;
+}
+
+Orizzonte LeggiOrizzonte(const std::string& testo)
+{
+    Orizzonte o;
+    const auto aggiungi = [&](double az, double el, int riga) {
+        NeiLimiti(el, 0, 90, riga, "l'elevazione dell'orizzonte", "°");
+        NeiLimiti(az, -360, 360, riga, "l'azimut dell'orizzonte", "°");
+        az = std::fmod(az, 360.0);
+        o.punti.emplace_back(az < 0 ? az + 360 : az, el);
+    };
+    std::size_t inizio = 0;
+    while (inizio < testo.size() && std::isspace(static_cast<unsigned char>(testo[inizio])))
+        ++inizio;
+    if (inizio < testo.size() && testo[inizio] == '{') {
+        // PVGIS's JSON: outputs.horizon_profile, A from south.
+        const Json radice = LettoreJson(testo).Leggi();
+        const Json* profilo = Percorso(radice, {"outputs", "horizon_profile"});
+        if (!profilo || profilo->tipo != Json::Tipo::Lista)
+            throw ErroreMeteo(0, "il JSON non ha outputs.horizon_profile.");
+        for (const Json& p : profilo->lista)
+            aggiungi(NumeroJson(p["A"], "A") + 180, NumeroJson(p["H_hor"], "H_hor"), 0);
+    } else {
+        const std::vector<std::string> righe = Righe(testo);
+        int daSud = -1; // -1: pairs typed from north; the column header says otherwise
+        bool tabella = false;
+        for (std::size_t r = 0; r < righe.size(); ++r) {
+            const int n = int(r + 1);
+            std::string riga = Pulito(righe[r]);
+            if (riga.empty())
+                continue;
+            if (riga.rfind("horizon_azimuth", 0) == 0) {
+                daSud = 0;
+                tabella = true;
+                continue;
+            }
+            if (riga.rfind("A\t", 0) == 0 || riga.rfind("A,", 0) == 0 || riga.rfind("A ", 0) == 0) {
+                daSud = 1;
+                tabella = true;
+                continue;
+            }
+            if (tabella) {
+                std::replace(riga.begin(), riga.end(), '\t', ',');
+                const std::vector<std::string> c = Campi(riga, ',');
+                if (c.size() < 2 || !(std::isdigit(static_cast<unsigned char>(Pulito(c[0])[0])) || Pulito(c[0])[0] == '-'))
+                    break; // PVGIS's notes after the table
+                aggiungi(Numero(c[0], n, "azimut") + (daSud == 1 ? 180 : 0), Numero(c[1], n, "elevazione"), n);
+                continue;
+            }
+            if (riga.find(':') != std::string::npos && !std::isdigit(static_cast<unsigned char>(riga[0])) && riga[0] != '-')
+                continue; // PVGIS's header lines ("Latitude (decimal degrees): ...")
+            // Typed pairs "az:el", from north.
+            std::replace(riga.begin(), riga.end(), ';', ' ');
+            std::replace(riga.begin(), riga.end(), ',', ' ');
+            std::istringstream in(riga);
+            std::string coppia;
+            while (in >> coppia) {
+                const std::size_t due = coppia.find(':');
+                if (due == std::string::npos)
+                    throw ErroreMeteo(n, "«" + coppia + "» non è una coppia azimut:elevazione.");
+                aggiungi(Numero(coppia.substr(0, due), n, "azimut"), Numero(coppia.substr(due + 1), n, "elevazione"), n);
+            }
+        }
+    }
+    if (o.punti.size() < 2)
+        throw ErroreMeteo(0, "un orizzonte ha almeno due punti.");
+    std::sort(o.punti.begin(), o.punti.end());
+    // Azimuth 360 is 0: keep one.
+    o.punti.erase(std::unique(o.punti.begin(), o.punti.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+                  o.punti.end());
+    return o;
+}
+
+} // namespace fv
