@@ -32,13 +32,9 @@ double MassaAria(double zenitGradi)
     return 1 / (std::cos(zenitGradi * kRad) + 0.50572 * std::pow(96.07995 - zenitGradi, -1.6364));
 }
 
-// Diffuse from the sky on the plane, split in the part that comes from
-// around the sun (lost with the beam behind a horizon) and the rest.
-struct DiffusaCielo {
-    double circumsolare = 0, resto = 0;
-};
+} // namespace
 
-DiffusaCielo Cielo(Trasposizione t, double dhi, double dni, double zenit, double cosTheta, double tilt, double extra)
+DiffusaCielo DiffusaDelCielo(Trasposizione t, double dhi, double dni, double zenit, double cosTheta, double tilt, double extra)
 {
     const double isotropo = (1 + std::cos(tilt * kRad)) / 2;
     const double cosZ = std::cos(zenit * kRad);
@@ -69,6 +65,8 @@ DiffusaCielo Cielo(Trasposizione t, double dhi, double dni, double zenit, double
     const double b = std::max(std::cos(85 * kRad), cosZ);
     return {dhi * F1 * a / b, std::max(0.0, dhi * ((1 - F1) * isotropo + F2 * std::sin(tilt * kRad)))};
 }
+
+namespace {
 
 // Martin & Ruiz (2001), eqs. 6-7: the fractional loss of an isotropic
 // diffuse from the sky (or the ground) on a plane tilted β.
@@ -164,7 +162,7 @@ OraPiano CalcolaOra(const ImpiantoMeteo& p, const OraMeteo& ora, double vistaCie
     const double extra = kCostanteSolare * sole.distanza2;
     o.fascio = dietro ? 0 : ora.dni * std::max(0.0, cosTheta);
     if (ora.dhi > 0) {
-        const DiffusaCielo d = Cielo(p.trasposizione, ora.dhi, ora.dni, sole.zenit, cosTheta, p.tilt, extra);
+        const DiffusaCielo d = DiffusaDelCielo(p.trasposizione, ora.dhi, ora.dni, sole.zenit, cosTheta, p.tilt, extra);
         o.diffusa = (dietro ? 0 : d.circumsolare) + d.resto * vistaCielo;
     }
     o.riflessa = ora.ghi * p.riflettanza * (1 - std::cos(b)) / 2;

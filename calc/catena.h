@@ -39,6 +39,16 @@ struct OraPiano {
     double relativa = 0;     // DC power over peak power, before the system's losses
 };
 
+// Diffuse from the sky on the plane [W/m²] for DHI and DNI [W/m²], the
+// sun's zenith [deg], the cosine of the angle of incidence, the tilt [deg]
+// and the extraterrestrial normal irradiance [W/m²]; split in the part from
+// around the sun (lost with the beam behind a horizon) and the rest.
+struct DiffusaCielo {
+    double circumsolare = 0, resto = 0;
+    double Totale() const { return circumsolare + resto; }
+};
+DiffusaCielo DiffusaDelCielo(Trasposizione t, double dhi, double dni, double zenit, double cosTheta, double tilt, double extra);
+
 // Angle-of-incidence modifiers of N. Martin and J. M. Ruiz, "Calculation of
 // the PV modules angular losses under field conditions by means of an
 // analytical model", Sol. Energy Mater. Sol. Cells 70 (2001) 25-38, a_r =

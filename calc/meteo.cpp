@@ -492,7 +492,7 @@ void ControllaAnno(const AnnoMeteo& a)
 {
     const std::size_t n = a.ore.size();
     if (n != 8760 && n != 8784)
-        throw ErroreMeteo(0, "il file ha " + std::to_string(n) + " ore: un anno ne ha 8.760 (8.784 se bisestile).");
+        throw ErroreMeteo(0, "il file ha " + TestoLeggibile(double(n)) + " ore: un anno ne ha 8.760 (8.784 se bisestile).");
     static const int kGiorni[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     std::map<std::pair<int, int>, int> conteggio;
     for (const OraMeteo& o : a.ore) {
