@@ -49,6 +49,14 @@ void VerificaRichiesta(const RichiestaBilancio& r)
         throw ErroreRichiesta("data-spesa", "La data della spesa «" + r.dataSpesa + "» non è un giorno del calendario (AAAA-MM-GG).");
     if (r.famiglia.impostaLorda)
         NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda, 0, 1e7, "€");
+    if (!r.meteo.file.isEmpty()) {
+        NellIntervallo("perdite-sistema", "Le perdite di sistema", r.meteo.perditeSistema, 0, 50, "%");
+        if (r.giorniMedi)
+            throw ErroreRichiesta("giorni-medi", "I giorni medi sono del clima mensile del comune: con un file meteorologico "
+                                                 "si usano le sue ore.");
+    }
+    if (r.meteo.file.isEmpty() && !r.meteo.orizzonte.isEmpty())
+        throw ErroreRichiesta("orizzonte", "L'orizzonte si applica alle ore di un file meteorologico (--meteo).");
 }
 
 QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri)
@@ -182,6 +190,129 @@ const std::vector<Ore>& Analisi::Produzione(const Risultato& r, double longitudi
     return produzione_->ore;
 }
 
+namespace {
+
+// A file of a weather year or a horizon: regular, not too large, read whole.
+std::string LeggiFileMeteo(const QString& percorso, const char* opzione, qint64 massimo)
+{
+    const std::string nome = percorso.toStdString();
+    const QFileInfo info(percorso);
+    if (!info.exists())
+        throw ErroreRichiesta(opzione, "il file «" + nome + "» non esiste.");
+    if (!info.isFile())
+        throw ErroreRichiesta(opzione, "«" + nome + "» non è un file ordinario.");
+    if (info.size() > massimo)
+        throw ErroreRichiesta(opzione, "il file «" + nome + "» è di " + TestoLeggibile(double(info.size()) / 1048576.0)
+                                           + " MB: troppo grande per un anno meteorologico.");
+    QFile file(percorso);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ErroreRichiesta(opzione, "impossibile leggere «" + nome + "»: " + file.errorString().toStdString() + ".");
+    const QByteArray testo = file.read(massimo + 1);
+    if (testo.size() > massimo)
+        throw ErroreRichiesta(opzione, "il file «" + nome + "» è troppo grande.");
+    return testo.toStdString();
+}
+
+// The horizon: a file when one is named, else the pairs typed.
+Orizzonte OrizzonteDellaRichiesta(const QString& testo)
+{
+    if (testo.trimmed().isEmpty())
+        return {};
+    const bool file = QFileInfo::exists(testo);
+    try {
+        return LeggiOrizzonte(file ? LeggiFileMeteo(testo, "orizzonte", 1 << 20) : testo.toStdString());
+    } catch (const ErroreMeteo& e) {
+        throw ErroreRichiesta("orizzonte", (file ? "«" + testo.toStdString() + "», " : std::string()) + e.what());
+    }
+}
+
+} // namespace
+
+const std::vector<Ore>& Analisi::ProduzioneDaFile(const Risultato& r, const RichiestaMeteo& m, double longitudine,
+                                                  const Calendario& calendario, RisultatoBilancio& esito)
+{
+    const QFileInfo info(m.file);
+    const bool integrato = r.impianto.integrazione == 2;
+    const bool tenuto = meteo_ && meteo_->file == m.file && meteo_->orizzonte == m.orizzonte && info.isFile()
+                        && meteo_->dimensione == info.size() && meteo_->modifica == info.lastModified()
+                        && meteo_->anno == calendario.anno && meteo_->trasposizione == m.trasposizione
+                        && meteo_->perditeSistema == m.perditeSistema && meteo_->tilt == r.letti.tilt
+                        && meteo_->azimut == r.letti.azimut && meteo_->riflettanza == r.letti.riflettanza
+                        && meteo_->potenza == r.letti.potenza && meteo_->integrato == integrato
+                        && meteo_->usato.metodoMensile == r.energieMensili;
+    if (!tenuto) {
+        meteo_.reset();
+        AnnoMeteo anno;
+        try {
+            anno = LeggiMeteo(LeggiFileMeteo(m.file, "meteo", kDimensioneMassimaMeteo));
+        } catch (const ErroreMeteo& e) {
+            throw ErroreRichiesta("meteo", "«" + m.file.toStdString() + "», " + e.what());
+        }
+        ImpiantoMeteo p;
+        // The file's irradiance is its site's: the sun is placed there.
+        p.latitudine = anno.latitudine;
+        p.longitudine = anno.longitudine;
+        p.tilt = r.letti.tilt;
+        p.azimut = r.letti.azimut;
+        p.riflettanza = r.letti.riflettanza;
+        p.potenza = r.letti.potenza;
+        p.integrato = integrato;
+        p.perditeSistema = m.perditeSistema;
+        p.trasposizione = m.trasposizione;
+        p.orizzonte = OrizzonteDellaRichiesta(m.orizzonte);
+        MeteoUsato u;
+        u.file = m.file;
+        u.formato = anno.formato;
+        u.fonte = anno.fonte;
+        u.latitudine = anno.latitudine;
+        u.longitudine = anno.longitudine;
+        u.quota = anno.quota;
+        u.distanzaKm = DistanzaKm(r.letti.latitudine, longitudine, anno.latitudine, anno.longitudine);
+        u.mesiAnni = anno.mesiAnni;
+        u.trasposizione = m.trasposizione;
+        u.orizzonte = !p.orizzonte.Vuoto();
+        u.produzione = ProduzioneDaMeteo(p, anno, calendario);
+        u.metodoMensile = r.energieMensili;
+        meteo_ = MeteoTenuto{m.file, m.orizzonte, info.size(), info.lastModified(), calendario.anno, m.trasposizione,
+                             m.perditeSistema, r.letti.tilt, r.letti.azimut, r.letti.riflettanza, r.letti.potenza,
+                             integrato, std::move(u)};
+    }
+    const MeteoUsato& u = meteo_->usato;
+    esito.meteo = u;
+    double mensile = 0;
+    for (double e : u.metodoMensile)
+        mensile += e;
+    esito.avvisi << QStringLiteral("Anno meteorologico da «%1» (%2%3), sito %4° N %5° E, %6 m: produzione %7 kWh contro %8 "
+                                   "kWh del metodo mensile del comune (%9).")
+                        .arg(m.file, QString::fromStdString(u.formato),
+                             u.fonte.empty() ? QString() : QStringLiteral(", ") + QString::fromStdString(u.fonte),
+                             QString::fromStdString(TestoLeggibile(u.latitudine)),
+                             QString::fromStdString(TestoLeggibile(u.longitudine)),
+                             QString::fromStdString(TestoLeggibile(u.quota)),
+                             QString::fromStdString(TestoLeggibile(std::round(u.produzione.anno))),
+                             QString::fromStdString(TestoLeggibile(std::round(mensile))),
+                             mensile > 0 ? QString::fromStdString(TestoArrotondato(100 * (u.produzione.anno / mensile - 1), 1,
+                                                                                    r.formato))
+                                               + QStringLiteral(" %")
+                                         : QStringLiteral("nessun confronto"));
+    if (u.distanzaKm > 25)
+        esito.avvisi << QStringLiteral("Il sito del file è a %1 km dal comune: si usano le ore e la posizione del file, "
+                                       "non del comune.")
+                            .arg(QString::fromStdString(TestoLeggibile(std::round(u.distanzaKm))));
+    return u.produzione.ore;
+}
+
+RisultatoBilancio Analisi::ConfrontoMeteo(const Risultato& r, const RichiestaMeteo& meteo, int anno)
+{
+    RichiestaBilancio richiesta;
+    richiesta.meteo = meteo;
+    VerificaRichiesta(richiesta);
+    RisultatoBilancio esito;
+    const double longitudine = Longitudine(r, esito);
+    ProduzioneDaFile(r, meteo, longitudine, CreaCalendario(anno), esito);
+    return esito;
+}
+
 RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta)
 {
     VerificaRichiesta(richiesta);
@@ -189,7 +320,9 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     const double longitudine = Longitudine(r, esito);
     const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
     const std::vector<Ore> consumo = Consumo(richiesta.consumo, calendario, esito);
-    const std::vector<Ore>& produzione = Produzione(r, longitudine, calendario, richiesta.giorniMedi);
+    const std::vector<Ore>& produzione = richiesta.meteo.file.isEmpty()
+                                             ? Produzione(r, longitudine, calendario, richiesta.giorniMedi)
+                                             : ProduzioneDaFile(r, richiesta.meteo, longitudine, calendario, esito);
     esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
     esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});
     if (richiesta.batteria.capacita > 0) {

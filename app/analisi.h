@@ -60,12 +60,17 @@ public:
     Approfondimento Calcola(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
     // The balance alone.
     RisultatoBilancio BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta);
+    // A weather file's year on the result's plant beside its monthly method,
+    // on the reference year `anno`, with its notices. Throws ErroreRichiesta.
+    RisultatoBilancio ConfrontoMeteo(const Risultato& r, const RichiestaMeteo& meteo, int anno);
 
 private:
     double Longitudine(const Risultato& r, RisultatoBilancio& esito);
     std::vector<Ore> Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito);
     const LetturaContatore& LetturaDelFile(const QString& file, const Calendario& calendario, const ProfiloConsumo& profilo);
     const std::vector<Ore>& Produzione(const Risultato& r, double longitudine, const Calendario& calendario, bool giorniMedi);
+    const std::vector<Ore>& ProduzioneDaFile(const Risultato& r, const RichiestaMeteo& m, double longitudine,
+                                             const Calendario& calendario, RisultatoBilancio& esito);
 
     Sessione& sessione_;
     // The last hourly production and what it was made from: a new battery
@@ -88,6 +93,19 @@ private:
         LetturaContatore lettura;
     };
     std::optional<ContatoreTenuto> contatore_;
+    // The last weather file's year on the plant: computed again only when
+    // the file, the horizon, the model, the plant or the year change.
+    struct MeteoTenuto {
+        QString file, orizzonte;
+        qint64 dimensione = 0;
+        QDateTime modifica;
+        int anno = 0;
+        Trasposizione trasposizione = Trasposizione::Perez;
+        double perditeSistema = 0, tilt = 0, azimut = 0, riflettanza = 0, potenza = 0;
+        bool integrato = false;
+        MeteoUsato usato;
+    };
+    std::optional<MeteoTenuto> meteo_;
 };
 
 } // namespace fv

@@ -254,6 +254,50 @@ std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri&
     return t;
 }
 
+std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& f)
+{
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
+    std::vector<QStringList> t = {{QStringLiteral("Mese"), QStringLiteral("Dal file meteo (kWh)"),
+                                   QStringLiteral("Metodo mensile del comune (kWh)"), QStringLiteral("Differenza (%)"),
+                                   QStringLiteral("Irradiazione sul piano (kWh/m²)")}};
+    const auto riga = [&](const QString& nome, double file, double mensile, double piano) {
+        t.push_back({nome, n(file, 1), n(mensile, 1), mensile > 0 ? n(100 * (file / mensile - 1), 1) : QStringLiteral("-"),
+                     n(piano, 1)});
+    };
+    double file = 0, mensile = 0, piano = 0;
+    for (std::size_t i = 0; i < 12; ++i) {
+        riga(NomeMese(i), m.produzione.mesi[i], m.metodoMensile[i], m.produzione.pianoMesi[i]);
+        file += m.produzione.mesi[i];
+        mensile += m.metodoMensile[i];
+        piano += m.produzione.pianoMesi[i];
+    }
+    riga(QStringLiteral("Totale"), file, mensile, piano);
+    t.push_back({});
+    t.push_back({QStringLiteral("File meteo"), m.file});
+    t.push_back({QStringLiteral("Formato e fonte"), QString::fromStdString(m.formato + (m.fonte.empty() ? "" : ", " + m.fonte))});
+    t.push_back({QStringLiteral("Sito del file (° N, ° E, m)"), n(m.latitudine, 4), n(m.longitudine, 4), n(m.quota, 0)});
+    t.push_back({QStringLiteral("Distanza dal comune (km)"), n(m.distanzaKm, 1)});
+    if (!m.mesiAnni.empty()) {
+        QStringList anni = {QStringLiteral("Anni dei mesi dell'anno tipo")};
+        for (const auto& [mese, anno] : m.mesiAnni)
+            anni << QStringLiteral("%1/%2").arg(mese).arg(anno);
+        t.push_back(anni);
+    }
+    t.push_back({QStringLiteral("Cielo diffuso"), QString::fromUtf8(NomeTrasposizione(m.trasposizione))});
+    t.push_back({QStringLiteral("Perdita per l'orizzonte (%)"), m.orizzonte ? n(100 * m.produzione.perditaOrizzonte, 2)
+                                                                            : QStringLiteral("nessun orizzonte")});
+    t.push_back({QStringLiteral("Perdita per l'angolo di incidenza (%)"), n(100 * m.produzione.perditaAngolo, 2)});
+    t.push_back({QStringLiteral("Perdita per temperatura e bassa irradianza (%)"), n(100 * m.produzione.perditaTemperatura, 2)});
+    t.push_back({QStringLiteral("Perdite di sistema (%)"), n(100 * m.produzione.perditaSistema, 1)});
+    t.push_back({QString::fromUtf8(kNotaPerditeMeteo)});
+    return t;
+}
+
+const char* const kNotaPerditeMeteo =
+    "Con un file meteorologico la produzione segue la catena di PVGIS: riflessione sul vetro (Martin e Ruiz), temperatura "
+    "(Faiman) e bassa irradianza (Huld), poi le perdite di sistema (14 % come PVGIS). «Perdite» ed «Efficienza inverter» "
+    "della finestra restano quelle del metodo mensile: le perdite di sistema le sostituiscono.";
+
 const char* const kRegimeNuoviImpianti =
     "Per un impianto nuovo la tariffa del Conto Energia non si applica più: valgono il risparmio in bolletta, "
     "la vendita dell'energia immessa con il ritiro dedicato del GSE, la detrazione IRPEF per il recupero edilizio "
@@ -332,6 +376,8 @@ std::vector<QStringList> TabelleApprofondimento(const Approfondimento& a, const 
     if (batteria)
         aggiungi(QStringLiteral("Bilancio mese per mese, con batteria"), TabellaBilancio(a.bilancio.conBatteria, f));
     aggiungi(QStringLiteral("Bilancio mese per mese, senza batteria"), TabellaBilancio(a.bilancio.senzaBatteria, f));
+    if (a.bilancio.meteo)
+        aggiungi(QStringLiteral("Produzione dal file meteo"), TabellaMeteo(*a.bilancio.meteo, f));
     if (!economia)
         return t;
     aggiungi({}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, f, batteria, true));

@@ -35,6 +35,10 @@ QStringList NoteTariffa(const Risultato& r);
 std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& formato, bool conBatteria = true,
                                            bool perCsv = false);
 std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri& formato);
+// A weather file's year month by month beside the comune's monthly method,
+// then where it came from and its losses as PVGIS shows them.
+extern const char* const kNotaPerditeMeteo;
+std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& formato);
 
 // The economics with and without the battery: headline figures, the yearly
 // table of one of them, the parameters used with their source and date.

@@ -78,6 +78,14 @@ const Opzione kOpzioni[] = {
     {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
     {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese, solo per confronto (rispetto a un anno "
                     "meteorologico reale l'autosufficienza con batteria risulta più alta di circa 10 punti).", nullptr},
+    {"meteo", "bilancio, convenienza, calcola: anno meteorologico orario da un file PVGIS (anno tipo CSV, JSON, EPW; serie "
+              "oraria su piano orizzontale) o EPW, al posto del clima mensile del comune.", "file"},
+    {"orizzonte", "con --meteo: profilo dell'orizzonte, file PVGIS o pvlib oppure coppie azimut:elevazione da nord "
+                  "(\"0:5 90:10 180:3 270:8\").", "file|coppie"},
+    {"trasposizione", "con --meteo: modello del cielo diffuso: perez, hay-davies o isotropo.", "modello",
+     [] { return QStringLiteral("perez"); }},
+    {"perdite-sistema", "con --meteo: perdite di sistema in percentuale (cavi, inverter, sporcizia), come in PVGIS.", "%",
+     [] { return QStringLiteral("14"); }},
     // convenienza:
     {"data-spesa", "convenienza: data della spesa, che sceglie le regole in vigore (detrazione, tetto).", "AAAA-MM-GG",
      [] { return QString::fromStdString(Oggi()); }},
@@ -218,6 +226,21 @@ RichiestaConsumo LeggiConsumo(const QCommandLineParser& p)
     return c;
 }
 
+RichiestaMeteo LeggiRichiestaMeteo(const QCommandLineParser& p)
+{
+    RichiestaMeteo m;
+    m.file = p.value(QStringLiteral("meteo"));
+    m.orizzonte = p.value(QStringLiteral("orizzonte"));
+    if (!LeggiTrasposizione(Valore(p, "trasposizione").toStdString(), m.trasposizione))
+        throw ErroreArgomento(QStringLiteral("--trasposizione vuole perez, hay-davies o isotropo, non «%1».")
+                                  .arg(Valore(p, "trasposizione")));
+    m.perditeSistema = NumeroOpzione(p, "perdite-sistema", 0, 50);
+    for (const char* o : {"orizzonte", "trasposizione", "perdite-sistema"})
+        if (m.file.isEmpty() && p.isSet(QLatin1String(o)))
+            throw ErroreArgomento(QStringLiteral("--%1 vale per le ore di un file meteorologico: manca --meteo.").arg(QLatin1String(o)));
+    return m;
+}
+
 RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
 {
     RichiestaBilancio r;
@@ -237,6 +260,7 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
     if (p.isSet(QStringLiteral("imposta-lorda")))
         r.famiglia.impostaLorda = NumeroOpzione(p, "imposta-lorda", 0, 1e7);
     r.famiglia.contributoPnrr = p.isSet(QStringLiteral("contributo-pnrr"));
+    r.meteo = LeggiRichiestaMeteo(p);
     return r;
 }
 
@@ -328,7 +352,14 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
         const auto m = TabellaBilancio(batteria ? a.bilancio.conBatteria : a.bilancio.senzaBatteria, s.formato());
         tutto.insert(tutto.end(), m.begin(), m.end());
     }
+    if (a.bilancio.meteo) {
+        tutto.push_back({});
+        const auto m = TabellaMeteo(*a.bilancio.meteo, s.formato());
+        tutto.insert(tutto.end(), m.begin(), m.end() - 1); // the note goes with the notices
+    }
     uscita << TabellaAllineata(tutto);
+    if (a.bilancio.meteo)
+        uscita << '\n' << QString::fromUtf8(kNotaPerditeMeteo) << '\n';
     if (convenienza)
         uscita << '\n' << QString::fromUtf8(kRegimeNuoviImpianti) << '\n';
     for (const QString& avviso : a.bilancio.avvisi)
@@ -413,6 +444,20 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
             return errore(scritto);
         if (!p.isSet(QStringLiteral("csv")) && !p.isSet(QStringLiteral("pdf")))
             uscita << TabellaAllineata(TabellaRelazione(r));
+        if (p.isSet(QStringLiteral("meteo"))) {
+            // The file's year beside the window's months.
+            Analisi analisi(sessione);
+            RisultatoBilancio esito;
+            try {
+                esito = analisi.ConfrontoMeteo(r, LeggiRichiestaMeteo(p), AnnoDiRiferimento());
+            } catch (const ErroreRichiesta& e) {
+                return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
+            }
+            const auto m = TabellaMeteo(*esito.meteo, sessione.formato());
+            uscita << '\n' << TabellaAllineata({m.begin(), m.end() - 1}) << '\n' << QString::fromUtf8(kNotaPerditeMeteo) << '\n';
+            for (const QString& avviso : esito.avvisi)
+                uscita << avviso << '\n';
+        }
         return 0;
     } catch (const ErroreArgomento& e) {
         return errore(QString::fromStdString(e.what()));

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "calc/bilancio.h"
+#include "calc/catena.h"
 #include "calc/calcolo.h"
 #include "calc/economia.h"
 #include "calc/numeri.h"
@@ -87,8 +88,18 @@ struct RichiestaConsumo {
     QString file;                       // a meter's file, with Modo::File
 };
 
+// The year's weather: the comune's monthly climate on synthetic days, or an
+// installer's hourly file (PVGIS, EPW) computed as PVGIS does.
+struct RichiestaMeteo {
+    QString file;               // empty: the comune's climate
+    QString orizzonte;          // a horizon file, or pairs "azimut:elevazione" typed
+    Trasposizione trasposizione = Trasposizione::Perez;
+    double perditeSistema = 14; // [%]
+};
+
 struct RichiestaBilancio {
     RichiestaConsumo consumo;
+    RichiestaMeteo meteo;
     Batteria batteria;     // capacity 0: no battery
     int anno = 0;          // the reference year
     bool giorniMedi = false; // every day its month's mean day
@@ -102,8 +113,23 @@ struct RichiestaBilancio {
 std::string Oggi();
 
 // The balance of a finished calculation, with and without the battery.
+// The weather file a balance ran on: what it is, where, and its production
+// beside the comune's monthly method.
+struct MeteoUsato {
+    QString file;
+    std::string formato, fonte;
+    double latitudine = 0, longitudine = 0, quota = 0;
+    double distanzaKm = 0;                      // from the comune
+    std::vector<std::pair<int, int>> mesiAnni;  // a typical year's (month, year)
+    Trasposizione trasposizione = Trasposizione::Perez;
+    bool orizzonte = false;
+    ProduzioneMeteo produzione;                 // [kWh], with its losses
+    std::array<double, 12> metodoMensile{};     // the window's monthly energy [kWh]
+};
+
 struct RisultatoBilancio {
     Bilancio conBatteria, senzaBatteria;
+    std::optional<MeteoUsato> meteo;  // set when the year's weather came from a file
     // The year's energy as the battery ages (its capacity at a few shares),
     // for the economics; empty without a battery.
     CurvaBatteria curva;
