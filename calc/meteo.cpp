@@ -5,6 +5,7 @@
 #include "calc/numeri.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -61,10 +62,12 @@ std::string Pulito(std::string s)
 // A number of a machine-written file (decimal point, exponent allowed).
 double Numero(const std::string& campo, int riga, const std::string& nome)
 {
+    // from_chars: the decimal point whatever the process's locale.
     const std::string s = Pulito(campo);
-    char* fine = nullptr;
-    const double v = std::strtod(s.c_str(), &fine);
-    if (s.empty() || fine != s.c_str() + s.size() || !std::isfinite(v))
+    const char* inizio = s.c_str() + (!s.empty() && s[0] == '+' ? 1 : 0);
+    double v = 0;
+    const auto [fine, errore] = std::from_chars(inizio, s.c_str() + s.size(), v);
+    if (s.empty() || errore != std::errc() || fine != s.c_str() + s.size() || !std::isfinite(v))
         throw ErroreMeteo(riga, "«" + s + "» non è un numero (" + nome + ").");
     return v;
 }
@@ -240,11 +243,10 @@ private:
                 j.tipo = tipo;
                 return j;
             }
-        char* fine = nullptr;
-        j.numero = std::strtod(t_.c_str() + i_, &fine);
-        if (fine == t_.c_str() + i_)
+        const auto [fine, errore] = std::from_chars(t_.data() + i_, t_.data() + t_.size(), j.numero);
+        if (errore != std::errc() || !std::isfinite(j.numero))
             Errore("valore non riconosciuto");
-        i_ = std::size_t(fine - t_.c_str());
+        i_ = std::size_t(fine - t_.data());
         j.tipo = Json::Tipo::Numero;
         return j;
     }
