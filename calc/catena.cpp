@@ -146,7 +146,12 @@ double TemperaturaModulo(double Ta, double G, double vento, bool integrato)
     return Ta + G / (U0 + U1 * vento);
 }
 
-OraPiano CalcolaOra(const ImpiantoMeteo& p, const OraMeteo& ora, double vistaCielo)
+FattoriPiano::FattoriPiano(const ImpiantoMeteo& p)
+    : vistaCielo(p.orizzonte.VistaDelCielo()), cielo(ModificatoreCielo(p.tilt)), suolo(ModificatoreSuolo(p.tilt))
+{
+}
+
+OraPiano CalcolaOra(const ImpiantoMeteo& p, const OraMeteo& ora, const FattoriPiano& f)
 {
     OraPiano o;
     const int anno = ora.anno > 0 ? ora.anno : 2001;
@@ -160,14 +165,17 @@ OraPiano CalcolaOra(const ImpiantoMeteo& p, const OraMeteo& ora, double vistaCie
     const double cosTheta = cosZ * std::cos(b) + sinZ * std::sin(b) * std::cos((sole.azimut - 180 - p.azimut) * kRad);
     const bool dietro = sole.elevazione < p.orizzonte.Elevazione(sole.azimut);
     const double extra = kCostanteSolare * sole.distanza2;
-    o.fascio = dietro ? 0 : ora.dni * std::max(0.0, cosTheta);
+    const double fascio = ora.dni * std::max(0.0, cosTheta);
+    o.fascio = dietro ? 0 : fascio;
+    double diffusaLibera = 0;
     if (ora.dhi > 0) {
         const DiffusaCielo d = DiffusaDelCielo(p.trasposizione, ora.dhi, ora.dni, sole.zenit, cosTheta, p.tilt, extra);
-        o.diffusa = (dietro ? 0 : d.circumsolare) + d.resto * vistaCielo;
+        o.diffusa = (dietro ? 0 : d.circumsolare) + d.resto * f.vistaCielo;
+        diffusaLibera = d.Totale();
     }
     o.riflessa = ora.ghi * p.riflettanza * (1 - std::cos(b)) / 2;
-    o.efficace = o.fascio * ModificatoreFascio(cosTheta) + o.diffusa * ModificatoreCielo(p.tilt)
-                 + o.riflessa * ModificatoreSuolo(p.tilt);
+    o.libero = fascio + diffusaLibera + o.riflessa;
+    o.efficace = o.fascio * ModificatoreFascio(cosTheta) + o.diffusa * f.cielo + o.riflessa * f.suolo;
     o.temperaturaModulo = TemperaturaModulo(ora.temperatura, o.fascio + o.diffusa + o.riflessa, ora.vento, p.integrato);
     o.relativa = PotenzaRelativaHuld(o.efficace, o.temperaturaModulo);
     return o;
@@ -183,13 +191,11 @@ ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& p, const AnnoMeteo& meteo
         primo[std::size_t(m + 1)] = primo[std::size_t(m)] + cal.giorniMese[std::size_t(m)];
     const bool bisestile = cal.giorni.size() == 366;
     const bool file29 = std::any_of(meteo.ore.begin(), meteo.ore.end(), [](const OraMeteo& o) { return o.mese == 2 && o.giorno == 29; });
-    const double vista = p.orizzonte.VistaDelCielo();
-    ImpiantoMeteo libero = p;
-    libero.orizzonte = {};
+    const FattoriPiano fattori(p);
     const double sistema = 1 - p.perditeSistema / 100;
     double pianoLibero = 0, piano = 0, efficace = 0, dcSenzaPerdite = 0, dc = 0;
     const auto poni = [&](const OraMeteo& o, int giornoAnno) {
-        const OraPiano h = CalcolaOra(p, o, vista);
+        const OraPiano h = CalcolaOra(p, o, fattori);
         const double energia = p.potenza * h.relativa * sistema; // [kWh] in the hour
         const std::size_t locale = OraLocale(long(giornoAnno) * 24 + o.inizioUtc, cal);
         r.ore[locale / 24][locale % 24] += energia;
@@ -201,10 +207,7 @@ ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& p, const AnnoMeteo& meteo
         efficace += h.efficace;
         dcSenzaPerdite += h.efficace / 1000;
         dc += h.relativa;
-        if (!p.orizzonte.Vuoto()) {
-            const OraPiano l = CalcolaOra(libero, o, 1);
-            pianoLibero += l.fascio + l.diffusa + l.riflessa;
-        }
+        pianoLibero += h.libero;
     };
     for (const OraMeteo& o : meteo.ore) {
         if (o.mese == 2 && o.giorno == 29 && !bisestile)

@@ -34,6 +34,7 @@ struct ImpiantoMeteo {
 // One hour's irradiance on the plane [W/m²] and the plant's output.
 struct OraPiano {
     double fascio = 0, diffusa = 0, riflessa = 0; // incident on the plane
+    double libero = 0;       // incident without the horizon [W/m²]
     double efficace = 0;     // after the reflection losses of the module's glass
     double temperaturaModulo = 0;
     double relativa = 0;     // DC power over peak power, before the system's losses
@@ -70,8 +71,15 @@ double PotenzaRelativaHuld(double G, double T);
 // (26.9, 6.2) and building-integrated (20, 0) modules).
 double TemperaturaModulo(double Ta, double G, double vento, bool integrato);
 
+// What does not change from hour to hour on a plane.
+struct FattoriPiano {
+    double vistaCielo = 1;              // the horizon's share of the isotropic sky left
+    double cielo = 1, suolo = 1;        // the diffuse's angular modifiers
+    explicit FattoriPiano(const ImpiantoMeteo& impianto);
+};
+
 // The plane's irradiance and the output of one hour of the file.
-OraPiano CalcolaOra(const ImpiantoMeteo& impianto, const OraMeteo& ora, double vistaCielo);
+OraPiano CalcolaOra(const ImpiantoMeteo& impianto, const OraMeteo& ora, const FattoriPiano& fattori);
 
 // The year's production on the reference calendar's clock hours (UTC+1,
 // UTC+2 in summer time), each hour of the file placed by its month, day and
