@@ -323,7 +323,8 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     const std::vector<Ore>& produzione = richiesta.meteo.file.isEmpty()
                                              ? Produzione(r, longitudine, calendario, richiesta.giorniMedi)
                                              : ProduzioneDaFile(r, richiesta.meteo, longitudine, calendario, esito);
-    esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria);
+    esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria, &esito.ore);
+    esito.anno = calendario.anno;
     esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});
     if (richiesta.batteria.capacita > 0) {
         // An ageing battery: the year at 60 and 80 % of its capacity, read between.

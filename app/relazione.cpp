@@ -293,6 +293,27 @@ std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& 
     return t;
 }
 
+std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const FormatoNumeri& f)
+{
+    std::vector<QStringList> t = {{QStringLiteral("Data"), QStringLiteral("Ora"), QStringLiteral("Produzione (kWh)"),
+                                   QStringLiteral("Consumo (kWh)"), QStringLiteral("Autoconsumo diretto (kWh)"),
+                                   QStringLiteral("In batteria (kWh)"), QStringLiteral("Da batteria (kWh)"),
+                                   QStringLiteral("Perdite batteria (kWh)"), QStringLiteral("Immessa (kWh)"),
+                                   QStringLiteral("Prelevata (kWh)"), QStringLiteral("Carica a fine ora (kWh)")}};
+    t.reserve(b.ore.size() + 1);
+    const Calendario cal = CreaCalendario(b.anno);
+    // Six decimals: the rows of a month sum to its table to well under a watt-hour.
+    const auto n = [&](double v) { return QString::fromStdString(TestoArrotondato(v, 6, f)); };
+    for (std::size_t i = 0; i < b.ore.size() && i / 24 < cal.giorni.size(); ++i) {
+        const Giorno& g = cal.giorni[i / 24];
+        const OraBilancio& o = b.ore[i];
+        t.push_back({QStringLiteral("%1-%2-%3").arg(b.anno).arg(g.mese + 1, 2, 10, QLatin1Char('0')).arg(g.giorno, 2, 10, QLatin1Char('0')),
+                     QStringLiteral("%1:00").arg(i % 24, 2, 10, QLatin1Char('0')), n(o.produzione), n(o.consumo), n(o.diretto),
+                     n(o.inBatteria), n(o.daBatteria), n(o.perdite), n(o.immessa), n(o.prelevata), n(o.carica)});
+    }
+    return t;
+}
+
 const char* const kNotaPerditeMeteo =
     "Con un file meteorologico la produzione segue la catena di PVGIS: riflessione sul vetro (Martin e Ruiz), temperatura "
     "(Faiman) e bassa irradianza (Huld), poi le perdite di sistema (14 % come PVGIS). «Perdite» ed «Efficienza inverter» "

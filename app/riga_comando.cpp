@@ -78,6 +78,8 @@ const Opzione kOpzioni[] = {
     {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
     {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese, solo per confronto (rispetto a un anno "
                     "meteorologico reale l'autosufficienza con batteria risulta più alta di circa 10 punti).", nullptr},
+    {"orario", "bilancio, convenienza: scrive in un file CSV il bilancio ora per ora (8.760 righe, 8.784 in un anno bisestile).",
+     "file"},
     {"meteo", "bilancio, convenienza, calcola: anno meteorologico orario da un file PVGIS (anno tipo CSV, JSON, EPW; serie "
               "oraria su piano orizzontale) o EPW, al posto del clima mensile del comune.", "file"},
     {"orizzonte", "con --meteo: profilo dell'orizzonte, file PVGIS o pvlib oppure coppie azimut:elevazione da nord "
@@ -365,6 +367,10 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
     for (const QString& avviso : a.bilancio.avvisi)
         uscita << avviso << '\n';
     QString scritto;
+    if (p.isSet(QStringLiteral("orario")))
+        scritto = SalvaTabellaCsv(p.value(QStringLiteral("orario")), TabellaOraria(a.bilancio, s.formato()), s.formato());
+    if (!scritto.isEmpty())
+        return errore(scritto);
     if (p.isSet(QStringLiteral("csv")))
         scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), TabelleApprofondimento(a, s.formato(), convenienza), s.formato());
     else if (p.isSet(QStringLiteral("pdf")))
@@ -382,13 +388,14 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
         return QStringLiteral("la relazione PDF con il bilancio e la convenienza si fa con convenienza --pdf.");
     if (comandi[0] == QLatin1String("calcola")) {
         for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
-                              "giorni-medi", "parametro", "data-spesa", "seconda-casa", "imposta-lorda"})
+                              "giorni-medi", "parametro", "data-spesa", "seconda-casa", "imposta-lorda", "orario",
+                              "contributo-pnrr"})
             if (p.isSet(QLatin1String(o)))
                 return QStringLiteral("calcola non fa il bilancio (--%1): usare bilancio o convenienza.").arg(QLatin1String(o));
     }
     if (p.isSet(QStringLiteral("csv")) && p.isSet(QStringLiteral("pdf")))
         return QStringLiteral("usare --csv oppure --pdf, non entrambi.");
-    for (const char* file : {"csv", "pdf"}) {
+    for (const char* file : {"csv", "pdf", "orario"}) {
         const QString percorso = p.value(QString::fromLatin1(file));
         if (!percorso.isEmpty() && QFileInfo::exists(percorso) && !p.isSet(QStringLiteral("sovrascrivi")))
             return QStringLiteral("il file «%1» esiste già: usare --sovrascrivi per sostituirlo.").arg(percorso);

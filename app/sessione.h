@@ -130,6 +130,8 @@ struct MeteoUsato {
 struct RisultatoBilancio {
     Bilancio conBatteria, senzaBatteria;
     std::optional<MeteoUsato> meteo;  // set when the year's weather came from a file
+    std::vector<OraBilancio> ore;     // the year's clock hours of the balance with the battery (without, if none)
+    int anno = 0;                     // the reference year
     // The year's energy as the battery ages (its capacity at a few shares),
     // for the economics; empty without a battery.
     CurvaBatteria curva;

@@ -374,6 +374,32 @@ private slots:
         QVERIFY2(std::fabs(Numero(produzione->at(1)) - Numero(totale->at(1))) < 1, produzione->at(1).c_str());
         QVERIFY(Numero(totale->at(1)) > 3 * 1290 && Numero(totale->at(1)) < 3 * 1370); // 3 kWp at about 1,330 kWh/kWp
         QVERIFY(Riga(righe, "Perdita per l'angolo di incidenza (%)"));
+        // The hour-by-hour export of the same balance: 8,760 rows whose months sum to
+        // the monthly table, column by column.
+        const QString orario = cartella.filePath("orario.csv");
+        QFile::remove(orario);
+        QFile::remove(csv);
+        QVERIFY2(Esegui(QStringList{"bilancio"} + kImpianto
+                        + QStringList{"--consumo-annuo", "2700", "--batteria", "5", "--meteo", meteo, "--csv", csv, "--orario", orario})
+                     == 0,
+                 qPrintable(errori));
+        const auto ore = Csv(orario);
+        QCOMPARE(int(ore.size()), 8761);
+        const auto mesi = Csv(csv);
+        const std::size_t mensile = Indice(mesi, "Bilancio mese per mese, con batteria") + 1;
+        QVERIFY(mensile + 13 < mesi.size());
+        const fv::RigaCsv& testata = mesi[mensile];
+        for (std::size_t c = 1; c < testata.size(); ++c) {
+            const auto colonna = std::find(ore[0].begin(), ore[0].end(), testata[c]);
+            QVERIFY2(colonna != ore[0].end(), testata[c].c_str());
+            const std::size_t k = std::size_t(colonna - ore[0].begin());
+            std::array<double, 12> somma{};
+            for (std::size_t i = 1; i < ore.size(); ++i)
+                somma[std::size_t(std::stoi(ore[i][0].substr(5, 2)) - 1)] += Numero(ore[i][k]);
+            for (std::size_t m = 0; m < 12; ++m)
+                QVERIFY2(std::fabs(somma[m] - Numero(mesi[mensile + 1 + m][c])) <= 0.5 + 1e-9,
+                         qPrintable(QStringLiteral("%1, mese %2: %3").arg(QString::fromStdString(testata[c])).arg(m + 1).arg(somma[m])));
+        }
         // A horizon lowers it; what does not go with a file, refused by name.
         QVERIFY(Esegui(QStringList{"bilancio"} + kImpianto
                        + QStringList{"--consumo-annuo", "2700", "--meteo", meteo, "--orizzonte", "90:30 180:30 270:30 0:30"})
