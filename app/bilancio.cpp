@@ -55,6 +55,11 @@ QDoubleSpinBox* Numero(QWidget* genitore, double minimo, double massimo, double 
 void Riempi(QTableWidget* t, const std::vector<QStringList>& righe)
 {
     t->clear();
+    if (righe.empty()) {
+        t->setRowCount(0);
+        t->setColumnCount(0);
+        return;
+    }
     t->setRowCount(int(righe.size()) - 1);
     t->setColumnCount(int(righe.front().size()));
     t->setHorizontalHeaderLabels(righe.front());
@@ -81,7 +86,11 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
     schede_ = new QTabWidget(this);
     schede_->addTab(CreaSchedaBilancio(), QStringLiteral("Autoconsumo e batteria"));
     schede_->addTab(CreaSchedaConvenienza(), QStringLiteral("Convenienza economica"));
+    schede_->addTab(CreaSchedaMeteo(), QStringLiteral("Anno meteorologico"));
     auto* chiudi = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    esporta_ = chiudi->addButton(QStringLiteral("Esporta ora per ora…"), QDialogButtonBox::ActionRole);
+    esporta_->setToolTip(QStringLiteral("Il bilancio di ogni ora dell'anno in un file CSV (8.760 righe)."));
+    connect(esporta_, &QPushButton::clicked, this, &DialogoBilancio::EsportaOrario);
     connect(chiudi, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* centro = new QHBoxLayout;
     centro->addWidget(CreaIngressi());
@@ -265,6 +274,124 @@ QWidget* DialogoBilancio::CreaSchedaBilancio()
     return scheda;
 }
 
+// The year's weather: the comune's monthly climate on synthetic days, or
+// the installer's hourly file with its horizon, sky model and system losses;
+// below, the file's year month by month beside the monthly method.
+QWidget* DialogoBilancio::CreaSchedaMeteo()
+{
+    auto* scheda = new QWidget(this);
+    auto* forma = new QFormLayout;
+    meteoModo_ = new QComboBox(scheda);
+    meteoModo_->setObjectName(QStringLiteral("meteoModo"));
+    meteoModo_->addItems({QStringLiteral("dal clima del comune"), QStringLiteral("da file…")});
+    forma->addRow(QStringLiteral("Anno meteorologico"), meteoModo_);
+    meteoFile_ = new QWidget(scheda);
+    auto* formaFile = new QFormLayout(meteoFile_);
+    formaFile->setContentsMargins(0, 0, 0, 0);
+    const auto campoConScelta = [&](QLineEdit*& campo, const QString& nome, const QString& segnaposto, const QString& filtro) {
+        campo = new QLineEdit(meteoFile_);
+        campo->setObjectName(nome);
+        campo->setPlaceholderText(segnaposto);
+        auto* scegli = new QPushButton(QStringLiteral("Scegli…"), meteoFile_);
+        auto* riga = new QWidget(meteoFile_);
+        auto* h = new QHBoxLayout(riga);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->addWidget(campo, 1);
+        h->addWidget(scegli);
+        QLineEdit* c = campo;
+        connect(scegli, &QPushButton::clicked, this, [this, c, filtro] {
+            const QString f = QFileDialog::getOpenFileName(this, QStringLiteral("Scegli il file"), c->text(), filtro);
+            if (!f.isEmpty()) {
+                c->setText(f);
+                Ricalcola();
+            }
+        });
+        connect(campo, &QLineEdit::editingFinished, this, [this] {
+            if (!caricamento_)
+                Ricalcola();
+        });
+        return riga;
+    };
+    formaFile->addRow(QStringLiteral("File orario"),
+                      campoConScelta(fileMeteo_, QStringLiteral("fileMeteo"),
+                                     QStringLiteral("anno tipo PVGIS (CSV, JSON, EPW) o file EPW"),
+                                     QStringLiteral("Meteo (*.csv *.json *.epw);;Tutti i file (*)")));
+    formaFile->addRow(QStringLiteral("Orizzonte"),
+                      campoConScelta(orizzonte_, QStringLiteral("orizzonte"),
+                                     QStringLiteral("file PVGIS, oppure coppie azimut:elevazione da nord"),
+                                     QStringLiteral("Orizzonte (*.csv *.txt *.json);;Tutti i file (*)")));
+    trasposizione_ = new QComboBox(meteoFile_);
+    trasposizione_->addItem(QStringLiteral("Perez (1990)"), QStringLiteral("perez"));
+    trasposizione_->addItem(QStringLiteral("Hay-Davies (1980)"), QStringLiteral("hay-davies"));
+    trasposizione_->addItem(QStringLiteral("isotropo (come il metodo mensile)"), QStringLiteral("isotropo"));
+    formaFile->addRow(QStringLiteral("Cielo diffuso"), trasposizione_);
+    perditeSistema_ = Numero(meteoFile_, 0, 50, 14, 1, QStringLiteral("%"));
+    perditeSistema_->setToolTip(QStringLiteral("Cavi, inverter, disaccoppiamento e sporcizia: 14 % come in PVGIS."));
+    formaFile->addRow(QStringLiteral("Perdite di sistema"), perditeSistema_);
+    forma->addRow(meteoFile_);
+    tabellaMeteo_ = new QTableWidget(scheda);
+    tabellaMeteo_->setObjectName(QStringLiteral("tabellaMeteo"));
+    tabellaMeteo_->verticalHeader()->setVisible(false);
+    infoMeteo_ = new QLabel(scheda);
+    infoMeteo_->setTextFormat(Qt::RichText);
+    infoMeteo_->setWordWrap(true);
+    infoMeteo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notaMeteo_ = new QLabel(QString::fromUtf8(fv::kNotaPerditeMeteo), scheda);
+    notaMeteo_->setWordWrap(true);
+    auto* v = new QVBoxLayout(scheda);
+    v->addLayout(forma);
+    auto* sotto = new QHBoxLayout;
+    sotto->addWidget(tabellaMeteo_, 5);
+    sotto->addWidget(infoMeteo_, 3, Qt::AlignTop);
+    v->addLayout(sotto, 1);
+    v->addWidget(notaMeteo_);
+    const auto ricalcola = [this] {
+        if (!caricamento_)
+            Ricalcola();
+    };
+    connect(meteoModo_, &QComboBox::currentIndexChanged, this, [this, ricalcola] {
+        meteoFile_->setVisible(meteoModo_->currentIndex() == 1);
+        ricalcola();
+    });
+    connect(trasposizione_, &QComboBox::currentIndexChanged, this, ricalcola);
+    connect(perditeSistema_, &QDoubleSpinBox::valueChanged, this, ricalcola);
+    meteoFile_->setVisible(false);
+    return scheda;
+}
+
+// The file's months in the table; where it comes from and its losses beside.
+void DialogoBilancio::MostraMeteo()
+{
+    if (!bilancio_ || !bilancio_->meteo) {
+        Riempi(tabellaMeteo_, {});
+        infoMeteo_->setText(QStringLiteral("Clima mensile del comune su giorni sintetici: scegliere «da file…» per un anno "
+                                           "orario di PVGIS o un file EPW."));
+        return;
+    }
+    const std::vector<QStringList> tutto = fv::TabellaMeteo(*bilancio_->meteo, fv::FormatoUtente());
+    const auto vuota = std::find_if(tutto.begin(), tutto.end(), [](const QStringList& r) { return r.isEmpty(); });
+    Riempi(tabellaMeteo_, {tutto.begin(), vuota});
+    QString html = QStringLiteral("<table cellspacing=3>");
+    for (auto r = vuota == tutto.end() ? vuota : vuota + 1; r != tutto.end() && r + 1 != tutto.end(); ++r)
+        html += QStringLiteral("<tr><td>%1</td><td><b>%2</b></td></tr>").arg(r->value(0), r->mid(1).join(QStringLiteral("  ")));
+    infoMeteo_->setText(html + QStringLiteral("</table>"));
+}
+
+// Every hour of the balance on show, into a CSV file the user names.
+void DialogoBilancio::EsportaOrario()
+{
+    if (!bilancio_) {
+        nota_->setText(QStringLiteral("Nessun bilancio da esportare: correggere prima gli ingressi."));
+        return;
+    }
+    const QString f = QFileDialog::getSaveFileName(this, QStringLiteral("Esporta ora per ora"), QStringLiteral("orario.csv"),
+                                                   QStringLiteral("CSV (*.csv)"));
+    if (f.isEmpty())
+        return;
+    const QString errore = fv::SalvaTabellaCsv(f, fv::TabellaOraria(*bilancio_, fv::FormatoUtente()), fv::FormatoUtente());
+    nota_->setText(errore.isEmpty() ? QStringLiteral("Bilancio ora per ora scritto in %1.").arg(f) : errore);
+}
+
 QWidget* DialogoBilancio::CreaSchedaConvenienza()
 {
     auto* scheda = new QWidget(this);
@@ -349,6 +476,12 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     if (impostaLorda_->value() > 0)
         r.famiglia.impostaLorda = impostaLorda_->value();
     r.famiglia.contributoPnrr = contributoPnrr_->isChecked();
+    if (meteoModo_->currentIndex() == 1) {
+        r.meteo.file = fileMeteo_->text().trimmed();
+        r.meteo.orizzonte = orizzonte_->text().trimmed();
+        fv::LeggiTrasposizione(trasposizione_->currentData().toString().toStdString(), r.meteo.trasposizione);
+        r.meteo.perditeSistema = perditeSistema_->value();
+    }
     return r;
 }
 
@@ -379,6 +512,8 @@ void DialogoBilancio::Ricalcola()
     Ricorda();
     if (modo_->currentIndex() == int(fv::RichiestaConsumo::Modo::File) && file_->text().trimmed().isEmpty())
         return Svuota(QStringLiteral("Scegliere il file del contatore (Scegli…)."));
+    if (meteoModo_->currentIndex() == 1 && fileMeteo_->text().trimmed().isEmpty())
+        return Svuota(QStringLiteral("Scegliere il file dell'anno meteorologico (scheda «Anno meteorologico», Scegli…)."));
     try {
         const fv::RichiestaBilancio richiesta = Richiesta();
         if (parametri_.empty()) {
@@ -397,9 +532,13 @@ void DialogoBilancio::Ricalcola()
         return Svuota(QStringLiteral("File del contatore: %1").arg(QString::fromStdString(e.what())));
     } catch (const fv::ErroreFasce& e) {
         return Svuota(QStringLiteral("Fasce della bolletta: %1").arg(QString::fromStdString(e.what())));
+    } catch (const fv::ErroreRichiesta& e) {
+        const bool meteo = e.opzione() == "meteo" || e.opzione() == "orizzonte";
+        return Svuota((meteo ? QStringLiteral("Anno meteorologico: ") : QString()) + QString::fromStdString(e.what()));
     } catch (const std::runtime_error& e) { // a battery, a year or a parameter out of range
         return Svuota(QString::fromStdString(e.what()));
     }
+    MostraMeteo();
     riepilogo_->setText(testoRiepilogo());
     MostraGrafici();
     emit calcolata();
@@ -417,6 +556,10 @@ void DialogoBilancio::Svuota(const QString& nota)
     anni_->setRowCount(0);
     anni_->setColumnCount(0);
     casoAnni_->clear();
+    tabellaMeteo_->clear();
+    tabellaMeteo_->setRowCount(0);
+    tabellaMeteo_->setColumnCount(0);
+    infoMeteo_->clear();
     for (QChartView* g : {mesi_, giorno_, cassa_})
         fv::SvuotaGrafico(*g);
 }
@@ -554,6 +697,11 @@ void DialogoBilancio::Ricorda() const
     s.setValue(QStringLiteral("secondaCasa"), secondaCasa_->isChecked());
     s.setValue(QStringLiteral("impostaLorda"), impostaLorda_->value());
     s.setValue(QStringLiteral("contributoPnrr"), contributoPnrr_->isChecked());
+    s.setValue(QStringLiteral("meteoModo"), meteoModo_->currentIndex());
+    s.setValue(QStringLiteral("fileMeteo"), fileMeteo_->text());
+    s.setValue(QStringLiteral("orizzonte"), orizzonte_->text());
+    s.setValue(QStringLiteral("trasposizione"), trasposizione_->currentIndex());
+    s.setValue(QStringLiteral("perditeSistema"), perditeSistema_->value());
     // Only the parameters the user changed from the file's rows in force
     // (none yet after a new date: the remembered ones stay).
     std::vector<fv::Parametro> delFile;
@@ -588,6 +736,12 @@ void DialogoBilancio::Richiama()
     secondaCasa_->setChecked(s.value(QStringLiteral("secondaCasa"), false).toBool());
     impostaLorda_->setValue(s.value(QStringLiteral("impostaLorda"), 0).toDouble());
     contributoPnrr_->setChecked(s.value(QStringLiteral("contributoPnrr"), false).toBool());
+    meteoModo_->setCurrentIndex(s.value(QStringLiteral("meteoModo"), 0).toInt());
+    meteoFile_->setVisible(meteoModo_->currentIndex() == 1);
+    fileMeteo_->setText(s.value(QStringLiteral("fileMeteo")).toString());
+    orizzonte_->setText(s.value(QStringLiteral("orizzonte")).toString());
+    trasposizione_->setCurrentIndex(s.value(QStringLiteral("trasposizione"), 0).toInt());
+    perditeSistema_->setValue(s.value(QStringLiteral("perditeSistema"), 14).toDouble());
     caricamento_ = false;
 }
 

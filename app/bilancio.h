@@ -57,6 +57,9 @@ private:
     void CollegaIngressi();
     QWidget* CreaSchedaBilancio();
     QWidget* CreaSchedaConvenienza();
+    QWidget* CreaSchedaMeteo();
+    void EsportaOrario();
+    void MostraMeteo();
     void Ricalcola();
     void Svuota(const QString& nota);
     void MostraGrafici();
@@ -104,4 +107,15 @@ private:
     QTableWidget* anni_ = nullptr;
     QComboBox* casoAnni_ = nullptr; // which case the yearly table shows
     QTableWidget* tabellaParametri_ = nullptr;
+    // The year's weather: the comune's climate or an hourly file.
+    QComboBox* meteoModo_ = nullptr;
+    QWidget* meteoFile_ = nullptr;
+    QLineEdit* fileMeteo_ = nullptr;
+    QLineEdit* orizzonte_ = nullptr;
+    QComboBox* trasposizione_ = nullptr;
+    QDoubleSpinBox* perditeSistema_ = nullptr;
+    QTableWidget* tabellaMeteo_ = nullptr;
+    QLabel* notaMeteo_ = nullptr;
+    QLabel* infoMeteo_ = nullptr;
+    QPushButton* esporta_ = nullptr;
 };

@@ -257,9 +257,8 @@ std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri&
 std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& f)
 {
     const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
-    std::vector<QStringList> t = {{QStringLiteral("Mese"), QStringLiteral("Dal file meteo (kWh)"),
-                                   QStringLiteral("Metodo mensile del comune (kWh)"), QStringLiteral("Differenza (%)"),
-                                   QStringLiteral("Irradiazione sul piano (kWh/m²)")}};
+    std::vector<QStringList> t = {{QStringLiteral("Mese"), QStringLiteral("Dal file (kWh)"), QStringLiteral("Metodo mensile (kWh)"),
+                                   QStringLiteral("Differenza (%)"), QStringLiteral("Sul piano (kWh/m²)")}};
     const auto riga = [&](const QString& nome, double file, double mensile, double piano) {
         t.push_back({nome, n(file, 1), n(mensile, 1), mensile > 0 ? n(100 * (file / mensile - 1), 1) : QStringLiteral("-"),
                      n(piano, 1)});

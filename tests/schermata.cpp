@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza]
+// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza|meteo FILE]
 // (the main window, or one of the tools' dialogs over the same site).
 #include "app/bilancio.h"
 #include "app/finestra_principale.h"
@@ -14,6 +14,9 @@
 #include "finestra_aiuti.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QRadioButton>
 #include <QSignalSpy>
 
@@ -49,6 +52,19 @@ int main(int argc, char* argv[])
             a->trigger();
             soggetto = principale.bilancio();
         }
+    }
+    // "meteo FILE": the dialog on an hourly weather file, its weather tab on show.
+    if (cosa == QLatin1String("meteo") && argc > 3) {
+        for (QAction* a : principale.findChildren<QAction*>())
+            if (a->text().startsWith(QLatin1String("Autoconsumo")))
+                a->trigger();
+        QWidget* d = principale.bilancio();
+        d->findChild<QComboBox*>(QStringLiteral("meteoModo"))->setCurrentIndex(1);
+        auto* file = d->findChild<QLineEdit*>(QStringLiteral("fileMeteo"));
+        file->setText(QString::fromLocal8Bit(argv[3]));
+        emit file->editingFinished();
+        d->findChild<QTabWidget*>()->setCurrentIndex(2);
+        soggetto = d;
     }
     QTest::qWait(200);
     // "relazione": the report with its second page, as a PDF.

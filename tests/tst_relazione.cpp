@@ -372,6 +372,37 @@ private slots:
         data->setDate(QDate::currentDate());
     }
 
+    void annoMeteorologicoNelDialogo()
+    {
+        Calcola("TO", "Torino", "Erba", "30");
+        for (QAction* a : w->findChildren<QAction*>())
+            if (a->text() == "Autoconsumo e batteria…")
+                a->trigger();
+        DialogoBilancio* d = w->bilancio();
+        QVERIFY(d && d->bilancio() && !d->bilancio()->meteo);
+        auto* modo = d->findChild<QComboBox*>("meteoModo");
+        auto* file = d->findChild<QLineEdit*>("fileMeteo");
+        QVERIFY(modo && file);
+        // "da file…" with no file yet: no figures, and where to choose one.
+        modo->setCurrentIndex(1);
+        QVERIFY(!d->bilancio());
+        // The file's year drives the balance: its production is the file's.
+        file->setText(QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.epw"));
+        emit file->editingFinished();
+        QVERIFY(d->bilancio() && d->bilancio()->meteo);
+        QVERIFY(std::fabs(d->bilancio()->conBatteria.anno.produzione - d->bilancio()->meteo->produzione.anno) < 1e-6);
+        auto* tabella = d->findChild<QTableWidget*>("tabellaMeteo");
+        QVERIFY(tabella && tabella->rowCount() == 13 && tabella->item(12, 0)->text() == "Totale");
+        // A file that is not a weather year: nothing on show, the reason named.
+        file->setText(QStringLiteral(FV_FIXTURE_METEO "/horizon_45.000_8.000.csv"));
+        emit file->editingFinished();
+        QVERIFY(!d->bilancio() && tabella->rowCount() == 0);
+        // Back to the comune's climate.
+        modo->setCurrentIndex(0);
+        QVERIFY(d->bilancio() && !d->bilancio()->meteo);
+        QSettings().remove("bilancio");
+    }
+
     void senzaDisplay()
     {
         // --help and --version of the real program, with no display at all.
