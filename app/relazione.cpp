@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The report: its table (CSV, clipboard, terminal) and its page (PDF, printer).
 #include "app/relazione.h"
+#include <numeric>
 
 #include "app/analisi.h"
 
@@ -741,7 +742,24 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     y = f.Tabella(y + 4, {86, 44, 44}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, r.formato, batteria), 8.5, 4.6);
     f.Carattere(7.5);
     f.Testo(kSinistra, y + 1, kLarghezza, 8, QString::fromUtf8(kRegimeNuoviImpianti));
-    f.Testo(kSinistra, y + 9, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alla pagina seguente."));
+    const std::optional<MeteoUsato>& m = a.bilancio.meteo;
+    const QString meteo =
+        m ? QStringLiteral("Anno meteorologico dal file %1 (%2), sito %3° N %4° E a %5 km dal comune; cielo %6, perdite di sistema "
+                           "%7%8: %9 kWh contro %10 kWh del metodo mensile.")
+                .arg(QFileInfo(m->file).fileName(), QString::fromStdString(m->formato),
+                     QString::fromStdString(TestoArrotondato(m->latitudine, 3, r.formato)),
+                     QString::fromStdString(TestoArrotondato(m->longitudine, 3, r.formato)),
+                     QString::fromStdString(TestoArrotondato(m->distanzaKm, 0, r.formato)),
+                     QString::fromUtf8(NomeTrasposizione(m->trasposizione)),
+                     QString::fromStdString(TestoArrotondato(100 * m->produzione.perditaSistema, 1, r.formato)) + QStringLiteral(" %"),
+                     m->orizzonte ? QStringLiteral(", con orizzonte") : QString(),
+                     QString::fromStdString(TestoArrotondato(m->produzione.anno, 0, r.formato)))
+                .arg(QString::fromStdString(TestoArrotondato(std::accumulate(m->metodoMensile.begin(), m->metodoMensile.end(), 0.0), 0,
+                                                             r.formato)))
+          : QStringLiteral("Anno meteorologico: il clima mensile del comune su giorni sintetici (serie di giorni sereni e "
+                           "nuvolosi con la media del mese).");
+    f.Testo(kSinistra, y + 9, kLarghezza, 8, meteo);
+    f.Testo(kSinistra, y + 17, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alla pagina seguente."));
     PiePagina(f);
     painter.restore();
 }

@@ -443,6 +443,17 @@ private slots:
         const QString testo = QString::fromUtf8(p.readAllStandardOutput());
         QCOMPARE(testo.count(u'\f'), 3);
         QVERIFY(testo.contains("Autoconsumo e convenienza economica") && testo.contains("Perdite della batteria"));
+        QVERIFY(testo.contains("clima mensile del comune"));
+        // With a weather file the second page says which.
+        QFile::remove(pdf);
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto
+                        + QStringList{"--consumo-annuo", "2700", "--meteo",
+                                      QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.epw"), "--pdf", pdf}),
+                 0);
+        p.start("pdftotext", {pdf, "-"});
+        QVERIFY(p.waitForFinished(20000));
+        const QString conFile = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+        QVERIFY2(conFile.contains("dal file tmy_45.000_8.000_2005_2023.epw") && conFile.contains("Perez"), qPrintable(conFile));
     }
 };
 
