@@ -271,7 +271,11 @@ const std::vector<Ore>& Analisi::ProduzioneDaFile(const Risultato& r, const Rich
         u.mesiAnni = anno.mesiAnni;
         u.trasposizione = m.trasposizione;
         u.orizzonte = !p.orizzonte.Vuoto();
-        u.produzione = ProduzioneDaMeteo(p, anno, calendario);
+        try {
+            u.produzione = ProduzioneDaMeteo(p, anno, calendario);
+        } catch (const ErroreMeteo& e) {
+            throw ErroreRichiesta("meteo", "«" + m.file.toStdString() + "», " + e.what());
+        }
         u.metodoMensile = r.energieMensili;
         meteo_ = MeteoTenuto{m.file, m.orizzonte, info.size(), info.lastModified(), calendario.anno, m.trasposizione,
                              m.perditeSistema, r.letti.tilt, r.letti.azimut, r.letti.riflettanza, r.letti.potenza,

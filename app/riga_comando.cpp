@@ -81,7 +81,7 @@ const Opzione kOpzioni[] = {
     {"orario", "bilancio, convenienza: scrive in un file CSV il bilancio ora per ora (8.760 righe, 8.784 in un anno bisestile).",
      "file"},
     {"meteo", "bilancio, convenienza, calcola: anno meteorologico orario da un file PVGIS (anno tipo CSV, JSON, EPW; serie "
-              "oraria su piano orizzontale) o EPW, al posto del clima mensile del comune.", "file"},
+              "oraria con le componenti) o EPW, al posto del clima mensile del comune.", "file"},
     {"orizzonte", "con --meteo: profilo dell'orizzonte, file PVGIS o pvlib oppure coppie azimut:elevazione da nord "
                   "(\"0:5 90:10 180:3 270:8\").", "file|coppie"},
     {"trasposizione", "con --meteo: modello del cielo diffuso: perez, hay-davies o isotropo.", "modello",

@@ -2,6 +2,7 @@
 // From a weather year to the plant's hourly output.
 #include "calc/catena.h"
 
+#include "calc/numeri.h"
 #include "calc/sole.h"
 
 #include <algorithm>
@@ -165,15 +166,22 @@ OraPiano CalcolaOra(const ImpiantoMeteo& p, const OraMeteo& ora, const FattoriPi
     const double cosTheta = cosZ * std::cos(b) + sinZ * std::sin(b) * std::cos((sole.azimut - 180 - p.azimut) * kRad);
     const bool dietro = sole.elevazione < p.orizzonte.Elevazione(sole.azimut);
     const double extra = kCostanteSolare * sole.distanza2;
-    const double fascio = ora.dni * std::max(0.0, cosTheta);
-    o.fascio = dietro ? 0 : fascio;
-    double diffusaLibera = 0;
-    if (ora.dhi > 0) {
-        const DiffusaCielo d = DiffusaDelCielo(p.trasposizione, ora.dhi, ora.dni, sole.zenit, cosTheta, p.tilt, extra);
-        o.diffusa = (dietro ? 0 : d.circumsolare) + d.resto * f.vistaCielo;
-        diffusaLibera = d.Totale();
+    double fascio = ora.dni * std::max(0.0, cosTheta), diffusaLibera = 0;
+    if (ora.piano) {
+        // A series on this plane: its components as they are, the horizon's view on the diffuse.
+        fascio = ora.fascioPiano;
+        diffusaLibera = ora.diffusaPiano;
+        o.diffusa = ora.diffusaPiano * f.vistaCielo;
+        o.riflessa = ora.riflessaPiano;
+    } else {
+        if (ora.dhi > 0) {
+            const DiffusaCielo d = DiffusaDelCielo(p.trasposizione, ora.dhi, ora.dni, sole.zenit, cosTheta, p.tilt, extra);
+            o.diffusa = (dietro ? 0 : d.circumsolare) + d.resto * f.vistaCielo;
+            diffusaLibera = d.Totale();
+        }
+        o.riflessa = ora.ghi * p.riflettanza * (1 - std::cos(b)) / 2;
     }
-    o.riflessa = ora.ghi * p.riflettanza * (1 - std::cos(b)) / 2;
+    o.fascio = dietro ? 0 : fascio;
     o.libero = fascio + diffusaLibera + o.riflessa;
     o.efficace = o.fascio * ModificatoreFascio(cosTheta) + o.diffusa * f.cielo + o.riflessa * f.suolo;
     o.temperaturaModulo = TemperaturaModulo(ora.temperatura, o.fascio + o.diffusa + o.riflessa, ora.vento, p.integrato);
@@ -183,6 +191,13 @@ OraPiano CalcolaOra(const ImpiantoMeteo& p, const OraMeteo& ora, const FattoriPi
 
 ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& p, const AnnoMeteo& meteo, const Calendario& cal)
 {
+    // A series on a plane serves that plane only.
+    const double differenzaAzimut = std::fabs(std::remainder(meteo.azimutPiano - p.azimut, 360.0));
+    if (meteo.suPiano && (std::fabs(meteo.tiltPiano - p.tilt) > 0.5 || differenzaAzimut > 0.5))
+        throw ErroreMeteo(0, "la serie oraria è sul piano inclinato " + TestoLeggibile(meteo.tiltPiano) + "°, azimut "
+                                 + TestoLeggibile(meteo.azimutPiano) + "°; l'impianto è inclinato " + TestoLeggibile(p.tilt)
+                                 + "°, azimut " + TestoLeggibile(p.azimut) + "°: scaricare la serie del piano dell'impianto "
+                                 + "(o su piano orizzontale, o l'anno tipo).");
     ProduzioneMeteo r;
     r.ore.assign(cal.giorni.size(), Ore{});
     // Day of the calendar's year of each (month, day).

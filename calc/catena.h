@@ -96,6 +96,7 @@ struct ProduzioneMeteo {
     double perditaTemperatura = 0; // temperature and low irradiance (negative: a gain)
     double perditaSistema = 0;
 };
+// Throws ErroreMeteo for a series on a plane other than the plant's.
 ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& impianto, const AnnoMeteo& meteo, const Calendario& calendario);
 
 // Great-circle distance [km] between two sites.

@@ -280,7 +280,7 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
     AnnoMeteo a;
     std::optional<double> lat, lon;
     std::size_t intestazione = righe.size();
-    double pendenza = 0;
+    double pendenza = 0, orientamento = 0;
     for (std::size_t r = 0; r < righe.size() && intestazione == righe.size(); ++r) {
         const std::string& riga = righe[r];
         const auto valore = [&](const char* chiave) -> std::optional<double> {
@@ -297,6 +297,8 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
             a.quota = *q;
         else if (riga.rfind("Slope", 0) == 0)
             pendenza = Numero(riga.substr(riga.find(':') + 1, riga.find("deg") - riga.find(':') - 1), int(r + 1), "Slope");
+        else if (riga.rfind("Azimuth", 0) == 0)
+            orientamento = Numero(riga.substr(riga.find(':') + 1, riga.find("deg") - riga.find(':') - 1), int(r + 1), "Azimuth");
         else if (riga.rfind("Radiation database", 0) == 0)
             a.fonte = Pulito(riga.substr(riga.find(':') + 1));
         else if (riga.rfind("month,year", 0) == 0) {
@@ -321,15 +323,18 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
     };
     const int cT = colonna("T2m"), cW = colonna("WS10m");
     const int cG = colonna("G(h)"), cB = colonna("Gb(n)"), cD = colonna("Gd(h)");
-    const int cBi = colonna("Gb(i)"), cDi = colonna("Gd(i)"), cH = colonna("H_sun");
+    const int cBi = colonna("Gb(i)"), cDi = colonna("Gd(i)"), cRi = colonna("Gr(i)"), cH = colonna("H_sun");
     const bool anno = cG >= 0 && cB >= 0 && cD >= 0;
-    // A series on a horizontal plane: its beam and diffuse are the horizontal ones.
+    // A series on a horizontal plane: its beam and diffuse are the horizontal
+    // ones; on a tilted plane, the plane's own components.
     const bool orizzontale = !anno && cBi >= 0 && cDi >= 0 && cH >= 0 && pendenza == 0;
-    if (!anno && !orizzontale)
-        throw ErroreMeteo(int(intestazione + 1),
-                          cBi >= 0 ? "una serie oraria PVGIS sul piano inclinato: scaricarla con inclinazione 0° (componenti "
-                                     "orizzontali) oppure scaricare l'anno tipo (TMY)."
-                                   : "mancano le colonne G(h), Gb(n), Gd(h) (o, per una serie oraria, Gb(i), Gd(i), H_sun).");
+    const bool inclinato = !anno && cBi >= 0 && cDi >= 0 && cRi >= 0 && pendenza > 0;
+    if (!anno && !orizzontale && !inclinato)
+        throw ErroreMeteo(int(intestazione + 1), "mancano le colonne G(h), Gb(n), Gd(h) (o, per una serie oraria, le componenti "
+                                                 "Gb(i), Gd(i), Gr(i) e H_sun: scaricarla con «componenti» attivo).");
+    a.suPiano = inclinato;
+    a.tiltPiano = pendenza;
+    a.azimutPiano = orientamento;
     if (cT < 0 || cW < 0)
         throw ErroreMeteo(int(intestazione + 1), "mancano le colonne T2m e WS10m.");
     a.formato = a.mesiAnni.empty() ? "PVGIS serie oraria (CSV)" : "PVGIS anno tipo (CSV)";
@@ -348,6 +353,12 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
             o.ghi = Numero(c[std::size_t(cG)], n, "G(h)");
             o.dni = Numero(c[std::size_t(cB)], n, "Gb(n)");
             o.dhi = Numero(c[std::size_t(cD)], n, "Gd(h)");
+        } else if (inclinato) {
+            o.piano = true;
+            o.fascioPiano = Irradianza(Numero(c[std::size_t(cBi)], n, "Gb(i)"), n, "l'irradianza diretta sul piano");
+            o.diffusaPiano = Irradianza(Numero(c[std::size_t(cDi)], n, "Gd(i)"), n, "l'irradianza diffusa sul piano");
+            o.riflessaPiano = Irradianza(Numero(c[std::size_t(cRi)], n, "Gr(i)"), n, "l'irradianza riflessa sul piano");
+            o.ghi = o.fascioPiano + o.diffusaPiano + o.riflessaPiano; // only to tell day from night
         } else {
             const double fascio = Numero(c[std::size_t(cBi)], n, "Gb(i)");
             o.dhi = Numero(c[std::size_t(cDi)], n, "Gd(i)");
@@ -383,10 +394,16 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
         ore = Percorso(radice, {"outputs", "hourly"});
         a.formato = "PVGIS serie oraria (JSON)";
         const Json* pendenza = Percorso(radice, {"inputs", "mounting_system", "fixed", "slope", "value"});
-        const bool orizzontale = pendenza && pendenza->tipo == Json::Tipo::Numero && pendenza->numero == 0;
-        if (ore && !ore->lista.empty() && (!orizzontale || !ore->lista[0]["Gb(i)"]))
-            throw ErroreMeteo(0, "una serie oraria PVGIS sul piano inclinato o senza le componenti: scaricarla con "
-                                 "inclinazione 0° e le componenti (Gb(i), Gd(i)) oppure scaricare l'anno tipo (TMY).");
+        const Json* orientamento = Percorso(radice, {"inputs", "mounting_system", "fixed", "azimuth", "value"});
+        const bool fisso = pendenza && pendenza->tipo == Json::Tipo::Numero;
+        if (ore && !ore->lista.empty() && (!fisso || !ore->lista[0]["Gb(i)"] || !ore->lista[0]["Gr(i)"]))
+            throw ErroreMeteo(0, "una serie oraria PVGIS senza le componenti o non su un piano fisso: scaricarla con "
+                                 "«componenti» attivo (Gb(i), Gd(i), Gr(i)) su un piano fisso, oppure l'anno tipo (TMY).");
+        if (fisso && pendenza->numero > 0) {
+            a.suPiano = true;
+            a.tiltPiano = pendenza->numero;
+            a.azimutPiano = orientamento && orientamento->tipo == Json::Tipo::Numero ? orientamento->numero : 0;
+        }
     }
     if (!ore || ore->tipo != Json::Tipo::Lista)
         throw ErroreMeteo(0, "il JSON di PVGIS non ha le ore (outputs.tmy_hourly o outputs.hourly).");
@@ -404,6 +421,12 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
             o.ghi = NumeroJson(h["G(h)"], "G(h)");
             o.dni = NumeroJson(h["Gb(n)"], "Gb(n)");
             o.dhi = NumeroJson(h["Gd(h)"], "Gd(h)");
+        } else if (a.suPiano) {
+            o.piano = true;
+            o.fascioPiano = std::max(0.0, NumeroJson(h["Gb(i)"], "Gb(i)"));
+            o.diffusaPiano = std::max(0.0, NumeroJson(h["Gd(i)"], "Gd(i)"));
+            o.riflessaPiano = std::max(0.0, NumeroJson(h["Gr(i)"], "Gr(i)"));
+            o.ghi = o.fascioPiano + o.diffusaPiano + o.riflessaPiano;
         } else {
             const double fascio = NumeroJson(h["Gb(i)"], "Gb(i)");
             o.dhi = NumeroJson(h["Gd(i)"], "Gd(i)");

@@ -23,6 +23,10 @@ struct OraMeteo {
     double ghi = 0, dni = 0, dhi = 0; // global and diffuse horizontal, beam normal [W/m²]
     double temperatura = 15;          // air at 2 m [°C]
     double vento = 1;                 // at 10 m [m/s]
+    // A PVGIS series on a tilted plane gives the plane's beam, diffuse and
+    // reflected irradiance [W/m²] instead of the horizontal components.
+    bool piano = false;
+    double fascioPiano = 0, diffusaPiano = 0, riflessaPiano = 0;
 };
 
 struct AnnoMeteo {
@@ -30,6 +34,10 @@ struct AnnoMeteo {
     std::string fonte;     // the file's own words on where the data come from
     double latitudine = 0, longitudine = 0, quota = 0;
     std::vector<std::pair<int, int>> mesiAnni; // (month, year) of a typical year, where the file says
+    // The plane of a series given on a tilted plane: tilt and azimuth [deg],
+    // the azimuth from south, positive toward west (PVGIS's and the window's).
+    bool suPiano = false;
+    double tiltPiano = 0, azimutPiano = 0;
     std::vector<OraMeteo> ore;                 // 8,760 or 8,784, in the file's order
 };
 
@@ -49,6 +57,7 @@ private:
 inline constexpr long long kDimensioneMassimaMeteo = 16ll * 1024 * 1024;
 
 // Reads a weather year from a file's text, whatever of the formats above it
+// (and a PVGIS series on a tilted plane, whose plane the plant must share)
 // is (told by its content, not its name). Irradiance must lie in 0..1,500
 // W/m² (a PVGIS "-0.0" is 0), temperature in -60..60 °C, wind in 0..75 m/s;
 // the hours must be a whole year, each month and day once. Throws ErroreMeteo.

@@ -206,11 +206,11 @@ private slots:
         QVERIFY(Errore("{\"inputs\": [1, 2").find("JSON") != std::string::npos);
         // A day twice and another missing: 8,760 hours, not a year.
         QVERIFY(Errore(CsvCon("20180102:", "20180101:")).find("ore invece di 24") != std::string::npos);
-        // The hourly series samples: one on a tilted plane, refused with what to download;
-        // the other has no components. Both are a few hours, not a year.
-        QVERIFY(Errore(Fixture("pvgis_hourly_Timeseries_45.000_8.000_SA_30deg_0deg_2016_2016.csv")).find("inclinazione 0°")
+        // The hourly series samples: one on a tilted plane with its components, a few
+        // hours and not a year; the other a tracker's, without components.
+        QVERIFY(Errore(Fixture("pvgis_hourly_Timeseries_45.000_8.000_SA_30deg_0deg_2016_2016.csv")).find("ore: un anno")
                 != std::string::npos);
-        QVERIFY(Errore(Fixture("pvgis_hourly_Timeseries_45.000_8.000_SA2_10kWp_CIS_5_2a_2013_2014.json")).find("inclinazione 0°")
+        QVERIFY(Errore(Fixture("pvgis_hourly_Timeseries_45.000_8.000_SA2_10kWp_CIS_5_2a_2013_2014.json")).find("componenti")
                 != std::string::npos);
         // An EPW of local time with a missing value.
         std::string epw = Fixture("tmy_45.000_8.000_2005_2023.epw");
@@ -247,6 +247,39 @@ private slots:
         const ProduzioneMeteo a = ProduzioneDaMeteo(Impianto(serie), serie, CreaCalendario(2027));
         const ProduzioneMeteo b = ProduzioneDaMeteo(Impianto(Csv()), Csv(), CreaCalendario(2027));
         QVERIFY2(std::fabs(a.anno / b.anno - 1) < 0.02, qPrintable(QStringLiteral("%1 %2").arg(a.anno).arg(b.anno)));
+    }
+
+    void serieOrariaSulPiano()
+    {
+        // A series on the plant's own plane: the plane's components from the typical
+        // year's chain written as PVGIS writes them, read back to the same year's energy;
+        // a plant on another plane is refused, both planes named.
+        const ImpiantoMeteo impianto = Impianto(Csv());
+        const FattoriPiano fattori(impianto);
+        std::string t = "Latitude (decimal degrees):\t45.000\nLongitude (decimal degrees):\t8.000\nElevation (m):\t250\n"
+                        "Radiation database:\tPVGIS-SARAH3\n\n\nSlope: 30 deg. \nAzimuth: 0 deg. \n"
+                        "time,Gb(i),Gd(i),Gr(i),H_sun,T2m,WS10m,Int\n";
+        for (const OraMeteo& o : Csv().ore) {
+            const OraPiano h = CalcolaOra(impianto, o, fattori);
+            char riga[160];
+            std::snprintf(riga, sizeof riga, "%04d%02d%02d:%02d%02d,%.4f,%.4f,%.4f,0.0,%.2f,%.2f,0.0\n", o.anno, o.mese, o.giorno,
+                          o.inizioUtc, int(std::lround((o.istanteUtc - o.inizioUtc) * 60)), h.fascio, h.diffusa, h.riflessa,
+                          o.temperatura, o.vento);
+            t += riga;
+        }
+        const AnnoMeteo serie = LeggiMeteo(t);
+        QVERIFY(serie.suPiano && serie.tiltPiano == 30 && serie.azimutPiano == 0);
+        const Calendario cal = CreaCalendario(2027);
+        const double a = ProduzioneDaMeteo(impianto, serie, cal).anno, b = ProduzioneDaMeteo(impianto, Csv(), cal).anno;
+        QVERIFY2(std::fabs(a / b - 1) < 0.002, qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
+        ImpiantoMeteo altro = impianto;
+        altro.tilt = 35;
+        try {
+            ProduzioneDaMeteo(altro, serie, cal);
+            QFAIL("a series on another plane was used");
+        } catch (const ErroreMeteo& e) {
+            QVERIFY2(std::string(e.what()).find("inclinato 30°") != std::string::npos, e.what());
+        }
     }
 
     void distanza()
