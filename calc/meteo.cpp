@@ -122,13 +122,15 @@ struct Json {
     enum class Tipo { Nullo, Numero, Testo, Vero, Falso, Lista, Oggetto } tipo = Tipo::Nullo;
     double numero = 0;
     std::string testo;
-    std::vector<Json> lista;
-    std::vector<std::pair<std::string, Json>> oggetto;
+    std::vector<Json> lista;   // an array's items, or an object's values
+    std::vector<std::string> chiavi; // an object's names, one a value
     const Json* operator[](const std::string& chiave) const
     {
-        for (const auto& [k, v] : oggetto)
-            if (k == chiave)
-                return &v;
+        if (tipo != Tipo::Oggetto)
+            return nullptr;
+        for (std::size_t i = 0; i < chiavi.size(); ++i)
+            if (chiavi[i] == chiave)
+                return &lista[i];
         return nullptr;
     }
 };
@@ -196,7 +198,8 @@ private:
                 if (i_ >= t_.size() || t_[i_] != ':')
                     Errore("manca «:»");
                 ++i_;
-                j.oggetto.emplace_back(std::move(k), Valore(profondita + 1));
+                j.chiavi.push_back(std::move(k));
+                j.lista.push_back(Valore(profondita + 1));
                 Spazi();
                 if (i_ < t_.size() && t_[i_] == ',') {
                     ++i_;
