@@ -90,6 +90,17 @@ QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& rich
     return avvisi;
 }
 
+Famiglia FamigliaDelSito(const Risultato& r, Famiglia famiglia)
+{
+    // The community premium's correction follows the plant's region, the
+    // price of the energy sold its market zone.
+    if (const std::optional<Provincia> p = ProvinciaDi(r.provincia.toStdString())) {
+        famiglia.area = p->area;
+        famiglia.zona = p->zonaMercato;
+    }
+    return famiglia;
+}
+
 std::vector<Parametro> ParametriDellaRichiesta(const std::vector<Parametro>& righe, const RichiestaBilancio& richiesta)
 {
     return ParametriInVigore(righe, richiesta.dataSpesa.empty() ? Oggi() : richiesta.dataSpesa);
@@ -317,6 +328,23 @@ RisultatoBilancio Analisi::ConfrontoMeteo(const Risultato& r, const RichiestaMet
     return esito;
 }
 
+GrigliaDimensioni Analisi::Dimensiona(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri,
+                                      const LimitiDimensioni& limiti, const std::atomic<bool>* annulla)
+{
+    VerificaRichiesta(richiesta);
+    if (richiesta.famiglia.contributoPnrr)
+        VerificaContributo(r, richiesta, parametri);
+    RisultatoBilancio esito;
+    const double longitudine = Longitudine(r, esito);
+    const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
+    const std::vector<Ore> consumo = Consumo(richiesta.consumo, calendario, esito);
+    const std::vector<Ore>& produzione = richiesta.meteo.file.isEmpty()
+                                             ? Produzione(r, longitudine, calendario, richiesta.giorniMedi)
+                                             : ProduzioneDaFile(r, richiesta.meteo, longitudine, calendario, esito);
+    return fv::Dimensiona(produzione, r.letti.potenza, consumo, calendario, richiesta.batteria, parametri,
+                          FamigliaDelSito(r, richiesta.famiglia), limiti, annulla);
+}
+
 RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta)
 {
     VerificaRichiesta(richiesta);
@@ -330,22 +358,9 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria, &esito.ore);
     esito.anno = calendario.anno;
     esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});
-    if (richiesta.batteria.capacita > 0) {
-        // An ageing battery: the year at 60 and 80 % of its capacity, read between.
-        esito.curva.punti.emplace_back(0, EnergiaDelBilancio(esito.senzaBatteria.anno));
-        // The two older batteries on the two cores: pure functions of their inputs.
-        const auto invecchiata = [&](double quota) {
-            Batteria vecchia = richiesta.batteria;
-            vecchia.capacita *= quota;
-            return EnergiaDelBilancio(CalcolaBilancio(produzione, consumo, calendario, vecchia).anno);
-        };
-        auto ottanta = std::async(std::launch::async, invecchiata, 0.8);
-        esito.curva.punti.emplace_back(0.6, invecchiata(0.6));
-        esito.curva.punti.emplace_back(0.8, ottanta.get());
-        esito.curva.punti.emplace_back(1, EnergiaDelBilancio(esito.conBatteria.anno));
-        const double uscita = esito.conBatteria.anno.daBatteria / std::sqrt(richiesta.batteria.rendimento / 100);
-        esito.curva.cicliAnno = uscita / richiesta.batteria.capacita;
-    }
+    // An ageing battery: the year at 60 and 80 % of its capacity, read between
+    // (the two older batteries on the two cores: pure functions of their inputs).
+    esito.curva = CurvaDellaBatteria(produzione, consumo, calendario, richiesta.batteria, esito.senzaBatteria, esito.conBatteria);
     if (calendario.giorni.size() == 366)
         esito.avvisi << QStringLiteral("%1 è bisestile: la produzione di febbraio è quella di 29 giorni, e l'anno supera di "
                                        "un giorno medio di febbraio l'energia annua della finestra.")
@@ -359,12 +374,7 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
 {
     Approfondimento a;
     a.richiesta = richiesta;
-    // The community premium's correction follows the plant's region, the
-    // price of the energy sold its market zone.
-    if (const std::optional<Provincia> p = ProvinciaDi(r.provincia.toStdString())) {
-        a.richiesta.famiglia.area = p->area;
-        a.richiesta.famiglia.zona = p->zonaMercato;
-    }
+    a.richiesta.famiglia = FamigliaDelSito(r, richiesta.famiglia);
     const QStringList avvisiContributo =
         richiesta.famiglia.contributoPnrr ? VerificaContributo(r, richiesta, parametri) : QStringList();
     a.bilancio = BilancioEnergetico(r, richiesta);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/sessione.h"
+#include "calc/dimensiona.h"
 #include "calc/contatore.h"
 
 #include <QDateTime>
@@ -45,6 +46,9 @@ extern const char* const kNotaGiorniMedi;
 // is shared in a community.
 QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
 
+// The household with its site's community-premium area and market zone.
+Famiglia FamigliaDelSito(const Risultato& r, Famiglia famiglia);
+
 // The rows in force for the request's date of expense (today when empty).
 std::vector<Parametro> ParametriDellaRichiesta(const std::vector<Parametro>& righe, const RichiestaBilancio& richiesta);
 
@@ -63,6 +67,11 @@ public:
     // A weather file's year on the result's plant beside its monthly method,
     // on the reference year `anno`, with its notices. Throws ErroreRichiesta.
     RisultatoBilancio ConfrontoMeteo(const Risultato& r, const RichiestaMeteo& meteo, int anno);
+    // Every size of plant and battery on the grid of `limiti`, for the
+    // request's household, site and weather. Throws as Calcola, and
+    // std::invalid_argument for a grid out of its ranges.
+    GrigliaDimensioni Dimensiona(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri,
+                                 const LimitiDimensioni& limiti, const std::atomic<bool>* annulla = nullptr);
 
 private:
     double Longitudine(const Risultato& r, RisultatoBilancio& esito);

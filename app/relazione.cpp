@@ -314,6 +314,48 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
     return t;
 }
 
+std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double potenzaAttuale, double batteriaAttuale,
+                                           const FormatoNumeri& f)
+{
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
+    const auto anni = [&](const std::optional<double>& v) { return v ? n(*v, 1) : QStringLiteral("oltre l'orizzonte"); };
+    const auto tir = [&](const std::optional<double>& v) { return v ? n(100 * *v, 1) : QStringLiteral("non esiste"); };
+    const auto riga = [&](const QString& nome, const CellaDimensioni& c) {
+        return QStringList{nome, n(c.potenza, 1), n(c.batteria, 0), n(c.van, 0), tir(c.tir), anni(c.ritorno)};
+    };
+    std::vector<QStringList> t = {{QStringLiteral("Configurazione"), QStringLiteral("Potenza (kWp)"), QStringLiteral("Batteria (kWh)"),
+                                   QStringLiteral("VAN (€)"), QStringLiteral("TIR (%)"), QStringLiteral("Ritorno (anni)")}};
+    t.push_back(riga(QStringLiteral("La migliore"), g.celle[g.migliore]));
+    for (std::size_t p = 0; p < g.potenze.size(); ++p)
+        for (std::size_t b = 0; b < g.batterie.size(); ++b)
+            if (std::fabs(g.potenze[p] - potenzaAttuale) < 1e-9 && std::fabs(g.batterie[b] - batteriaAttuale) < 1e-9)
+                t.push_back(riga(QStringLiteral("Quella calcolata"), g.Cella(p, b)));
+    t.push_back({});
+    t.push_back({QStringLiteral("Potenza (kWp)"), QStringLiteral("VAN senza batteria (€)"), QStringLiteral("Batteria migliore (kWh)"),
+                 QStringLiteral("VAN con la migliore (€)"), QStringLiteral("Ritorno con la migliore (anni)")});
+    const std::vector<std::size_t> migliori = g.MiglioreBatteriaPerPotenza();
+    for (std::size_t p = 0; p < g.potenze.size(); ++p) {
+        const CellaDimensioni& m = g.Cella(p, migliori[p]);
+        t.push_back({n(g.potenze[p], 1), n(g.Cella(p, 0).van, 0), n(m.batteria, 0), n(m.van, 0), anni(m.ritorno)});
+    }
+    return t;
+}
+
+std::vector<QStringList> GrigliaDimensioniCsv(const GrigliaDimensioni& g, const FormatoNumeri& f)
+{
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
+    std::vector<QStringList> t = {{QStringLiteral("Potenza (kWp)"), QStringLiteral("Batteria (kWh)"), QStringLiteral("Investimento (€)"),
+                                   QStringLiteral("VAN (€)"), QStringLiteral("TIR (%)"), QStringLiteral("Ritorno semplice (anni)"),
+                                   QStringLiteral("Autosufficienza (%)"), QStringLiteral("Migliore")}};
+    for (std::size_t i = 0; i < g.celle.size(); ++i) {
+        const CellaDimensioni& c = g.celle[i];
+        t.push_back({n(c.potenza, 1), n(c.batteria, 1), n(c.investimento, 2), n(c.van, 2), c.tir ? n(100 * *c.tir, 2) : QString(),
+                     c.ritorno ? n(*c.ritorno, 2) : QString(), n(100 * c.autosufficienza, 1),
+                     i == g.migliore ? QStringLiteral("sì") : QString()});
+    }
+    return t;
+}
+
 const char* const kNotaPerditeMeteo =
     "Con un file meteorologico la produzione segue la catena di PVGIS: riflessione sul vetro (Martin e Ruiz), temperatura "
     "(Faiman) e bassa irradianza (Huld), poi le perdite di sistema (14 % come PVGIS). «Perdite» ed «Efficienza inverter» "

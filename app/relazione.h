@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/sessione.h"
+#include "calc/dimensiona.h"
 #include "calc/numeri.h"
 
 #include <QString>
@@ -43,6 +44,14 @@ std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri&
 std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const FormatoNumeri& formato);
 
 extern const char* const kNotaPerditeMeteo;
+
+// The sizing grid as read by a person: the best plant and battery, the
+// current one, then NPV by size without a battery and with each size's best
+// battery, with the payback.
+std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double potenzaAttuale, double batteriaAttuale,
+                                           const FormatoNumeri& formato);
+// Every cell of the grid, one row each, for a spreadsheet.
+std::vector<QStringList> GrigliaDimensioniCsv(const GrigliaDimensioni& g, const FormatoNumeri& formato);
 std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& formato);
 
 // The economics with and without the battery: headline figures, the yearly

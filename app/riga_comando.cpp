@@ -96,6 +96,12 @@ const Opzione kOpzioni[] = {
      "euro"},
     {"contributo-pnrr", "convenienza: con il contributo PNRR in conto capitale (impianto di una comunità energetica in un "
                         "comune sotto il limite di abitanti; esclude la detrazione, riduce la tariffa premio).", nullptr},
+    // dimensiona:
+    {"potenza-max", "dimensiona: potenza massima dell'impianto in kWp (il tetto), fino a 100.", "kWp"},
+    {"superficie", "dimensiona: superficie utile del tetto in m², per densita_potenza kWp/m² (al posto di --potenza-max).", "m²"},
+    {"passo-potenza", "dimensiona: passo delle potenze in kWp, 0,5 o 1.", "kWp", [] { return QStringLiteral("1"); }},
+    {"batteria-max", "dimensiona: batteria utile massima in kWh, fino a 100 (a passi di 2 kWh).", "kWh",
+     [] { return QStringLiteral("20"); }},
     {"parametro", "convenienza: un parametro economico, nome=valore (ripetibile; elenco con --parametri).", "nome=valore"},
     {"parametri", "convenienza: elenca i parametri economici con valore, fonte e data.", nullptr},
 };
@@ -121,8 +127,9 @@ void PreparaOpzioni(QCommandLineParser& p)
     p.addPositionalArgument(QStringLiteral("comando"),
                             QStringLiteral("calcola: il calcolo della finestra; bilancio: anche l'autoconsumo ora per ora "
                                            "con i consumi della casa e un'eventuale batteria; convenienza: anche i flussi "
-                                           "di cassa, il tempo di ritorno, VAN, TIR e LCOE."),
-                            QStringLiteral("[calcola|bilancio|convenienza]"));
+                                           "di cassa, il tempo di ritorno, VAN, TIR e LCOE; dimensiona: il VAN di ogni "
+                                           "potenza e batteria, la migliore."),
+                            QStringLiteral("[calcola|bilancio|convenienza|dimensiona]"));
 }
 
 QString Valore(const QCommandLineParser& p, const char* nome)
@@ -378,12 +385,67 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
     return scritto.isEmpty() ? 0 : errore(scritto);
 }
 
+// The sizing grid: every plant and battery, the best printed, the grid in CSV.
+int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
+                     const std::function<int(const QString&)>& errore)
+{
+    Sessione s(cartellaDati, FormatoUtente());
+    const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
+    const std::vector<Parametro> parametri = ParametriDati(s, p, richiesta);
+    const Risultato r = Calcola(s, p);
+    LimitiDimensioni limiti;
+    if (p.isSet(QStringLiteral("superficie")) == p.isSet(QStringLiteral("potenza-max")))
+        throw ErroreArgomento(QStringLiteral("dimensiona vuole --potenza-max (kWp) oppure --superficie (m²), uno dei due."));
+    limiti.potenzaMax = p.isSet(QStringLiteral("potenza-max"))
+                            ? NumeroOpzione(p, "potenza-max", 0.5, kPotenzaMassimaCasa)
+                            : NumeroOpzione(p, "superficie", 1, 1000) * Valore(parametri, "densita_potenza");
+    limiti.passoPotenza = NumeroOpzione(p, "passo-potenza", 0.5, 1);
+    if (limiti.passoPotenza != 0.5 && limiti.passoPotenza != 1)
+        throw ErroreArgomento(QStringLiteral("--passo-potenza vale 0,5 oppure 1."));
+    limiti.batteriaMax = NumeroOpzione(p, "batteria-max", 0, kBatteriaMassimaCasa);
+    if (limiti.potenzaMax > kPotenzaMassimaCasa)
+        throw ErroreArgomento(QStringLiteral("la superficie dà %1 kWp: oltre i %2 kWp di un impianto domestico.")
+                                  .arg(QString::fromStdString(TestoLeggibile(limiti.potenzaMax)))
+                                  .arg(kPotenzaMassimaCasa));
+    if (limiti.batteriaMax == 0)
+        limiti.batteriaMax = limiti.passoBatteria = 1e-9; // only the column without a battery
+    limiti.potenzaAttuale = r.letti.potenza;
+    limiti.batteriaAttuale = richiesta.batteria.capacita;
+    Analisi analisi(s);
+    GrigliaDimensioni g;
+    try {
+        g = analisi.Dimensiona(r, richiesta, parametri, limiti);
+    } catch (const ErroreContatore& e) {
+        return errore(QStringLiteral("%1: %2").arg(richiesta.consumo.file, QString::fromStdString(e.what())));
+    } catch (const ErroreRichiesta& e) {
+        return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
+    } catch (const std::invalid_argument& e) {
+        return errore(QString::fromStdString(e.what()));
+    }
+    uscita << TabellaAllineata(TabellaDimensioni(g, r.letti.potenza, richiesta.batteria.capacita, s.formato()));
+    if (p.isSet(QStringLiteral("csv"))) {
+        const QString scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), GrigliaDimensioniCsv(g, s.formato()), s.formato());
+        if (!scritto.isEmpty())
+            return errore(scritto);
+    }
+    return 0;
+}
+
 // A command and options that do not go together, said; empty when they do.
 QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& comandi)
 {
     if (comandi.size() != 1
-        || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza")}.contains(comandi[0]))
-        return QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\" oppure --help.");
+        || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza"),
+                        QStringLiteral("dimensiona")}
+                .contains(comandi[0]))
+        return QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\", \"dimensiona\" "
+                              "oppure --help.");
+    if (comandi[0] == QLatin1String("dimensiona") && (p.isSet(QStringLiteral("pdf")) || p.isSet(QStringLiteral("orario"))))
+        return QStringLiteral("dimensiona scrive la griglia con --csv (non --pdf né --orario).");
+    if (comandi[0] != QLatin1String("dimensiona"))
+        for (const char* o : {"potenza-max", "superficie", "passo-potenza", "batteria-max"})
+            if (p.isSet(QLatin1String(o)))
+                return QStringLiteral("--%1 è di dimensiona.").arg(QLatin1String(o));
     if (comandi[0] == QLatin1String("bilancio") && p.isSet(QStringLiteral("pdf")))
         return QStringLiteral("la relazione PDF con il bilancio e la convenienza si fa con convenienza --pdf.");
     if (comandi[0] == QLatin1String("calcola")) {
@@ -407,7 +469,7 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
 
 bool ArgomentoDellaRigaDiComando(const char* argomento)
 {
-    for (const char* a : {"calcola", "bilancio", "convenienza", "--help", "-h", "--version", "-v"}) {
+    for (const char* a : {"calcola", "bilancio", "convenienza", "dimensiona", "--help", "-h", "--version", "-v"}) {
         if (std::strcmp(argomento, a) == 0)
             return true;
     }
@@ -438,6 +500,8 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
         return errore(no);
     const bool bilancio = comandi[0] != QLatin1String("calcola");
     try {
+        if (comandi[0] == QLatin1String("dimensiona"))
+            return EseguiDimensiona(p, cartellaDati, uscita, errore);
         if (bilancio)
             return EseguiBilancio(p, cartellaDati, uscita, errore, comandi[0] == QLatin1String("convenienza"));
         Sessione sessione(cartellaDati, FormatoUtente());

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <cmath>
+#include <future>
 #include <iterator>
 
 namespace fv {
@@ -90,6 +91,8 @@ const Dichiarazione kDichiarazioni[] = {
     {"degrado", "%/anno", "Calo annuo della produzione dei moduli", 0, 100, false, true},
     {"aumento_prezzi", "%/anno", "Aumento annuo dei prezzi dell'energia", -50, 50},
     {"tasso_sconto", "%/anno", "Tasso di attualizzazione", -100, 100, true},
+    {"densita_potenza", "kWp/m²", "Potenza installabile per m² di tetto utile (per il dimensionamento dalla superficie)", 0.05,
+     0.3},
     {"orizzonte", "anni", "Anni considerati", 1, 40, false, false, true},
 };
 
@@ -507,6 +510,29 @@ double PrezzoZonale(const std::string& zona, const std::function<double(const ch
 }
 
 } // namespace
+
+CurvaBatteria CurvaDellaBatteria(const std::vector<Ore>& produzione, const std::vector<Ore>& consumo,
+                                 const Calendario& calendario, const Batteria& batteria, const Bilancio& senza,
+                                 const Bilancio& con, bool parallelo)
+{
+    CurvaBatteria curva;
+    if (batteria.capacita <= 0)
+        return curva;
+    const auto invecchiata = [&](double quota) {
+        Batteria vecchia = batteria;
+        vecchia.capacita *= quota;
+        return EnergiaDelBilancio(CalcolaBilancio(produzione, consumo, calendario, vecchia).anno);
+    };
+    std::future<EnergiaAnno> ottanta = std::async(parallelo ? std::launch::async : std::launch::deferred, invecchiata, 0.8);
+    curva.punti.emplace_back(0, EnergiaDelBilancio(senza.anno));
+    curva.punti.emplace_back(0.6, invecchiata(0.6));
+    curva.punti.emplace_back(0.8, ottanta.get());
+    curva.punti.emplace_back(1, EnergiaDelBilancio(con.anno));
+    // Equivalent full cycles: the energy out of the store over its capacity.
+    const double uscita = con.anno.daBatteria / std::sqrt(batteria.rendimento / 100);
+    curva.cicliAnno = uscita / batteria.capacita;
+    return curva;
+}
 
 EnergiaAnno CurvaBatteria::A(double quota) const
 {

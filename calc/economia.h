@@ -119,6 +119,14 @@ struct CurvaBatteria {
     EnergiaAnno A(double quota) const;
 };
 
+// The curve of a battery from the year's hours: the balance without it
+// (share 0) and with it new (share 1) as computed, the battery at 60 and 80 %
+// of its capacity computed here (the second on another thread when
+// `parallelo`); the cycles a year from the new battery's discharge.
+CurvaBatteria CurvaDellaBatteria(const std::vector<Ore>& produzione, const std::vector<Ore>& consumo,
+                                 const Calendario& calendario, const Batteria& batteria, const Bilancio& senza,
+                                 const Bilancio& con, bool parallelo = true);
+
 // What the rules ask of the household: the kind of home (the deduction's
 // rate and cap), its yearly gross IRPEF when known (the deduction is used up
 // to it; the rest of an instalment is lost).
