@@ -3,6 +3,8 @@
 // calculation from the eight input texts to the texts of its result fields,
 // and the sweep of every orientation of the plane.
 #include "calc/catena.h"
+#include "calc/dimensiona.h"
+#include "data/parametri.h"
 #include "calc/bilancio.h"
 #include "calc/contatore.h"
 #include "calc/calcolo.h"
@@ -149,6 +151,32 @@ void AnnoDaFileMeteoConOrizzonte(benchmark::State& state)
         benchmark::DoNotOptimize(fv::ProduzioneDaMeteo(impianto, meteo, anno).anno);
 }
 BENCHMARK(AnnoDaFileMeteoConOrizzonte)->Unit(benchmark::kMillisecond);
+
+// The sizing grid: 20 plant sizes (1 to 10.5 kWp by 0.5) by 11 batteries
+// (0 to 20 kWh by 2), each a year's balance (four with a battery: new, 80 and
+// 60 % for its ageing) and a 25-year cash flow, on the cores (target 0.5 s).
+void GrigliaDimensioni(benchmark::State& state)
+{
+    fv::ImpiantoOrario i;
+    i.latitudine = 45.46;
+    i.longitudine = 9.19;
+    i.radOriz = {1.71, 2.6, 3.9, 5.04, 5.9, 6.5, 6.29, 5.4, 4.0, 2.43, 1.6, 1.21};
+    i.energiaMese = {190, 230, 310, 310, 360, 380, 420, 390, 330, 250, 180, 160};
+    const fv::Calendario anno = fv::CreaCalendario(2027);
+    const auto produzione = fv::ProduzioneOraria(i, anno, false);
+    const auto consumo = fv::ConsumoDaAnnuo(2700, fv::ProfiliConsumo().front(), anno);
+    const std::vector<fv::Parametro> parametri = fv::ParametriInVigore(fv::ParametriPredefiniti(), "2026-12-01");
+    fv::LimitiDimensioni limiti;
+    limiti.potenzaMax = 10.5;
+    limiti.passoPotenza = 0.5;
+    for (auto _ : state) {
+        const fv::GrigliaDimensioni g = fv::Dimensiona(produzione, 3, consumo, anno, {0, 0, 90}, parametri, {}, limiti);
+        if (g.celle.size() != 220)
+            state.SkipWithError("not a 20 x 11 grid");
+        benchmark::DoNotOptimize(g.migliore);
+    }
+}
+BENCHMARK(GrigliaDimensioni)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void LetturaFileMeteo(benchmark::State& state)
 {

@@ -21,6 +21,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <map>
+#include <set>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -413,6 +415,53 @@ private slots:
         QVERIFY2(errori.contains("hay-davies"), qPrintable(errori));
         QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--meteo", "/dev/zero"}), 1);
         QVERIFY2(errori.contains("non è un file ordinario"), qPrintable(errori));
+    }
+
+    void dimensionamento()
+    {
+        // The grid's cell for the plant computed (3 kWp, 5 kWh: between the steps, added)
+        // is the economics of convenienza; the best is a true maximum of its grid.
+        const QString griglia = cartella.filePath("griglia.csv"), conv = cartella.filePath("conv.csv");
+        const QStringList casa = {"--consumo-annuo", "2700", "--batteria", "5", "--data-spesa", "2026-12-01"};
+        QVERIFY2(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--potenza-max", "6", "--passo-potenza", "0.5",
+                                                                                  "--batteria-max", "10", "--csv", griglia}) == 0,
+                 qPrintable(errori));
+        QVERIFY(ultimaUscita.contains("La migliore") && ultimaUscita.contains("Quella calcolata"));
+        QVERIFY(Esegui(QStringList{"convenienza"} + kImpianto + casa + QStringList{"--csv", conv}) == 0);
+        const double vanConvenienza = Numero(Riga(Csv(conv), "Valore attuale netto (VAN) (€)")->at(2));
+        const auto righe = Csv(griglia);
+        std::map<std::pair<double, double>, double> van;
+        std::pair<double, double> migliore{};
+        for (std::size_t i = 1; i < righe.size(); ++i) {
+            const std::pair<double, double> k{Numero(righe[i][0]), Numero(righe[i][1])};
+            van[k] = Numero(righe[i][3]);
+            if (righe[i][7] == "sì")
+                migliore = k;
+        }
+        QCOMPARE(int(van.size()), 11 * 7); // 1 to 6 by 0.5; 0 to 10 by 2, and 5
+        QVERIFY2(std::fabs(van.at({3.0, 5.0}) - vanConvenienza) <= 0.5, // the headline rounds to the euro
+                 qPrintable(QStringLiteral("%1 %2").arg(van.at({3.0, 5.0})).arg(vanConvenienza)));
+        std::set<double> potenze, batterie;
+        for (const auto& [k, v] : van) {
+            potenze.insert(k.first);
+            batterie.insert(k.second);
+            QVERIFY2(v <= van.at(migliore), qPrintable(QStringLiteral("%1 %2").arg(k.first).arg(k.second)));
+        }
+        // Sizes out of a home's range, or the two limits together: refused, named.
+        QCOMPARE(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--potenza-max", "150"}), 1);
+        QVERIFY2(errori.contains("--potenza-max") && errori.contains("100"), qPrintable(errori));
+        QCOMPARE(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--potenza-max", "6", "--batteria-max", "120"}), 1);
+        QVERIFY2(errori.contains("--batteria-max"), qPrintable(errori));
+        QCOMPARE(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--potenza-max", "6", "--superficie", "30"}), 1);
+        QCOMPARE(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--superficie", "0"}), 1);
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto + casa + QStringList{"--potenza-max", "6"}), 1);
+        // A roof of 30 m² at 0.18 kWp/m²: up to 5.4 kWp.
+        QVERIFY(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--superficie", "30", "--csv", griglia, "--sovrascrivi"}) == 0);
+        double massima = 0;
+        for (const auto& r : Csv(griglia))
+            if (!r.empty() && r[0] != "Potenza (kWp)" && !r[0].empty() && std::isdigit(static_cast<unsigned char>(r[0][0])))
+                massima = std::max(massima, Numero(r[0]));
+        QCOMPARE(massima, 5.0);
     }
 
     void periodiNelFileDeiParametri()
