@@ -346,11 +346,11 @@ std::vector<QStringList> GrigliaDimensioniCsv(const GrigliaDimensioni& g, const 
     const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
     std::vector<QStringList> t = {{QStringLiteral("Potenza (kWp)"), QStringLiteral("Batteria (kWh)"), QStringLiteral("Investimento (€)"),
                                    QStringLiteral("VAN (€)"), QStringLiteral("TIR (%)"), QStringLiteral("Ritorno semplice (anni)"),
-                                   QStringLiteral("Autosufficienza (%)"), QStringLiteral("Migliore")}};
+                                   QStringLiteral("Autosufficienza (%)"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Migliore")}};
     for (std::size_t i = 0; i < g.celle.size(); ++i) {
         const CellaDimensioni& c = g.celle[i];
         t.push_back({n(c.potenza, 1), n(c.batteria, 1), n(c.investimento, 2), n(c.van, 2), c.tir ? n(100 * *c.tir, 2) : QString(),
-                     c.ritorno ? n(*c.ritorno, 2) : QString(), n(100 * c.autosufficienza, 1),
+                     c.ritorno ? n(*c.ritorno, 2) : QString(), n(100 * c.autosufficienza, 1), n(c.produzione, 1),
                      i == g.migliore ? QStringLiteral("sì") : QString()});
     }
     return t;

@@ -81,6 +81,7 @@ void UnaPotenza(std::size_t p, const std::vector<Ore>& produzione, double potenz
         c.tir = conv.tir;
         c.ritorno = conv.ritornoSemplice;
         c.investimento = conv.investimento;
+        c.produzione = senza.anno.produzione;
     }
 }
 

@@ -29,6 +29,7 @@ struct CellaDimensioni {
     std::optional<double> tir, ritorno; // IRR, simple payback [years]
     double investimento = 0;
     double autosufficienza = 0;        // share of consumption covered, first year
+    double produzione = 0;             // first year [kWh]
 };
 
 struct GrigliaDimensioni {

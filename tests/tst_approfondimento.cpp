@@ -430,14 +430,18 @@ private slots:
         QVERIFY(Esegui(QStringList{"convenienza"} + kImpianto + casa + QStringList{"--csv", conv}) == 0);
         const double vanConvenienza = Numero(Riga(Csv(conv), "Valore attuale netto (VAN) (€)")->at(2));
         const auto righe = Csv(griglia);
-        std::map<std::pair<double, double>, double> van;
+        std::map<std::pair<double, double>, double> van, produzione;
         std::pair<double, double> migliore{};
         for (std::size_t i = 1; i < righe.size(); ++i) {
             const std::pair<double, double> k{Numero(righe[i][0]), Numero(righe[i][1])};
             van[k] = Numero(righe[i][3]);
-            if (righe[i][7] == "sì")
+            produzione[k] = Numero(righe[i][7]);
+            if (righe[i][8] == "sì")
                 migliore = k;
         }
+        // The production scales with the peak power.
+        QVERIFY(std::fabs(produzione.at({6.0, 0.0}) - 2 * produzione.at({3.0, 0.0})) < 0.2);
+        QVERIFY(std::fabs(produzione.at({1.5, 4.0}) - produzione.at({3.0, 0.0}) / 2) < 0.2);
         QCOMPARE(int(van.size()), 11 * 7); // 1 to 6 by 0.5; 0 to 10 by 2, and 5
         QVERIFY2(std::fabs(van.at({3.0, 5.0}) - vanConvenienza) <= 0.5, // the headline rounds to the euro
                  qPrintable(QStringLiteral("%1 %2").arg(van.at({3.0, 5.0})).arg(vanConvenienza)));
