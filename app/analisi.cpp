@@ -3,6 +3,7 @@
 #include "app/analisi.h"
 
 #include "calc/contatore.h"
+#include "data/parametri.h"
 #include "data/province.h"
 
 #include <QFile>
@@ -361,6 +362,21 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     // An ageing battery: the year at 60 and 80 % of its capacity, read between
     // (the two older batteries on the two cores: pure functions of their inputs).
     esito.curva = CurvaDellaBatteria(produzione, consumo, calendario, richiesta.batteria, esito.senzaBatteria, esito.conBatteria);
+    // How the year's energy moves with a sunnier or a greyer year: balances at 95 and 105 %.
+    const auto pendenza = [&](const Batteria& batteria) {
+        std::array<EnergiaAnno, 2> e;
+        for (std::size_t i = 0; i < 2; ++i) {
+            std::vector<Ore> scalata = produzione;
+            for (Ore& g : scalata)
+                for (double& h : g)
+                    h *= i == 0 ? 0.95 : 1.05;
+            e[i] = EnergiaDelBilancio(CalcolaBilancio(scalata, consumo, calendario, batteria).anno);
+        }
+        return EnergiaAnno{(e[1].produzione - e[0].produzione) / 0.1, (e[1].coperto - e[0].coperto) / 0.1,
+                           (e[1].immessa - e[0].immessa) / 0.1, 0};
+    };
+    esito.meteoSenza = pendenza({});
+    esito.meteoCon = richiesta.batteria.capacita > 0 ? pendenza(richiesta.batteria) : esito.meteoSenza;
     if (calendario.giorni.size() == 366)
         esito.avvisi << QStringLiteral("%1 è bisestile: la produzione di febbraio è quella di 29 giorni, e l'anno supera di "
                                        "un giorno medio di febbraio l'energia annua della finestra.")
@@ -384,7 +400,28 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
                      CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
                                         richiesta.batteria.capacita, parametri, a.richiesta.famiglia, &a.bilancio.curva),
                      parametri};
+    a.incertezza = Incertezza(r, a, parametri);
     return a;
+}
+
+RisultatoIncertezza Incertezza(const Risultato& r, const Approfondimento& a, const std::vector<Parametro>& parametri)
+{
+    // The case on show: with the battery when there is one.
+    const bool batteria = a.richiesta.batteria.capacita > 0;
+    const EnergiaAnno energia = EnergiaDelBilancio(batteria ? a.bilancio.conBatteria.anno : a.bilancio.senzaBatteria.anno);
+    const EnergiaAnno pendenza = batteria ? a.bilancio.meteoCon : a.bilancio.meteoSenza;
+    const Valutazione valuta = [&](const std::vector<Parametro>& p, const std::vector<double>* fattori) {
+        MeteoDegliAnni meteo;
+        if (fattori)
+            meteo = {*fattori, pendenza};
+        return CalcolaConvenienza(energia, r.letti.potenza, a.richiesta.batteria.capacita, p, a.richiesta.famiglia,
+                                  batteria ? &a.bilancio.curva : nullptr, fattori ? &meteo : nullptr);
+    };
+    RisultatoIncertezza i;
+    i.conBatteria = batteria;
+    i.tornado = Tornado(valuta, parametri, IntervalliPredefiniti());
+    i.montecarlo = MonteCarlo(valuta, parametri, IntervalliPredefiniti());
+    return i;
 }
 
 } // namespace fv

@@ -46,6 +46,10 @@ extern const char* const kNotaGiorniMedi;
 // is shared in a community.
 QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
 
+// The tornado and the Monte Carlo of an analysis' case on show, over the
+// dataset's ranges of the parameters.
+RisultatoIncertezza Incertezza(const Risultato& r, const Approfondimento& a, const std::vector<Parametro>& parametri);
+
 // The household with its site's community-premium area and market zone.
 Famiglia FamigliaDelSito(const Risultato& r, Famiglia famiglia);
 

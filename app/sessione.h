@@ -9,6 +9,7 @@
 #include "calc/catena.h"
 #include "calc/calcolo.h"
 #include "calc/economia.h"
+#include "calc/incertezza.h"
 #include "calc/numeri.h"
 #include "calc/serie.h"
 #include "data/cascata.h"
@@ -131,6 +132,9 @@ struct RisultatoBilancio {
     Bilancio conBatteria, senzaBatteria;
     std::optional<MeteoUsato> meteo;  // set when the year's weather came from a file
     std::vector<OraBilancio> ore;     // the year's clock hours of the balance with the battery (without, if none)
+    // How the year's energy moves with its weather, per unit of production
+    // factor (from balances at 95 and 105 %), without and with the battery.
+    EnergiaAnno meteoSenza, meteoCon;
     int anno = 0;                     // the reference year
     // The year's energy as the battery ages (its capacity at a few shares),
     // for the economics; empty without a battery.
@@ -147,11 +151,20 @@ struct RisultatoConvenienza {
     std::vector<Parametro> parametri; // as used
 };
 
+// How sure: the tornado and the Monte Carlo of the case on show (with the
+// battery when there is one).
+struct RisultatoIncertezza {
+    std::vector<BarraTornado> tornado;
+    EsitoMonteCarlo montecarlo;
+    bool conBatteria = false;
+};
+
 // The balance and the economics worked out on a result, for its report.
 struct Approfondimento {
     RichiestaBilancio richiesta;
     RisultatoBilancio bilancio;
     RisultatoConvenienza convenienza;
+    std::optional<RisultatoIncertezza> incertezza;
 };
 
 // The reference year by default: the next calendar year.

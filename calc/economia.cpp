@@ -91,6 +91,8 @@ const Dichiarazione kDichiarazioni[] = {
     {"degrado", "%/anno", "Calo annuo della produzione dei moduli", 0, 100, false, true},
     {"aumento_prezzi", "%/anno", "Aumento annuo dei prezzi dell'energia", -50, 50},
     {"tasso_sconto", "%/anno", "Tasso di attualizzazione", -100, 100, true},
+    {"variabilita_meteo", "%", "Scarto tipo della produzione di un anno intorno alla media di lungo periodo (per le probabilità)",
+     0, 20},
     {"densita_potenza", "kWp/m²", "Potenza installabile per m² di tetto utile (per il dimensionamento dalla superficie)", 0.05,
      0.3},
     {"orizzonte", "anni", "Anni considerati", 1, 40, false, false, true},
@@ -554,7 +556,7 @@ EnergiaAnno CurvaBatteria::A(double quota) const
 }
 
 Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par,
-                               const Famiglia& famiglia, const CurvaBatteria* curva)
+                               const Famiglia& famiglia, const CurvaBatteria* curva, const MeteoDegliAnni* meteo)
 {
     Verifica(par);
     const auto v = [&](const char* nome) { return Valore(par, nome); };
@@ -600,7 +602,15 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
                                                                  : std::vector<AnnoBatteria>(std::size_t(anni) + 1);
     for (int t = 1; t <= anni; ++t) {
         const AnnoBatteria& b = vita[std::size_t(t)];
-        c.anni.push_back(UnAnno(t, curva && batteria > 0 ? curva->A(b.quota) : e, g, c.anni.back(), b));
+        EnergiaAnno anno = curva && batteria > 0 ? curva->A(b.quota) : e;
+        if (meteo && std::size_t(t) < meteo->fattori.size()) {
+            // A sunnier or a greyer year than the mean: the energy moves along its slope.
+            const double d = meteo->fattori[std::size_t(t)] - 1;
+            anno.produzione = std::max(0.0, anno.produzione + d * meteo->derivata.produzione);
+            anno.coperto = std::clamp(anno.coperto + d * meteo->derivata.coperto, 0.0, anno.consumo);
+            anno.immessa = std::max(0.0, anno.immessa + d * meteo->derivata.immessa);
+        }
+        c.anni.push_back(UnAnno(t, anno, g, c.anni.back(), b));
         if (b.sostituzione > 0)
             c.sostituzioniBatteria.push_back(t);
     }

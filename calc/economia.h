@@ -127,6 +127,14 @@ CurvaBatteria CurvaDellaBatteria(const std::vector<Ore>& produzione, const std::
                                  const Calendario& calendario, const Batteria& batteria, const Bilancio& senza,
                                  const Bilancio& con, bool parallelo = true);
 
+// The weather of each year: a factor on the mean year's production (index
+// t = 1..N, 1 the mean year) and how the year's energy moves with it (per
+// unit of factor, from balances at 95 and 105 % of the production).
+struct MeteoDegliAnni {
+    std::vector<double> fattori;
+    EnergiaAnno derivata;
+};
+
 // What the rules ask of the household: the kind of home (the deduction's
 // rate and cap), its yearly gross IRPEF when known (the deduction is used up
 // to it; the rest of an instalment is lost).
@@ -169,9 +177,10 @@ struct Famiglia {
 // of that year, after `vita_batteria` years or `cicli_batteria` cycles,
 // whichever comes first, unless less than half its life is left to the
 // horizon (then the old one runs on, losing capacity).
+// With `meteo`, each year's energy moves with its weather factor.
 Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, double batteria,
                                const std::vector<Parametro>& parametri, const Famiglia& famiglia = {},
-                               const CurvaBatteria* curva = nullptr);
+                               const CurvaBatteria* curva = nullptr, const MeteoDegliAnni* meteo = nullptr);
 
 // The figures of merit, as defined in W. Short, D. J. Packey and T. Holt, "A
 // Manual for the Economic Evaluation of Energy Efficiency and Renewable

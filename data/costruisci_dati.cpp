@@ -210,6 +210,10 @@ void CreaTabelle(sqlite3* db)
     // the same text the program carries built in.
     Esegui(db, "create table tblProvince (sigla text collate nocase not null, regione text not null, "
                "zona_mercato text not null, area_premio text not null)");
+    // Each uncertain parameter's plausible low and high, for the tornado and
+    // the Monte Carlo: of the quantity, not of a rule's period.
+    Esegui(db, "create table tblIntervalli (nome text collate nocase not null, fonte text, basso real not null, "
+               "alto real not null)");
     Esegui(db, "create table tblPopolazione (provincia text collate nocase not null, comune text collate nocase not null, "
                "popolazione integer not null)");
 }
@@ -264,6 +268,10 @@ void CaricaDataset(sqlite3* db, const std::string& cartella)
     Carica(db, "tblFonti", LeggiCsv(cartella + "/fonti.csv"), 2);
     Carica(db, "tblProvince", LeggiCsv(cartella + "/province.csv"), 4);
     Carica(db, "tblPopolazione", LeggiCsv(cartella + "/popolazione.csv"), 2);
+    std::vector<Riga> intervalli;
+    for (const Riga& r : LeggiCsv(cartella + "/intervalli.csv"))
+        intervalli.push_back({r.at(0), r.at(3), r.at(1), r.at(2)});
+    Carica(db, "tblIntervalli", intervalli, 2);
     CaricaParametri(db);
 }
 

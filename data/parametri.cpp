@@ -11,7 +11,8 @@
 
 namespace fv {
 
-extern const char* const kParametriCsv; // generated from data/dataset/parametri.csv
+extern const char* const kParametriCsv;  // generated from data/dataset/parametri.csv
+extern const char* const kIntervalliCsv; // generated from data/dataset/intervalli.csv
 
 std::vector<Parametro> ParametriDaCsv(const std::string& testo, const std::string& file)
 {
@@ -46,6 +47,25 @@ std::vector<Parametro> ParametriDaCsv(const std::string& testo, const std::strin
 }
 
 std::vector<Parametro> ParametriPredefiniti() { return ParametriDaCsv(kParametriCsv, "parametri.csv"); }
+
+const std::vector<IntervalloParametro>& IntervalliPredefiniti()
+{
+    static const std::vector<IntervalloParametro> intervalli = [] {
+        const std::vector<RigaCsv> righe = LeggiCsv(kIntervalliCsv, ',');
+        if (righe.empty() || righe.front() != RigaCsv{"nome", "basso", "alto", "fonte"})
+            throw std::runtime_error("intervalli.csv: l'intestazione deve essere nome,basso,alto,fonte.");
+        std::vector<IntervalloParametro> v;
+        for (std::size_t r = 1; r < righe.size(); ++r) {
+            const RigaCsv& c = righe[r];
+            if (c.size() != 4)
+                throw std::runtime_error("intervalli.csv, riga " + std::to_string(r + 1) + ": servono 4 campi.");
+            v.push_back({c[0], LeggiNumeroFile(c[1], Campo::Energia), LeggiNumeroFile(c[2], Campo::Energia), c[3]});
+        }
+        VerificaIntervalli(v);
+        return v;
+    }();
+    return intervalli;
+}
 
 std::string ControllaPeriodi(const std::vector<Parametro>& righe)
 {

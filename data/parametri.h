@@ -5,6 +5,7 @@
 #pragma once
 
 #include "calc/economia.h"
+#include "calc/incertezza.h"
 
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ namespace fv {
 // per period. Throws std::runtime_error for a row the declarations do not
 // know or cannot hold (the tests read the whole dataset at build time).
 std::vector<Parametro> ParametriPredefiniti();
+// The parameters' plausible lows and highs, from the dataset's
+// intervalli.csv built into the program (checked once).
+const std::vector<IntervalloParametro>& IntervalliPredefiniti();
 
 // The rows of a parameters text in the dataset's form, joined with the
 // declarations; `file` names it in messages.

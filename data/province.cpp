@@ -12,7 +12,8 @@
 namespace fv {
 
 extern const char* const kProvinceCsv;    // generated from data/dataset/province.csv
-extern const char* const kPopolazioneCsv; // generated from data/dataset/popolazione.csv
+extern const char* const kPopolazioneRighe[]; // generated from data/dataset/popolazione.csv, a line each
+extern const std::size_t kPopolazioneNumeroRighe;
 
 namespace {
 
@@ -39,7 +40,10 @@ std::string Maiuscolo(std::string testo)
 std::map<std::pair<std::string, std::string>, int> LeggiPopolazione()
 {
     std::map<std::pair<std::string, std::string>, int> tutti;
-    const std::vector<RigaCsv> righe = LeggiCsv(kPopolazioneCsv, ',');
+    std::string testo;
+    for (std::size_t i = 0; i < kPopolazioneNumeroRighe; ++i)
+        testo.append(kPopolazioneRighe[i]).push_back('\n');
+    const std::vector<RigaCsv> righe = LeggiCsv(testo, ',');
     for (std::size_t r = 1; r < righe.size(); ++r) {
         const RigaCsv& c = righe[r];
         if (c.size() != 3)

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+// Tornado and Monte Carlo over the economics.
+#include "calc/incertezza.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace fv {
+
+void VerificaIntervalli(const std::vector<IntervalloParametro>& intervalli)
+{
+    const std::vector<Parametro> dichiarati = DichiarazioniParametri();
+    std::vector<std::string> visti;
+    for (const IntervalloParametro& i : intervalli) {
+        const auto d = std::find_if(dichiarati.begin(), dichiarati.end(), [&](const Parametro& p) { return p.nome == i.nome; });
+        if (d == dichiarati.end())
+            throw ErroreParametro(i.nome, "parametro sconosciuto nell'elenco degli intervalli.");
+        if (std::find(visti.begin(), visti.end(), i.nome) != visti.end())
+            throw ErroreParametro(i.nome, "l'intervallo di «" + i.nome + "» è dato due volte.");
+        visti.push_back(i.nome);
+        if (!(i.basso <= i.alto))
+            throw ErroreParametro(i.nome, "il basso dell'intervallo di «" + i.nome + "» supera l'alto.");
+        std::vector<Parametro> prova = {*d};
+        Imposta(prova, i.nome, i.basso);
+        Imposta(prova, i.nome, i.alto);
+    }
+}
+
+namespace {
+
+// The range of a parameter widened to its value in use; nullopt when a point.
+std::optional<std::pair<double, double>> Estremi(const IntervalloParametro& i, double valore)
+{
+    const double basso = std::min(i.basso, valore), alto = std::max(i.alto, valore);
+    if (!(alto > basso))
+        return std::nullopt;
+    return std::pair{basso, alto};
+}
+
+bool Intero(const std::vector<Parametro>& p, const std::string& nome)
+{
+    for (const Parametro& x : p)
+        if (x.nome == nome)
+            return x.intero;
+    return false;
+}
+
+} // namespace
+
+std::vector<BarraTornado> Tornado(const Valutazione& valuta, const std::vector<Parametro>& parametri,
+                                  const std::vector<IntervalloParametro>& intervalli)
+{
+    std::vector<BarraTornado> barre;
+    for (const IntervalloParametro& i : intervalli) {
+        if (i.nome == "variabilita_meteo")
+            continue; // the spread of the years, not a value of the cash flow
+        const auto e = Estremi(i, Valore(parametri, i.nome));
+        if (!e)
+            continue;
+        BarraTornado b{i.nome, e->first, e->second, 0, 0};
+        std::vector<Parametro> p = parametri;
+        Imposta(p, i.nome, Intero(p, i.nome) ? std::round(b.basso) : b.basso);
+        b.vanBasso = valuta(p, nullptr).van;
+        Imposta(p, i.nome, Intero(p, i.nome) ? std::round(b.alto) : b.alto);
+        b.vanAlto = valuta(p, nullptr).van;
+        barre.push_back(b);
+    }
+    std::stable_sort(barre.begin(), barre.end(), [](const BarraTornado& a, const BarraTornado& b) { return a.Escursione() > b.Escursione(); });
+    return barre;
+}
+
+double Percentile(std::vector<double> v, double q)
+{
+    if (v.empty())
+        return std::numeric_limits<double>::quiet_NaN();
+    std::sort(v.begin(), v.end());
+    const double posizione = q / 100 * double(v.size() - 1);
+    const auto k = std::size_t(std::floor(posizione));
+    if (k + 1 >= v.size())
+        return v.back();
+    const double w = posizione - double(k);
+    if (std::isinf(v[k + 1]) && w > 0)
+        return v[k + 1];
+    return v[k] + w * (v[k + 1] - v[k]);
+}
+
+EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametro>& parametri,
+                           const std::vector<IntervalloParametro>& intervalli, int estrazioni, unsigned seme)
+{
+    // The generator and its transforms written out: the same draws on every
+    // standard library (std::*_distribution are implementation-defined).
+    std::mt19937_64 caso(seme);
+    const auto uniforme = [&] { return (double(caso() >> 11) + 0.5) * (1.0 / 9007199254740992.0); };
+    const auto normale = [&] { // Box-Muller
+        const double u1 = uniforme(), u2 = uniforme();
+        return std::sqrt(-2 * std::log(u1)) * std::cos(2 * 3.14159265358979323846 * u2);
+    };
+    const auto triangolare = [&](double a, double c, double b) {
+        const double u = uniforme(), f = (c - a) / (b - a);
+        return u < f ? a + std::sqrt(u * (b - a) * (c - a)) : b - std::sqrt((1 - u) * (b - a) * (b - c));
+    };
+    struct Incerto {
+        std::string nome;
+        double basso, valore, alto;
+        bool intero;
+    };
+    std::vector<Incerto> incerti;
+    for (const IntervalloParametro& i : intervalli) {
+        if (i.nome == "variabilita_meteo")
+            continue;
+        const double v = Valore(parametri, i.nome);
+        if (const auto e = Estremi(i, v))
+            incerti.push_back({i.nome, e->first, v, e->second, Intero(parametri, i.nome)});
+    }
+    const double sigma = Valore(parametri, "variabilita_meteo") / 100;
+    const int anni = int(std::lround(Valore(parametri, "orizzonte")));
+    EsitoMonteCarlo esito;
+    esito.estrazioni = std::max(1, estrazioni);
+    std::vector<double> van, ritorno;
+    std::vector<std::vector<double>> cumulati(std::size_t(anni) + 1);
+    std::vector<double> meteo(std::size_t(anni) + 1, 1.0);
+    for (int k = 0; k < esito.estrazioni; ++k) {
+        std::vector<Parametro> p = parametri;
+        for (const Incerto& x : incerti) {
+            const double v = triangolare(x.basso, x.valore, x.alto);
+            Imposta(p, x.nome, x.intero ? std::round(v) : v);
+        }
+        for (int t = 1; t <= anni; ++t)
+            meteo[std::size_t(t)] = std::clamp(1 + sigma * normale(), 0.5, 1.5);
+        const Convenienza c = valuta(p, sigma > 0 ? &meteo : nullptr);
+        van.push_back(c.van);
+        ritorno.push_back(c.ritornoSemplice ? *c.ritornoSemplice : std::numeric_limits<double>::infinity());
+        for (std::size_t t = 0; t < c.anni.size() && t < cumulati.size(); ++t)
+            cumulati[t].push_back(c.anni[t].cumulato);
+    }
+    const auto tre = [](const std::vector<double>& v) { return Percentili{Percentile(v, 10), Percentile(v, 50), Percentile(v, 90)}; };
+    esito.van = tre(van);
+    esito.ritorno = tre(ritorno);
+    for (const auto& c : cumulati)
+        esito.cumulato.push_back(tre(c));
+    return esito;
+}
+
+} // namespace fv

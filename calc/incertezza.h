@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// How sure the answer is: the NPV with each uncertain parameter at its low
+// and its high (a tornado), and a Monte Carlo over the parameters' ranges
+// and the weather of each year, giving P10, P50 and P90.
+#pragma once
+
+#include "calc/economia.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fv {
+
+// A parameter's plausible low and high, with where they come from.
+struct IntervalloParametro {
+    std::string nome;
+    double basso = 0, alto = 0;
+    std::string fonte;
+};
+
+// Checks a set of ranges against the declared parameters: a known name once,
+// low <= high, both within the parameter's range. Throws ErroreParametro.
+void VerificaIntervalli(const std::vector<IntervalloParametro>& intervalli);
+
+// The cash flow of one set of parameters and, when given, of the weather's
+// factor on each year's production (index t = 1..N; 1 is the mean year).
+using Valutazione = std::function<Convenienza(const std::vector<Parametro>&, const std::vector<double>* meteo)>;
+
+struct BarraTornado {
+    std::string nome;
+    double basso = 0, alto = 0;       // the parameter's ends
+    double vanBasso = 0, vanAlto = 0; // NPV with the parameter at each end [EUR]
+    double Escursione() const { return std::abs(vanAlto - vanBasso); }
+};
+
+// One bar per parameter whose range is not a point, the widest first. A
+// range is widened to hold the value in use.
+std::vector<BarraTornado> Tornado(const Valutazione& valuta, const std::vector<Parametro>& parametri,
+                                  const std::vector<IntervalloParametro>& intervalli);
+
+struct Percentili {
+    double p10 = 0, p50 = 0, p90 = 0;
+};
+
+struct EsitoMonteCarlo {
+    int estrazioni = 0;
+    Percentili van;                               // [EUR]
+    // The payback: +infinity where a draw does not pay back by the horizon.
+    Percentili ritorno;                           // [years]
+    std::vector<Percentili> cumulato;             // the cumulative cash flow by year t = 0..N [EUR]
+};
+
+// `estrazioni` draws with a fixed seed (the same figures at every run):
+// each uncertain parameter from a triangular distribution (its low, the
+// value in use, its high), each year's weather factor from a normal
+// distribution of mean 1 and standard deviation `variabilita_meteo` %
+// (bounded to 0.5..1.5). Percentiles by linear interpolation between ranks.
+EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametro>& parametri,
+                           const std::vector<IntervalloParametro>& intervalli, int estrazioni = 1000, unsigned seme = 20261208);
+
+// The q-th percentile (0..100) of values, linear between ranks.
+double Percentile(std::vector<double> valori, double q);
+
+} // namespace fv
