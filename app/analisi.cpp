@@ -415,7 +415,7 @@ RisultatoIncertezza Incertezza(const Risultato& r, const Approfondimento& a, con
         if (fattori)
             meteo = {*fattori, pendenza};
         return CalcolaConvenienza(energia, r.letti.potenza, a.richiesta.batteria.capacita, p, a.richiesta.famiglia,
-                                  batteria ? &a.bilancio.curva : nullptr, fattori ? &meteo : nullptr);
+                                  batteria ? &a.bilancio.curva : nullptr, fattori ? &meteo : nullptr, false);
     };
     RisultatoIncertezza i;
     i.conBatteria = batteria;

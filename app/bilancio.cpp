@@ -426,6 +426,15 @@ QWidget* DialogoBilancio::CreaSchedaConvenienza()
     vp->addWidget(tabellaParametri_);
     vp->addWidget(ripristina, 0, Qt::AlignRight);
     schede->addTab(pannelloParametri, QStringLiteral("Parametri"));
+    auto* pannelloSicurezza = new QWidget(scheda);
+    auto* vs = new QVBoxLayout(pannelloSicurezza);
+    sicurezza_ = new QLabel(pannelloSicurezza);
+    sicurezza_->setWordWrap(true);
+    tornado_ = Grafico(pannelloSicurezza, QStringLiteral("Parametri più influenti"));
+    vs->setContentsMargins(2, 2, 2, 2);
+    vs->addWidget(sicurezza_);
+    vs->addWidget(tornado_, 1);
+    schede->addTab(pannelloSicurezza, QStringLiteral("Quanto è sicuro"));
     auto* v = new QVBoxLayout(scheda);
     v->addWidget(economia_);
     v->addWidget(schede, 1);
@@ -525,6 +534,7 @@ void DialogoBilancio::Ricalcola()
         const fv::Approfondimento a = analisi_.Calcola(*risultato_, richiesta, parametri_);
         bilancio_ = a.bilancio;
         convenienza_ = a.convenienza;
+        approfondimento_ = a;
         nota_->setText(bilancio_->avvisi.join(u' '));
         // For the report, while the window still shows this calculation.
         sessione_.RegistraApprofondimento(calcolo_, a);
@@ -549,6 +559,8 @@ void DialogoBilancio::Svuota(const QString& nota)
 {
     bilancio_.reset();
     convenienza_.reset();
+    approfondimento_.reset();
+    sicurezza_->clear();
     nota_->setText(nota);
     riepilogo_->clear();
     economia_->clear();
@@ -560,7 +572,7 @@ void DialogoBilancio::Svuota(const QString& nota)
     tabellaMeteo_->setRowCount(0);
     tabellaMeteo_->setColumnCount(0);
     infoMeteo_->clear();
-    for (QChartView* g : {mesi_, giorno_, cassa_})
+    for (QChartView* g : {mesi_, giorno_, cassa_, tornado_})
         fv::SvuotaGrafico(*g);
 }
 
@@ -599,6 +611,25 @@ void DialogoBilancio::MostraGrafici()
         cassa.push_back({QStringLiteral("Con batteria"), {}});
         for (const fv::AnnoFlusso& a : convenienza_->con.anni)
             cassa[1].valori.push_back(a.cumulato);
+    }
+    // The Monte Carlo's band of the case it is of: P10 and P90 of the cumulative.
+    if (approfondimento_ && approfondimento_->incertezza) {
+        const fv::RisultatoIncertezza& i = *approfondimento_->incertezza;
+        fv::SerieGrafico p10{QStringLiteral("P10 (%1)").arg(i.conBatteria ? QStringLiteral("con batteria") : QStringLiteral("senza")), {}};
+        fv::SerieGrafico p90{QStringLiteral("P90 (%1)").arg(i.conBatteria ? QStringLiteral("con batteria") : QStringLiteral("senza")), {}};
+        for (const fv::Percentili& p : i.montecarlo.cumulato) {
+            p10.valori.push_back(p.p10);
+            p90.valori.push_back(p.p90);
+        }
+        cassa.push_back(p10);
+        cassa.push_back(p90);
+        sicurezza_->setText(fv::RigaIncertezza(i, f));
+        std::vector<fv::BarraOrizzontale> barre;
+        for (std::size_t k = 0; k < i.tornado.size() && k < 7; ++k)
+            barre.push_back({QString::fromStdString(i.tornado[k].nome), i.tornado[k].vanBasso, i.tornado[k].vanAlto});
+        const double centro = i.conBatteria ? convenienza_->con.van : convenienza_->senza.van;
+        fv::RiempiTornado(*tornado_, QStringLiteral("VAN con ogni parametro al basso e all'alto (gli altri al loro valore)"), barre,
+                          centro, QStringLiteral("VAN rispetto al valore centrale (€)"));
     }
     fv::RiempiLinee(*cassa_, QStringLiteral("Flusso di cassa cumulato: attraversa lo zero al tempo di ritorno"), cassa,
                     QStringLiteral("anno"), QStringLiteral("€"));

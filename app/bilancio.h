@@ -76,6 +76,7 @@ private:
     int calcolo_ = 0; // the session's calculation the result is of
     std::optional<fv::RisultatoBilancio> bilancio_;
     std::optional<fv::RisultatoConvenienza> convenienza_;
+    std::optional<fv::Approfondimento> approfondimento_;
     std::vector<fv::Parametro> parametri_;
     bool caricamento_ = false;
 
@@ -107,6 +108,8 @@ private:
     QTableWidget* anni_ = nullptr;
     QComboBox* casoAnni_ = nullptr; // which case the yearly table shows
     QTableWidget* tabellaParametri_ = nullptr;
+    QLabel* sicurezza_ = nullptr;      // P10, P50, P90
+    QChartView* tornado_ = nullptr;
     // The year's weather: the comune's climate or an hourly file.
     QComboBox* meteoModo_ = nullptr;
     QWidget* meteoFile_ = nullptr;

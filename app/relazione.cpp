@@ -314,6 +314,48 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
     return t;
 }
 
+std::vector<QStringList> TabellaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& f, std::size_t barre)
+{
+    const auto n = [&](double v, int d) {
+        return std::isinf(v) ? QStringLiteral("oltre l'orizzonte") : QString::fromStdString(TestoArrotondato(v, d, f));
+    };
+    const EsitoMonteCarlo& m = i.montecarlo;
+    std::vector<QStringList> t = {
+        {QStringLiteral("Quanto è sicuro (%1, %2 estrazioni)")
+             .arg(i.conBatteria ? QStringLiteral("con batteria") : QStringLiteral("senza batteria"))
+             .arg(m.estrazioni),
+         QStringLiteral("P10"), QStringLiteral("P50"), QStringLiteral("P90")},
+        {QStringLiteral("Valore attuale netto (€)"), n(m.van.p10, 0), n(m.van.p50, 0), n(m.van.p90, 0)},
+        {QStringLiteral("Tempo di ritorno semplice (anni)"), n(m.ritorno.p10, 1), n(m.ritorno.p50, 1), n(m.ritorno.p90, 1)},
+        {},
+        {QStringLiteral("Parametro (dal più influente)"), QStringLiteral("Basso"), QStringLiteral("Alto"), QStringLiteral("VAN al basso (€)"),
+         QStringLiteral("VAN all'alto (€)")}};
+    for (std::size_t k = 0; k < i.tornado.size() && (barre == 0 || k < barre); ++k) {
+        const BarraTornado& b = i.tornado[k];
+        t.push_back({QString::fromStdString(b.nome), QString::fromStdString(TestoNumero(b.basso, f)),
+                     QString::fromStdString(TestoNumero(b.alto, f)), n(b.vanBasso, 0), n(b.vanAlto, 0)});
+    }
+    return t;
+}
+
+QString RigaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& f)
+{
+    const auto n = [&](double v, int d) {
+        return std::isinf(v) ? QStringLiteral("oltre l'orizzonte") : QString::fromStdString(TestoArrotondato(v, d, f));
+    };
+    const EsitoMonteCarlo& m = i.montecarlo;
+    QString testo = QStringLiteral("Quanto è sicuro (%1 estrazioni sugli intervalli dei parametri e sul tempo di ogni anno): VAN "
+                                   "P10 %2 €, P50 %3 €, P90 %4 €; ritorno P10 %5, P50 %6, P90 %7 anni.")
+                        .arg(m.estrazioni)
+                        .arg(n(m.van.p10, 0), n(m.van.p50, 0), n(m.van.p90, 0), n(m.ritorno.p10, 1), n(m.ritorno.p50, 1),
+                             n(m.ritorno.p90, 1));
+    if (!i.tornado.empty())
+        testo += QStringLiteral(" Il parametro che conta di più: %1 (VAN da %2 a %3 €).")
+                     .arg(QString::fromStdString(i.tornado.front().nome), n(i.tornado.front().vanBasso, 0),
+                          n(i.tornado.front().vanAlto, 0));
+    return testo;
+}
+
 std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double potenzaAttuale, double batteriaAttuale,
                                            const FormatoNumeri& f)
 {
@@ -447,6 +489,8 @@ std::vector<QStringList> TabelleApprofondimento(const Approfondimento& a, const 
     if (batteria)
         aggiungi(QStringLiteral("Flussi di cassa anno per anno, con batteria"), TabellaConvenienza(a.convenienza.con, f));
     aggiungi(QStringLiteral("Flussi di cassa anno per anno, senza batteria"), TabellaConvenienza(a.convenienza.senza, f));
+    if (a.incertezza)
+        aggiungi({}, TabellaIncertezza(*a.incertezza, f));
     aggiungi(QStringLiteral("Parametri usati"), TabellaParametri(a.convenienza.parametri, f));
     t.push_back({QString::fromUtf8(kRegimeNuoviImpianti)});
     if (a.richiesta.giorniMedi)
@@ -801,7 +845,9 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
           : QStringLiteral("Anno meteorologico: il clima mensile del comune su giorni sintetici (serie di giorni sereni e "
                            "nuvolosi con la media del mese).");
     f.Testo(kSinistra, y + 9, kLarghezza, 8, meteo);
-    f.Testo(kSinistra, y + 17, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alla pagina seguente."));
+    if (a.incertezza)
+        f.Testo(kSinistra, y + 17, kLarghezza, 8, RigaIncertezza(*a.incertezza, r.formato));
+    f.Testo(kSinistra, y + 25, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alla pagina seguente."));
     PiePagina(f);
     painter.restore();
 }

@@ -45,6 +45,13 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
 
 extern const char* const kNotaPerditeMeteo;
 
+// How sure: P10, P50 and P90 of NPV and payback, then the tornado (each
+// parameter's low and high and the NPV at each), the widest swing first;
+// `barre` limits the tornado's rows (0: all).
+std::vector<QStringList> TabellaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& formato, std::size_t barre = 0);
+// "VAN P10 … € · P50 … € · P90 … €; ritorno …": one line for the report.
+QString RigaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& formato);
+
 // The sizing grid as read by a person: the best plant and battery, the
 // current one, then NPV by size without a battery and with each size's best
 // battery, with the payback.

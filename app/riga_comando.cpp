@@ -361,6 +361,11 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
         const auto m = TabellaBilancio(batteria ? a.bilancio.conBatteria : a.bilancio.senzaBatteria, s.formato());
         tutto.insert(tutto.end(), m.begin(), m.end());
     }
+    if (convenienza && a.incertezza) {
+        tutto.push_back({});
+        const auto i = TabellaIncertezza(*a.incertezza, s.formato(), 8);
+        tutto.insert(tutto.end(), i.begin(), i.end());
+    }
     if (a.bilancio.meteo) {
         tutto.push_back({});
         const auto m = TabellaMeteo(*a.bilancio.meteo, s.formato());

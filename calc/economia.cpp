@@ -329,8 +329,15 @@ std::optional<double> TassoInterno(const std::vector<double>& flussi)
     // range may share a sign: the range is scanned, and the root kept is the
     // highest where NPV falls through zero as the rate rises (an
     // investment's rate of return), else the highest root.
-    const int passi = 4000;
-    const auto tasso = [](int i) { return -0.99 + (10.0 + 0.99) * std::pow(double(i) / passi, 3); };
+    constexpr int passi = 4000;
+    // The scan's rates, denser near -0.99 where NPV changes fastest: computed once.
+    static const std::vector<double> tassi = [] {
+        std::vector<double> t(passi + 1);
+        for (int i = 0; i <= passi; ++i)
+            t[std::size_t(i)] = -0.99 + (10.0 + 0.99) * std::pow(double(i) / passi, 3);
+        return t;
+    }();
+    const auto tasso = [](int i) { return tassi[std::size_t(i)]; };
     std::optional<double> cadente, qualsiasi;
     double rPrima = tasso(0), fPrima = ValoreAttuale(flussi, rPrima);
     for (int i = 1; i <= passi; ++i) {
@@ -448,7 +455,7 @@ AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso
     return a;
 }
 
-void FigureDiMerito(Convenienza& c, double r)
+void FigureDiMerito(Convenienza& c, double r, bool conTir)
 {
     std::vector<double> flussi, attualizzati;
     double energiaAttualizzata = 0, costiAttualizzati = 0;
@@ -459,7 +466,8 @@ void FigureDiMerito(Convenienza& c, double r)
         costiAttualizzati += a.costi / std::pow(1 + r, a.anno);
     }
     c.van = ValoreAttuale(flussi, r);
-    c.tir = TassoInterno(flussi);
+    if (conTir)
+        c.tir = TassoInterno(flussi);
     c.ritornoSemplice = TempoDiRitorno(flussi);
     c.ritornoAttualizzato = TempoDiRitorno(attualizzati);
     // LCOE: discounted costs over discounted energy, incentives excluded.
@@ -556,7 +564,7 @@ EnergiaAnno CurvaBatteria::A(double quota) const
 }
 
 Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par,
-                               const Famiglia& famiglia, const CurvaBatteria* curva, const MeteoDegliAnni* meteo)
+                               const Famiglia& famiglia, const CurvaBatteria* curva, const MeteoDegliAnni* meteo, bool conTir)
 {
     Verifica(par);
     const auto v = [&](const char* nome) { return Valore(par, nome); };
@@ -614,7 +622,7 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
         if (b.sostituzione > 0)
             c.sostituzioniBatteria.push_back(t);
     }
-    FigureDiMerito(c, g.r);
+    FigureDiMerito(c, g.r, conTir);
     return c;
 }
 

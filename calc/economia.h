@@ -177,10 +177,13 @@ struct Famiglia {
 // of that year, after `vita_batteria` years or `cicli_batteria` cycles,
 // whichever comes first, unless less than half its life is left to the
 // horizon (then the old one runs on, losing capacity).
-// With `meteo`, each year's energy moves with its weather factor.
+// With `meteo`, each year's energy moves with its weather factor; without
+// `conTir` the IRR is left empty (a Monte Carlo's draws need only NPV and
+// payback, and the IRR's scan is most of the work).
 Convenienza CalcolaConvenienza(const EnergiaAnno& energia, double potenza, double batteria,
                                const std::vector<Parametro>& parametri, const Famiglia& famiglia = {},
-                               const CurvaBatteria* curva = nullptr, const MeteoDegliAnni* meteo = nullptr);
+                               const CurvaBatteria* curva = nullptr, const MeteoDegliAnni* meteo = nullptr,
+                               bool conTir = true);
 
 // The figures of merit, as defined in W. Short, D. J. Packey and T. Holt, "A
 // Manual for the Economic Evaluation of Energy Efficiency and Renewable

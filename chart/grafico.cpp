@@ -5,6 +5,7 @@
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
+#include <QtCharts/QHorizontalStackedBarSeries>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLegend>
@@ -411,6 +412,46 @@ void SvuotaGrafico(QChartView& vista)
     Svuota(vista.chart());
     vista.chart()->setTitle(QString());
     vista.chart()->legend()->setVisible(false);
+}
+
+void RiempiTornado(QChartView& vista, const QString& titolo, const std::vector<BarraOrizzontale>& barre, double centro,
+                   const QString& asseX)
+{
+    QChart* grafico = vista.chart();
+    Svuota(grafico);
+    // Stacked from the centre: the low end's difference and the high end's,
+    // each to its side; categories listed bottom up, so the widest is on top.
+    auto* serie = new QHorizontalStackedBarSeries;
+    auto* basso = new QBarSet(QStringLiteral("parametro al basso"));
+    auto* alto = new QBarSet(QStringLiteral("parametro all'alto"));
+    QStringList nomi;
+    double estremo = 1;
+    for (auto b = barre.rbegin(); b != barre.rend(); ++b) {
+        *basso << b->basso - centro;
+        *alto << b->alto - centro;
+        nomi << b->nome;
+        estremo = std::max({estremo, std::abs(b->basso - centro), std::abs(b->alto - centro)});
+    }
+    serie->append(basso);
+    serie->append(alto);
+    grafico->addSeries(serie);
+    grafico->setTitle(titolo);
+    auto* y = new QBarCategoryAxis;
+    y->append(nomi);
+    QFont piccolo = y->labelsFont();
+    piccolo.setPointSizeF(std::max(7.0, piccolo.pointSizeF() - 1));
+    y->setLabelsFont(piccolo); // a name a row, not elided
+    auto* x = new QValueAxis;
+    x->setTitleText(asseX);
+    x->setLabelFormat(QStringLiteral("%.0f"));
+    x->setRange(-estremo, estremo);
+    x->applyNiceNumbers();
+    grafico->addAxis(y, Qt::AlignLeft);
+    grafico->addAxis(x, Qt::AlignBottom);
+    serie->attachAxis(y);
+    serie->attachAxis(x);
+    grafico->legend()->setVisible(true);
+    grafico->legend()->setAlignment(Qt::AlignBottom);
 }
 
 } // namespace fv

@@ -59,6 +59,15 @@ void RiempiBarre(QChartView& grafico, const QString& titolo, const QStringList& 
 void RiempiLinee(QChartView& grafico, const QString& titolo, const std::vector<SerieGrafico>& serie, const QString& asseX,
                  const QString& asseY);
 
+// A tornado: one horizontal bar a row, from the central value to the value
+// at the parameter's low and at its high, the first row on top.
+struct BarraOrizzontale {
+    QString nome;
+    double basso = 0, alto = 0; // the values at the two ends
+};
+void RiempiTornado(QChartView& grafico, const QString& titolo, const std::vector<BarraOrizzontale>& barre, double centro,
+                   const QString& asseX);
+
 // Nothing on show: no series, no axes, no title (after a failed input).
 void SvuotaGrafico(QChartView& grafico);
 

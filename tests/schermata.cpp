@@ -66,6 +66,18 @@ int main(int argc, char* argv[])
         d->findChild<QTabWidget*>()->setCurrentIndex(2);
         soggetto = d;
     }
+    // "sicurezza": the economics' "Quanto è sicuro" tab.
+    if (cosa == QLatin1String("sicurezza")) {
+        for (QAction* a : principale.findChildren<QAction*>())
+            if (a->text().startsWith(QLatin1String("Convenienza")))
+                a->trigger();
+        QWidget* d = principale.bilancio();
+        for (QTabWidget* t : d->findChildren<QTabWidget*>())
+            for (int k = 0; k < t->count(); ++k)
+                if (t->tabText(k) == QString::fromUtf8("Quanto è sicuro"))
+                    t->setCurrentIndex(k);
+        soggetto = d;
+    }
     QTest::qWait(200);
     // "relazione": the report with its second page, as a PDF.
     if (cosa == QLatin1String("relazione")) {

@@ -3,6 +3,7 @@
 // parameters: NPV at the IRR, payback within the year, the deduction's cap,
 // the community premium's years, degradation and escalation compounding.
 #include "calc/economia.h"
+#include "calc/incertezza.h"
 #include "data/parametri.h"
 #include "data/province.h"
 #include "calc/numeri.h"
@@ -299,6 +300,63 @@ private slots:
         sicilia.zona = "SICI";
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z, sicilia).anni[1].vendita - 1200 * 0.05) < 1e-12);
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z).anni[1].vendita - 1200 * 0.1) < 1e-12);
+    }
+
+    void quantoESicuro()
+    {
+        std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-12-01");
+        const Valutazione valuta = [&](const std::vector<Parametro>& q, const std::vector<double>* fattori) {
+            MeteoDegliAnni meteo;
+            if (fattori)
+                meteo = {*fattori, {2000, 300, 1700, 0}};
+            return CalcolaConvenienza(kEnergia, 2, 0, q, {}, nullptr, fattori ? &meteo : nullptr, false);
+        };
+        const std::vector<IntervalloParametro>& intervalli = IntervalliPredefiniti();
+        // The draws ordered; the same seed, the same figures; the NPV's P50 near the single figure.
+        const EsitoMonteCarlo m = MonteCarlo(valuta, p, intervalli, 1000);
+        QVERIFY(m.van.p10 < m.van.p50 && m.van.p50 < m.van.p90);
+        QVERIFY(m.ritorno.p10 <= m.ritorno.p50 && m.ritorno.p50 <= m.ritorno.p90);
+        QCOMPARE(MonteCarlo(valuta, p, intervalli, 1000).van.p50, m.van.p50);
+        QVERIFY(MonteCarlo(valuta, p, intervalli, 1000, 7).van.p50 != m.van.p50);
+        QCOMPARE(int(m.cumulato.size()), 26);
+        const double unico = valuta(p, nullptr).van;
+        QVERIFY2(std::fabs(m.van.p50 - unico) < 0.5 * (m.van.p90 - m.van.p10), qPrintable(QStringLiteral("%1 %2").arg(m.van.p50).arg(unico)));
+        // No range and no weather spread: the band closes to the single line.
+        std::vector<IntervalloParametro> punti;
+        for (const IntervalloParametro& i : intervalli)
+            punti.push_back({i.nome, Valore(p, i.nome), Valore(p, i.nome), i.fonte});
+        Imposta(p, "variabilita_meteo", 0);
+        const EsitoMonteCarlo chiuso = MonteCarlo(valuta, p, punti, 200);
+        QCOMPARE(chiuso.van.p10, valuta(p, nullptr).van);
+        QCOMPARE(chiuso.van.p90, chiuso.van.p10);
+        QCOMPARE(chiuso.cumulato[10].p10, chiuso.cumulato[10].p90);
+        QVERIFY(Tornado(valuta, p, punti).empty());
+        // Each tornado bar is the NPV at its parameter's two ends, the widest first.
+        const std::vector<BarraTornado> barre = Tornado(valuta, p, intervalli);
+        QVERIFY(barre.size() > 5);
+        for (std::size_t k = 0; k < barre.size(); ++k) {
+            std::vector<Parametro> q = p;
+            Imposta(q, barre[k].nome, barre[k].basso);
+            QCOMPARE(barre[k].vanBasso, valuta(q, nullptr).van);
+            Imposta(q, barre[k].nome, barre[k].alto);
+            QCOMPARE(barre[k].vanAlto, valuta(q, nullptr).van);
+            if (k > 0)
+                QVERIFY(barre[k - 1].Escursione() >= barre[k].Escursione());
+        }
+        // A range that holds its value widens to it: a price of 0.40 over its 0.20-0.35.
+        Imposta(p, "prezzo_energia", 0.40);
+        for (const BarraTornado& b : Tornado(valuta, p, intervalli))
+            if (b.nome == "prezzo_energia")
+                QCOMPARE(b.alto, 0.40);
+        // A sunnier year sells more: the weather's factor moves the year's export.
+        MeteoDegliAnni sole{std::vector<double>(4, 1.1), {2000, 300, 1700, 0}};
+        QVERIFY(CalcolaConvenienza(kEnergia, 2, 0, Piccolo(), {}, nullptr, &sole).anni[1].immessa > kEnergia.immessa);
+        // Ranges refused: low over high, an unknown name, a name twice.
+        QVERIFY_THROWS_EXCEPTION(ErroreParametro, VerificaIntervalli({{"tasso_sconto", 5, 1, ""}}));
+        QVERIFY_THROWS_EXCEPTION(ErroreParametro, VerificaIntervalli({{"nessuno", 1, 2, ""}}));
+        QVERIFY_THROWS_EXCEPTION(ErroreParametro, VerificaIntervalli({{"degrado", 0.1, 1, ""}, {"degrado", 0.2, 1, ""}}));
+        QCOMPARE(Percentile({1, 2, 3, 4, 5}, 50), 3.0);
+        QCOMPARE(Percentile({1, 2, 3, 4, 5}, 10), 1.4);
     }
 
     void costiPerTagliaEInflazione()
