@@ -489,9 +489,9 @@ std::vector<QStringList> TabelleApprofondimento(const Approfondimento& a, const 
     if (batteria)
         aggiungi(QStringLiteral("Flussi di cassa anno per anno, con batteria"), TabellaConvenienza(a.convenienza.con, f));
     aggiungi(QStringLiteral("Flussi di cassa anno per anno, senza batteria"), TabellaConvenienza(a.convenienza.senza, f));
+    aggiungi(QStringLiteral("Parametri usati"), TabellaParametri(a.convenienza.parametri, f));
     if (a.incertezza)
         aggiungi({}, TabellaIncertezza(*a.incertezza, f));
-    aggiungi(QStringLiteral("Parametri usati"), TabellaParametri(a.convenienza.parametri, f));
     t.push_back({QString::fromUtf8(kRegimeNuoviImpianti)});
     if (a.richiesta.giorniMedi)
         t.push_back({QString::fromUtf8(kNotaGiorniMedi)});
