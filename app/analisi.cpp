@@ -329,21 +329,29 @@ RisultatoBilancio Analisi::ConfrontoMeteo(const Risultato& r, const RichiestaMet
     return esito;
 }
 
-GrigliaDimensioni Analisi::Dimensiona(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri,
-                                      const LimitiDimensioni& limiti, const std::atomic<bool>* annulla)
+Analisi::OreDellaRichiesta Analisi::OreDelCaso(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri)
 {
     VerificaRichiesta(richiesta);
     if (richiesta.famiglia.contributoPnrr)
         VerificaContributo(r, richiesta, parametri);
     RisultatoBilancio esito;
+    OreDellaRichiesta o;
     const double longitudine = Longitudine(r, esito);
-    const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
-    const std::vector<Ore> consumo = Consumo(richiesta.consumo, calendario, esito);
-    const std::vector<Ore>& produzione = richiesta.meteo.file.isEmpty()
-                                             ? Produzione(r, longitudine, calendario, richiesta.giorniMedi)
-                                             : ProduzioneDaFile(r, richiesta.meteo, longitudine, calendario, esito);
-    return fv::Dimensiona(produzione, r.letti.potenza, consumo, calendario, richiesta.batteria, parametri,
-                          FamigliaDelSito(r, richiesta.famiglia), limiti, annulla);
+    o.calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
+    o.consumo = Consumo(richiesta.consumo, o.calendario, esito);
+    o.produzione = richiesta.meteo.file.isEmpty() ? Produzione(r, longitudine, o.calendario, richiesta.giorniMedi)
+                                                  : ProduzioneDaFile(r, richiesta.meteo, longitudine, o.calendario, esito);
+    o.potenza = r.letti.potenza;
+    o.batteria = richiesta.batteria;
+    o.famiglia = FamigliaDelSito(r, richiesta.famiglia);
+    return o;
+}
+
+GrigliaDimensioni Analisi::Dimensiona(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri,
+                                      const LimitiDimensioni& limiti, const std::atomic<bool>* annulla)
+{
+    const OreDellaRichiesta o = OreDelCaso(r, richiesta, parametri);
+    return fv::Dimensiona(o.produzione, o.potenza, o.consumo, o.calendario, o.batteria, parametri, o.famiglia, limiti, annulla);
 }
 
 RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta)

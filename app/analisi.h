@@ -76,6 +76,17 @@ public:
     // std::invalid_argument for a grid out of its ranges.
     GrigliaDimensioni Dimensiona(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri,
                                  const LimitiDimensioni& limiti, const std::atomic<bool>* annulla = nullptr);
+    // What a sizing grid needs, gathered here (the data file is read on this
+    // thread) so that the grid itself can run on another: the year's hours
+    // of production and consumption, the household with its site.
+    struct OreDellaRichiesta {
+        Calendario calendario;
+        std::vector<Ore> produzione, consumo;
+        double potenza = 0;
+        Batteria batteria;
+        Famiglia famiglia;
+    };
+    OreDellaRichiesta OreDelCaso(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
 
 private:
     double Longitudine(const Risultato& r, RisultatoBilancio& esito);

@@ -6,7 +6,11 @@
 #include "app/messaggi.h"
 #include "app/relazione.h"
 #include "chart/grafico.h"
+#include "chart/griglia.h"
 
+#include <QPointer>
+#include <QApplication>
+#include <thread>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -87,6 +91,7 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
     schede_->addTab(CreaSchedaBilancio(), QStringLiteral("Autoconsumo e batteria"));
     schede_->addTab(CreaSchedaConvenienza(), QStringLiteral("Convenienza economica"));
     schede_->addTab(CreaSchedaMeteo(), QStringLiteral("Anno meteorologico"));
+    schede_->addTab(CreaSchedaDimensioni(), QStringLiteral("Quale impianto"));
     auto* chiudi = new QDialogButtonBox(QDialogButtonBox::Close, this);
     esporta_ = chiudi->addButton(QStringLiteral("Esporta ora per ora…"), QDialogButtonBox::ActionRole);
     esporta_->setToolTip(QStringLiteral("Il bilancio di ogni ora dell'anno in un file CSV (8.760 righe)."));
@@ -377,6 +382,158 @@ void DialogoBilancio::MostraMeteo()
     infoMeteo_->setText(html + QStringLiteral("</table>"));
 }
 
+// Which plant and which battery: the NPV of every size on a grid, as a heat
+// map, and against size without a battery and with each size's best one.
+QWidget* DialogoBilancio::CreaSchedaDimensioni()
+{
+    auto* scheda = new QWidget(this);
+    auto* riga = new QHBoxLayout;
+    potenzaMax_ = Numero(scheda, 1, fv::kPotenzaMassimaCasa, 10, 1, QStringLiteral("kWp"));
+    potenzaMax_->setObjectName(QStringLiteral("potenzaMax"));
+    superficie_ = Numero(scheda, 0, 1000, 0, 0, QStringLiteral("m²"));
+    superficie_->setSpecialValueText(QStringLiteral("non indicata"));
+    superficie_->setToolTip(QStringLiteral("Superficie utile del tetto: la potenza massima è la superficie per il parametro "
+                                           "densita_potenza (kWp/m²)."));
+    passoPotenza_ = new QComboBox(scheda);
+    passoPotenza_->addItem(QStringLiteral("passo 1 kWp"), 1.0);
+    passoPotenza_->addItem(QStringLiteral("passo 0,5 kWp"), 0.5);
+    batteriaMax_ = Numero(scheda, 0, fv::kBatteriaMassimaCasa, 20, 0, QStringLiteral("kWh"));
+    dimensiona_ = new QPushButton(QStringLiteral("Calcola la griglia"), scheda);
+    dimensiona_->setObjectName(QStringLiteral("dimensiona"));
+    riga->addWidget(new QLabel(QStringLiteral("Fino a"), scheda));
+    riga->addWidget(potenzaMax_);
+    riga->addWidget(new QLabel(QStringLiteral("o tetto"), scheda));
+    riga->addWidget(superficie_);
+    riga->addWidget(passoPotenza_);
+    riga->addWidget(new QLabel(QStringLiteral("batteria fino a"), scheda));
+    riga->addWidget(batteriaMax_);
+    riga->addWidget(dimensiona_);
+    esitoDimensioni_ = new QLabel(scheda);
+    esitoDimensioni_->setWordWrap(true);
+    esitoDimensioni_->setObjectName(QStringLiteral("esitoDimensioni"));
+    mappaDimensioni_ = new fv::MappaGriglia(scheda);
+    curvaDimensioni_ = Grafico(scheda, QStringLiteral("VAN per potenza"));
+    auto* sotto = new QHBoxLayout;
+    sotto->addWidget(mappaDimensioni_, 1);
+    sotto->addWidget(curvaDimensioni_, 1);
+    auto* v = new QVBoxLayout(scheda);
+    v->addLayout(riga);
+    v->addWidget(esitoDimensioni_);
+    v->addLayout(sotto, 1);
+    connect(dimensiona_, &QPushButton::clicked, this, &DialogoBilancio::AvviaDimensioni);
+    for (QDoubleSpinBox* s : {potenzaMax_, superficie_, batteriaMax_})
+        connect(s, &QDoubleSpinBox::valueChanged, this, &DialogoBilancio::AnnullaDimensioni);
+    connect(passoPotenza_, &QComboBox::currentIndexChanged, this, &DialogoBilancio::AnnullaDimensioni);
+    return scheda;
+}
+
+// An input changed: a grid on its way is dropped, one on show is of the inputs before.
+void DialogoBilancio::AnnullaDimensioni()
+{
+    ++generazioneDimensioni_;
+    if (annullaDimensioni_)
+        annullaDimensioni_->store(true);
+    annullaDimensioni_.reset();
+    griglia_.reset();
+    if (mappaDimensioni_) {
+        mappaDimensioni_->Svuota();
+        fv::SvuotaGrafico(*curvaDimensioni_);
+        esitoDimensioni_->setText(QStringLiteral("Premere «Calcola la griglia» per il valore di ogni potenza e batteria."));
+        dimensiona_->setEnabled(true);
+    }
+}
+
+// The hours gathered here, the grid on a worker thread; its result shown only
+// if no input changed meanwhile.
+void DialogoBilancio::AvviaDimensioni()
+{
+    if (!risultato_ || !bilancio_)
+        return;
+    AnnullaDimensioni();
+    fv::LimitiDimensioni limiti;
+    std::vector<fv::Parametro> parametri = parametri_;
+    limiti.potenzaMax = superficie_->value() > 0 ? superficie_->value() * fv::Valore(parametri, "densita_potenza") : potenzaMax_->value();
+    limiti.passoPotenza = passoPotenza_->currentData().toDouble();
+    limiti.batteriaMax = batteriaMax_->value() > 0 ? batteriaMax_->value() : 1e-9;
+    limiti.passoBatteria = batteriaMax_->value() > 0 ? 2 : 1e-9;
+    limiti.potenzaAttuale = risultato_->letti.potenza;
+    limiti.batteriaAttuale = capacita_->value();
+    std::shared_ptr<const fv::Analisi::OreDellaRichiesta> ore;
+    try {
+        ore = std::make_shared<const fv::Analisi::OreDellaRichiesta>(analisi_.OreDelCaso(*risultato_, Richiesta(), parametri));
+        if (limiti.potenzaMax > fv::kPotenzaMassimaCasa || limiti.potenzaMax < 0.5)
+            throw std::invalid_argument("la potenza massima (dal tetto) vale da 0,5 a 100 kWp, non "
+                                        + fv::TestoLeggibile(limiti.potenzaMax) + ".");
+    } catch (const std::exception& e) {
+        esitoDimensioni_->setText(QString::fromStdString(e.what()));
+        return;
+    }
+    auto annulla = std::make_shared<std::atomic<bool>>(false);
+    annullaDimensioni_ = annulla;
+    const int generazione = generazioneDimensioni_;
+    dimensiona_->setEnabled(false);
+    esitoDimensioni_->setText(QStringLiteral("Calcolo della griglia…"));
+    QPointer<DialogoBilancio> io(this);
+    std::thread([io, ore, parametri, limiti, annulla, generazione] {
+        std::optional<fv::GrigliaDimensioni> g;
+        QString errore;
+        try {
+            g = fv::Dimensiona(ore->produzione, ore->potenza, ore->consumo, ore->calendario, ore->batteria, parametri,
+                               ore->famiglia, limiti, annulla.get());
+        } catch (const std::exception& e) {
+            errore = QString::fromStdString(e.what());
+        }
+        if (annulla->load())
+            return;
+        QMetaObject::invokeMethod(qApp, [io, g = std::move(g), errore, generazione] {
+            if (!io || io->generazioneDimensioni_ != generazione)
+                return; // the dialog is gone, or its inputs changed
+            io->dimensiona_->setEnabled(true);
+            io->annullaDimensioni_.reset();
+            if (!g) {
+                io->esitoDimensioni_->setText(errore);
+                return;
+            }
+            io->MostraDimensioni(*g);
+        });
+    }).detach();
+}
+
+void DialogoBilancio::MostraDimensioni(const fv::GrigliaDimensioni& g)
+{
+    griglia_ = g;
+    const fv::FormatoNumeri f = fv::FormatoUtente();
+    const auto n = [&](double v, int d) { return QString::fromStdString(fv::TestoArrotondato(v, d, f)); };
+    fv::DatiMappa dati;
+    dati.colonne = g.batterie;
+    dati.righe = g.potenze;
+    for (const fv::CellaDimensioni& c : g.celle)
+        dati.valori.push_back(c.van);
+    dati.titoloColonne = QStringLiteral("→ batteria kWh");
+    dati.titoloRighe = QStringLiteral("↑ potenza kWp");
+    dati.unita = QStringLiteral("nero: la migliore, blu: la calcolata");
+    dati.migliore = std::pair{g.migliore / g.batterie.size(), g.migliore % g.batterie.size()};
+    for (std::size_t p = 0; p < g.potenze.size(); ++p)
+        for (std::size_t b = 0; b < g.batterie.size(); ++b)
+            if (std::fabs(g.potenze[p] - risultato_->letti.potenza) < 1e-9 && std::fabs(g.batterie[b] - capacita_->value()) < 1e-9)
+                dati.attuale = std::pair{p, b};
+    mappaDimensioni_->Imposta(dati);
+    std::vector<fv::SerieGrafico> serie = {{QStringLiteral("Senza batteria"), {}}, {QStringLiteral("Con la batteria migliore"), {}}};
+    const std::vector<std::size_t> migliori = g.MiglioreBatteriaPerPotenza();
+    for (std::size_t p = 0; p < g.potenze.size(); ++p) {
+        serie[0].valori.push_back(g.Cella(p, 0).van);
+        serie[1].valori.push_back(g.Cella(p, migliori[p]).van);
+    }
+    serie[0].x = serie[1].x = g.potenze;
+    fv::RiempiLinee(*curvaDimensioni_, QStringLiteral("VAN per potenza"), serie, QStringLiteral("potenza (kWp)"), QStringLiteral("€"));
+    const fv::CellaDimensioni& m = g.celle[g.migliore];
+    esitoDimensioni_->setText(QStringLiteral("La migliore: %1 kWp con %2 kWh di batteria, VAN %3 €, ritorno %4. Quella calcolata: "
+                                             "%5 kWp con %6 kWh.")
+                                  .arg(n(m.potenza, 1), n(m.batteria, 0), n(m.van, 0),
+                                       m.ritorno ? n(*m.ritorno, 1) + QStringLiteral(" anni") : QStringLiteral("oltre l'orizzonte"),
+                                       n(risultato_->letti.potenza, 1), n(capacita_->value(), 1)));
+}
+
 // Every hour of the balance on show, into a CSV file the user names.
 void DialogoBilancio::EsportaOrario()
 {
@@ -518,6 +675,7 @@ void DialogoBilancio::Ricalcola()
 {
     if (!risultato_)
         return;
+    AnnullaDimensioni(); // a grid of the inputs before is not this one
     Ricorda();
     if (modo_->currentIndex() == int(fv::RichiestaConsumo::Modo::File) && file_->text().trimmed().isEmpty())
         return Svuota(QStringLiteral("Scegliere il file del contatore (Scegli…)."));

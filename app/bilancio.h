@@ -10,6 +10,8 @@
 
 #include <QDialog>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -25,6 +27,9 @@ class QStackedWidget;
 class QTableWidget;
 class QTableWidgetItem;
 class QTabWidget;
+namespace fv {
+class MappaGriglia;
+}
 
 class DialogoBilancio : public QDialog {
     Q_OBJECT
@@ -58,6 +63,10 @@ private:
     QWidget* CreaSchedaBilancio();
     QWidget* CreaSchedaConvenienza();
     QWidget* CreaSchedaMeteo();
+    QWidget* CreaSchedaDimensioni();
+    void AvviaDimensioni();
+    void AnnullaDimensioni();
+    void MostraDimensioni(const fv::GrigliaDimensioni& g);
     void EsportaOrario();
     void MostraMeteo();
     void Ricalcola();
@@ -121,4 +130,20 @@ private:
     QLabel* notaMeteo_ = nullptr;
     QLabel* infoMeteo_ = nullptr;
     QPushButton* esporta_ = nullptr;
+    // Which plant and battery: the grid, computed on another thread, dropped
+    // when an input changes.
+    QDoubleSpinBox* potenzaMax_ = nullptr;
+    QDoubleSpinBox* superficie_ = nullptr;
+    QComboBox* passoPotenza_ = nullptr;
+    QDoubleSpinBox* batteriaMax_ = nullptr;
+    QPushButton* dimensiona_ = nullptr;
+    QLabel* esitoDimensioni_ = nullptr;
+    fv::MappaGriglia* mappaDimensioni_ = nullptr;
+    QChartView* curvaDimensioni_ = nullptr;
+    std::shared_ptr<std::atomic<bool>> annullaDimensioni_;
+    int generazioneDimensioni_ = 0;
+public:
+    const std::optional<fv::GrigliaDimensioni>& griglia() const { return griglia_; }
+private:
+    std::optional<fv::GrigliaDimensioni> griglia_;
 };

@@ -364,7 +364,8 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
                  const QString& asseY)
 {
     QChart* grafico = vista.chart();
-    if (AggiornaLinee(grafico, titolo, serie))
+    const bool ascisse = std::any_of(serie.begin(), serie.end(), [](const SerieGrafico& s) { return !s.x.empty(); });
+    if (!ascisse && AggiornaLinee(grafico, titolo, serie))
         return;
     Svuota(grafico);
     grafico->setTitle(titolo);
@@ -376,7 +377,7 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
     y->setLabelFormat(asseY == QStringLiteral("€") ? QStringLiteral("%.0f") : QStringLiteral("%.1f"));
     grafico->addAxis(x, Qt::AlignBottom);
     grafico->addAxis(y, Qt::AlignLeft);
-    double massimoX = 1, minimoY = 0, massimoY = 0;
+    double minimoX = ascisse ? 1e300 : 0, massimoX = ascisse ? -1e300 : 1, minimoY = 0, massimoY = 0;
     for (const SerieGrafico& s : serie) {
         for (double v : s.valori) {
             minimoY = std::min(minimoY, v);
@@ -384,19 +385,28 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
         }
         auto* linea = new QLineSeries;
         linea->setName(s.nome);
-        for (std::size_t i = 0; i < s.valori.size(); ++i)
-            linea->append(double(i), s.valori[i]);
-        massimoX = std::max(massimoX, double(s.valori.size()) - 1);
+        for (std::size_t i = 0; i < s.valori.size(); ++i) {
+            const double xi = i < s.x.size() ? s.x[i] : double(i);
+            linea->append(xi, s.valori[i]);
+            minimoX = std::min(minimoX, xi);
+            massimoX = std::max(massimoX, xi);
+        }
         grafico->addSeries(linea);
         linea->attachAxis(x);
         linea->attachAxis(y);
     }
-    x->setRange(0, massimoX);
     y->setRange(minimoY, massimoY);
-    // Hours every 3, years every 5, from 0.
-    x->setTickType(QValueAxis::TicksDynamic);
-    x->setTickAnchor(0);
-    x->setTickInterval(massimoX <= 24 ? 3 : 5);
+    if (ascisse) {
+        x->setRange(minimoX, std::max(massimoX, minimoX + 1));
+        x->setLabelFormat(QStringLiteral("%.1f"));
+        x->applyNiceNumbers();
+    } else {
+        x->setRange(0, massimoX);
+        // Hours every 3, years every 5, from 0.
+        x->setTickType(QValueAxis::TicksDynamic);
+        x->setTickAnchor(0);
+        x->setTickInterval(massimoX <= 24 ? 3 : 5);
+    }
     y->applyNiceNumbers();
     grafico->legend()->setVisible(serie.size() > 1);
     grafico->legend()->setAlignment(Qt::AlignBottom);

@@ -45,8 +45,13 @@ void RiempiCurva(QChartView& grafico, const QString& titolo, const QString& asse
 
 // A named series of values, one per category or point.
 struct SerieGrafico {
+    SerieGrafico(QString n = {}, std::vector<double> v = {}, std::vector<double> ascisse = {})
+        : nome(std::move(n)), valori(std::move(v)), x(std::move(ascisse))
+    {
+    }
     QString nome;
     std::vector<double> valori;
+    std::vector<double> x; // the points' abscissas; empty: 0, 1, 2, ...
 };
 
 // Bars grouped by category (the months of the balance), one set per series,

@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QRadioButton>
@@ -64,6 +66,19 @@ int main(int argc, char* argv[])
         file->setText(QString::fromLocal8Bit(argv[3]));
         emit file->editingFinished();
         d->findChild<QTabWidget*>()->setCurrentIndex(2);
+        soggetto = d;
+    }
+    // "dimensiona": the grid of plants and batteries, computed and on show.
+    if (cosa == QLatin1String("dimensiona")) {
+        for (QAction* a : principale.findChildren<QAction*>())
+            if (a->text().startsWith(QLatin1String("Autoconsumo")))
+                a->trigger();
+        QWidget* d = principale.bilancio();
+        d->findChild<QTabWidget*>()->setCurrentIndex(3);
+        d->findChild<QPushButton*>(QStringLiteral("dimensiona"))->click();
+        auto* esito = d->findChild<QLabel*>(QStringLiteral("esitoDimensioni"));
+        for (int i = 0; i < 100 && !esito->text().startsWith(QLatin1String("La migliore")); ++i)
+            QTest::qWait(100);
         soggetto = d;
     }
     // "sicurezza": the economics' "Quanto è sicuro" tab.
