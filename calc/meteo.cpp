@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -277,31 +278,68 @@ const Json* Percorso(const Json& radice, std::initializer_list<const char*> chia
 
 // ---- The formats.
 
-// PVGIS's CSV: "Chiave (unità): valore" lines, a table with a header, notes.
-AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
+// Which irradiance a PVGIS file gives: the horizontal components of a
+// typical year, a series' components on a horizontal plane (the beam normal
+// from the sun's height), or a series' components on a tilted plane.
+enum class Componenti { Anno, SerieOrizzontale, SerieSulPiano };
+
+// The hour's irradiance, temperature and wind from the values by column name.
+void Valori(OraMeteo& o, Componenti k, const std::function<double(const char*)>& v)
 {
-    AnnoMeteo a;
+    o.temperatura = v("T2m");
+    o.vento = v("WS10m");
+    switch (k) {
+    case Componenti::Anno:
+        o.ghi = v("G(h)");
+        o.dni = v("Gb(n)");
+        o.dhi = v("Gd(h)");
+        return;
+    case Componenti::SerieSulPiano:
+        o.piano = true;
+        o.fascioPiano = std::max(0.0, v("Gb(i)"));
+        o.diffusaPiano = std::max(0.0, v("Gd(i)"));
+        o.riflessaPiano = std::max(0.0, v("Gr(i)"));
+        o.ghi = o.fascioPiano + o.diffusaPiano + o.riflessaPiano; // only to tell day from night
+        return;
+    case Componenti::SerieOrizzontale: break;
+    }
+    const double fascio = v("Gb(i)"), altezza = v("H_sun");
+    o.dhi = v("Gd(i)");
+    o.ghi = fascio + o.dhi;
+    o.dni = altezza > 1 ? fascio / std::sin(altezza * std::numbers::pi / 180) : 0;
+}
+
+// PVGIS's CSV header: "Chiave (unità): valore" lines, a typical year's
+// months, up to the table's column line.
+struct IntestazionePvgis {
     std::optional<double> lat, lon;
-    std::size_t intestazione = righe.size();
     double pendenza = 0, orientamento = 0;
-    for (std::size_t r = 0; r < righe.size() && intestazione == righe.size(); ++r) {
+    std::size_t colonne = 0; // the line of the columns
+};
+
+IntestazionePvgis LeggiIntestazionePvgis(const std::vector<std::string>& righe, AnnoMeteo& a)
+{
+    IntestazionePvgis t;
+    t.colonne = righe.size();
+    for (std::size_t r = 0; r < righe.size() && t.colonne == righe.size(); ++r) {
         const std::string& riga = righe[r];
-        const auto valore = [&](const char* chiave) -> std::optional<double> {
+        const auto valore = [&](const char* chiave, const char* fine = nullptr) -> std::optional<double> {
             if (riga.rfind(chiave, 0) != 0)
                 return std::nullopt;
             const std::size_t due = riga.find(':');
-            return Numero(riga.substr(due + 1), int(r + 1), chiave);
+            const std::size_t dopo = fine ? riga.find(fine) : std::string::npos;
+            return Numero(riga.substr(due + 1, dopo == std::string::npos ? std::string::npos : dopo - due - 1), int(r + 1), chiave);
         };
         if (const auto la = valore("Latitude"))
-            lat = la;
+            t.lat = la;
         else if (const auto lo = valore("Longitude"))
-            lon = lo;
+            t.lon = lo;
         else if (const auto q = valore("Elevation"))
             a.quota = *q;
-        else if (riga.rfind("Slope", 0) == 0)
-            pendenza = Numero(riga.substr(riga.find(':') + 1, riga.find("deg") - riga.find(':') - 1), int(r + 1), "Slope");
-        else if (riga.rfind("Azimuth", 0) == 0)
-            orientamento = Numero(riga.substr(riga.find(':') + 1, riga.find("deg") - riga.find(':') - 1), int(r + 1), "Azimuth");
+        else if (const auto pe = valore("Slope", "deg"))
+            t.pendenza = *pe;
+        else if (const auto az = valore("Azimuth", "deg"))
+            t.orientamento = *az;
         else if (riga.rfind("Radiation database", 0) == 0)
             a.fonte = Pulito(riga.substr(riga.find(':') + 1));
         else if (riga.rfind("month,year", 0) == 0) {
@@ -311,37 +349,41 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
                     a.mesiAnni.emplace_back(int(Numero(c[0], int(m + 1), "mese")), int(Numero(c[1], int(m + 1), "anno")));
             }
         } else if (riga.rfind("time", 0) == 0 && riga.find(',') != std::string::npos)
-            intestazione = r;
+            t.colonne = r;
     }
-    if (!lat || !lon)
+    if (!t.lat || !t.lon)
         throw ErroreMeteo(0, "il file PVGIS non dice latitudine e longitudine nell'intestazione.");
-    a.latitudine = *lat;
-    a.longitudine = *lon;
-    if (intestazione == righe.size())
+    if (t.colonne == righe.size())
         throw ErroreMeteo(0, "manca la riga delle colonne («time(UTC),...» o «time,...»).");
-    const std::vector<std::string> colonne = Campi(righe[intestazione], ',');
-    const auto colonna = [&](const char* nome) -> int {
-        const auto i = std::find(colonne.begin(), colonne.end(), nome);
-        return i == colonne.end() ? -1 : int(i - colonne.begin());
+    return t;
+}
+
+// PVGIS's CSV: the header, a table, notes after it.
+AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
+{
+    AnnoMeteo a;
+    const IntestazionePvgis t = LeggiIntestazionePvgis(righe, a);
+    a.latitudine = *t.lat;
+    a.longitudine = *t.lon;
+    const std::vector<std::string> colonne = Campi(righe[t.colonne], ',');
+    const auto ha = [&](std::initializer_list<const char*> nomi) {
+        return std::all_of(nomi.begin(), nomi.end(), [&](const char* n) { return std::find(colonne.begin(), colonne.end(), n) != colonne.end(); });
     };
-    const int cT = colonna("T2m"), cW = colonna("WS10m");
-    const int cG = colonna("G(h)"), cB = colonna("Gb(n)"), cD = colonna("Gd(h)");
-    const int cBi = colonna("Gb(i)"), cDi = colonna("Gd(i)"), cRi = colonna("Gr(i)"), cH = colonna("H_sun");
-    const bool anno = cG >= 0 && cB >= 0 && cD >= 0;
-    // A series on a horizontal plane: its beam and diffuse are the horizontal
-    // ones; on a tilted plane, the plane's own components.
-    const bool orizzontale = !anno && cBi >= 0 && cDi >= 0 && cH >= 0 && pendenza == 0;
-    const bool inclinato = !anno && cBi >= 0 && cDi >= 0 && cRi >= 0 && pendenza > 0;
+    const int riga = int(t.colonne + 1);
+    const bool anno = ha({"G(h)", "Gb(n)", "Gd(h)"});
+    const bool orizzontale = !anno && ha({"Gb(i)", "Gd(i)", "H_sun"}) && t.pendenza == 0;
+    const bool inclinato = !anno && ha({"Gb(i)", "Gd(i)", "Gr(i)"}) && t.pendenza > 0;
     if (!anno && !orizzontale && !inclinato)
-        throw ErroreMeteo(int(intestazione + 1), "mancano le colonne G(h), Gb(n), Gd(h) (o, per una serie oraria, le componenti "
-                                                 "Gb(i), Gd(i), Gr(i) e H_sun: scaricarla con «componenti» attivo).");
+        throw ErroreMeteo(riga, "mancano le colonne G(h), Gb(n), Gd(h) (o, per una serie oraria, le componenti Gb(i), Gd(i), "
+                                "Gr(i) e H_sun: scaricarla con «componenti» attivo).");
+    if (!ha({"T2m", "WS10m"}))
+        throw ErroreMeteo(riga, "mancano le colonne T2m e WS10m.");
+    const Componenti k = anno ? Componenti::Anno : inclinato ? Componenti::SerieSulPiano : Componenti::SerieOrizzontale;
     a.suPiano = inclinato;
-    a.tiltPiano = pendenza;
-    a.azimutPiano = orientamento;
-    if (cT < 0 || cW < 0)
-        throw ErroreMeteo(int(intestazione + 1), "mancano le colonne T2m e WS10m.");
+    a.tiltPiano = t.pendenza;
+    a.azimutPiano = t.orientamento;
     a.formato = a.mesiAnni.empty() ? "PVGIS serie oraria (CSV)" : "PVGIS anno tipo (CSV)";
-    for (std::size_t r = intestazione + 1; r < righe.size(); ++r) {
+    for (std::size_t r = t.colonne + 1; r < righe.size(); ++r) {
         const std::vector<std::string> c = Campi(righe[r], ',');
         if (c.empty() || righe[r].empty() || !(c[0].size() == 13 && c[0][8] == ':'))
             break; // the notes after the table
@@ -350,25 +392,9 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
             throw ErroreMeteo(n, "ci sono " + std::to_string(c.size()) + " campi, le colonne sono " + std::to_string(colonne.size()) + ".");
         OraMeteo o;
         LeggiTempoPvgis(c[0], o, n);
-        o.temperatura = Numero(c[std::size_t(cT)], n, "T2m");
-        o.vento = Numero(c[std::size_t(cW)], n, "WS10m");
-        if (anno) {
-            o.ghi = Numero(c[std::size_t(cG)], n, "G(h)");
-            o.dni = Numero(c[std::size_t(cB)], n, "Gb(n)");
-            o.dhi = Numero(c[std::size_t(cD)], n, "Gd(h)");
-        } else if (inclinato) {
-            o.piano = true;
-            o.fascioPiano = Irradianza(Numero(c[std::size_t(cBi)], n, "Gb(i)"), n, "l'irradianza diretta sul piano");
-            o.diffusaPiano = Irradianza(Numero(c[std::size_t(cDi)], n, "Gd(i)"), n, "l'irradianza diffusa sul piano");
-            o.riflessaPiano = Irradianza(Numero(c[std::size_t(cRi)], n, "Gr(i)"), n, "l'irradianza riflessa sul piano");
-            o.ghi = o.fascioPiano + o.diffusaPiano + o.riflessaPiano; // only to tell day from night
-        } else {
-            const double fascio = Numero(c[std::size_t(cBi)], n, "Gb(i)");
-            o.dhi = Numero(c[std::size_t(cDi)], n, "Gd(i)");
-            o.ghi = fascio + o.dhi;
-            const double altezza = Numero(c[std::size_t(cH)], n, "H_sun");
-            o.dni = altezza > 1 ? fascio / std::sin(altezza * std::numbers::pi / 180) : 0;
-        }
+        Valori(o, k, [&](const char* nome) {
+            return Numero(c[std::size_t(std::find(colonne.begin(), colonne.end(), nome) - colonne.begin())], n, nome);
+        });
         Controlla(o, n);
         a.ore.push_back(o);
     }
@@ -418,26 +444,9 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
             throw ErroreMeteo(0, "l'ora " + std::to_string(n) + " non ha il tempo.");
         OraMeteo o;
         LeggiTempoPvgis(tempo->testo, o, 0);
-        o.temperatura = NumeroJson(h["T2m"], "T2m");
-        o.vento = NumeroJson(h["WS10m"], "WS10m");
-        if (h["G(h)"]) {
-            o.ghi = NumeroJson(h["G(h)"], "G(h)");
-            o.dni = NumeroJson(h["Gb(n)"], "Gb(n)");
-            o.dhi = NumeroJson(h["Gd(h)"], "Gd(h)");
-        } else if (a.suPiano) {
-            o.piano = true;
-            o.fascioPiano = std::max(0.0, NumeroJson(h["Gb(i)"], "Gb(i)"));
-            o.diffusaPiano = std::max(0.0, NumeroJson(h["Gd(i)"], "Gd(i)"));
-            o.riflessaPiano = std::max(0.0, NumeroJson(h["Gr(i)"], "Gr(i)"));
-            o.ghi = o.fascioPiano + o.diffusaPiano + o.riflessaPiano;
-        } else {
-            const double fascio = NumeroJson(h["Gb(i)"], "Gb(i)");
-            o.dhi = NumeroJson(h["Gd(i)"], "Gd(i)");
-            o.ghi = fascio + o.dhi;
-            const double altezza = NumeroJson(h["H_sun"], "H_sun");
-            o.dni = altezza > 1 ? fascio / std::sin(altezza * std::numbers::pi / 180) : 0;
-        }
+        const Componenti k = h["G(h)"] ? Componenti::Anno : a.suPiano ? Componenti::SerieSulPiano : Componenti::SerieOrizzontale;
         try {
+            Valori(o, k, [&](const char* nome) { return NumeroJson(h[nome], nome); });
             Controlla(o, 0);
         } catch (const ErroreMeteo& e) {
             throw ErroreMeteo(0, "ora " + std::to_string(n) + " (" + tempo->testo + "): " + e.what());
@@ -600,73 +609,85 @@ double Orizzonte::VistaDelCielo() const
     return somma / kPassi;
 }
 
+namespace {
+
+// A horizon point: elevation 0..90°, azimuth from north taken round the circle.
+void AggiungiPunto(Orizzonte& o, double az, double el, int riga)
+{
+    NeiLimiti(el, 0, 90, riga, "l'elevazione dell'orizzonte", "°");
+    NeiLimiti(az, -360, 360, riga, "l'azimut dell'orizzonte", "°");
+    az = std::fmod(az, 360.0);
+    o.punti.emplace_back(az < 0 ? az + 360 : az, el);
+}
+
+// PVGIS's JSON: outputs.horizon_profile, A from south.
+void OrizzonteJson(const std::string& testo, Orizzonte& o)
+{
+    const Json radice = LettoreJson(testo).Leggi();
+    const Json* profilo = Percorso(radice, {"outputs", "horizon_profile"});
+    if (!profilo || profilo->tipo != Json::Tipo::Lista)
+        throw ErroreMeteo(0, "il JSON non ha outputs.horizon_profile.");
+    for (const Json& p : profilo->lista)
+        AggiungiPunto(o, NumeroJson(p["A"], "A") + 180, NumeroJson(p["H_hor"], "H_hor"), 0);
+}
+
+// A table (pvlib's from north, PVGIS's from south, told by the column line)
+// or pairs "az:el" typed from north.
+void OrizzonteTesto(const std::string& testo, Orizzonte& o)
+{
+    const std::vector<std::string> righe = Righe(testo);
+    int daSud = -1; // -1: pairs typed
+    for (std::size_t r = 0; r < righe.size(); ++r) {
+        const int n = int(r + 1);
+        std::string riga = Pulito(righe[r]);
+        if (riga.empty())
+            continue;
+        if (riga.rfind("horizon_azimuth", 0) == 0 || riga.rfind("A\t", 0) == 0 || riga.rfind("A,", 0) == 0
+            || riga.rfind("A ", 0) == 0) {
+            daSud = riga[0] == 'A' ? 1 : 0;
+            continue;
+        }
+        const bool numero = std::isdigit(static_cast<unsigned char>(riga[0])) || riga[0] == '-';
+        if (daSud >= 0) {
+            std::replace(riga.begin(), riga.end(), '\t', ',');
+            const std::vector<std::string> c = Campi(riga, ',');
+            if (c.size() < 2 || !numero)
+                break; // PVGIS's notes after the table
+            AggiungiPunto(o, Numero(c[0], n, "azimut") + (daSud == 1 ? 180 : 0), Numero(c[1], n, "elevazione"), n);
+            continue;
+        }
+        if (riga.find(':') != std::string::npos && !numero)
+            continue; // PVGIS's header lines ("Latitude (decimal degrees): ...")
+        std::replace(riga.begin(), riga.end(), ';', ' ');
+        std::replace(riga.begin(), riga.end(), ',', ' ');
+        std::istringstream in(riga);
+        std::string coppia;
+        while (in >> coppia) {
+            const std::size_t due = coppia.find(':');
+            if (due == std::string::npos)
+                throw ErroreMeteo(n, "«" + coppia + "» non è una coppia azimut:elevazione.");
+            AggiungiPunto(o, Numero(coppia.substr(0, due), n, "azimut"), Numero(coppia.substr(due + 1), n, "elevazione"), n);
+        }
+    }
+}
+
+} // namespace
+
 Orizzonte LeggiOrizzonte(const std::string& testo)
 {
     Orizzonte o;
-    const auto aggiungi = [&](double az, double el, int riga) {
-        NeiLimiti(el, 0, 90, riga, "l'elevazione dell'orizzonte", "°");
-        NeiLimiti(az, -360, 360, riga, "l'azimut dell'orizzonte", "°");
-        az = std::fmod(az, 360.0);
-        o.punti.emplace_back(az < 0 ? az + 360 : az, el);
-    };
     std::size_t inizio = 0;
     while (inizio < testo.size() && std::isspace(static_cast<unsigned char>(testo[inizio])))
         ++inizio;
-    if (inizio < testo.size() && testo[inizio] == '{') {
-        // PVGIS's JSON: outputs.horizon_profile, A from south.
-        const Json radice = LettoreJson(testo).Leggi();
-        const Json* profilo = Percorso(radice, {"outputs", "horizon_profile"});
-        if (!profilo || profilo->tipo != Json::Tipo::Lista)
-            throw ErroreMeteo(0, "il JSON non ha outputs.horizon_profile.");
-        for (const Json& p : profilo->lista)
-            aggiungi(NumeroJson(p["A"], "A") + 180, NumeroJson(p["H_hor"], "H_hor"), 0);
-    } else {
-        const std::vector<std::string> righe = Righe(testo);
-        int daSud = -1; // -1: pairs typed from north; the column header says otherwise
-        bool tabella = false;
-        for (std::size_t r = 0; r < righe.size(); ++r) {
-            const int n = int(r + 1);
-            std::string riga = Pulito(righe[r]);
-            if (riga.empty())
-                continue;
-            if (riga.rfind("horizon_azimuth", 0) == 0) {
-                daSud = 0;
-                tabella = true;
-                continue;
-            }
-            if (riga.rfind("A\t", 0) == 0 || riga.rfind("A,", 0) == 0 || riga.rfind("A ", 0) == 0) {
-                daSud = 1;
-                tabella = true;
-                continue;
-            }
-            if (tabella) {
-                std::replace(riga.begin(), riga.end(), '\t', ',');
-                const std::vector<std::string> c = Campi(riga, ',');
-                if (c.size() < 2 || !(std::isdigit(static_cast<unsigned char>(Pulito(c[0])[0])) || Pulito(c[0])[0] == '-'))
-                    break; // PVGIS's notes after the table
-                aggiungi(Numero(c[0], n, "azimut") + (daSud == 1 ? 180 : 0), Numero(c[1], n, "elevazione"), n);
-                continue;
-            }
-            if (riga.find(':') != std::string::npos && !std::isdigit(static_cast<unsigned char>(riga[0])) && riga[0] != '-')
-                continue; // PVGIS's header lines ("Latitude (decimal degrees): ...")
-            // Typed pairs "az:el", from north.
-            std::replace(riga.begin(), riga.end(), ';', ' ');
-            std::replace(riga.begin(), riga.end(), ',', ' ');
-            std::istringstream in(riga);
-            std::string coppia;
-            while (in >> coppia) {
-                const std::size_t due = coppia.find(':');
-                if (due == std::string::npos)
-                    throw ErroreMeteo(n, "«" + coppia + "» non è una coppia azimut:elevazione.");
-                aggiungi(Numero(coppia.substr(0, due), n, "azimut"), Numero(coppia.substr(due + 1), n, "elevazione"), n);
-            }
-        }
-    }
+    if (inizio < testo.size() && testo[inizio] == '{')
+        OrizzonteJson(testo, o);
+    else
+        OrizzonteTesto(testo, o);
     if (o.punti.size() < 2)
         throw ErroreMeteo(0, "un orizzonte ha almeno due punti.");
     std::sort(o.punti.begin(), o.punti.end());
     // Azimuth 360 is 0: keep one.
-    o.punti.erase(std::unique(o.punti.begin(), o.punti.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+    o.punti.erase(std::unique(o.punti.begin(), o.punti.end(), [](const auto& x, const auto& y) { return x.first == y.first; }),
                   o.punti.end());
     return o;
 }
