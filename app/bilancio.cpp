@@ -279,6 +279,35 @@ QWidget* DialogoBilancio::CreaSchedaBilancio()
     return scheda;
 }
 
+// A path field with its "Scegli…" button: the file read when chosen, or when
+// the field is left or Enter pressed.
+QWidget* DialogoBilancio::CampoConScelta(QWidget* genitore, QLineEdit*& campo, const QString& nome, const QString& segnaposto,
+                                         const QString& filtro)
+{
+    campo = new QLineEdit(genitore);
+    campo->setObjectName(nome);
+    campo->setPlaceholderText(segnaposto);
+    auto* scegli = new QPushButton(QStringLiteral("Scegli…"), genitore);
+    auto* riga = new QWidget(genitore);
+    auto* h = new QHBoxLayout(riga);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(campo, 1);
+    h->addWidget(scegli);
+    QLineEdit* c = campo;
+    connect(scegli, &QPushButton::clicked, this, [this, c, filtro] {
+        const QString f = QFileDialog::getOpenFileName(this, QStringLiteral("Scegli il file"), c->text(), filtro);
+        if (!f.isEmpty()) {
+            c->setText(f);
+            Ricalcola();
+        }
+    });
+    connect(campo, &QLineEdit::editingFinished, this, [this] {
+        if (!caricamento_)
+            Ricalcola();
+    });
+    return riga;
+}
+
 // The year's weather: the comune's monthly climate on synthetic days, or
 // the installer's hourly file with its horizon, sky model and system losses;
 // below, the file's year month by month beside the monthly method.
@@ -294,28 +323,7 @@ QWidget* DialogoBilancio::CreaSchedaMeteo()
     auto* formaFile = new QFormLayout(meteoFile_);
     formaFile->setContentsMargins(0, 0, 0, 0);
     const auto campoConScelta = [&](QLineEdit*& campo, const QString& nome, const QString& segnaposto, const QString& filtro) {
-        campo = new QLineEdit(meteoFile_);
-        campo->setObjectName(nome);
-        campo->setPlaceholderText(segnaposto);
-        auto* scegli = new QPushButton(QStringLiteral("Scegli…"), meteoFile_);
-        auto* riga = new QWidget(meteoFile_);
-        auto* h = new QHBoxLayout(riga);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->addWidget(campo, 1);
-        h->addWidget(scegli);
-        QLineEdit* c = campo;
-        connect(scegli, &QPushButton::clicked, this, [this, c, filtro] {
-            const QString f = QFileDialog::getOpenFileName(this, QStringLiteral("Scegli il file"), c->text(), filtro);
-            if (!f.isEmpty()) {
-                c->setText(f);
-                Ricalcola();
-            }
-        });
-        connect(campo, &QLineEdit::editingFinished, this, [this] {
-            if (!caricamento_)
-                Ricalcola();
-        });
-        return riga;
+        return CampoConScelta(meteoFile_, campo, nome, segnaposto, filtro);
     };
     formaFile->addRow(QStringLiteral("File orario"),
                       campoConScelta(fileMeteo_, QStringLiteral("fileMeteo"),
@@ -770,7 +778,23 @@ void DialogoBilancio::MostraGrafici()
         for (const fv::AnnoFlusso& a : convenienza_->con.anni)
             cassa[1].valori.push_back(a.cumulato);
     }
-    // The Monte Carlo's band of the case it is of: P10 and P90 of the cumulative.
+    MostraIncertezza(cassa);
+    fv::RiempiLinee(*cassa_, QStringLiteral("Flusso di cassa cumulato: attraversa lo zero al tempo di ritorno"), cassa,
+                    QStringLiteral("anno"), QStringLiteral("€"));
+    const int scelto = casoAnni_->currentIndex();
+    casoAnni_->clear();
+    casoAnni_->addItem(QStringLiteral("Senza batteria"));
+    if (batteria)
+        casoAnni_->addItem(QStringLiteral("Con batteria"));
+    casoAnni_->setCurrentIndex(batteria ? (scelto == 0 ? 0 : 1) : 0);
+    MostraAnni();
+}
+
+// How sure: the Monte Carlo's P10 and P90 of the cumulative beside the
+// cases' lines, its three figures, the tornado.
+void DialogoBilancio::MostraIncertezza(std::vector<fv::SerieGrafico>& cassa)
+{
+    const fv::FormatoNumeri f = fv::FormatoUtente();
     if (approfondimento_ && approfondimento_->incertezza) {
         const fv::RisultatoIncertezza& i = *approfondimento_->incertezza;
         fv::SerieGrafico p10{QStringLiteral("P10 (%1)").arg(i.conBatteria ? QStringLiteral("con batteria") : QStringLiteral("senza")), {}};
@@ -789,15 +813,6 @@ void DialogoBilancio::MostraGrafici()
         fv::RiempiTornado(*tornado_, QStringLiteral("VAN con ogni parametro al basso e all'alto (gli altri al loro valore)"), barre,
                           centro, QStringLiteral("VAN rispetto al valore centrale (€)"));
     }
-    fv::RiempiLinee(*cassa_, QStringLiteral("Flusso di cassa cumulato: attraversa lo zero al tempo di ritorno"), cassa,
-                    QStringLiteral("anno"), QStringLiteral("€"));
-    const int scelto = casoAnni_->currentIndex();
-    casoAnni_->clear();
-    casoAnni_->addItem(QStringLiteral("Senza batteria"));
-    if (batteria)
-        casoAnni_->addItem(QStringLiteral("Con batteria"));
-    casoAnni_->setCurrentIndex(batteria ? (scelto == 0 ? 0 : 1) : 0);
-    MostraAnni();
 }
 
 void DialogoBilancio::MostraAnni()

@@ -7,6 +7,7 @@
 
 #include "app/analisi.h"
 #include "app/sessione.h"
+#include "chart/grafico.h"
 
 #include <QDialog>
 
@@ -64,6 +65,9 @@ private:
     QWidget* CreaSchedaConvenienza();
     QWidget* CreaSchedaMeteo();
     QWidget* CreaSchedaDimensioni();
+    QWidget* CampoConScelta(QWidget* genitore, QLineEdit*& campo, const QString& nome, const QString& segnaposto,
+                            const QString& filtro);
+    void MostraIncertezza(std::vector<fv::SerieGrafico>& cassa);
     void AvviaDimensioni();
     void AnnullaDimensioni();
     void MostraDimensioni(const fv::GrigliaDimensioni& g);
