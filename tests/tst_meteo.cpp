@@ -225,6 +225,38 @@ private slots:
         QVERIFY(Errore(epw.replace(p, fine - p, r)).find("mancante") != std::string::npos);
     }
 
+    void epwDiPvgisEdEpwLocale()
+    {
+        // PVGIS's EPW is in UTC although it says time zone 1 (its time offset gives it
+        // away): hour 1 of 1 January is 0:00-1:00 UTC. The same lines without the offset
+        // are an ordinary EPW, hour-ending local standard time: 23:00-24:00 UTC of the day before.
+        const std::string testo = Fixture("tmy_45.000_8.000_2005_2023.epw");
+        const AnnoMeteo utc = LeggiMeteo(testo);
+        std::string locale = testo;
+        const std::size_t p = locale.find("Irradiance Time Offset");
+        QVERIFY(p != std::string::npos);
+        locale.replace(p, std::string("Irradiance Time Offset").size(), "Offset non indicato");
+        const AnnoMeteo ora = LeggiMeteo(locale);
+        QCOMPARE(utc.formato, std::string("EPW di PVGIS (ore UTC)"));
+        QCOMPARE(ora.formato, std::string("EPW"));
+        QCOMPARE(utc.ore[0].inizioUtc, 0);
+        QVERIFY(std::fabs(utc.ore[0].istanteUtc - 0.1761) < 1e-9);
+        QCOMPARE(ora.ore[0].inizioUtc, -1);
+        QCOMPARE(ora.ore[0].istanteUtc, -0.5);
+        // Read an hour early, the year's energy lands an hour early on the clock: the
+        // afternoon's share falls.
+        const Calendario cal = CreaCalendario(2027);
+        const ProduzioneMeteo a = ProduzioneDaMeteo(Impianto(utc), utc, cal), b = ProduzioneDaMeteo(Impianto(ora), ora, cal);
+        const auto pomeriggio = [](const ProduzioneMeteo& x) {
+            double s = 0;
+            for (const Ore& g : x.ore)
+                for (std::size_t h = 14; h < 24; ++h)
+                    s += g[h];
+            return s / x.anno;
+        };
+        QVERIFY2(pomeriggio(b) < pomeriggio(a) - 0.02, qPrintable(QStringLiteral("%1 %2").arg(pomeriggio(a)).arg(pomeriggio(b))));
+    }
+
     void serieOrariaOrizzontale()
     {
         // A PVGIS hourly series on a horizontal plane: beam and diffuse horizontal, the
