@@ -510,6 +510,11 @@ void DialogoBilancio::AvviaDimensioni()
 void DialogoBilancio::MostraDimensioni(const fv::GrigliaDimensioni& g)
 {
     griglia_ = g;
+    if (approfondimento_) {
+        // The report's page of sizes, while the window still shows this calculation.
+        approfondimento_->griglia = g;
+        sessione_.RegistraApprofondimento(calcolo_, *approfondimento_);
+    }
     const fv::FormatoNumeri f = fv::FormatoUtente();
     const auto n = [&](double v, int d) { return QString::fromStdString(fv::TestoArrotondato(v, d, f)); };
     fv::DatiMappa dati;

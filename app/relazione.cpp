@@ -613,6 +613,10 @@ QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondime
             DisegnaApprofondimento(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
             pdf.newPage();
             DisegnaParametri(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
+            if (a->incertezza || a->griglia) {
+                pdf.newPage();
+                DisegnaDecisione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
+            }
         }
     }
     return Conferma(file, percorso);
@@ -629,6 +633,10 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
         DisegnaApprofondimento(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
         stampante.newPage();
         DisegnaParametri(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
+        if (a->incertezza || a->griglia) {
+            stampante.newPage();
+            DisegnaDecisione(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
+        }
     }
     return {};
 }
@@ -868,6 +876,40 @@ void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& 
     for (const QStringList& riga : TabellaParametri(a.convenienza.parametri, r.formato))
         parametri.push_back({riga[0], riga[1], riga[2], Accorciato(riga[4], 150), riga[5]});
     f.Tabella(33, {34, 12, 16, 84, 28}, parametri, 6.5, 5.6, {0, 3});
+    PiePagina(f);
+    painter.restore();
+}
+
+void DisegnaDecisione(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    Foglio f(painter, pagina);
+    TitoloPagina(f, QStringLiteral("Quale impianto e quanto è sicuro"));
+    f.Testo(kSinistra, 23, kLarghezza, 6,
+            QStringLiteral("Altre potenze e batterie con le stesse regole e gli stessi consumi; quanto le cifre dipendono "
+                           "dai parametri incerti."));
+    f.Linea(kSinistra, 30, kSinistra + kLarghezza);
+    double y = 33;
+    if (a.incertezza) {
+        const std::vector<QStringList> t = TabellaIncertezza(*a.incertezza, r.formato, 10);
+        const auto vuota = std::find_if(t.begin(), t.end(), [](const QStringList& x) { return x.isEmpty(); });
+        y = f.Tabella(y, {86, 30, 30, 30}, {t.begin(), vuota}, 8, 4.8) + 3;
+        if (vuota != t.end())
+            y = f.Tabella(y, {56, 24, 24, 35, 35}, {vuota + 1, t.end()}, 7, 4.2) + 4;
+    }
+    if (a.griglia) {
+        const double attuale = a.richiesta.batteria.capacita;
+        const std::vector<QStringList> t = TabellaDimensioni(*a.griglia, r.letti.potenza, attuale, r.formato);
+        const auto vuota = std::find_if(t.begin(), t.end(), [](const QStringList& x) { return x.isEmpty(); });
+        y = f.Tabella(y, {46, 28, 28, 24, 20, 28}, {t.begin(), vuota}, 8, 4.8) + 3;
+        if (vuota != t.end())
+            f.Tabella(y, {30, 36, 36, 36, 36}, {vuota + 1, t.end()}, 7, 3.9);
+    } else {
+        f.Carattere(7.5);
+        f.Testo(kSinistra, y, kLarghezza, 5, QStringLiteral("La griglia delle potenze e delle batterie non è stata calcolata "
+                                                            "(«Quale impianto» nel dialogo, o calcolo-fv dimensiona)."));
+    }
     PiePagina(f);
     painter.restore();
 }

@@ -104,5 +104,8 @@ void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& 
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
 // The third page: every parameter used, with its source and period.
 void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
+// The fourth page: how sure (P10, P50, P90 and the tornado's rows) and, when
+// weighed, which plant and battery.
+void DisegnaDecisione(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
 
 } // namespace fv

@@ -350,6 +350,14 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
     } catch (const ErroreRichiesta& e) {
         return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
     }
+    if (convenienza && p.isSet(QStringLiteral("pdf"))) {
+        // The report's page of sizes: a grid to twice the plant (at least 10 kWp) and 20 kWh.
+        LimitiDimensioni limiti;
+        limiti.potenzaMax = std::min(kPotenzaMassimaCasa, std::max(10.0, std::ceil(2 * r.letti.potenza)));
+        limiti.potenzaAttuale = r.letti.potenza;
+        limiti.batteriaAttuale = richiesta.batteria.capacita;
+        a.griglia = analisi.Dimensiona(r, richiesta, parametri, limiti);
+    }
     const bool batteria = richiesta.batteria.capacita > 0;
     std::vector<QStringList> tutto = RiepilogoBilancio(a.bilancio, s.formato(), batteria);
     if (convenienza) {

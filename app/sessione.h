@@ -8,6 +8,7 @@
 #include "calc/bilancio.h"
 #include "calc/catena.h"
 #include "calc/calcolo.h"
+#include "calc/dimensiona.h"
 #include "calc/economia.h"
 #include "calc/incertezza.h"
 #include "calc/numeri.h"
@@ -165,6 +166,7 @@ struct Approfondimento {
     RisultatoBilancio bilancio;
     RisultatoConvenienza convenienza;
     std::optional<RisultatoIncertezza> incertezza;
+    std::optional<GrigliaDimensioni> griglia; // when the sizes were weighed
 };
 
 // The reference year by default: the next calendar year.

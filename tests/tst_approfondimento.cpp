@@ -494,7 +494,8 @@ private slots:
         p.start("pdftotext", {pdf, "-"});
         QVERIFY(p.waitForFinished(20000));
         const QString testo = QString::fromUtf8(p.readAllStandardOutput());
-        QCOMPARE(testo.count(u'\f'), 3);
+        QCOMPARE(testo.count(u'\f'), 4);
+        QVERIFY(testo.contains("Quale impianto e quanto") && testo.contains("La migliore") && testo.contains("P90"));
         QVERIFY(testo.contains("Autoconsumo e convenienza economica") && testo.contains("Perdite della batteria"));
         QVERIFY(testo.contains("clima mensile del comune"));
         // With a weather file the second page says which.
