@@ -73,6 +73,18 @@ double Numero(const std::string& campo, int riga, const std::string& nome)
     return v;
 }
 
+void NeiLimiti(double v, double minimo, double massimo, int riga, const std::string& nome, const std::string& unita);
+
+// A whole number within its range, before it is taken as an int (a file's
+// 1e300 is refused, not converted).
+int Intero(double v, int riga, const std::string& nome, int minimo, int massimo)
+{
+    if (!(v >= minimo && v <= massimo) || v != std::floor(v))
+        throw ErroreMeteo(riga, nome + " vale " + TestoLeggibile(v) + ": serve un numero intero da " + std::to_string(minimo)
+                                    + " a " + std::to_string(massimo) + ".");
+    return int(v);
+}
+
 void NeiLimiti(double v, double minimo, double massimo, int riga, const std::string& nome, const std::string& unita)
 {
     if (!(v >= minimo && v <= massimo))
@@ -346,7 +358,8 @@ IntestazionePvgis LeggiIntestazionePvgis(const std::vector<std::string>& righe, 
             for (std::size_t m = r + 1; m < righe.size() && m <= r + 12; ++m) {
                 const auto c = Campi(righe[m], ',');
                 if (c.size() == 2)
-                    a.mesiAnni.emplace_back(int(Numero(c[0], int(m + 1), "mese")), int(Numero(c[1], int(m + 1), "anno")));
+                    a.mesiAnni.emplace_back(Intero(Numero(c[0], int(m + 1), "mese"), int(m + 1), "il mese", 1, 12),
+                                            Intero(Numero(c[1], int(m + 1), "anno"), int(m + 1), "l'anno", 1800, 2200));
             }
         } else if (riga.rfind("time", 0) == 0 && riga.find(',') != std::string::npos)
             t.colonne = r;
@@ -416,7 +429,8 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
         a.fonte = db->testo;
     if (const Json* mesi = Percorso(radice, {"outputs", "months_selected"}); mesi)
         for (const Json& m : mesi->lista)
-            a.mesiAnni.emplace_back(int(NumeroJson(m["month"], "month")), int(NumeroJson(m["year"], "year")));
+            a.mesiAnni.emplace_back(Intero(NumeroJson(m["month"], "month"), 0, "il mese", 1, 12),
+                                    Intero(NumeroJson(m["year"], "year"), 0, "l'anno", 1800, 2200));
     const Json* ore = Percorso(radice, {"outputs", "tmy_hourly"});
     a.formato = "PVGIS anno tipo (JSON)";
     if (!ore) {
@@ -493,12 +507,11 @@ AnnoMeteo LeggiEpw(const std::vector<std::string>& righe)
         if (c.size() < 22)
             throw ErroreMeteo(n, "ci sono " + std::to_string(c.size()) + " campi, un'ora EPW ne ha almeno 22.");
         OraMeteo o;
-        o.anno = int(Numero(c[0], n, "anno"));
-        o.mese = int(Numero(c[1], n, "mese"));
-        o.giorno = int(Numero(c[2], n, "giorno"));
-        const int ora = int(Numero(c[3], n, "ora"));
-        if (o.mese < 1 || o.mese > 12 || o.giorno < 1 || o.giorno > 31 || ora < 1 || ora > 24)
-            throw ErroreMeteo(n, "mese, giorno o ora fuori dal calendario (l'ora EPW va da 1 a 24).");
+        // A typical year's rows keep the year each month comes from; 0 where a file has none.
+        o.anno = Intero(Numero(c[0], n, "anno"), n, "l'anno", 0, 9999);
+        o.mese = Intero(Numero(c[1], n, "mese"), n, "il mese", 1, 12);
+        o.giorno = Intero(Numero(c[2], n, "giorno"), n, "il giorno", 1, 31);
+        const int ora = Intero(Numero(c[3], n, "ora"), n, "l'ora (da 1 a 24 in un EPW)", 1, 24);
         if (scarto) {
             o.inizioUtc = ora - 1;
             o.istanteUtc = ora + *scarto;
@@ -591,9 +604,11 @@ double Orizzonte::Elevazione(double az) const
     const std::pair<double, double> b = dopo == punti.end() ? std::pair{punti.front().first + 360, punti.front().second} : *dopo;
     const std::pair<double, double> a = dopo == punti.begin() ? std::pair{punti.back().first - 360, punti.back().second}
                                                               : *(dopo - 1);
-    if (b.first == a.first)
+    if (b.first == a.first || az == b.first)
         return b.second;
-    return a.second + (b.second - a.second) * (az - a.first) / (b.first - a.first);
+    // Between the two, never past either (rounding near a point).
+    const double e = a.second + (b.second - a.second) * (az - a.first) / (b.first - a.first);
+    return std::clamp(e, std::min(a.second, b.second), std::max(a.second, b.second));
 }
 
 double Orizzonte::VistaDelCielo() const

@@ -185,6 +185,11 @@ private slots:
         const double dicembre = 1 - coperto.mesi[11] / libero.mesi[11], giugno = 1 - coperto.mesi[5] / libero.mesi[5];
         QVERIFY2(dicembre > 0 && dicembre > giugno, qPrintable(QStringLiteral("%1 %2").arg(dicembre).arg(giugno)));
         QVERIFY(coperto.perditaOrizzonte > 0 && coperto.perditaOrizzonte < 0.1);
+        // Read round the circle, never past its neighbours (rounding at a point, found by fuzzing).
+        const Orizzonte due = LeggiOrizzonte("0:0 53.5:15.7");
+        QCOMPARE(due.Elevazione(0), 0.0);
+        for (double az = 0; az < 360; az += 0.5)
+            QVERIFY(due.Elevazione(az) >= 0 && due.Elevazione(az) <= 15.7);
         for (const char* cattivo : {"0:10 90", "0:100 90:10", "sud:10 90:10", "0:10"})
             QVERIFY_THROWS_EXCEPTION(ErroreMeteo, LeggiOrizzonte(cattivo));
     }
@@ -203,6 +208,8 @@ private slots:
         QVERIFY(Errore(CsvCon(rigaIntera + "\n", "")).find("8.759 ore") != std::string::npos);
         QVERIFY(Errore(CsvCon("time(UTC),T2m,RH,G(h),Gb(n),Gd(h)", "time(UTC),T2m,RH,G(x),Gb(n),Gd(h)")).find("G(h)") != std::string::npos);
         QVERIFY(Errore("qualcosa\n").find("formato") != std::string::npos);
+        // A month's year beyond any int (found by fuzzing): refused, not converted.
+        QVERIFY(Errore(CsvCon("\n1,2018\n", "\n1,4e81\n")).find("intero") != std::string::npos);
         QVERIFY(Errore("{\"inputs\": [1, 2").find("JSON") != std::string::npos);
         // A day twice and another missing: 8,760 hours, not a year.
         QVERIFY(Errore(CsvCon("20180102:", "20180101:")).find("ore invece di 24") != std::string::npos);
