@@ -408,7 +408,8 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
                      CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
                                         richiesta.batteria.capacita, parametri, a.richiesta.famiglia, &a.bilancio.curva),
                      parametri};
-    a.incertezza = Incertezza(r, a, parametri);
+    if (richiesta.incertezza)
+        a.incertezza = Incertezza(r, a, parametri);
     return a;
 }
 

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QApplication>
 #include <thread>
+#include <tuple>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -655,6 +656,7 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     if (impostaLorda_->value() > 0)
         r.famiglia.impostaLorda = impostaLorda_->value();
     r.famiglia.contributoPnrr = contributoPnrr_->isChecked();
+    r.incertezza = false; // on a worker, after the figures are on show (AvviaIncertezza)
     if (meteoModo_->currentIndex() == 1) {
         r.meteo.file = fileMeteo_->text().trimmed();
         r.meteo.orizzonte = orizzonte_->text().trimmed();
@@ -722,12 +724,46 @@ void DialogoBilancio::Ricalcola()
     MostraMeteo();
     riepilogo_->setText(testoRiepilogo());
     MostraGrafici();
+    AvviaIncertezza();
     emit calcolata();
+}
+
+// How sure, on a worker thread: the tornado and the Monte Carlo of the
+// economics on show, added to the figures when they come back, unless the
+// inputs changed meanwhile.
+void DialogoBilancio::AvviaIncertezza()
+{
+    if (!risultato_ || !approfondimento_)
+        return;
+    const int generazione = ++generazioneIncertezza_;
+    sicurezza_->setText(QStringLiteral("Calcolo delle probabilità…"));
+    auto dati = std::make_shared<const std::tuple<fv::Risultato, fv::Approfondimento, std::vector<fv::Parametro>>>(
+        *risultato_, *approfondimento_, parametri_);
+    QPointer<DialogoBilancio> io(this);
+    std::thread([io, dati, generazione] {
+        std::optional<fv::RisultatoIncertezza> esito;
+        try {
+            esito = fv::Incertezza(std::get<0>(*dati), std::get<1>(*dati), std::get<2>(*dati));
+        } catch (const std::exception&) {
+        }
+        QMetaObject::invokeMethod(qApp, [io, esito = std::move(esito), generazione] {
+            if (!io || io->generazioneIncertezza_ != generazione || !io->approfondimento_)
+                return; // gone, or of inputs before
+            if (!esito) {
+                io->sicurezza_->setText(QStringLiteral("Le probabilità non si possono calcolare con questi parametri."));
+                return;
+            }
+            io->approfondimento_->incertezza = *esito;
+            io->sessione_.RegistraApprofondimento(io->calcolo_, *io->approfondimento_);
+            io->MostraGrafici();
+        });
+    }).detach();
 }
 
 // After a failure no figure of an earlier input stays on show.
 void DialogoBilancio::Svuota(const QString& nota)
 {
+    ++generazioneIncertezza_;
     bilancio_.reset();
     convenienza_.reset();
     approfondimento_.reset();

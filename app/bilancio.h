@@ -68,6 +68,7 @@ private:
     QWidget* CampoConScelta(QWidget* genitore, QLineEdit*& campo, const QString& nome, const QString& segnaposto,
                             const QString& filtro);
     void MostraIncertezza(std::vector<fv::SerieGrafico>& cassa);
+    void AvviaIncertezza();
     void AvviaDimensioni();
     void AnnullaDimensioni();
     void MostraDimensioni(const fv::GrigliaDimensioni& g);
@@ -146,6 +147,7 @@ private:
     QChartView* curvaDimensioni_ = nullptr;
     std::shared_ptr<std::atomic<bool>> annullaDimensioni_;
     int generazioneDimensioni_ = 0;
+    int generazioneIncertezza_ = 0; // the economics the Monte Carlo on its way is of
 public:
     const std::optional<fv::GrigliaDimensioni>& griglia() const { return griglia_; }
 private:

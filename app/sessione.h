@@ -105,6 +105,9 @@ struct RichiestaBilancio {
     Batteria batteria;     // capacity 0: no battery
     int anno = 0;          // the reference year
     bool giorniMedi = false; // every day its month's mean day
+    // The tornado and the Monte Carlo with the economics; a front that runs
+    // them on a worker of its own asks for them apart (Incertezza).
+    bool incertezza = true;
     // The economics: the date of the expense [yyyy-mm-dd] picks the rules in
     // force (empty: today); the kind of home and the household's tax.
     std::string dataSpesa;

@@ -450,7 +450,8 @@ void RiempiTornado(QChartView& vista, const QString& titolo, const std::vector<B
     y->append(nomi);
     QFont piccolo = y->labelsFont();
     piccolo.setPointSizeF(std::max(7.0, piccolo.pointSizeF() - 1));
-    y->setLabelsFont(piccolo); // a name a row, not elided
+    y->setLabelsFont(piccolo);
+    y->setTruncateLabels(false); // a name a row, whole
     auto* x = new QValueAxis;
     x->setTitleText(asseX);
     x->setLabelFormat(QStringLiteral("%.0f"));

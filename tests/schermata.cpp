@@ -91,6 +91,7 @@ int main(int argc, char* argv[])
             for (int k = 0; k < t->count(); ++k)
                 if (t->tabText(k) == QString::fromUtf8("Quanto è sicuro"))
                     t->setCurrentIndex(k);
+        QTest::qWait(1500); // the Monte Carlo's worker
         soggetto = d;
     }
     QTest::qWait(200);
