@@ -325,6 +325,10 @@ void Valori(OraMeteo& o, Componenti k, const std::function<double(const char*)>&
 // months, up to the table's column line.
 struct IntestazionePvgis {
     std::optional<double> lat, lon;
+    // "Irradiance Time Offset (h)": a typical year's irradiance stands for
+    // the instant hh:00 + this offset UTC (the satellite's scan time), not
+    // the hour's start; east and west planes see the difference.
+    double scarto = 0;
     double pendenza = 0, orientamento = 0;
     std::size_t colonne = 0; // the line of the columns
 };
@@ -346,6 +350,8 @@ IntestazionePvgis LeggiIntestazionePvgis(const std::vector<std::string>& righe, 
             t.lat = la;
         else if (const auto lo = valore("Longitude"))
             t.lon = lo;
+        else if (const auto sc = valore("Irradiance Time Offset"))
+            NeiLimiti(t.scarto = *sc, -1, 1, int(r + 1), "lo scarto orario dell'irradianza", "h");
         else if (const auto q = valore("Elevation"))
             a.quota = *q;
         else if (const auto pe = valore("Slope", "deg"))
@@ -405,6 +411,7 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
             throw ErroreMeteo(n, "ci sono " + std::to_string(c.size()) + " campi, le colonne sono " + std::to_string(colonne.size()) + ".");
         OraMeteo o;
         LeggiTempoPvgis(c[0], o, n);
+        o.istanteUtc += t.scarto;
         Valori(o, k, [&](const char* nome) {
             return Numero(c[std::size_t(std::find(colonne.begin(), colonne.end(), nome) - colonne.begin())], n, nome);
         });
@@ -425,6 +432,10 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
     a.longitudine = NumeroJson((*luogo)["longitude"], "longitude");
     if (const Json* q = (*luogo)["elevation"]; q && q->tipo == Json::Tipo::Numero)
         a.quota = q->numero;
+    // As the CSV's "Irradiance Time Offset (h)".
+    double scarto = 0;
+    if (const Json* sc = (*luogo)["irradiance_time_offset"]; sc && sc->tipo == Json::Tipo::Numero)
+        scarto = sc->numero;
     if (const Json* db = Percorso(radice, {"inputs", "meteo_data", "radiation_db"}); db && db->tipo == Json::Tipo::Testo)
         a.fonte = db->testo;
     if (const Json* mesi = Percorso(radice, {"outputs", "months_selected"}); mesi)
@@ -458,6 +469,7 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
             throw ErroreMeteo(0, "l'ora " + std::to_string(n) + " non ha il tempo.");
         OraMeteo o;
         LeggiTempoPvgis(tempo->testo, o, 0);
+        o.istanteUtc += scarto;
         const Componenti k = h["G(h)"] ? Componenti::Anno : a.suPiano ? Componenti::SerieSulPiano : Componenti::SerieOrizzontale;
         try {
             Valori(o, k, [&](const char* nome) { return NumeroJson(h[nome], nome); });
