@@ -2,6 +2,8 @@
 // The energy balance and the economics of the window's plant, in one dialog.
 #include "app/bilancio.h"
 
+#include "app/campo_numero.h"
+
 #include "app/aspetto.h"
 #include "app/messaggi.h"
 #include "app/relazione.h"
@@ -47,7 +49,7 @@ QChartView* Grafico(QWidget* genitore, const QString& nome)
 
 QDoubleSpinBox* Numero(QWidget* genitore, double minimo, double massimo, double valore, int decimali, const QString& unita)
 {
-    auto* s = new QDoubleSpinBox(genitore);
+    auto* s = new fv::CampoNumero(genitore);
     s->setRange(minimo, massimo);
     s->setDecimals(decimali);
     s->setValue(valore);
@@ -141,6 +143,7 @@ QWidget* DialogoBilancio::CreaIngressi()
         profilo_->addItem(QString::fromUtf8(p.descrizione), QString::fromLatin1(p.nome));
     forma->addRow(QStringLiteral("Profilo"), profilo_);
     capacita_ = Numero(pannello, fv::kCapacitaBatteria.minimo, fv::kCapacitaBatteria.massimo, 0, 1, QStringLiteral("kWh"));
+    capacita_->setObjectName(QStringLiteral("capacita"));
     potenza_ = Numero(pannello, fv::kPotenzaBatteria.minimo, fv::kPotenzaBatteria.massimo, 0, 1, QStringLiteral("kW"));
     potenza_->setSpecialValueText(QStringLiteral("come la capacità"));
     rendimento_ = Numero(pannello, fv::kRendimentoBatteria.minimo, fv::kRendimentoBatteria.massimo, 90, 0, QStringLiteral("%"));

@@ -24,13 +24,15 @@ struct Dichiarazione {
     const char* descrizione;
     double minimo, massimo;
     bool minimoEscluso = false, massimoEscluso = false, intero = false;
+    // A share that nobody means below 1 %: a value in (0, 1] is a fraction
+    // typed for a percentage (0.23 for 23 %), refused with that reading.
+    bool frazioneSospetta = false;
 };
 
 const Dichiarazione kDichiarazioni[] = {
     {"prezzo_energia", "€/kWh",
-     "Prezzo della parte variabile della bolletta evitata per ogni kWh non prelevato (energia, trasporto, oneri, accise, IVA)",
-     0, 2},
-    {"prezzo_zonale", "€/kWh", "Prezzo zonale orario medio nelle ore di produzione fotovoltaica", 0, 2},
+     "Prezzo della parte variabile della bolletta evitata per ogni kWh non prelevato (energia, trasporto, oneri, accise, IVA)", 0, 1.5},
+    {"prezzo_zonale", "€/kWh", "Prezzo zonale orario medio nelle ore di produzione fotovoltaica", 0, 0.5},
     {"differenza_zonale_nord", "€/kWh", "Prezzo zonale della zona NORD meno il prezzo zonale nazionale", -0.5, 0.5},
     {"differenza_zonale_cnor", "€/kWh", "Prezzo zonale della zona CNOR (Centro-Nord) meno il prezzo zonale nazionale", -0.5, 0.5},
     {"differenza_zonale_csud", "€/kWh", "Prezzo zonale della zona CSUD (Centro-Sud) meno il prezzo zonale nazionale", -0.5, 0.5},
@@ -38,23 +40,22 @@ const Dichiarazione kDichiarazioni[] = {
     {"differenza_zonale_cala", "€/kWh", "Prezzo zonale della zona CALA (Calabria) meno il prezzo zonale nazionale", -0.5, 0.5},
     {"differenza_zonale_sici", "€/kWh", "Prezzo zonale della zona SICI (Sicilia) meno il prezzo zonale nazionale", -0.5, 0.5},
     {"differenza_zonale_sard", "€/kWh", "Prezzo zonale della zona SARD (Sardegna) meno il prezzo zonale nazionale", -0.5, 0.5},
-    {"prezzo_minimo_garantito", "€/kWh", "Prezzo minimo garantito del ritiro dedicato (fotovoltaico, fino a 1.500 MWh/anno)", 0, 2},
+    {"prezzo_minimo_garantito", "€/kWh", "Prezzo minimo garantito del ritiro dedicato (fotovoltaico, fino a 1.500 MWh/anno)", 0, 0.2},
     {"quota_condivisa", "%", "Quota dell'energia immessa condivisa in una comunità energetica rinnovabile (0 se non se ne fa parte)",
-     0, 100},
+     0, 100, false, false, false, true},
     {"premio_comunita", "€/kWh",
-     "Tariffa premio sull'energia condivisa (impianti fino a 200 kW: 80 €/MWh + max(0; 180 - prezzo zonale), al massimo 120 €/MWh)",
-     0, 1},
+     "Tariffa premio sull'energia condivisa (impianti fino a 200 kW: 80 €/MWh + max(0; 180 - prezzo zonale), al massimo 120 €/MWh)", 0, 0.2},
     {"correzione_nord", "€/kWh", "Correzione della tariffa premio del fotovoltaico nelle regioni del Nord", 0, 0.1},
     {"correzione_centro", "€/kWh", "Correzione della tariffa premio del fotovoltaico nelle regioni del Centro", 0, 0.1},
     {"valorizzazione_arera", "€/kWh", "Valorizzazione ARERA dell'energia condivisa (componenti tariffarie restituite)", 0, 0.1},
     {"anni_premio", "anni", "Durata della tariffa premio della comunità", 0, 40, false, false, true},
     {"quota_premio_socio", "%",
      "Parte della tariffa premio che la comunità passa al socio (la tariffa premio percepita da una persona fisica non è tassata)",
-     0, 100},
+     0, 100, false, false, false, true},
     {"detrazione", "%", "Detrazione IRPEF per il recupero edilizio (fotovoltaico e accumulo) sull'abitazione principale, "
-                        "secondo l'anno della spesa", 0, 100},
+                        "secondo l'anno della spesa", 0, 65, false, false, false, true},
     {"detrazione_seconda_casa", "%", "Detrazione IRPEF per il recupero edilizio sulle abitazioni diverse dalla principale, "
-                                     "secondo l'anno della spesa", 0, 100},
+                                     "secondo l'anno della spesa", 0, 65, false, false, false, true},
     {"detrazione_tetto", "€", "Spesa massima ammessa alla detrazione per unità immobiliare (abitazione principale)", 1000, 1e6},
     {"detrazione_tetto_seconda_casa", "€", "Spesa massima ammessa alla detrazione per unità immobiliare (altre abitazioni)",
      1000, 1e6},
@@ -64,38 +65,37 @@ const Dichiarazione kDichiarazioni[] = {
      "Se la detrazione si somma alla tariffa premio della comunità (si esclude invece con il contributo PNRR in conto capitale)",
      0, 1, false, false, true},
     {"contributo_pnrr", "%", "Contributo PNRR in conto capitale per gli impianti di una comunità energetica in un piccolo comune "
-                             "(0: nessuno sportello aperto alla data della spesa)", 0, 100},
+                             "(0: nessuno sportello aperto alla data della spesa)", 0, 40, false, false, false, true},
     {"soglia_abitanti_pnrr", "abitanti", "Popolazione massima del comune per il contributo PNRR", 0, 1e7, false, false, true},
     {"costo_ammissibile_pnrr", "€/kWp", "Costo massimo ammissibile al contributo PNRR per kWp (impianti fino a 20 kW)", 300, 10000},
-    {"riduzione_premio_pnrr", "%", "Riduzione della tariffa premio con un contributo PNRR del 40 % (in proporzione se minore)", 0,
-     100},
+    {"riduzione_premio_pnrr", "%", "Riduzione della tariffa premio con un contributo PNRR del 40 % (in proporzione se minore)", 0, 100, false, false, false, true},
     {"aliquota_irpef", "%",
-     "Aliquota IRPEF marginale della famiglia, sui ricavi del ritiro dedicato (redditi diversi, art. 67 c. 1 lett. i TUIR)", 0,
-     60},
+     "Aliquota IRPEF marginale della famiglia, sui ricavi del ritiro dedicato (redditi diversi, art. 67 c. 1 lett. i TUIR)", 0, 47, false, false, false, true},
     {"vita_batteria", "anni", "Anni dopo i quali la batteria si sostituisce (se prima non finisce i cicli)", 1, 40, false, false,
      true},
     {"cicli_batteria", "cicli", "Cicli completi equivalenti della batteria prima della sostituzione", 100, 100000, false, false, true},
-    {"degrado_batteria", "%/anno", "Calo annuo della capacità della batteria", 0, 50},
-    {"andamento_prezzo_batteria", "%/anno", "Variazione annua del prezzo delle batterie (negativa: calano)", -50, 50},
-    {"costo_impianto", "€/kWp", "Costo chiavi in mano di un impianto residenziale di 3 kWp (e meno), IVA inclusa", 300, 10000},
-    {"costo_impianto_6", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 6 kWp", 300, 10000},
-    {"costo_impianto_10", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 10 kWp", 300, 10000},
-    {"costo_impianto_20", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 20 kWp (e più)", 300, 10000},
-    {"costo_batteria", "€/kWh", "Costo di una batteria domestica installata per kWh utile, 5 kWh (e meno), IVA inclusa", 50, 5000},
-    {"costo_batteria_10", "€/kWh", "Costo per kWh utile di una batteria di 10 kWh", 50, 5000},
-    {"costo_batteria_15", "€/kWh", "Costo per kWh utile di una batteria di 15 kWh (e più)", 50, 5000},
-    {"manutenzione", "€/kWp anno", "Esercizio e manutenzione ordinaria (al prezzo del primo anno)", 0, 1000},
-    {"inflazione", "%/anno", "Inflazione generale: aumento annuo della manutenzione e della sostituzione dell'inverter", -20, 50},
+    {"degrado_batteria", "%/anno", "Calo annuo della capacità della batteria", 0, 10},
+    {"andamento_prezzo_batteria", "%/anno", "Variazione annua del prezzo delle batterie (negativa: calano)", -20, 10},
+    {"costo_impianto", "€/kWp", "Costo chiavi in mano di un impianto residenziale di 3 kWp (e meno), IVA inclusa", 500, 5000},
+    {"costo_impianto_6", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 6 kWp", 500, 5000},
+    {"costo_impianto_10", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 10 kWp", 500, 5000},
+    {"costo_impianto_20", "€/kWp", "Costo chiavi in mano per kWp di un impianto di 20 kWp (e più)", 500, 5000},
+    {"costo_batteria", "€/kWh", "Costo di una batteria domestica installata per kWh utile, 5 kWh (e meno), IVA inclusa", 100, 3000},
+    {"costo_batteria_10", "€/kWh", "Costo per kWh utile di una batteria di 10 kWh", 100, 3000},
+    {"costo_batteria_15", "€/kWh", "Costo per kWh utile di una batteria di 15 kWh (e più)", 100, 3000},
+    {"manutenzione", "€/kWp anno", "Esercizio e manutenzione ordinaria (al prezzo del primo anno)", 0, 100},
+    {"inflazione", "%/anno", "Inflazione generale: aumento annuo della manutenzione e della sostituzione dell'inverter", -5, 15},
     {"anno_inverter", "anno", "Anno della sostituzione dell'inverter (0: nessuna)", 0, 40, false, false, true},
-    {"costo_inverter", "€/kWp", "Costo della sostituzione dell'inverter", 0, 2000},
-    {"degrado", "%/anno", "Calo annuo della produzione dei moduli", 0, 100, false, true},
-    {"aumento_prezzi", "%/anno", "Aumento annuo dei prezzi dell'energia", -50, 50},
-    {"tasso_sconto", "%/anno", "Tasso di attualizzazione", -100, 100, true},
+    {"costo_inverter", "€/kWp", "Costo della sostituzione dell'inverter", 0, 1000},
+    {"degrado", "%/anno", "Calo annuo della produzione dei moduli", 0, 3, false, true},
+    {"aumento_prezzi", "%/anno", "Aumento annuo dei prezzi dell'energia", -10, 15},
+    {"tasso_sconto", "%/anno", "Tasso di attualizzazione", 0, 15, true},
     {"variabilita_meteo", "%", "Scarto tipo della produzione di un anno intorno alla media di lungo periodo (per le probabilità)",
      0, 20},
     {"densita_potenza", "kWp/m²", "Potenza installabile per m² di tetto utile (per il dimensionamento dalla superficie)", 0.05,
      0.3},
     {"orizzonte", "anni", "Anni considerati", 1, 40, false, false, true},
+
 };
 
 } // namespace
@@ -113,6 +113,7 @@ std::vector<Parametro> DichiarazioniParametri()
         p.minimoEscluso = x.minimoEscluso;
         p.massimoEscluso = x.massimoEscluso;
         p.intero = x.intero;
+        p.frazioneSospetta = x.frazioneSospetta;
         d.push_back(p);
     }
     return d;
@@ -250,7 +251,8 @@ void Controlla(const Parametro& p, double v)
     const bool sotto = p.minimoEscluso ? !(v > p.minimo) : !(v >= p.minimo);
     const bool sopra = p.massimoEscluso ? !(v < p.massimo) : !(v <= p.massimo);
     const bool frazione = p.intero && std::isfinite(v) && v != std::floor(v);
-    if (!sotto && !sopra && !frazione && std::isfinite(v))
+    const bool sospetta = p.frazioneSospetta && v > 0 && v <= 1;
+    if (!sotto && !sopra && !frazione && !sospetta && std::isfinite(v))
         return;
     std::string ammesso;
     if (p.intero && p.minimo == 0 && p.massimo == 1)
@@ -261,7 +263,14 @@ void Controlla(const Parametro& p, double v)
     else
         ammesso = std::string(p.minimoEscluso ? "oltre " : "almeno ") + ConUnita(p.minimo, p.unita)
                   + (p.massimoEscluso ? " e sotto " : " e al massimo ") + ConUnita(p.massimo, p.unita);
-    throw ErroreParametro(p.nome, "il parametro «" + p.nome + "» vale " + ammesso + ", non " + TestoLeggibile(v) + ".");
+    if (sospetta && !sotto && !sopra)
+        throw ErroreParametro(p.nome, "il parametro «" + p.nome + "» è in percento: " + TestoLeggibile(v) + " vorrebbe dire lo "
+                                          + TestoLeggibile(v) + " % (forse " + TestoLeggibile(v * 100) + " %?); scrivere "
+                                          + TestoLeggibile(v * 100) + " per " + TestoLeggibile(v * 100) + " %.");
+    std::string forse;
+    if (p.unita == "€/kWh" && v > p.massimo && v / 100 <= p.massimo)
+        forse = " (forse " + TestoLeggibile(v / 100) + " €/kWh, cioè " + TestoLeggibile(v) + " centesimi?)";
+    throw ErroreParametro(p.nome, "il parametro «" + p.nome + "» vale " + ammesso + ", non " + TestoLeggibile(v) + forse + ".");
 }
 
 } // namespace

@@ -25,6 +25,7 @@ struct Parametro {
     double minimo = 0, massimo = 0;
     bool minimoEscluso = false, massimoEscluso = false;
     bool intero = false; // a whole number (years, a yes/no flag)
+    bool frazioneSospetta = false; // a percentage nobody means below 1 % (0.23 typed for 23 %)
 };
 
 // Every parameter the cash flow reads, with its unit, meaning and range and

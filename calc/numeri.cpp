@@ -289,7 +289,9 @@ double LeggiNumeroPersona(std::string_view testo, Campo campo)
         t.remove_suffix(1);
     if (!t.empty() && (t.front() == '+' || t.front() == '-'))
         t.remove_prefix(1);
-    const auto punto = t.find('.');
+    // A point or a comma: either is read as the decimal separator, and either
+    // may be a thousands separator ("2.700" in Italy, "2,700" in English).
+    const auto punto = t.find_first_of(".,");
     const auto cifre = [](std::string_view s) {
         return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
     };

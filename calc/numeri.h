@@ -58,9 +58,9 @@ std::string TestoLeggibile(double valore);
 
 // A number typed by a person where a thousands separator is plausible (the
 // command line, a parameters file, a field of bills): the grammar of
-// LeggiNumeroFile, but a point followed by exactly three digits after one to
-// three leading digits ("2.700", "96.000") is refused, since it may be a
-// thousands separator as much as a decimal point. Throws ErroreAmbiguo.
+// LeggiNumeroFile, but a point or a comma followed by exactly three digits
+// after one to three leading digits ("2.700", "96,000") is refused, since it
+// may be a thousands separator as much as a decimal one. Throws ErroreAmbiguo.
 double LeggiNumeroPersona(std::string_view testo, Campo campo);
 
 class ErroreAmbiguo : public Errore {

@@ -244,6 +244,10 @@ private slots:
         QTest::newRow("consumo con il punto delle migliaia") << QStringList{"bilancio", "--consumo-annuo", "2.700"} << "2,7 oppure 2.700";
         QTest::newRow("costo con il punto delle migliaia") << QStringList{"convenienza", "--consumo-annuo", "2700", "--parametro", "costo_impianto=1.900"}
                                                             << "1,9 oppure 1.900";
+        QTest::newRow("imposta con la virgola delle migliaia")
+            << QStringList{"convenienza", "--consumo-annuo", "2700", "--imposta-lorda", "2,700"} << "2,7 oppure 2.700";
+        QTest::newRow("aliquota scritta come frazione")
+            << QStringList{"convenienza", "--consumo-annuo", "2700", "--parametro", "aliquota_irpef=0.23"} << "forse 23 %?";
         QTest::newRow("consumo minimo") << QStringList{"bilancio", "--consumo-annuo", "10"} << "da 100 a 10.000.000";
         QTest::newRow("rendimento dell'1 %") << QStringList{"bilancio", "--consumo-annuo", "2700", "--batteria-rendimento", "1"} << "da 50 a 100";
         QTest::newRow("anno con decimali") << QStringList{"bilancio", "--consumo-annuo", "2700", "--anno", "2027.5"} << "numero intero";

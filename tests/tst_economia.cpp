@@ -121,13 +121,13 @@ private slots:
     void degradoEAumentiComposti()
     {
         std::vector<Parametro> p = Piccolo();
-        Imposta(p, "degrado", 10);
+        Imposta(p, "degrado", 2.5);
         Imposta(p, "aumento_prezzi", 10);
         const Convenienza c = CalcolaConvenienza(kEnergia, 2, 0, p);
-        // Year 3: 800 x 0.9^2 covered, at 0.5 x 1.1^2.
-        QVERIFY(std::fabs(c.anni[3].coperto - 648) < 1e-9);
-        QVERIFY(std::fabs(c.anni[3].risparmio - 648 * 0.605) < 1e-9);
-        QVERIFY(std::fabs(c.anni[3].prelevata - (2000 - 648)) < 1e-9);
+        // Year 3: 800 x 0.975^2 = 760.5 covered, at 0.5 x 1.1^2.
+        QVERIFY(std::fabs(c.anni[3].coperto - 760.5) < 1e-9);
+        QVERIFY(std::fabs(c.anni[3].risparmio - 760.5 * 0.605) < 1e-9);
+        QVERIFY(std::fabs(c.anni[3].prelevata - (2000 - 760.5)) < 1e-9);
     }
 
     void parametriFuoriIntervallo()
@@ -174,7 +174,10 @@ private slots:
                  {"anno_inverter", 12.5, "un numero intero"},
                  {"detrazione_rate", 0.5, "un numero intero"},
                  {"detrazione_con_premio", 0.5, "1 (sì) o 0 (no)"},
-                 {"costo_impianto", 1.9, "da 300 a 10.000 €/kWp, non 1,9"},
+                 {"costo_impianto", 1.9, "da 500 a 5.000 €/kWp, non 1,9"},
+                 {"aliquota_irpef", 0.23, "forse 23 %?"},
+                 {"prezzo_energia", 30, "forse 0,3 €/kWh"},
+                 {"tasso_sconto", -50, "oltre 0 %/anno e al massimo 15"},
                  {"detrazione_tetto", 96, "da 1.000 a 1.000.000 €"}}) {
             try {
                 Imposta(p, nome, valore);
@@ -190,6 +193,10 @@ private slots:
         } catch (const ErroreAmbiguo& e) {
             QCOMPARE(e.Spiegazione(), std::string("«2.700» può essere 2,7 oppure 2.700: scrivere 2.7 oppure 2700."));
         }
+        QVERIFY_THROWS_EXCEPTION(ErroreAmbiguo, LeggiNumeroPersona("2,700", Campo::Energia));
+        QVERIFY_THROWS_EXCEPTION(ErroreAmbiguo, LeggiNumeroPersona("-96,000", Campo::Energia));
+        QCOMPARE(LeggiNumeroPersona("2,5", Campo::Energia), 2.5);
+        QCOMPARE(LeggiNumeroPersona("0,300", Campo::Energia), 0.3);
         QCOMPARE(LeggiNumeroPersona("0.300", Campo::Energia), 0.3);
         QCOMPARE(LeggiNumeroPersona("2.75", Campo::Energia), 2.75);
         QCOMPARE(LeggiNumeroPersona("2700", Campo::Energia), 2700.0);

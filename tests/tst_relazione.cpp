@@ -4,6 +4,7 @@
 // the orientation tool and the map of Italy.
 // Runs under an Italian and a C locale.
 #include "app/bilancio.h"
+#include "app/campo_numero.h"
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
@@ -286,6 +287,39 @@ private slots:
         ScegliConMouse(Controllo<QComboBox>(f, "cmbRiflettanza"), "Erba");
         QTest::mouseClick(Controllo<QPushButton>(f, "cmdCalcola"), Qt::LeftButton);
         QCOMPARE(Controllo<QLineEdit>(f, "txtEnergia")->text(), QString::number(std::nearbyint(resa)));
+    }
+
+    void campiDelDialogoComeLiScriveUnaPersona()
+    {
+        // "2,5" and "2.5" are two and a half kWh in either locale (Qt's own
+        // field took the comma of an English locale for thousands: 25 kWh);
+        // "2,700" may be 2,7 or 2700 and is not taken, with both readings said.
+        Calcola("TO", "Torino", "Erba", "30");
+        for (QAction* a : w->findChildren<QAction*>())
+            if (a->text() == "Autoconsumo e batteria…")
+                a->trigger();
+        DialogoBilancio* d = w->bilancio();
+        QVERIFY(d);
+        auto* capacita = d->findChild<fv::CampoNumero*>("capacita");
+        QVERIFY(capacita);
+        const auto scrivi = [&](const char* testo) {
+            capacita->setFocus();
+            capacita->selectAll();
+            QTest::keyClicks(capacita, QString::fromLatin1(testo));
+            QTest::keyClick(capacita, Qt::Key_Return);
+        };
+        for (const char* testo : {"2,5", "2.5", " 2,5 kWh"}) {
+            scrivi("0");
+            scrivi(testo);
+            QVERIFY2(capacita->value() == 2.5, testo);
+        }
+        QVERIFY(d->bilancio() && d->bilancio()->conBatteria.anno.produzione > 0);
+        scrivi("2,700");
+        QCOMPARE(capacita->value(), 2.5);
+        QVERIFY2(capacita->Spiegazione().contains("2,7 oppure 2.700"), qPrintable(capacita->Spiegazione()));
+        QCOMPARE(*capacita->Leggi("12,5 kWh"), 12.5);
+        QVERIFY(!capacita->Leggi("1.234,5"));
+        d->close();
     }
 
     void bilancioEConvenienza()
