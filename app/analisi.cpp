@@ -279,7 +279,19 @@ const std::vector<Ore>& Analisi::ProduzioneDaFile(const Risultato& r, const Rich
         u.latitudine = anno.latitudine;
         u.longitudine = anno.longitudine;
         u.quota = anno.quota;
-        u.distanzaKm = DistanzaKm(r.letti.latitudine, longitudine, anno.latitudine, anno.longitudine);
+        // Without the comune's longitude, the distance along the meridian alone.
+        u.distanzaKm = DistanzaKm(r.letti.latitudine, esito.longitudineStimata ? anno.longitudine : longitudine,
+                                  anno.latitudine, anno.longitudine);
+        if (u.distanzaKm > kDistanzaMassimaMeteo)
+            throw ErroreRichiesta("meteo", "«" + m.file.toStdString() + "» è l'anno meteorologico del sito "
+                                               + TestoLeggibile(anno.latitudine) + "° N " + TestoLeggibile(anno.longitudine)
+                                               + "° E, a " + TestoLeggibile(std::round(u.distanzaKm)) + " km da "
+                                               + r.comuneRadiazione.toStdString() + " (" + TestoLeggibile(r.letti.latitudine)
+                                               + "° N "
+                                               + (esito.longitudineStimata ? std::string("e longitudine non nota")
+                                                                           : TestoLeggibile(std::round(longitudine * 1000) / 1000) + "° E")
+                                               + "): oltre " + TestoLeggibile(kDistanzaMassimaMeteo)
+                                               + " km è il clima di un altro luogo. Scaricare l'anno del sito dell'impianto.");
         u.mesiAnni = anno.mesiAnni;
         u.trasposizione = m.trasposizione;
         u.orizzonte = !p.orizzonte.Vuoto();

@@ -37,6 +37,11 @@ void VerificaRichiesta(const RichiestaBilancio& richiesta);
 // at most kDimensioneMassimaContatore bytes. Throws ErroreContatore.
 std::string LeggiFileConsumi(const QString& percorso);
 
+// The farthest a weather file's site may lie from the comune [km]: a
+// valley's or a coast's own weather differs within a few tens of km, but
+// beyond that the file describes another climate.
+inline constexpr double kDistanzaMassimaMeteo = 50;
+
 // What the mean-day option means, wherever its figures are shown.
 extern const char* const kNotaGiorniMedi;
 

@@ -550,11 +550,38 @@ AnnoMeteo LeggiEpw(const std::vector<std::string>& righe)
 bool Bisestile(int anno) { return (anno % 4 == 0 && anno % 100 != 0) || anno % 400 == 0; }
 
 // A whole year: each (month, day) once, 24 hours each, in order; 365 or 366 days.
+// The first hour a file lacks: the first day in the calendar's order with
+// fewer than 24 hours, and the first of its hours (as the file counts them)
+// not there. Empty when every day has its 24.
+std::string PrimaOraMancante(const AnnoMeteo& a)
+{
+    static const int kGiorni[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int primaOra = 24;
+    std::map<std::pair<int, int>, std::vector<int>> ore;
+    for (const OraMeteo& o : a.ore) {
+        ore[{o.mese, o.giorno}].push_back(o.inizioUtc);
+        primaOra = std::min(primaOra, o.inizioUtc);
+    }
+    for (int m = 1; m <= 12; ++m)
+        for (int g = 1; g <= kGiorni[m - 1] - (m == 2 && !ore.count({2, 29}) ? 1 : 0); ++g) {
+            const std::vector<int>& h = ore[{m, g}];
+            for (int k = primaOra; k < primaOra + 24; ++k)
+                if (std::find(h.begin(), h.end(), k) == h.end())
+                    return "la prima che manca è del " + std::to_string(g) + "/" + std::to_string(m) + ", ora "
+                           + std::to_string(k) + (a.formato == "EPW" ? " (UTC)" : "");
+        }
+    return {};
+}
+
+// A whole year: each (month, day) once, 24 hours each, in order; 365 or 366 days.
 void ControllaAnno(const AnnoMeteo& a)
 {
     const std::size_t n = a.ore.size();
-    if (n != 8760 && n != 8784)
-        throw ErroreMeteo(0, "il file ha " + TestoLeggibile(double(n)) + " ore: un anno ne ha 8.760 (8.784 se bisestile).");
+    if (n != 8760 && n != 8784) {
+        const std::string manca = n < 8760 ? PrimaOraMancante(a) : std::string();
+        throw ErroreMeteo(0, "il file ha " + TestoLeggibile(double(n)) + " ore: un anno ne ha 8.760 (8.784 se bisestile)"
+                                 + (manca.empty() ? "" : "; " + manca) + ".");
+    }
     static const int kGiorni[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     std::map<std::pair<int, int>, int> conteggio;
     for (const OraMeteo& o : a.ore) {
@@ -572,6 +599,23 @@ void ControllaAnno(const AnnoMeteo& a)
         throw ErroreMeteo(0, "il file non copre ogni giorno dell'anno una volta.");
 }
 
+// The year's irradiation [kWh/m²] within what the Earth's surface receives:
+// a year of zeros, or irradiance in kW/m² read as W/m², is no weather. The
+// horizontal's extremes are about 700 (polar) to 2,500 (Atacama, Sahara);
+// a series on a tilted plane may lie a little outside them.
+void ControllaIrradiazione(const AnnoMeteo& a)
+{
+    double somma = 0;
+    for (const OraMeteo& o : a.ore)
+        somma += o.ghi / 1000;
+    const double minimo = a.suPiano ? 200 : 500, massimo = a.suPiano ? 3200 : 2600;
+    if (!(somma >= minimo && somma <= massimo))
+        throw ErroreMeteo(0, std::string("l'irradiazione dell'anno ") + (a.suPiano ? "sul piano" : "orizzontale") + " è "
+                                 + TestoLeggibile(std::round(somma * 10) / 10) + " kWh/m², fuori da quello che la Terra riceve (da "
+                                 + TestoLeggibile(minimo) + " a " + TestoLeggibile(massimo)
+                                 + " kWh/m²): un anno senza sole, o irradianze in kW/m² invece che in W/m²?");
+}
+
 } // namespace
 
 AnnoMeteo LeggiMeteo(const std::string& testo)
@@ -585,7 +629,7 @@ AnnoMeteo LeggiMeteo(const std::string& testo)
         throw ErroreMeteo(0, "il file è vuoto.");
     AnnoMeteo a;
     if (testo[inizio] == '{') {
-        a = LeggiJsonPvgis(testo);
+        a = LeggiJsonPvgis(testo.substr(inizio));
     } else {
         const std::vector<std::string> righe = Righe(testo);
         if (righe[0].rfind("LOCATION,", 0) == 0)
@@ -598,6 +642,7 @@ AnnoMeteo LeggiMeteo(const std::string& testo)
     NeiLimiti(a.latitudine, -90, 90, 0, "la latitudine", "°");
     NeiLimiti(a.longitudine, -180, 180, 0, "la longitudine", "°");
     ControllaAnno(a);
+    ControllaIrradiazione(a);
     return a;
 }
 

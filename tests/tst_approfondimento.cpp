@@ -367,7 +367,22 @@ private slots:
         const QString meteo = QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.json");
         QVERIFY2(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--meteo", meteo, "--csv", csv}) == 0,
                  qPrintable(errori));
-        QVERIFY2(ultimaUscita.contains("Anno meteorologico da") && ultimaUscita.contains("km dal comune"), qPrintable(ultimaUscita));
+        QVERIFY2(ultimaUscita.contains("Anno meteorologico da"), qPrintable(ultimaUscita));
+        // The same year said to be Palermo's (38.1° N), 770 km south: another climate, refused,
+        // both sites and the distance named.
+        for (const auto& [vecchio, nuovo, atteso] : std::vector<std::tuple<QByteArray, QByteArray, QString>>{
+                 {"\"latitude\": 45.0", "\"latitude\": 38.1", "a 775 km da Torino (45,07° N"}}) {
+            QFile f(meteo);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QByteArray t = f.readAll();
+            t.replace(vecchio, nuovo);
+            QFile altro(cartella.filePath("altrove.json"));
+            QVERIFY(altro.open(QIODevice::WriteOnly));
+            altro.write(t);
+            altro.close();
+            QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--meteo", altro.fileName()}), 1);
+            QVERIFY2(errori.contains(atteso), qPrintable(errori));
+        }
         const auto righe = Csv(csv);
         const fv::RigaCsv* produzione = Riga(righe, "Produzione (kWh)");
         const std::size_t tabella = Indice(righe, "Produzione dal file meteo");

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <numeric>
+#include <sstream>
 
 using namespace fv;
 
@@ -256,6 +257,28 @@ private slots:
 
     void fileCheNonSonoUnAnno()
     {
+        // A year whose irradiance is in kW/m² (or all zero) is no weather: refused with its figure.
+        {
+            std::string t = Fixture("tmy_45.000_8.000_2005_2023.csv"), scalato;
+            std::istringstream righe(t);
+            for (std::string r; std::getline(righe, r);) {
+                if (r.size() > 13 && r[8] == ':' && r[0] == '2') {
+                    std::vector<std::string> c;
+                    std::istringstream campi(r);
+                    for (std::string x; std::getline(campi, x, ',');)
+                        c.push_back(x);
+                    for (int k : {3, 4, 5})
+                        c[std::size_t(k)] = std::to_string(std::stod(c[std::size_t(k)]) / 1000);
+                    r.clear();
+                    for (const std::string& x : c)
+                        r += (r.empty() ? "" : ",") + x;
+                }
+                scalato += r + "\n";
+            }
+            const std::string e = Errore(scalato);
+            QVERIFY2(e.find("1,4 kWh/m²") != std::string::npos && e.find("kW/m²") != std::string::npos, e.c_str());
+        }
+
         // The line, the column and the bound in each message; nothing half-read.
         const std::string prima = "20180101:1200,";
         const std::string riga = Fixture("tmy_45.000_8.000_2005_2023.csv").substr(
@@ -265,7 +288,10 @@ private slots:
         QVERIFY(Errore(CsvCon(rigaIntera, "20180101:1200,5.0,80,2500,0,0,300,1,1,99000")).find("1.500") != std::string::npos);
         QVERIFY(Errore(CsvCon(rigaIntera, "20180101:1200,5.0,80,-20,0,0,300,1,1,99000")).find("fisici") != std::string::npos);
         QVERIFY(Errore(CsvCon(rigaIntera, "20180101:1200,5.0,80,abc,0,0,300,1,1,99000")).find("«abc»") != std::string::npos);
-        QVERIFY(Errore(CsvCon(rigaIntera + "\n", "")).find("8.759 ore") != std::string::npos);
+        // A missing hour is named: the first one a day lacks.
+        QVERIFY2(Errore(CsvCon(rigaIntera + "\n", "")).find("8.759 ore: un anno ne ha 8.760 (8.784 se bisestile); la prima che manca "
+                                                           "è del 1/1, ora 12") != std::string::npos,
+                 Errore(CsvCon(rigaIntera + "\n", "")).c_str());
         QVERIFY(Errore(CsvCon("time(UTC),T2m,RH,G(h),Gb(n),Gd(h)", "time(UTC),T2m,RH,G(x),Gb(n),Gd(h)")).find("G(h)") != std::string::npos);
         QVERIFY(Errore("qualcosa\n").find("formato") != std::string::npos);
         // A month's year beyond any int (found by fuzzing): refused, not converted.
