@@ -7,10 +7,16 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // Past a file size limit (ulimit -f) the kernel would end the program by
+    // SIGXFSZ in the middle of a write, without a word; ignored, the write
+    // fails with EFBIG and is reported, its partial file removed, as a full
+    // disk is.
+    std::signal(SIGXFSZ, SIG_IGN);
     // A command, --help or --version makes the program work on the command
     // line: no window, and no display needed (the report is still drawn with
     // the window's fonts). Any other argument is Qt's own (-style, -platform).

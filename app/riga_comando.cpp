@@ -12,6 +12,7 @@
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -470,6 +471,13 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
     }
     if (p.isSet(QStringLiteral("csv")) && p.isSet(QStringLiteral("pdf")))
         return QStringLiteral("usare --csv oppure --pdf, non entrambi.");
+    // Two outputs on one path: the second would overwrite the first.
+    for (const auto& [a, b] : {std::pair{"csv", "orario"}, std::pair{"pdf", "orario"}})
+        if (p.isSet(QLatin1String(a)) && p.isSet(QLatin1String(b))
+            && QDir::cleanPath(QFileInfo(p.value(QLatin1String(a))).absoluteFilePath())
+                   == QDir::cleanPath(QFileInfo(p.value(QLatin1String(b))).absoluteFilePath()))
+            return QStringLiteral("--%1 e --%2 scrivono sullo stesso file «%3»: dare due file diversi.")
+                .arg(QLatin1String(a), QLatin1String(b), p.value(QLatin1String(a)));
     for (const char* file : {"csv", "pdf", "orario"}) {
         const QString percorso = p.value(QString::fromLatin1(file));
         if (!percorso.isEmpty() && QFileInfo::exists(percorso) && !p.isSet(QStringLiteral("sovrascrivi")))
@@ -519,6 +527,16 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
             return EseguiBilancio(p, cartellaDati, uscita, errore, comandi[0] == QLatin1String("convenienza"));
         Sessione sessione(cartellaDati, FormatoUtente());
         const Risultato r = Calcola(sessione, p);
+        // The weather file read before anything is written: a run that fails leaves no file.
+        std::optional<RisultatoBilancio> esito;
+        if (p.isSet(QStringLiteral("meteo"))) {
+            Analisi analisi(sessione);
+            try {
+                esito = analisi.ConfrontoMeteo(r, LeggiRichiestaMeteo(p), AnnoDiRiferimento());
+            } catch (const ErroreRichiesta& e) {
+                return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
+            }
+        }
         QString scritto;
         if (p.isSet(QStringLiteral("csv")))
             scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente());
@@ -528,18 +546,11 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
             return errore(scritto);
         if (!p.isSet(QStringLiteral("csv")) && !p.isSet(QStringLiteral("pdf")))
             uscita << TabellaAllineata(TabellaRelazione(r));
-        if (p.isSet(QStringLiteral("meteo"))) {
+        if (esito) {
             // The file's year beside the window's months.
-            Analisi analisi(sessione);
-            RisultatoBilancio esito;
-            try {
-                esito = analisi.ConfrontoMeteo(r, LeggiRichiestaMeteo(p), AnnoDiRiferimento());
-            } catch (const ErroreRichiesta& e) {
-                return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
-            }
-            const auto m = TabellaMeteo(*esito.meteo, sessione.formato());
+            const auto m = TabellaMeteo(*esito->meteo, sessione.formato());
             uscita << '\n' << TabellaAllineata({m.begin(), m.end() - 1}) << '\n' << QString::fromUtf8(kNotaPerditeMeteo) << '\n';
-            for (const QString& avviso : esito.avvisi)
+            for (const QString& avviso : esito->avvisi)
                 uscita << avviso << '\n';
         }
         return 0;

@@ -248,6 +248,8 @@ private slots:
             << QStringList{"convenienza", "--consumo-annuo", "2700", "--imposta-lorda", "2,700"} << "2,7 oppure 2.700";
         QTest::newRow("aliquota scritta come frazione")
             << QStringList{"convenienza", "--consumo-annuo", "2700", "--parametro", "aliquota_irpef=0.23"} << "forse 23 %?";
+        QTest::newRow("due uscite sullo stesso file")
+            << QStringList{"bilancio", "--consumo-annuo", "2700", "--orario", "uno.csv", "--csv", "./uno.csv"} << "stesso file";
         QTest::newRow("consumo minimo") << QStringList{"bilancio", "--consumo-annuo", "10"} << "da 100 a 10.000.000";
         QTest::newRow("rendimento dell'1 %") << QStringList{"bilancio", "--consumo-annuo", "2700", "--batteria-rendimento", "1"} << "da 50 a 100";
         QTest::newRow("anno con decimali") << QStringList{"bilancio", "--consumo-annuo", "2700", "--anno", "2027.5"} << "numero intero";
@@ -268,6 +270,19 @@ private slots:
                 tutti << a;
         QCOMPARE(Esegui(tutti), 1);
         QVERIFY2(errori.contains(atteso) && errori.count('\n') == 1, qPrintable(errori));
+        QVERIFY(!QFileInfo::exists("uno.csv"));
+    }
+
+    void unaCorsaFallitaNonScrive()
+    {
+        // calcola reads its weather file before it writes: a file that is no weather
+        // leaves no CSV behind.
+        const QString csv = cartella.filePath("fallita.csv");
+        QCOMPARE(Esegui(QStringList{"calcola", "--meteo", QStringLiteral(FV_FIXTURE_METEO "/README.md"), "--csv", csv}
+                        + kImpianto.mid(0, 12)),
+                 1);
+        QVERIFY2(errori.contains("--meteo"), qPrintable(errori));
+        QVERIFY(!QFileInfo::exists(csv));
     }
 
 

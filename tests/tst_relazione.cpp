@@ -476,6 +476,24 @@ private slots:
         QSettings().remove("bilancio");
     }
 
+    void limiteDiDimensioneDelFile()
+    {
+        // Past `ulimit -f` the real program reports the failed write as a full disk
+        // (status 1, a sentence, no file left) instead of dying by SIGXFSZ.
+        QTemporaryDir dir;
+        QCOMPARE(fixture::Scrivi(dir.filePath("data.mdb"), fixture::Standard()), QString());
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start("/bin/sh", {"-c", "ulimit -f 2; exec \"$0\" \"$@\"", FV_PROGRAMMA, "calcola", "--provincia", "TO",
+                            "--comune-radiazione", "Torino", "--terreno", "Erba", "--tilt", "30", "--azimut", "0", "--potenza",
+                            "3", "--pdf", "relazione.pdf"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY2(!p.readAllStandardError().isEmpty(), "no word");
+        QVERIFY(!QFileInfo::exists(dir.filePath("relazione.pdf")));
+    }
+
     void senzaDisplay()
     {
         // --help and --version of the real program, with no display at all.
