@@ -420,6 +420,13 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
                      CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
                                         richiesta.batteria.capacita, parametri, a.richiesta.famiglia, &a.bilancio.curva),
                      parametri};
+    if (a.convenienza.senza.oltreLimiteDetrazione)
+        a.bilancio.avvisi << QStringLiteral("Un impianto di %1 kW supera i %2 kW di un impianto al servizio dell'abitazione "
+                                            "(Agenzia delle Entrate, risoluzione 22/E/2013): nessuna detrazione, e i ricavi della "
+                                            "vendita non sono più redditi diversi di una persona fisica ma di un'attività "
+                                            "commerciale (qui tassati ancora con l'aliquota IRPEF: una stima).")
+                                 .arg(QString::fromStdString(TestoLeggibile(r.letti.potenza)),
+                                      QString::fromStdString(TestoLeggibile(Valore(parametri, "potenza_massima_detrazione"))));
     if (richiesta.incertezza)
         a.incertezza = Incertezza(r, a, parametri);
     return a;

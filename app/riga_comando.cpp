@@ -413,6 +413,21 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
     limiti.potenzaMax = p.isSet(QStringLiteral("potenza-max"))
                             ? NumeroOpzione(p, "potenza-max", 0.5, kPotenzaMassimaCasa)
                             : NumeroOpzione(p, "superficie", 1, 1000) * Valore(parametri, "densita_potenza");
+    // A household's roof stops where the deduction does, unless a larger
+    // plant is asked for by its power.
+    const double limiteCasa = Valore(parametri, "potenza_massima_detrazione");
+    QString notaLimite;
+    if (p.isSet(QStringLiteral("superficie")) && limiti.potenzaMax > limiteCasa) {
+        notaLimite = QStringLiteral("La superficie darebbe %1 kWp: la griglia si ferma ai %2 kW di un impianto al servizio "
+                                    "dell'abitazione (oltre, nessuna detrazione: risoluzione 22/E/2013); --potenza-max per "
+                                    "andare oltre.")
+                         .arg(QString::fromStdString(TestoLeggibile(std::round(limiti.potenzaMax * 10) / 10)),
+                              QString::fromStdString(TestoLeggibile(limiteCasa)));
+        limiti.potenzaMax = limiteCasa;
+    } else if (limiti.potenzaMax > limiteCasa)
+        notaLimite = QStringLiteral("Oltre i %1 kW di un impianto al servizio dell'abitazione le taglie non hanno la detrazione "
+                                    "(Agenzia delle Entrate, risoluzione 22/E/2013).")
+                         .arg(QString::fromStdString(TestoLeggibile(limiteCasa)));
     limiti.passoPotenza = NumeroOpzione(p, "passo-potenza", 0.5, 1);
     if (limiti.passoPotenza != 0.5 && limiti.passoPotenza != 1)
         throw ErroreArgomento(QStringLiteral("--passo-potenza vale 0,5 oppure 1."));
@@ -437,6 +452,8 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
         return errore(QString::fromStdString(e.what()));
     }
     uscita << TabellaAllineata(TabellaDimensioni(g, r.letti.potenza, richiesta.batteria.capacita, s.formato()));
+    if (!notaLimite.isEmpty())
+        uscita << notaLimite << '\n';
     if (p.isSet(QStringLiteral("csv"))) {
         const QString scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), GrigliaDimensioniCsv(g, s.formato()), s.formato());
         if (!scritto.isEmpty())

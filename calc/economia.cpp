@@ -59,6 +59,8 @@ const Dichiarazione kDichiarazioni[] = {
     {"detrazione_tetto", "€", "Spesa massima ammessa alla detrazione per unità immobiliare (abitazione principale)", 1000, 1e6},
     {"detrazione_tetto_seconda_casa", "€", "Spesa massima ammessa alla detrazione per unità immobiliare (altre abitazioni)",
      1000, 1e6},
+    {"potenza_massima_detrazione", "kW", "Potenza massima di un impianto al servizio dell'abitazione per la detrazione (oltre: uso "
+                                         "commerciale, nessuna detrazione)", 1, 1000},
     {"detrazione_rate", "anni", "Rate annuali uguali della detrazione (la prima nell'anno dopo la spesa)", 1, 40, false, false,
      true},
     {"detrazione_con_premio", "sì=1/no=0",
@@ -588,7 +590,11 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
     const double quotaContributo = famiglia.contributoPnrr ? v("contributo_pnrr") / 100 : 0;
     const double contributo = quotaContributo * std::min(c.investimento, potenza * v("costo_ammissibile_pnrr"));
     const double fattorePremio = 1 - v("riduzione_premio_pnrr") / 100 * std::min(1.0, quotaContributo / 0.4);
-    c.detrazioneApplicata = quotaContributo == 0 && (v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0);
+    // A plant above the limit is not at the dwelling's service (Agenzia delle
+    // Entrate, risoluzione 22/E/2013): no deduction.
+    c.oltreLimiteDetrazione = potenza > v("potenza_massima_detrazione");
+    c.detrazioneApplicata = quotaContributo == 0 && !c.oltreLimiteDetrazione
+                            && (v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0);
     const double aliquotaDetrazione = famiglia.secondaCasa ? v("detrazione_seconda_casa") : v("detrazione");
     const double tetto = famiglia.secondaCasa ? v("detrazione_tetto_seconda_casa") : v("detrazione_tetto");
     const Regole g{v("tasso_sconto") / 100,

@@ -103,7 +103,8 @@ struct Convenienza {
     std::optional<double> ritornoSemplice, ritornoAttualizzato; // [years], within the horizon
     double lcoe = 0;                       // [EUR/kWh], incentives excluded
     double risparmioPrimoAnno = 0;         // savings + export + premium of year 1 [EUR]
-    bool detrazioneApplicata = true;       // false when the community premium excludes it
+    bool detrazioneApplicata = true;       // false when the community premium, a grant or the plant's size excludes it
+    bool oltreLimiteDetrazione = false;    // the plant exceeds potenza_massima_detrazione
     double detrazionePersa = 0;            // instalments beyond the household's tax, summed [EUR]
     double contributo = 0;                 // the PNRR capital grant [EUR]
     std::vector<int> sostituzioniBatteria; // the years the battery is replaced

@@ -118,6 +118,21 @@ private slots:
         QCOMPARE(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].detrazione, 0.0);
     }
 
+    void detrazioneFinoAVentiKw()
+    {
+        // The deduction is for a plant at the dwelling's service, up to 20 kW
+        // (risoluzione 22/E/2013): either side of the limit, the same rules.
+        const std::vector<Parametro> p = Piccolo();
+        for (const auto& [potenza, spetta] : {std::pair{3.0, true}, std::pair{19.5, true}, std::pair{20.0, true},
+                                              std::pair{20.5, false}, std::pair{76.0, false}}) {
+            const Convenienza c = CalcolaConvenienza(kEnergia, potenza, 0, p);
+            QCOMPARE(c.oltreLimiteDetrazione, !spetta);
+            QCOMPARE(c.detrazioneApplicata, spetta);
+            // Two instalments of half the cost.
+            QCOMPARE(c.anni[1].detrazione, spetta ? c.investimento * 0.5 / 2 : 0.0);
+        }
+    }
+
     void degradoEAumentiComposti()
     {
         std::vector<Parametro> p = Piccolo();
