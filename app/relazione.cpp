@@ -327,6 +327,7 @@ std::vector<QStringList> TabellaIncertezza(const RisultatoIncertezza& i, const F
          QStringLiteral("P10"), QStringLiteral("P50"), QStringLiteral("P90")},
         {QStringLiteral("Valore attuale netto (€)"), n(m.van.p10, 0), n(m.van.p50, 0), n(m.van.p90, 0)},
         {QStringLiteral("Tempo di ritorno semplice (anni)"), n(m.ritorno.p10, 1), n(m.ritorno.p50, 1), n(m.ritorno.p90, 1)},
+        {QStringLiteral("P90: superato 9 volte su 10 (il VAN almeno così alto, il ritorno entro quegli anni); P10: 1 volta su 10")},
         {},
         {QStringLiteral("Parametro (dal più influente)"), QStringLiteral("Basso"), QStringLiteral("Alto"), QStringLiteral("VAN al basso (€)"),
          QStringLiteral("VAN all'alto (€)")}};
@@ -345,7 +346,9 @@ QString RigaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& f)
     };
     const EsitoMonteCarlo& m = i.montecarlo;
     QString testo = QStringLiteral("Quanto è sicuro (%1 estrazioni sugli intervalli dei parametri e sul tempo di ogni anno): VAN "
-                                   "P10 %2 €, P50 %3 €, P90 %4 €; ritorno P10 %5, P50 %6, P90 %7 anni.")
+                                   "P10 %2 €, P50 %3 €, P90 %4 €; ritorno P10 %5, P50 %6, P90 %7 anni (P90: raggiunto o "
+                                   "superato 9 volte su 10, la cifra prudente; il ritorno: il tempo dopo il quale il "
+                                   "flusso cumulato resta positivo).")
                         .arg(m.estrazioni)
                         .arg(n(m.van.p10, 0), n(m.van.p50, 0), n(m.van.p90, 0), n(m.ritorno.p10, 1), n(m.ritorno.p50, 1),
                              n(m.ritorno.p90, 1));

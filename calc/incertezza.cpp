@@ -30,13 +30,42 @@ void VerificaIntervalli(const std::vector<IntervalloParametro>& intervalli)
 
 namespace {
 
-// The range of a parameter widened to its value in use; nullopt when a point.
-std::optional<std::pair<double, double>> Estremi(const IntervalloParametro& i, double valore)
+// The range of a parameter around its value in use; nullopt when a point.
+// A value set outside the dataset's range carries the range with it (the
+// same widths in proportion to its centre, or shifted where the centre is
+// not positive), so that the user's figure stays the middle case; the
+// range is kept within the parameter's own limits.
+std::optional<std::pair<double, double>> Estremi(const IntervalloParametro& i, const Parametro& p)
 {
-    const double basso = std::min(i.basso, valore), alto = std::max(i.alto, valore);
+    const double valore = p.valore;
+    double basso = i.basso, alto = i.alto;
+    if (valore < basso || valore > alto) {
+        const double centro = (basso + alto) / 2;
+        if (centro > 0 && valore > 0) {
+            basso *= valore / centro;
+            alto *= valore / centro;
+        } else {
+            basso += valore - centro;
+            alto += valore - centro;
+        }
+        basso = std::clamp(std::min(basso, valore), p.minimo, p.massimo);
+        alto = std::clamp(std::max(alto, valore), p.minimo, p.massimo);
+        if (p.minimoEscluso && basso <= p.minimo)
+            basso = valore;
+        if (p.massimoEscluso && alto >= p.massimo)
+            alto = valore;
+    }
     if (!(alto > basso))
         return std::nullopt;
     return std::pair{basso, alto};
+}
+
+const Parametro& Riga(const std::vector<Parametro>& p, const std::string& nome)
+{
+    for (const Parametro& x : p)
+        if (x.nome == nome)
+            return x;
+    throw ErroreParametro(nome, "parametro sconosciuto «" + nome + "».");
 }
 
 bool Intero(const std::vector<Parametro>& p, const std::string& nome)
@@ -56,7 +85,7 @@ std::vector<BarraTornado> Tornado(const Valutazione& valuta, const std::vector<P
     for (const IntervalloParametro& i : intervalli) {
         if (i.nome == "variabilita_meteo")
             continue; // the spread of the years, not a value of the cash flow
-        const auto e = Estremi(i, Valore(parametri, i.nome));
+        const auto e = Estremi(i, Riga(parametri, i.nome));
         if (!e)
             continue;
         BarraTornado b{i.nome, e->first, e->second, 0, 0};
@@ -111,7 +140,7 @@ EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametr
         if (i.nome == "variabilita_meteo")
             continue;
         const double v = Valore(parametri, i.nome);
-        if (const auto e = Estremi(i, v))
+        if (const auto e = Estremi(i, Riga(parametri, i.nome)))
             incerti.push_back({i.nome, e->first, v, e->second, Intero(parametri, i.nome)});
     }
     const double sigma = Valore(parametri, "variabilita_meteo") / 100;
@@ -135,11 +164,15 @@ EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametr
         for (std::size_t t = 0; t < c.anni.size() && t < cumulati.size(); ++t)
             cumulati[t].push_back(c.anni[t].cumulato);
     }
-    const auto tre = [](const std::vector<double>& v) { return Percentili{Percentile(v, 10), Percentile(v, 50), Percentile(v, 90)}; };
-    esito.van = tre(van);
-    esito.ritorno = tre(ritorno);
+    // In the trade's sense, PX is the value reached or beaten in X cases out
+    // of 100: for money (more is better) P90 is the draws' 10th percentile,
+    // the prudent one; for a payback (less is better) its 90th.
+    const auto denaro = [](const std::vector<double>& v) { return Percentili{Percentile(v, 90), Percentile(v, 50), Percentile(v, 10)}; };
+    const auto tempo = [](const std::vector<double>& v) { return Percentili{Percentile(v, 10), Percentile(v, 50), Percentile(v, 90)}; };
+    esito.van = denaro(van);
+    esito.ritorno = tempo(ritorno);
     for (const auto& c : cumulati)
-        esito.cumulato.push_back(tre(c));
+        esito.cumulato.push_back(denaro(c));
     return esito;
 }
 

@@ -40,6 +40,8 @@ struct BarraTornado {
 std::vector<BarraTornado> Tornado(const Valutazione& valuta, const std::vector<Parametro>& parametri,
                                   const std::vector<IntervalloParametro>& intervalli);
 
+// PX: the value reached or beaten in X draws out of 100 (P90 the prudent
+// figure: the lowest NPV, the longest payback, but for one draw in ten).
 struct Percentili {
     double p10 = 0, p50 = 0, p90 = 0;
 };

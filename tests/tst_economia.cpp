@@ -336,13 +336,29 @@ private slots:
         const std::vector<IntervalloParametro>& intervalli = IntervalliPredefiniti();
         // The draws ordered; the same seed, the same figures; the NPV's P50 near the single figure.
         const EsitoMonteCarlo m = MonteCarlo(valuta, p, intervalli, 1000);
-        QVERIFY(m.van.p10 < m.van.p50 && m.van.p50 < m.van.p90);
+        // P90 the prudent end: the NPV beaten in nine draws of ten, the payback reached in nine.
+        QVERIFY(m.van.p90 < m.van.p50 && m.van.p50 < m.van.p10);
         QVERIFY(m.ritorno.p10 <= m.ritorno.p50 && m.ritorno.p50 <= m.ritorno.p90);
+        QVERIFY(m.cumulato.back().p90 < m.cumulato.back().p10);
         QCOMPARE(MonteCarlo(valuta, p, intervalli, 1000).van.p50, m.van.p50);
         QVERIFY(MonteCarlo(valuta, p, intervalli, 1000, 7).van.p50 != m.van.p50);
         QCOMPARE(int(m.cumulato.size()), 26);
         const double unico = valuta(p, nullptr).van;
-        QVERIFY2(std::fabs(m.van.p50 - unico) < 0.5 * (m.van.p90 - m.van.p10), qPrintable(QStringLiteral("%1 %2").arg(m.van.p50).arg(unico)));
+        QVERIFY2(std::fabs(m.van.p50 - unico) < 0.5 * (m.van.p10 - m.van.p90), qPrintable(QStringLiteral("%1 %2").arg(m.van.p50).arg(unico)));
+
+        // A value set beyond the dataset's range carries the range: its median stays near
+        // the single figure (the range 0.20-0.35 stretched to 0.5 put P50 far below it).
+        {
+            std::vector<Parametro> caro = p;
+            Imposta(caro, "prezzo_energia", 0.5);
+            const double singolo = valuta(caro, nullptr).van;
+            const EsitoMonteCarlo mc = MonteCarlo(valuta, caro, IntervalliPredefiniti());
+            QVERIFY2(std::fabs(mc.van.p50 - singolo) < 0.25 * (mc.van.p10 - mc.van.p90),
+                     qPrintable(QStringLiteral("%1 %2 %3").arg(mc.van.p50).arg(singolo).arg(mc.van.p10 - mc.van.p90)));
+            const auto barre = Tornado(valuta, caro, IntervalliPredefiniti());
+            const auto prezzo = std::find_if(barre.begin(), barre.end(), [](const BarraTornado& b) { return b.nome == "prezzo_energia"; });
+            QVERIFY(prezzo != barre.end() && prezzo->basso < 0.5 && prezzo->alto > 0.5);
+        }
         // No range and no weather spread: the band closes to the single line.
         std::vector<IntervalloParametro> punti;
         for (const IntervalloParametro& i : intervalli)
@@ -365,11 +381,12 @@ private slots:
             if (k > 0)
                 QVERIFY(barre[k - 1].Escursione() >= barre[k].Escursione());
         }
-        // A range that holds its value widens to it: a price of 0.40 over its 0.20-0.35.
+        // A price of 0.40 over its range 0.20-0.35 carries the range, in proportion to its
+        // centre 0.275: 0.40 x 0.20/0.275 = 0.2909 to 0.40 x 0.35/0.275 = 0.5091.
         Imposta(p, "prezzo_energia", 0.40);
         for (const BarraTornado& b : Tornado(valuta, p, intervalli))
             if (b.nome == "prezzo_energia")
-                QCOMPARE(b.alto, 0.40);
+                QVERIFY(std::fabs(b.basso - 0.290909) < 1e-6 && std::fabs(b.alto - 0.509091) < 1e-6);
         // A sunnier year sells more: the weather's factor moves the year's export.
         MeteoDegliAnni sole{std::vector<double>(4, 1.1), {2000, 300, 1700, 0}};
         QVERIFY(CalcolaConvenienza(kEnergia, 2, 0, Piccolo(), {}, nullptr, &sole).anni[1].immessa > kEnergia.immessa);

@@ -452,7 +452,7 @@ private slots:
         // How sure comes from its worker into the figures and the report's analysis.
         QTRY_VERIFY_WITH_TIMEOUT(F().sessione().approfondimento() && F().sessione().approfondimento()->incertezza, 10000);
         const fv::EsitoMonteCarlo& m = F().sessione().approfondimento()->incertezza->montecarlo;
-        QVERIFY(m.estrazioni == 1000 && m.van.p10 <= m.van.p50 && m.van.p50 <= m.van.p90);
+        QVERIFY(m.estrazioni == 1000 && m.van.p90 <= m.van.p50 && m.van.p50 <= m.van.p10);
         auto* potenzaMax = d->findChild<QDoubleSpinBox*>("potenzaMax");
         auto* bottone = d->findChild<QPushButton*>("dimensiona");
         QVERIFY(potenzaMax && bottone);
