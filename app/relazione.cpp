@@ -327,7 +327,7 @@ std::vector<QStringList> TabellaIncertezza(const RisultatoIncertezza& i, const F
          QStringLiteral("P10"), QStringLiteral("P50"), QStringLiteral("P90")},
         {QStringLiteral("Valore attuale netto (€)"), n(m.van.p10, 0), n(m.van.p50, 0), n(m.van.p90, 0)},
         {QStringLiteral("Tempo di ritorno semplice (anni)"), n(m.ritorno.p10, 1), n(m.ritorno.p50, 1), n(m.ritorno.p90, 1)},
-        {QStringLiteral("P90: superato 9 volte su 10 (il VAN almeno così alto, il ritorno entro quegli anni); P10: 1 volta su 10")},
+        {QStringLiteral("P90: superato 9 volte su 10, P10: 1 su 10")},
         {},
         {QStringLiteral("Parametro (dal più influente)"), QStringLiteral("Basso"), QStringLiteral("Alto"), QStringLiteral("VAN al basso (€)"),
          QStringLiteral("VAN all'alto (€)")}};
