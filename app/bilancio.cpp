@@ -682,11 +682,27 @@ void DialogoBilancio::Aggiorna()
     risultato_ = sessione_.ultimo();
     calcolo_ = sessione_.calcoli();
     Richiama();
-    sito_->setText(QStringLiteral("%1 · %2 kW · inclinazione %3°, azimut %4° · %5 kWh/anno")
-                       .arg(sessione_.NomeSito(), risultato_->impianto.potenza, risultato_->impianto.tilt,
-                            risultato_->impianto.azimut, risultato_->energia));
+    MostraSito();
     RiempiParametri();
     Ricalcola();
+}
+
+// The plant above the tabs, with the yearly energy the figures below use:
+// a weather file's when one drove them, else the window's monthly method.
+void DialogoBilancio::MostraSito()
+{
+    if (!risultato_)
+        return;
+    const QString impianto = QStringLiteral("%1 · %2 kW · inclinazione %3°, azimut %4°")
+                                 .arg(sessione_.NomeSito(), risultato_->impianto.potenza, risultato_->impianto.tilt,
+                                      risultato_->impianto.azimut);
+    if (bilancio_ && bilancio_->meteo)
+        sito_->setText(QStringLiteral("%1 · %2 kWh/anno dal file meteo (metodo mensile %3)")
+                           .arg(impianto,
+                                QString::fromStdString(fv::TestoArrotondato(bilancio_->meteo->produzione.anno, 0, fv::FormatoUtente())),
+                                risultato_->energia));
+    else
+        sito_->setText(QStringLiteral("%1 · %2 kWh/anno").arg(impianto, risultato_->energia));
 }
 
 void DialogoBilancio::Ricalcola()
@@ -724,6 +740,7 @@ void DialogoBilancio::Ricalcola()
     } catch (const std::runtime_error& e) { // a battery, a year or a parameter out of range
         return Svuota(QString::fromStdString(e.what()));
     }
+    MostraSito();
     MostraMeteo();
     riepilogo_->setText(testoRiepilogo());
     MostraGrafici();
@@ -784,6 +801,7 @@ void DialogoBilancio::Svuota(const QString& nota)
     infoMeteo_->clear();
     for (QChartView* g : {mesi_, giorno_, cassa_, tornado_})
         fv::SvuotaGrafico(*g);
+    MostraSito();
 }
 
 void DialogoBilancio::MostraGrafici()

@@ -74,6 +74,7 @@ private:
     void MostraDimensioni(const fv::GrigliaDimensioni& g);
     void EsportaOrario();
     void MostraMeteo();
+    void MostraSito();
     void Ricalcola();
     void Svuota(const QString& nota);
     void MostraGrafici();

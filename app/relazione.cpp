@@ -106,10 +106,12 @@ Voci VociImpianto(const Risultato& r)
             {QStringLiteral("Fascia di potenza"), r.fascia}};
 }
 
-Voci VociRisultati(const Risultato& r)
+// The window's figures; beside a weather file's year, the energy is named
+// for the method it comes from, so that two figures are never one.
+Voci VociRisultati(const Risultato& r, const MeteoUsato* meteo = nullptr)
 {
     return {{QStringLiteral("Rapporto tra radiazione sul piano e orizzontale"), r.rapporto},
-            {QStringLiteral("Energia annua (kWh)"), r.energia},
+            {meteo ? QStringLiteral("Energia annua, metodo mensile del comune (kWh)") : QStringLiteral("Energia annua (kWh)"), r.energia},
             {QStringLiteral("Resa specifica (kWh/kWp)"), r.resa},
             {QStringLiteral("Tariffa incentivante (€/kWh)"), r.tariffa},
             {QStringLiteral("Ricavo annuo (€)"), r.ricavo}};
@@ -135,7 +137,17 @@ namespace {
 
 } // namespace
 
-std::vector<QStringList> TabellaRelazione(const Risultato& r)
+QString RigaProduzioneMeteo(const MeteoUsato& m, const FormatoNumeri& f)
+{
+    const double mensile = std::accumulate(m.metodoMensile.begin(), m.metodoMensile.end(), 0.0);
+    return QStringLiteral("Con l'anno meteorologico «%1»: %2 kWh all'anno (%3 % sul metodo mensile), la produzione "
+                          "usata per autoconsumo e convenienza.")
+        .arg(QFileInfo(m.file).fileName(), QString::fromStdString(TestoArrotondato(m.produzione.anno, 0, f)),
+             QString::fromStdString((m.produzione.anno >= mensile ? "+" : "")
+                                    + TestoArrotondato(mensile > 0 ? 100 * (m.produzione.anno / mensile - 1) : 0, 1, f)));
+}
+
+std::vector<QStringList> TabellaRelazione(const Risultato& r, const MeteoUsato* meteo)
 {
     std::vector<QStringList> t = {{QStringLiteral("Dato"), QStringLiteral("Valore")}};
     for (const auto& [didascalia, valore] : VociSito(r))
@@ -151,8 +163,11 @@ std::vector<QStringList> TabellaRelazione(const Risultato& r)
     t.push_back({QString::fromUtf8(kNotaArrotondamento)});
     t.push_back({});
     t.push_back({QStringLiteral("Risultato"), QStringLiteral("Valore")});
-    for (const auto& [didascalia, valore] : VociRisultati(r))
+    for (const auto& [didascalia, valore] : VociRisultati(r, meteo))
         t.push_back({didascalia, valore});
+    if (meteo)
+        t.push_back({QStringLiteral("Energia annua dall'anno meteorologico (kWh)"),
+                     QString::fromStdString(TestoArrotondato(meteo->produzione.anno, 0, r.formato)), meteo->file});
     for (const QString& nota : NoteTariffa(r))
         t.push_back({nota});
     return t;
@@ -526,20 +541,32 @@ QString TestoDelimitato(const std::vector<QStringList>& tabella, QChar separator
 
 QChar SeparatoreCsv(const FormatoNumeri& formato) { return formato.decimale == "," ? u';' : u','; }
 
-std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a)
+const MeteoUsato* MeteoDi(const Approfondimento* a) { return a && a->bilancio.meteo ? &*a->bilancio.meteo : nullptr; }
+
+std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a, const MeteoUsato* meteo, bool economia)
 {
-    std::vector<QStringList> t = TabellaRelazione(r);
-    if (!a)
+    if (!meteo)
+        meteo = MeteoDi(a);
+    std::vector<QStringList> t = TabellaRelazione(r, meteo);
+    if (!a) {
+        if (meteo) {
+            t.push_back({});
+            t.push_back({QStringLiteral("Produzione dal file meteo")});
+            const std::vector<QStringList> parte = TabellaMeteo(*meteo, r.formato);
+            t.insert(t.end(), parte.begin(), parte.end());
+        }
         return t;
+    }
     t.push_back({});
-    const std::vector<QStringList> parte = TabelleApprofondimento(*a, r.formato, true);
+    const std::vector<QStringList> parte = TabelleApprofondimento(*a, r.formato, economia);
     t.insert(t.end(), parte.begin(), parte.end());
     return t;
 }
 
-QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a)
+QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a,
+                 const MeteoUsato* meteo)
 {
-    return SalvaTabellaCsv(percorso, TabellaCompleta(r, a), formato);
+    return SalvaTabellaCsv(percorso, TabellaCompleta(r, a, meteo), formato);
 }
 
 namespace {
@@ -595,7 +622,7 @@ QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>&
     return Conferma(file, percorso);
 }
 
-QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a)
+QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a, const MeteoUsato* meteo)
 {
     if (const QString no = DestinazioneNonValida(percorso); !no.isEmpty())
         return no;
@@ -610,7 +637,7 @@ QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondime
         pdf.setTitle(QStringLiteral("Relazione di calcolo - %1").arg(QString::fromUtf8(kTitolo)));
         pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
         QPainter painter(&pdf);
-        DisegnaRelazione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r);
+        DisegnaRelazione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, meteo ? meteo : MeteoDi(a));
         if (a) {
             pdf.newPage();
             DisegnaApprofondimento(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
@@ -630,7 +657,7 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
     QPainter painter;
     if (!painter.begin(&stampante))
         return QStringLiteral("Impossibile avviare la stampa.");
-    DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), r);
+    DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), r, MeteoDi(a));
     if (a) {
         stampante.newPage();
         DisegnaApprofondimento(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
@@ -766,11 +793,11 @@ void TabellaMesi(Foglio& f, const Risultato& r, double y)
     riga({QStringLiteral("Totale annuo (kWh/m², kWh)"), r.totOrizzontale, r.totPiano, r.energia}, true, 4.6);
 }
 
-void Risultati(Foglio& f, const Risultato& r, double y)
+void Risultati(Foglio& f, const Risultato& r, double y, const MeteoUsato* meteo)
 {
     f.Carattere(11, true);
-    f.Testo(kSinistra, y, kLarghezza, 6, QStringLiteral("Risultati"));
-    f.Voci(kSinistra, y + 7, 150, VociRisultati(r));
+    f.Testo(kSinistra, y, kLarghezza, 6, meteo ? QStringLiteral("Risultati del metodo mensile") : QStringLiteral("Risultati"));
+    f.Voci(kSinistra, y + 7, 150, VociRisultati(r, meteo));
 }
 
 } // namespace
@@ -917,7 +944,7 @@ void DisegnaDecisione(QPainter& painter, const QRectF& pagina, const Risultato& 
     painter.restore();
 }
 
-void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r)
+void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r, const MeteoUsato* meteo)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -932,9 +959,12 @@ void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& 
     TabellaMesi(f, r, 144);
     f.Carattere(7);
     f.Testo(kSinistra, 208.8, kLarghezza, 4, QString::fromUtf8(kNotaArrotondamento));
-    Risultati(f, r, 212);
+    Risultati(f, r, 212, meteo);
     f.Carattere(7.5, true);
-    f.Testo(kSinistra, 245, kLarghezza, 7, NoteTariffa(r).join(u' '));
+    QStringList note = NoteTariffa(r);
+    if (meteo)
+        note.prepend(RigaProduzioneMeteo(*meteo, r.formato));
+    f.Testo(kSinistra, 244, kLarghezza, 8, note.join(u' '));
     f.Carattere(7.5);
     f.Testo(kSinistra, 252, kLarghezza, 8, QString::fromUtf8(kOrigineTariffa));
     f.Testo(kSinistra, 260, kLarghezza, 19, OrigineRadiazione(r));

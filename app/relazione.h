@@ -21,8 +21,12 @@ class QRectF;
 namespace fv {
 
 // The table of inputs, months and results, one value per cell; an empty row
-// separates the three parts.
-std::vector<QStringList> TabellaRelazione(const Risultato& r);
+// separates the three parts. Beside a weather file's year the energy is
+// named for its method and the file's yearly energy follows it.
+std::vector<QStringList> TabellaRelazione(const Risultato& r, const MeteoUsato* meteo = nullptr);
+// "Con l'anno meteorologico del file … produce … kWh": the file's energy
+// against the monthly method's, said where the window's figures stand.
+QString RigaProduzioneMeteo(const MeteoUsato& m, const FormatoNumeri& formato);
 
 // What the report says beside the tariff: a power band chosen by hand against
 // the power, a plant below the decree's 1 kW. Empty when nothing needs saying.
@@ -89,10 +93,15 @@ QChar SeparatoreCsv(const FormatoNumeri& formato);
 // sentence on failure, empty on success.
 // With the balance and the economics, when worked out: their tables after
 // the calculation's (CSV, clipboard), a second page and a third of the parameters used (PDF, printer).
-std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a);
-QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a = nullptr);
+// A weather file's year without the balance (calcola --meteo) comes as
+// `meteo`; with the balance, its own. The site and the plant always lead.
+std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a, const MeteoUsato* meteo = nullptr,
+                                         bool economia = true);
+QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a = nullptr,
+                 const MeteoUsato* meteo = nullptr);
 QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato);
-QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a = nullptr);
+QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a = nullptr,
+                 const MeteoUsato* meteo = nullptr);
 
 // Prints the report page on a printer set up by the caller (A4, full page);
 // an Italian sentence on failure, empty on success.
@@ -100,7 +109,7 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
 
 // Draws the report page into `pagina` (the painter's units), for the PDF
 // file and for the printer alike.
-void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r);
+void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r, const MeteoUsato* meteo = nullptr);
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
 // The third page: every parameter used, with its source and period.
 void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);

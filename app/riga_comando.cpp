@@ -393,7 +393,7 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
     if (!scritto.isEmpty())
         return errore(scritto);
     if (p.isSet(QStringLiteral("csv")))
-        scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), TabelleApprofondimento(a, s.formato(), convenienza), s.formato());
+        scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), TabellaCompleta(r, &a, nullptr, convenienza), s.formato());
     else if (p.isSet(QStringLiteral("pdf")))
         scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r, &a);
     return scritto.isEmpty() ? 0 : errore(scritto);
@@ -554,15 +554,16 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
                 return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
             }
         }
+        const MeteoUsato* meteo = esito ? &*esito->meteo : nullptr;
         QString scritto;
         if (p.isSet(QStringLiteral("csv")))
-            scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente());
+            scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente(), nullptr, meteo);
         if (scritto.isEmpty() && p.isSet(QStringLiteral("pdf")))
-            scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r);
+            scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r, nullptr, meteo);
         if (!scritto.isEmpty())
             return errore(scritto);
         if (!p.isSet(QStringLiteral("csv")) && !p.isSet(QStringLiteral("pdf")))
-            uscita << TabellaAllineata(TabellaRelazione(r));
+            uscita << TabellaAllineata(TabellaRelazione(r, meteo));
         if (esito) {
             // The file's year beside the window's months.
             const auto m = TabellaMeteo(*esito->meteo, sessione.formato());

@@ -410,6 +410,23 @@ private slots:
         QVERIFY2(std::fabs(Numero(produzione->at(1)) - Numero(totale->at(1))) < 1, produzione->at(1).c_str());
         QVERIFY(Numero(totale->at(1)) > 3 * 1290 && Numero(totale->at(1)) < 3 * 1370); // 3 kWp at about 1,330 kWh/kWp
         QVERIFY(Riga(righe, "Perdita per l'angolo di incidenza (%)"));
+        // The site and the plant lead the file, as in the window's; the yearly energy
+        // beside them is the file's, the comune's monthly method named as such.
+        QVERIFY(std::any_of(righe.begin(), righe.end(), [](const fv::RigaCsv& r) { return r.size() > 1 && r[1] == "Torino"; }));
+        QVERIFY(Riga(righe, "Inclinazione (°)") && Riga(righe, "Inclinazione (°)")->at(1) == "30");
+        const fv::RigaCsv* dalFile = Riga(righe, "Energia annua dall'anno meteorologico (kWh)");
+        QVERIFY(dalFile && Riga(righe, "Energia annua, metodo mensile del comune (kWh)") && !Riga(righe, "Energia annua (kWh)"));
+        QVERIFY2(std::fabs(Numero(dalFile->at(1)) - Numero(totale->at(1))) < 1, dalFile->at(1).c_str());
+        // calcola with the same file: its CSV says both figures and carries the file's months;
+        // its terminal table the same row.
+        const QString soloCalcolo = cartella.filePath("calcola-meteo.csv");
+        QVERIFY2(Esegui(QStringList{"calcola", "--meteo", meteo, "--csv", soloCalcolo} + kImpianto.mid(0, 12)) == 0, qPrintable(errori));
+        const auto calcolo = Csv(soloCalcolo);
+        const fv::RigaCsv* energiaFile = Riga(calcolo, "Energia annua dall'anno meteorologico (kWh)");
+        QVERIFY(energiaFile && Indice(calcolo, "Produzione dal file meteo") < calcolo.size());
+        QCOMPARE(energiaFile->at(1), dalFile->at(1));
+        QVERIFY(Esegui(QStringList{"calcola", "--meteo", meteo} + kImpianto.mid(0, 12)) == 0);
+        QVERIFY2(ultimaUscita.contains("Energia annua dall'anno meteorologico (kWh)"), qPrintable(ultimaUscita));
         // The hour-by-hour export of the same balance: 8,760 rows whose months sum to
         // the monthly table, column by column.
         const QString orario = cartella.filePath("orario.csv");

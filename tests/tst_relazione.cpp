@@ -3,6 +3,7 @@
 // clipboard, the menus' states, the command line against the window; and
 // the orientation tool and the map of Italy.
 // Runs under an Italian and a C locale.
+#include "app/aspetto.h"
 #include "app/bilancio.h"
 #include "app/campo_numero.h"
 #include "app/finestra_principale.h"
@@ -427,6 +428,16 @@ private slots:
         emit file->editingFinished();
         QVERIFY(d->bilancio() && d->bilancio()->meteo);
         QVERIFY(std::fabs(d->bilancio()->conBatteria.anno.produzione - d->bilancio()->meteo->produzione.anno) < 1e-6);
+        // Above the tabs, the energy the figures use; the window's CSV says both, each by its name.
+        const QString anno = QString::fromStdString(fv::TestoArrotondato(d->bilancio()->meteo->produzione.anno, 0, fv::FormatoUtente()));
+        bool intestazione = false;
+        for (QLabel* l : d->findChildren<QLabel*>())
+            intestazione |= l->text().contains(anno + " kWh/anno dal file meteo");
+        QVERIFY2(intestazione, qPrintable(anno));
+        const auto csv = fv::TabellaCompleta(*F().sessione().ultimo(), &*F().sessione().approfondimento());
+        QVERIFY(std::any_of(csv.begin(), csv.end(), [&](const QStringList& r) {
+            return r.size() > 1 && r[0] == "Energia annua dall'anno meteorologico (kWh)" && r[1] == anno;
+        }));
         auto* tabella = d->findChild<QTableWidget*>("tabellaMeteo");
         QVERIFY(tabella && tabella->rowCount() == 13 && tabella->item(12, 0)->text() == "Totale");
         // A file that is not a weather year: nothing on show, the reason named.
