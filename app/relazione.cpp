@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The report: its table (CSV, clipboard, terminal) and its page (PDF, printer).
 #include "app/relazione.h"
+#include <functional>
 #include <numeric>
 
 #include "app/analisi.h"
@@ -622,6 +623,24 @@ QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>&
     return Conferma(file, percorso);
 }
 
+// The report's pages in order, each drawn into the page rectangle it is given:
+// the calculation; with the balance, its page, the parameters (as many
+// pages as they fill) and, when weighed, how sure and which plant.
+std::vector<std::function<void(QPainter&, const QRectF&)>> PagineRelazione(const Risultato& r, const Approfondimento* a,
+                                                                           const MeteoUsato* meteo)
+{
+    std::vector<std::function<void(QPainter&, const QRectF&)>> pagine;
+    pagine.push_back([&r, meteo](QPainter& p, const QRectF& q) { DisegnaRelazione(p, q, r, meteo); });
+    if (!a)
+        return pagine;
+    pagine.push_back([&r, a](QPainter& p, const QRectF& q) { DisegnaApprofondimento(p, q, r, *a); });
+    for (int i = 0; i < PagineParametri(*a); ++i)
+        pagine.push_back([&r, a, i](QPainter& p, const QRectF& q) { DisegnaParametri(p, q, r, *a, i); });
+    if (a->incertezza || a->griglia)
+        pagine.push_back([&r, a](QPainter& p, const QRectF& q) { DisegnaDecisione(p, q, r, *a); });
+    return pagine;
+}
+
 QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a, const MeteoUsato* meteo)
 {
     if (const QString no = DestinazioneNonValida(percorso); !no.isEmpty())
@@ -637,16 +656,11 @@ QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondime
         pdf.setTitle(QStringLiteral("Relazione di calcolo - %1").arg(QString::fromUtf8(kTitolo)));
         pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
         QPainter painter(&pdf);
-        DisegnaRelazione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, meteo ? meteo : MeteoDi(a));
-        if (a) {
-            pdf.newPage();
-            DisegnaApprofondimento(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
-            pdf.newPage();
-            DisegnaParametri(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
-            if (a->incertezza || a->griglia) {
+        const auto pagine = PagineRelazione(r, a, meteo ? meteo : MeteoDi(a));
+        for (std::size_t i = 0; i < pagine.size(); ++i) {
+            if (i > 0)
                 pdf.newPage();
-                DisegnaDecisione(painter, QRectF(0, 0, pdf.width(), pdf.height()), r, *a);
-            }
+            pagine[i](painter, QRectF(0, 0, pdf.width(), pdf.height()));
         }
     }
     return Conferma(file, percorso);
@@ -657,16 +671,11 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
     QPainter painter;
     if (!painter.begin(&stampante))
         return QStringLiteral("Impossibile avviare la stampa.");
-    DisegnaRelazione(painter, stampante.paperRect(QPrinter::DevicePixel), r, MeteoDi(a));
-    if (a) {
-        stampante.newPage();
-        DisegnaApprofondimento(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
-        stampante.newPage();
-        DisegnaParametri(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
-        if (a->incertezza || a->griglia) {
+    const auto pagine = PagineRelazione(r, a, MeteoDi(a));
+    for (std::size_t i = 0; i < pagine.size(); ++i) {
+        if (i > 0)
             stampante.newPage();
-            DisegnaDecisione(painter, stampante.paperRect(QPrinter::DevicePixel), r, *a);
-        }
+        pagine[i](painter, stampante.paperRect(QPrinter::DevicePixel));
     }
     return {};
 }
@@ -890,21 +899,34 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     painter.restore();
 }
 
-void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
+int PagineParametri(const Approfondimento& a)
+{
+    const int n = int(a.convenienza.parametri.size());
+    return std::max(1, (n + kParametriPerPagina - 1) / kParametriPerPagina);
+}
+
+void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a, int parte)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     Foglio f(painter, pagina);
-    TitoloPagina(f, QStringLiteral("Parametri economici usati"));
+    TitoloPagina(f, parte == 0 ? QStringLiteral("Parametri economici usati")
+                               : QStringLiteral("Parametri economici usati (segue, %1 di %2)").arg(parte + 1).arg(PagineParametri(a)));
     const QString data = QString::fromStdString(a.richiesta.dataSpesa.empty() ? Oggi() : a.richiesta.dataSpesa);
     f.Testo(kSinistra, 23, kLarghezza, 6,
             QStringLiteral("Le regole in vigore per una spesa del %1; ogni valore con la sua fonte (\"stima\" dove nessuna fonte "
                            "ufficiale lo fissa).")
                 .arg(QDate::fromString(data, Qt::ISODate).toString(QStringLiteral("dd/MM/yyyy"))));
     f.Linea(kSinistra, 30, kSinistra + kLarghezza);
+    // The heading on every page, then this page's share of the rows.
+    const std::vector<QStringList> tutti = TabellaParametri(a.convenienza.parametri, r.formato);
     std::vector<QStringList> parametri;
-    for (const QStringList& riga : TabellaParametri(a.convenienza.parametri, r.formato))
-        parametri.push_back({riga[0], riga[1], riga[2], Accorciato(riga[4], 150), riga[5]});
+    for (std::size_t i = 0; i < tutti.size(); ++i) {
+        const std::size_t riga = i == 0 ? 0 : i - 1;
+        if (i > 0 && (riga < std::size_t(parte * kParametriPerPagina) || riga >= std::size_t((parte + 1) * kParametriPerPagina)))
+            continue;
+        parametri.push_back({tutti[i][0], tutti[i][1], tutti[i][2], Accorciato(tutti[i][4], 150), tutti[i][5]});
+    }
     f.Tabella(33, {34, 12, 16, 84, 28}, parametri, 6.5, 5.6, {0, 3});
     PiePagina(f);
     painter.restore();

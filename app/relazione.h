@@ -111,8 +111,12 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
 // file and for the printer alike.
 void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r, const MeteoUsato* meteo = nullptr);
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
-// The third page: every parameter used, with its source and period.
-void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
+// The third page and those after it: every parameter used, with its source
+// and period, kParametriPerPagina to a page (a row is 5.6 mm: 40 rows and the
+// heading fill the page above its footer).
+inline constexpr int kParametriPerPagina = 40;
+int PagineParametri(const Approfondimento& a);
+void DisegnaParametri(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a, int parte = 0);
 // The fourth page: how sure (P10, P50, P90 and the tornado's rows) and, when
 // weighed, which plant and battery.
 void DisegnaDecisione(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);

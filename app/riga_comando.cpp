@@ -64,7 +64,7 @@ const Opzione kOpzioni[] = {
     {"integrazione", "Tipo di impianto: non, parziale o totale.", "tipo", [] { return QStringLiteral("non"); }},
     {"csv", "Scrive i risultati in un file CSV (calcola non li stampa; bilancio e convenienza stampano comunque le cifre "
             "principali e nel file mettono anche i dati, entrambi i casi e le tabelle).", "file"},
-    {"pdf", "Scrive la relazione PDF: una pagina con calcola, tre (con bilancio, convenienza e parametri usati) con convenienza.", "file"},
+    {"pdf", "Scrive la relazione PDF: una pagina con calcola; cinque con convenienza (calcolo, bilancio e convenienza, parametri usati su due pagine, probabilità e dimensioni).", "file"},
     {"sovrascrivi", "Scrive il file di --csv o --pdf anche se esiste già.", nullptr},
     // bilancio:
     {"consumo-annuo", "bilancio: consumo annuo in kWh (da 100 a 10000000, senza separatore delle migliaia), distribuito secondo --profilo.", "kWh"},

@@ -351,6 +351,12 @@ private slots:
         const QStringList testo = TestoPdf(pdf);
         QVERIFY(testo.join('\n').contains("Autoconsumo e convenienza economica"));
         QVERIFY(Contiene(testo, "Investimento", fv::RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, s->formato())[1].mid(1)));
+        // Every parameter used is printed, on as many pages as it takes, none under the footer.
+        QVERIFY(a.convenienza.parametri.size() > std::size_t(fv::kParametriPerPagina));
+        const QString tutto = testo.join('\n');
+        for (const fv::Parametro& p : a.convenienza.parametri)
+            QVERIFY2(tutto.contains(QString::fromStdString(p.nome)), p.nome.c_str());
+        QVERIFY(tutto.contains(QStringLiteral("Parametri economici usati (segue, 2 di %1)").arg(fv::PagineParametri(a))));
         // A new calculation drops them.
         s->Calcola();
         QVERIFY(!s->approfondimento());
