@@ -48,6 +48,10 @@ void VerificaRichiesta(const RichiestaBilancio& r)
         NellIntervallo("anno", "L'anno di riferimento", r.anno, 1901, 2099, "");
     if (!r.dataSpesa.empty() && (r.dataSpesa.size() != 10 || r.dataSpesa[4] != '-' || !DataDiValiditaValida(r.dataSpesa)))
         throw ErroreRichiesta("data-spesa", "La data della spesa «" + r.dataSpesa + "» non è un giorno del calendario (AAAA-MM-GG).");
+    if (!r.dataEsercizio.empty()
+        && (r.dataEsercizio.size() != 10 || r.dataEsercizio[4] != '-' || !DataDiValiditaValida(r.dataEsercizio)))
+        throw ErroreRichiesta("data-esercizio", "La data di entrata in esercizio «" + r.dataEsercizio
+                                                    + "» non è un giorno del calendario (AAAA-MM-GG).");
     if (r.famiglia.impostaLorda)
         NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda, 0, 1e7, "€");
     if (!r.meteo.file.isEmpty()) {
@@ -86,8 +90,9 @@ QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& rich
                       .arg(QString::fromStdString(TestoLeggibile(soglia)));
     }
     if (Valore(parametri, "quota_condivisa") <= 0)
-        avvisi << QStringLiteral("Il contributo PNRR è per gli impianti di una comunità energetica, ma la quota condivisa "
-                                 "è 0: nessuna tariffa premio.");
+        throw ErroreRichiesta("contributo-pnrr", "il contributo PNRR spetta solo a un impianto di una comunità energetica "
+                                                 "(DM 414/2023): con la quota condivisa a 0 l'impianto non ne fa parte. "
+                                                 "Indicare la quota dell'energia immessa condivisa (parametro quota_condivisa).");
     return avvisi;
 }
 
@@ -104,7 +109,7 @@ Famiglia FamigliaDelSito(const Risultato& r, Famiglia famiglia)
 
 std::vector<Parametro> ParametriDellaRichiesta(const std::vector<Parametro>& righe, const RichiestaBilancio& richiesta)
 {
-    return ParametriInVigore(righe, richiesta.dataSpesa.empty() ? Oggi() : richiesta.dataSpesa);
+    return ParametriInVigore(righe, richiesta.dataSpesa.empty() ? Oggi() : richiesta.dataSpesa, richiesta.dataEsercizio);
 }
 
 std::string LeggiFileConsumi(const QString& percorso)

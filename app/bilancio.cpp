@@ -178,6 +178,16 @@ QWidget* DialogoBilancio::CreaIngressiFamiglia(QWidget* pannello)
     dataSpesa_->setCalendarPopup(true);
     dataSpesa_->setToolTip(QStringLiteral("La data del pagamento sceglie le regole in vigore: detrazione e tetto di spesa."));
     forma->addRow(QStringLiteral("Data della spesa"), dataSpesa_);
+    // The first day shown as "come la spesa": no date of its own.
+    dataEsercizio_ = new QDateEdit(kEsercizioComeSpesa, gruppo);
+    dataEsercizio_->setObjectName(QStringLiteral("dataEsercizio"));
+    dataEsercizio_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    dataEsercizio_->setMinimumDate(kEsercizioComeSpesa);
+    dataEsercizio_->setSpecialValueText(QStringLiteral("come la spesa"));
+    dataEsercizio_->setCalendarPopup(true);
+    dataEsercizio_->setToolTip(QStringLiteral("La data di entrata in esercizio sceglie la tariffa premio della comunità: "
+                                              "spetta agli impianti in esercizio entro il 31/12/2027."));
+    forma->addRow(QStringLiteral("Entrata in esercizio"), dataEsercizio_);
     secondaCasa_ = new QCheckBox(QStringLiteral("non è l'abitazione principale"), gruppo);
     secondaCasa_->setObjectName(QStringLiteral("secondaCasa"));
     forma->addRow(QString(), secondaCasa_);
@@ -247,6 +257,12 @@ void DialogoBilancio::CollegaIngressi()
     connect(impostaLorda_, &QDoubleSpinBox::valueChanged, this, ricalcola);
     // Another date, other rules: the parameters in force for it, the user's edits kept.
     connect(dataSpesa_, &QDateEdit::dateChanged, this, [this] {
+        if (caricamento_ || !risultato_)
+            return;
+        parametri_.clear();
+        Ricalcola();
+    });
+    connect(dataEsercizio_, &QDateEdit::dateChanged, this, [this] {
         if (caricamento_ || !risultato_)
             return;
         parametri_.clear();
@@ -655,6 +671,8 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.anno = anno_->value();
     r.giorniMedi = giorniMedi_->isChecked();
     r.dataSpesa = dataSpesa_->date().toString(Qt::ISODate).toStdString();
+    if (dataEsercizio_->date() != kEsercizioComeSpesa)
+        r.dataEsercizio = dataEsercizio_->date().toString(Qt::ISODate).toStdString();
     r.famiglia.secondaCasa = secondaCasa_->isChecked();
     if (impostaLorda_->value() > 0)
         r.famiglia.impostaLorda = impostaLorda_->value();

@@ -9,6 +9,7 @@
 #include "app/sessione.h"
 #include "chart/grafico.h"
 
+#include <QDate>
 #include <QDialog>
 
 #include <atomic>
@@ -108,6 +109,8 @@ private:
     QSpinBox* anno_ = nullptr;
     QCheckBox* giorniMedi_ = nullptr;
     QDateEdit* dataSpesa_ = nullptr;
+    QDateEdit* dataEsercizio_ = nullptr;
+    static inline const QDate kEsercizioComeSpesa{2000, 1, 1};
     QCheckBox* secondaCasa_ = nullptr;
     QCheckBox* contributoPnrr_ = nullptr;
     QDoubleSpinBox* impostaLorda_ = nullptr;

@@ -477,6 +477,9 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
     t.push_back({QStringLiteral("Anno di riferimento"), QString::number(a.richiesta.anno > 0 ? a.richiesta.anno : AnnoDiRiferimento())});
     t.push_back({QStringLiteral("Solo giorni medi"), a.richiesta.giorniMedi ? QStringLiteral("sì") : QStringLiteral("no")});
     t.push_back({QStringLiteral("Data della spesa"), QString::fromStdString(a.richiesta.dataSpesa.empty() ? Oggi() : a.richiesta.dataSpesa)});
+    t.push_back({QStringLiteral("Entrata in esercizio"), a.richiesta.dataEsercizio.empty()
+                                                             ? QStringLiteral("alla data della spesa")
+                                                             : QString::fromStdString(a.richiesta.dataEsercizio)});
     t.push_back({QStringLiteral("Abitazione principale"), a.richiesta.famiglia.secondaCasa ? QStringLiteral("no") : QStringLiteral("sì")});
     t.push_back({QStringLiteral("IRPEF lorda annua (€)"), a.richiesta.famiglia.impostaLorda ? n(*a.richiesta.famiglia.impostaLorda)
                                                                                             : QStringLiteral("non indicata")});

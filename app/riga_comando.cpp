@@ -92,11 +92,13 @@ const Opzione kOpzioni[] = {
     // convenienza:
     {"data-spesa", "convenienza: data della spesa, che sceglie le regole in vigore (detrazione, tetto).", "AAAA-MM-GG",
      [] { return QString::fromStdString(Oggi()); }},
+    {"data-esercizio", "convenienza: data di entrata in esercizio dell'impianto, che sceglie la tariffa premio della comunità "
+                       "(per gli impianti in esercizio entro il 31/12/2027; predefinita: la data della spesa).", "AAAA-MM-GG"},
     {"seconda-casa", "convenienza: l'impianto non è sull'abitazione principale (detrazione e tetto delle altre abitazioni).", nullptr},
     {"imposta-lorda", "convenienza: IRPEF lorda annua della famiglia in euro; la detrazione oltre è persa (predefinito: senza limite).",
      "euro"},
     {"contributo-pnrr", "convenienza: con il contributo PNRR in conto capitale (impianto di una comunità energetica in un "
-                        "comune sotto il limite di abitanti; esclude la detrazione, riduce la tariffa premio).", nullptr},
+                        "comune sotto il limite di abitanti, con una quota condivisa; esclude la detrazione).", nullptr},
     // dimensiona:
     {"potenza-max", "dimensiona: potenza massima dell'impianto in kWp (il tetto), fino a 100.", "kWp"},
     {"superficie", "dimensiona: superficie utile del tetto in m², per densita_potenza kWp/m² (al posto di --potenza-max).", "m²"},
@@ -266,6 +268,12 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
     if (!QDate::fromString(QString::fromStdString(r.dataSpesa), Qt::ISODate).isValid() || r.dataSpesa.size() != 10)
         throw ErroreArgomento(QStringLiteral("--data-spesa vuole una data AAAA-MM-GG del calendario, non «%1».")
                                   .arg(QString::fromStdString(r.dataSpesa)));
+    if (p.isSet(QStringLiteral("data-esercizio"))) {
+        r.dataEsercizio = p.value(QStringLiteral("data-esercizio")).toStdString();
+        if (!QDate::fromString(QString::fromStdString(r.dataEsercizio), Qt::ISODate).isValid() || r.dataEsercizio.size() != 10)
+            throw ErroreArgomento(QStringLiteral("--data-esercizio vuole una data AAAA-MM-GG del calendario, non «%1».")
+                                      .arg(QString::fromStdString(r.dataEsercizio)));
+    }
     r.famiglia.secondaCasa = p.isSet(QStringLiteral("seconda-casa"));
     if (p.isSet(QStringLiteral("imposta-lorda")))
         r.famiglia.impostaLorda = NumeroOpzione(p, "imposta-lorda", 0, 1e7);
@@ -481,7 +489,7 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
         return QStringLiteral("la relazione PDF con il bilancio e la convenienza si fa con convenienza --pdf.");
     if (comandi[0] == QLatin1String("calcola")) {
         for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
-                              "giorni-medi", "parametro", "data-spesa", "seconda-casa", "imposta-lorda", "orario",
+                              "giorni-medi", "parametro", "data-spesa", "data-esercizio", "seconda-casa", "imposta-lorda", "orario",
                               "contributo-pnrr"})
             if (p.isSet(QLatin1String(o)))
                 return QStringLiteral("calcola non fa il bilancio (--%1): usare bilancio o convenienza.").arg(QLatin1String(o));

@@ -111,6 +111,9 @@ struct RichiestaBilancio {
     // The economics: the date of the expense [yyyy-mm-dd] picks the rules in
     // force (empty: today); the kind of home and the household's tax.
     std::string dataSpesa;
+    // The plant's entry into service [yyyy-mm-dd] decides the community
+    // premium (empty: the expense's date).
+    std::string dataEsercizio;
     Famiglia famiglia;
 };
 

@@ -70,6 +70,12 @@ const Dichiarazione kDichiarazioni[] = {
                              "(0: nessuno sportello aperto alla data della spesa)", 0, 40, false, false, false, true},
     {"soglia_abitanti_pnrr", "abitanti", "Popolazione massima del comune per il contributo PNRR", 0, 1e7, false, false, true},
     {"costo_ammissibile_pnrr", "€/kWp", "Costo massimo ammissibile al contributo PNRR per kWp (impianti fino a 20 kW)", 300, 10000},
+    {"costo_ammissibile_pnrr_200", "€/kWp", "Costo massimo ammissibile al contributo PNRR per kWp (impianti oltre 20 e fino a 200 kW)",
+     300, 10000},
+    {"costo_ammissibile_pnrr_600", "€/kWp", "Costo massimo ammissibile al contributo PNRR per kWp (impianti oltre 200 e fino a 600 kW)",
+     300, 10000},
+    {"costo_ammissibile_pnrr_1000", "€/kWp",
+     "Costo massimo ammissibile al contributo PNRR per kWp (impianti oltre 600 kW e fino a 1 MW)", 300, 10000},
     {"riduzione_premio_pnrr", "%", "Riduzione della tariffa premio con un contributo PNRR del 40 % (in proporzione se minore)", 0, 100, false, false, false, true},
     {"aliquota_irpef", "%",
      "Aliquota IRPEF marginale della famiglia, sui ricavi del ritiro dedicato (redditi diversi, art. 67 c. 1 lett. i TUIR)", 0, 47, false, false, false, true},
@@ -196,10 +202,17 @@ std::string DataItaliana(const std::string& iso)
 
 } // namespace
 
-std::vector<Parametro> ParametriInVigore(const std::vector<Parametro>& righe, const std::string& data)
+bool DellEntrataInEsercizio(const std::string& nome)
+{
+    return nome == "premio_comunita" || nome == "correzione_nord" || nome == "correzione_centro";
+}
+
+std::vector<Parametro> ParametriInVigore(const std::vector<Parametro>& righe, const std::string& dataSpesa,
+                                         const std::string& dataEsercizio)
 {
     std::vector<Parametro> scelti;
     for (const Parametro& d : DichiarazioniParametri()) {
+        const std::string& data = DellEntrataInEsercizio(d.nome) && !dataEsercizio.empty() ? dataEsercizio : dataSpesa;
         const Parametro* trovato = nullptr;
         std::string primo, ultimo;
         bool aperto = false;
@@ -215,7 +228,9 @@ std::vector<Parametro> ParametriInVigore(const std::vector<Parametro>& righe, co
                 ultimo = r.al;
         }
         if (!trovato)
-            throw ErroreParametro(d.nome, "nessuna regola di «" + d.nome + "» vale per una spesa del " + DataItaliana(data)
+            throw ErroreParametro(d.nome, "nessuna regola di «" + d.nome + "» vale per "
+                                              + (&data == &dataSpesa ? "una spesa del " : "un impianto in esercizio dal ")
+                                              + DataItaliana(data)
                                               + (primo.empty() && ultimo.empty() ? std::string(" (il file non ne ha).")
                                                  : " (il file la dà dal " + DataItaliana(primo)
                                                        + (aperto ? std::string(" in poi).") : " al " + DataItaliana(ultimo) + ").")));
@@ -574,6 +589,15 @@ EnergiaAnno CurvaBatteria::A(double quota) const
     return punti.back().second;
 }
 
+double CostoAmmissibilePnrr(double potenza, const std::function<double(const char*)>& v)
+{
+    // The band of the whole plant's power sets the cap of every kW (DM 414/2023, art. 7).
+    return potenza <= 20    ? v("costo_ammissibile_pnrr")
+           : potenza <= 200 ? v("costo_ammissibile_pnrr_200")
+           : potenza <= 600 ? v("costo_ammissibile_pnrr_600")
+                            : v("costo_ammissibile_pnrr_1000");
+}
+
 Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par,
                                const Famiglia& famiglia, const CurvaBatteria* curva, const MeteoDegliAnni* meteo, bool conTir)
 {
@@ -586,9 +610,10 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
                                          potenza);
     const double perKwh = CostoPerTaglia({{5, v("costo_batteria")}, {10, v("costo_batteria_10")}, {15, v("costo_batteria_15")}}, batteria);
     c.investimento = potenza * perKwp + batteria * perKwh;
-    // The PNRR grant excludes the deduction and cuts the premium (DM 414/2023).
-    const double quotaContributo = famiglia.contributoPnrr ? v("contributo_pnrr") / 100 : 0;
-    const double contributo = quotaContributo * std::min(c.investimento, potenza * v("costo_ammissibile_pnrr"));
+    // The PNRR grant, for a plant in a community only, excludes the deduction
+    // and, where the rules of the date say so, cuts the premium (DM 414/2023).
+    const double quotaContributo = famiglia.contributoPnrr && v("quota_condivisa") > 0 ? v("contributo_pnrr") / 100 : 0;
+    const double contributo = quotaContributo * std::min(c.investimento, potenza * CostoAmmissibilePnrr(potenza, v));
     const double fattorePremio = 1 - v("riduzione_premio_pnrr") / 100 * std::min(1.0, quotaContributo / 0.4);
     // A plant above the limit is not at the dwelling's service (Agenzia delle
     // Entrate, risoluzione 22/E/2013): no deduction.

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,15 @@ std::string PeriodoLeggibile(const Parametro& p);
 // One row a declared parameter, the one in force on `data` (yyyy-mm-dd, the
 // date of the expense). Throws ErroreParametro naming the parameter and the
 // period the rows cover when none is.
-std::vector<Parametro> ParametriInVigore(const std::vector<Parametro>& righe, const std::string& data);
+// The community premium and its corrections are those of the plant's entry
+// into service (DM 414/2023: plants in service by 31/12/2027); the others
+// those of the expense. An empty entry date is the expense's.
+bool DellEntrataInEsercizio(const std::string& nome);
+// The PNRR grant's eligible cost per kW for a plant of this power [€/kW]:
+// its band's (up to 20 kW, 200, 600, 1,000).
+double CostoAmmissibilePnrr(double potenza, const std::function<double(const char*)>& valore);
+std::vector<Parametro> ParametriInVigore(const std::vector<Parametro>& righe, const std::string& dataSpesa,
+                                         const std::string& dataEsercizio = {});
 
 // A parameter out of its range or unknown, named.
 class ErroreParametro : public std::runtime_error {

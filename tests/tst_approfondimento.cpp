@@ -353,6 +353,18 @@ private slots:
         QVERIFY2(errori.contains("--contributo-pnrr") && errori.contains("Torino") && errori.contains("50.000"), qPrintable(errori));
         QCOMPARE(Esegui(QStringList{"convenienza", "--contributo-pnrr", "--data-spesa", "2026-12-01"} + esempio), 1);
         QVERIFY2(errori.contains("Nessuno sportello") && errori.contains("01/12/2026"), qPrintable(errori));
+        // Outside a community (no share of the energy) the grant is refused, not granted.
+        QCOMPARE(Esegui(QStringList{"convenienza", "--contributo-pnrr", "--data-spesa", "2026-03-01"} + esempio.mid(0, 16)), 1);
+        QVERIFY2(errori.contains("comunità energetica") && errori.contains("quota_condivisa"), qPrintable(errori));
+        // The entry into service, a day of the calendar, is in the CSV's inputs.
+        QVERIFY(Esegui(QStringList{"convenienza", "--data-spesa", "2027-11-15", "--data-esercizio", "2028-02-30"} + esempio) == 1);
+        QVERIFY2(errori.contains("--data-esercizio"), qPrintable(errori));
+        QVERIFY2(Esegui(QStringList{"convenienza", "--data-spesa", "2027-11-15", "--data-esercizio", "2028-02-01", "--csv", csv,
+                                    "--sovrascrivi"}
+                        + esempio) == 0,
+                 qPrintable(errori));
+        QVERIFY(Riga(Csv(csv), "Entrata in esercizio") && Riga(Csv(csv), "Entrata in esercizio")->at(1) == "2028-02-01");
+        QCOMPARE(Numero(Riga(Csv(csv), "premio_comunita")->at(1)), 0.0);
         // The limit by date: 5,000 before DM 127/2025, 50,000 after. Rivoli (48,632 in 2011) is
         // refused in March 2025 and admitted, near the limit, in March 2026.
         const std::vector<fv::Parametro> righeParametri = fv::ParametriPredefiniti();
@@ -362,16 +374,21 @@ private slots:
         fv::RichiestaBilancio richiesta;
         richiesta.famiglia.contributoPnrr = true;
         richiesta.dataSpesa = "2025-03-01";
-        QVERIFY_THROWS_EXCEPTION(fv::ErroreRichiesta,
-                                 fv::VerificaContributo(rivoli, richiesta, fv::ParametriDellaRichiesta(righeParametri, richiesta)));
+        const auto inComunita = [&] {
+            std::vector<fv::Parametro> p = fv::ParametriDellaRichiesta(righeParametri, richiesta);
+            for (fv::Parametro& x : p)
+                if (x.nome == "quota_condivisa")
+                    x.valore = 50;
+            return p;
+        };
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreRichiesta, fv::VerificaContributo(rivoli, richiesta, inComunita()));
         richiesta.dataSpesa = "2026-03-01";
-        const QStringList avvisi = fv::VerificaContributo(rivoli, richiesta, fv::ParametriDellaRichiesta(righeParametri, richiesta));
+        const QStringList avvisi = fv::VerificaContributo(rivoli, richiesta, inComunita());
         QVERIFY2(avvisi.join(' ').contains("vicino al limite"), qPrintable(avvisi.join(' ')));
         fv::Risultato rho = rivoli; // 50,052 in 2011: just over
         rho.provincia = QStringLiteral("MI");
         rho.comuneRadiazione = QStringLiteral("Rho");
-        QVERIFY_THROWS_EXCEPTION(fv::ErroreRichiesta,
-                                 fv::VerificaContributo(rho, richiesta, fv::ParametriDellaRichiesta(righeParametri, richiesta)));
+        QVERIFY_THROWS_EXCEPTION(fv::ErroreRichiesta, fv::VerificaContributo(rho, richiesta, inComunita()));
     }
 
     void annoDaUnFileMeteo()
@@ -545,7 +562,7 @@ private slots:
         p.start("pdftotext", {pdf, "-"});
         QVERIFY(p.waitForFinished(20000));
         const QString testo = QString::fromUtf8(p.readAllStandardOutput());
-        QCOMPARE(testo.count(u'\f'), 4);
+        QCOMPARE(testo.count(u'\f'), 5); // the parameters on two pages
         QVERIFY(testo.contains("Quale impianto e quanto") && testo.contains("La migliore") && testo.contains("P90"));
         QVERIFY(testo.contains("Autoconsumo e convenienza economica") && testo.contains("Perdite della batteria"));
         QVERIFY(testo.contains("clima mensile del comune"));

@@ -306,8 +306,32 @@ private slots:
         Imposta(p, "contributo_pnrr", 20);
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, f).anni[1].premioComunita - 1200 * 0.5 * (0.11 * 0.75 + 0.008))
                 < 1e-12);
-        // Without asking for it, nothing of the grant.
+        // Without asking for it, nothing of the grant; nor outside a community (no share).
         QCOMPARE(CalcolaConvenienza(kEnergia, 2, 0, p, Area(AreaPremio::Nord)).contributo, 0.0);
+        std::vector<Parametro> fuori = p;
+        Imposta(fuori, "quota_condivisa", 0);
+        QCOMPARE(CalcolaConvenienza(kEnergia, 2, 0, fuori, f).contributo, 0.0);
+        // The eligible cost by the plant's band (DM 414/2023): 1,500 €/kW up to 20 kW, then
+        // 1,200, 1,100, 1,050, each for the whole plant; a turnkey cost above every cap.
+        std::vector<Parametro> bande = ParametriInVigore(ParametriPredefiniti(), "2026-03-01");
+        for (const char* costo : {"costo_impianto", "costo_impianto_6", "costo_impianto_10", "costo_impianto_20"})
+            Imposta(bande, costo, 3000);
+        Imposta(bande, "quota_condivisa", 50);
+        for (const auto& [kw, perKw] : std::vector<std::pair<double, double>>{
+                 {3, 1500}, {20, 1500}, {20.5, 1200}, {200, 1200}, {200.5, 1100}, {600, 1100}, {601, 1050}})
+            QVERIFY2(std::fabs(CalcolaConvenienza(kEnergia, kw, 0, bande, f).contributo - 0.4 * kw * perKw) < 1e-6,
+                     qPrintable(QString::number(kw)));
+        // The premium's cut for a grant: halved for an expense before DM 127/2025 (in force
+        // 26/6/2025), whole for a natural person's after it.
+        const auto premio = [&](const char* data) {
+            std::vector<Parametro> q = ParametriInVigore(ParametriPredefiniti(), data);
+            Imposta(q, "quota_condivisa", 50);
+            Imposta(q, "quota_premio_socio", 100);
+            Imposta(q, "valorizzazione_arera", 0);
+            return CalcolaConvenienza(kEnergia, 3, 0, q, f).anni[1].premioComunita / (1200 * 0.5 * (0.12 + 0.01));
+        };
+        QVERIFY2(std::fabs(premio("2025-06-25") - 0.5) < 1e-9 && std::fabs(premio("2025-06-26") - 1) < 1e-9,
+                 qPrintable(QStringLiteral("%1 %2").arg(premio("2025-06-25")).arg(premio("2025-06-26"))));
         // The energy sold at the zone's price: the national one plus the zone's difference,
         // never under the guaranteed minimum.
         std::vector<Parametro> z = Piccolo();
@@ -322,6 +346,20 @@ private slots:
         sicilia.zona = "SICI";
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z, sicilia).anni[1].vendita - 1200 * 0.05) < 1e-12);
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z).anni[1].vendita - 1200 * 0.1) < 1e-12);
+    }
+
+    void premioDellEntrataInEsercizio()
+    {
+        // The community premium is for plants in service by 31/12/2027: paid in
+        // November 2027, a plant in service in December has it, one in February 2028
+        // none; the deduction is the expense's either way.
+        const std::vector<Parametro> righe = ParametriPredefiniti();
+        QCOMPARE(Valore(ParametriInVigore(righe, "2027-11-15", "2027-12-31"), "premio_comunita"), 0.12);
+        QCOMPARE(Valore(ParametriInVigore(righe, "2027-11-15", "2028-01-01"), "premio_comunita"), 0.0);
+        QCOMPARE(Valore(ParametriInVigore(righe, "2027-11-15"), "premio_comunita"), 0.12);
+        QCOMPARE(Valore(ParametriInVigore(righe, "2027-11-15", "2028-02-01"), "detrazione"),
+                 Valore(ParametriInVigore(righe, "2027-11-15"), "detrazione"));
+        QVERIFY(Valore(ParametriInVigore(righe, "2027-11-15"), "detrazione") != Valore(ParametriInVigore(righe, "2028-02-01"), "detrazione"));
     }
 
     void quantoESicuro()
