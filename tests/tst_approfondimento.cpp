@@ -182,6 +182,21 @@ private slots:
         QCOMPARE(autosufficienza(nuova, true, 2027), medi);
         // Another year, another calendar: the kept production is not reused.
         QCOMPARE(autosufficienza(tenuta, false, 2029), autosufficienza(nuova, false, 2029));
+        // A kept weather year is the one of its options: each of them, changed and
+        // changed back, gives the production it alone would (a horizon, the losses, the sky).
+        fv::RichiestaMeteo mt;
+        mt.file = QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.epw");
+        const auto anno = [&](fv::Analisi& a, const fv::RichiestaMeteo& x) { return a.ConfrontoMeteo(r, x, 2027).meteo->produzione.anno; };
+        const double libero = anno(tenuta, mt);
+        fv::RichiestaMeteo venti = mt, collina = mt, isotropo = mt;
+        venti.perditeSistema = 20;
+        collina.orizzonte = QStringLiteral("0:20 90:20 180:20 270:20");
+        isotropo.trasposizione = fv::Trasposizione::Isotropo;
+        QVERIFY(std::fabs(anno(tenuta, venti) / libero - 0.80 / 0.86) < 1e-9);
+        QVERIFY(anno(tenuta, collina) < 0.95 * libero);
+        QCOMPARE(anno(tenuta, collina), anno(nuova, collina));
+        QCOMPARE(anno(tenuta, isotropo), anno(nuova, isotropo));
+        QCOMPARE(anno(tenuta, mt), libero);
         // A leap year says what it does with February.
         q.anno = 2028;
         QVERIFY(tenuta.BilancioEnergetico(r, q).avvisi.join(' ').contains("bisestile"));
@@ -497,13 +512,15 @@ private slots:
         QVERIFY(ultimaUscita.contains("La migliore") && ultimaUscita.contains("Quella calcolata"));
         QVERIFY(Esegui(QStringList{"convenienza"} + kImpianto + casa + QStringList{"--csv", conv}) == 0);
         const double vanConvenienza = Numero(Riga(Csv(conv), "Valore attuale netto (VAN) (€)")->at(2));
+        const double autosufficienzaConvenienza = Numero(Riga(Csv(conv), "Autosufficienza (quota del consumo coperta) (%)")->at(2));
         const auto righe = Csv(griglia);
-        std::map<std::pair<double, double>, double> van, produzione;
+        std::map<std::pair<double, double>, double> van, produzione, autosufficienza;
         std::pair<double, double> migliore{};
         for (std::size_t i = 1; i < righe.size(); ++i) {
             const std::pair<double, double> k{Numero(righe[i][0]), Numero(righe[i][1])};
             van[k] = Numero(righe[i][3]);
             produzione[k] = Numero(righe[i][7]);
+            autosufficienza[k] = Numero(righe[i][6]);
             if (righe[i][8] == "sì")
                 migliore = k;
         }
@@ -513,6 +530,10 @@ private slots:
         QCOMPARE(int(van.size()), 11 * 7); // 1 to 6 by 0.5; 0 to 10 by 2, and 5
         QVERIFY2(std::fabs(van.at({3.0, 5.0}) - vanConvenienza) <= 0.5, // the headline rounds to the euro
                  qPrintable(QStringLiteral("%1 %2").arg(van.at({3.0, 5.0})).arg(vanConvenienza)));
+        // Its self-sufficiency is the balance's with that battery, above the plant's without.
+        QVERIFY2(std::fabs(autosufficienza.at({3.0, 5.0}) - autosufficienzaConvenienza) <= 0.1,
+                 qPrintable(QStringLiteral("%1 %2").arg(autosufficienza.at({3.0, 5.0})).arg(autosufficienzaConvenienza)));
+        QVERIFY(autosufficienza.at({3.0, 5.0}) > autosufficienza.at({3.0, 0.0}) + 5);
         std::set<double> potenze, batterie;
         for (const auto& [k, v] : van) {
             potenze.insert(k.first);

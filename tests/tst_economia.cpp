@@ -2,6 +2,7 @@
 // The cash flow against a small case computed by hand, and the rules of its
 // parameters: NPV at the IRR, payback within the year, the deduction's cap,
 // the community premium's years, degradation and escalation compounding.
+#include "calc/dimensiona.h"
 #include "calc/economia.h"
 #include "calc/incertezza.h"
 #include "data/parametri.h"
@@ -270,10 +271,17 @@ private slots:
         Imposta(p, "premio_comunita", 0.1);
         Imposta(p, "correzione_nord", 0);
         Imposta(p, "valorizzazione_arera", 0);
-        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].premioComunita - 1200 * 0.5 * 0.6 * 0.1) < 1e-12);
+        const Convenienza conPremio = CalcolaConvenienza(kEnergia, 2, 0, p);
+        QVERIFY(std::fabs(conPremio.anni[1].premioComunita - 1200 * 0.5 * 0.6 * 0.1) < 1e-12);
+        // A natural person's premium is not income: the tax stays the sales' alone.
+        QVERIFY(std::fabs(conPremio.anni[1].imposte - 13.8) < 1e-12);
         // A second home's rate; a tax of 300 EUR a year caps the 500 EUR instalments.
         Imposta(p, "detrazione_seconda_casa", 36);
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, SecondaCasa()).anni[1].detrazione - 2000 * 0.36 / 2) < 1e-12);
+        // Each kind of home its own cap: a second home's of 1,000 EUR takes 1,000 of the 2,000.
+        Imposta(p, "detrazione_tetto_seconda_casa", 1000);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p, SecondaCasa()).anni[1].detrazione - 1000 * 0.36 / 2) < 1e-12);
+        QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, p).anni[1].detrazione - 2000 * 0.5 / 2) < 1e-12);
         const Convenienza capiente = CalcolaConvenienza(kEnergia, 2, 0, p, Capienza(300));
         QCOMPARE(capiente.anni[1].detrazione, 300.0);
         QCOMPARE(capiente.anni[1].detrazionePersa, 200.0);
@@ -346,6 +354,21 @@ private slots:
         sicilia.zona = "SICI";
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z, sicilia).anni[1].vendita - 1200 * 0.05) < 1e-12);
         QVERIFY(std::fabs(CalcolaConvenienza(kEnergia, 2, 0, z).anni[1].vendita - 1200 * 0.1) < 1e-12);
+    }
+
+    void migliorBatteriaPerPotenza()
+    {
+        // Per size, the battery of the highest NPV among all, not the last one
+        // better than none: NPVs 0, 5, 3 pick the second; all worse than none, none.
+        GrigliaDimensioni g;
+        g.potenze = {3, 4};
+        g.batterie = {0, 5, 10};
+        for (double van : {0.0, 5.0, 3.0, 2.0, -1.0, -4.0}) {
+            CellaDimensioni c;
+            c.van = van;
+            g.celle.push_back(c);
+        }
+        QCOMPARE(g.MiglioreBatteriaPerPotenza(), (std::vector<std::size_t>{1, 0}));
     }
 
     void premioDellEntrataInEsercizio()
