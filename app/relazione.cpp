@@ -309,23 +309,77 @@ std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& 
     return t;
 }
 
+namespace {
+
+OraBilancio Scalata(const OraBilancio& o, double k)
+{
+    return {o.produzione * k, o.consumo * k, o.diretto * k, o.inBatteria * k, o.daBatteria * k,
+            o.immessa * k, o.prelevata * k, o.carica, o.perdite * k};
+}
+
+OraBilancio Somma(const OraBilancio& a, const OraBilancio& b)
+{
+    return {a.produzione + b.produzione, a.consumo + b.consumo, a.diretto + b.diretto, a.inBatteria + b.inBatteria,
+            a.daBatteria + b.daBatteria, a.immessa + b.immessa, a.prelevata + b.prelevata, b.carica, a.perdite + b.perdite};
+}
+
+// One exported hour: its clock time, its offset from UTC, its flows.
+struct OraDellOrologio {
+    int ora;
+    bool legale;
+    OraBilancio flussi;
+};
+
+// The balance runs on 24 clock hours a day, summer time from midnight to
+// midnight; the clock of the year has a 23-hour day in March (02:00 does not
+// exist: its flows go with 03:00) and a 25-hour one in October (02:00 twice,
+// summer time then winter time, each with half the hour's flows and the
+// charge between). The rows still sum to the months.
+std::vector<OraDellOrologio> OreDelGiorno(const OraBilancio* ore, bool legale, bool ieriLegale)
+{
+    std::vector<OraDellOrologio> giorno;
+    const bool marzo = legale && !ieriLegale, ottobre = !legale && ieriLegale;
+    for (int h = 0; h < 24; ++h) {
+        if (marzo && h == 2)
+            continue;
+        if (marzo && h == 3) {
+            giorno.push_back({3, true, Somma(ore[2], ore[3])});
+        } else if (ottobre && h == 2) {
+            OraBilancio prima = Scalata(ore[2], 0.5);
+            prima.carica = (ore[1].carica + ore[2].carica) / 2;
+            giorno.push_back({2, true, prima});
+            giorno.push_back({2, false, Scalata(ore[2], 0.5)});
+        } else {
+            giorno.push_back({h, marzo ? h >= 3 : ottobre ? h < 2 : legale, ore[h]});
+        }
+    }
+    return giorno;
+}
+
+} // namespace
+
 std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const FormatoNumeri& f)
 {
-    std::vector<QStringList> t = {{QStringLiteral("Data"), QStringLiteral("Ora"), QStringLiteral("Produzione (kWh)"),
-                                   QStringLiteral("Consumo (kWh)"), QStringLiteral("Autoconsumo diretto (kWh)"),
-                                   QStringLiteral("In batteria (kWh)"), QStringLiteral("Da batteria (kWh)"),
-                                   QStringLiteral("Perdite batteria (kWh)"), QStringLiteral("Immessa (kWh)"),
-                                   QStringLiteral("Prelevata (kWh)"), QStringLiteral("Carica a fine ora (kWh)")}};
-    t.reserve(b.ore.size() + 1);
+    std::vector<QStringList> t = {{QStringLiteral("Data"), QStringLiteral("Ora"), QStringLiteral("Inizio (ora locale e scarto da UTC)"),
+                                   QStringLiteral("Produzione (kWh)"), QStringLiteral("Consumo (kWh)"),
+                                   QStringLiteral("Autoconsumo diretto (kWh)"), QStringLiteral("In batteria (kWh)"),
+                                   QStringLiteral("Da batteria (kWh)"), QStringLiteral("Perdite batteria (kWh)"),
+                                   QStringLiteral("Immessa (kWh)"), QStringLiteral("Prelevata (kWh)"),
+                                   QStringLiteral("Carica a fine ora (kWh)")}};
+    t.reserve(b.ore.size() + 2);
     const Calendario cal = CreaCalendario(b.anno);
     // Six decimals: the rows of a month sum to its table to well under a watt-hour.
     const auto n = [&](double v) { return QString::fromStdString(TestoArrotondato(v, 6, f)); };
-    for (std::size_t i = 0; i < b.ore.size() && i / 24 < cal.giorni.size(); ++i) {
-        const Giorno& g = cal.giorni[i / 24];
-        const OraBilancio& o = b.ore[i];
-        t.push_back({QStringLiteral("%1-%2-%3").arg(b.anno).arg(g.mese + 1, 2, 10, QLatin1Char('0')).arg(g.giorno, 2, 10, QLatin1Char('0')),
-                     QStringLiteral("%1:00").arg(i % 24, 2, 10, QLatin1Char('0')), n(o.produzione), n(o.consumo), n(o.diretto),
-                     n(o.inBatteria), n(o.daBatteria), n(o.perdite), n(o.immessa), n(o.prelevata), n(o.carica)});
+    for (std::size_t d = 0; d < cal.giorni.size() && 24 * d + 23 < b.ore.size(); ++d) {
+        const Giorno& g = cal.giorni[d];
+        const QString data = QStringLiteral("%1-%2-%3").arg(b.anno).arg(g.mese + 1, 2, 10, QLatin1Char('0')).arg(g.giorno, 2, 10, QLatin1Char('0'));
+        for (const OraDellOrologio& h : OreDelGiorno(&b.ore[24 * d], g.legale, d > 0 && cal.giorni[d - 1].legale)) {
+            const QString ora = QStringLiteral("%1:00").arg(h.ora, 2, 10, QLatin1Char('0'));
+            const OraBilancio& o = h.flussi;
+            t.push_back({data, ora, data + u'T' + ora + (h.legale ? QStringLiteral("+02:00") : QStringLiteral("+01:00")),
+                         n(o.produzione), n(o.consumo), n(o.diretto), n(o.inBatteria), n(o.daBatteria), n(o.perdite),
+                         n(o.immessa), n(o.prelevata), n(o.carica)});
+        }
     }
     return t;
 }

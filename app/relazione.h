@@ -42,9 +42,11 @@ std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const For
 std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri& formato);
 // A weather file's year month by month beside the comune's monthly method,
 // then where it came from and its losses as PVGIS shows them.
-// Every clock hour of the balance: date, hour, production, consumption,
-// direct use, into and from the battery, its losses, export, import and the
-// charge at the hour's end [kWh]; the rows sum to the monthly table.
+// Every clock hour of the year: date, hour, the hour's start with its offset
+// from UTC (ISO 8601), production, consumption, direct use, into and from the
+// battery, its losses, export, import and the charge at the hour's end
+// [kWh]; 23 rows on the last Sunday of March, 25 on the last of October; the
+// rows sum to the monthly table.
 std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const FormatoNumeri& formato);
 
 extern const char* const kNotaPerditeMeteo;

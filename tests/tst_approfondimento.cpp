@@ -470,6 +470,25 @@ private slots:
                  qPrintable(errori));
         const auto ore = Csv(orario);
         QCOMPARE(int(ore.size()), 8761);
+        // In clock time: the last Sunday of March has 23 hours (no 02:00), the last of
+        // October 25 (02:00 in summer time, then again in winter time), each with its offset.
+        const auto righeDel = [&](const std::string& giorno) {
+            std::vector<std::string> inizi;
+            for (const auto& r : ore)
+                if (r[0] == giorno)
+                    inizi.push_back(r[2]);
+            return inizi;
+        };
+        const auto marzo = righeDel("2027-03-28"), ottobre = righeDel("2027-10-31"), sabato = righeDel("2027-03-27");
+        QCOMPARE(int(marzo.size()), 23);
+        QCOMPARE(int(ottobre.size()), 25);
+        QCOMPARE(int(sabato.size()), 24);
+        QCOMPARE(marzo[1], std::string("2027-03-28T01:00+01:00"));
+        QCOMPARE(marzo[2], std::string("2027-03-28T03:00+02:00"));
+        QCOMPARE(ottobre[2], std::string("2027-10-31T02:00+02:00"));
+        QCOMPARE(ottobre[3], std::string("2027-10-31T02:00+01:00"));
+        QCOMPARE(righeDel("2027-07-01")[12], std::string("2027-07-01T12:00+02:00"));
+        QCOMPARE(righeDel("2027-01-15")[12], std::string("2027-01-15T12:00+01:00"));
         const auto mesi = Csv(csv);
         const std::size_t mensile = Indice(mesi, "Bilancio mese per mese, con batteria") + 1;
         QVERIFY(mensile + 13 < mesi.size());
