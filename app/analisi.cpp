@@ -452,8 +452,11 @@ RisultatoIncertezza Incertezza(const Risultato& r, const Approfondimento& a, con
     };
     RisultatoIncertezza i;
     i.conBatteria = batteria;
-    i.tornado = Tornado(valuta, parametri, IntervalliPredefiniti());
-    i.montecarlo = MonteCarlo(valuta, parametri, IntervalliPredefiniti());
+    const bool daFile = a.bilancio.meteo.has_value();
+    i.tornado = Tornado(valuta, parametri, IntervalliPredefiniti(), daFile);
+    i.montecarlo = MonteCarlo(valuta, parametri, IntervalliPredefiniti(), 1000, 20261208, daFile);
+    i.energia = energia.produzione;
+    i.annoDaFile = daFile;
     return i;
 }
 

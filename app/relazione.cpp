@@ -397,14 +397,24 @@ std::vector<QStringList> TabellaIncertezza(const RisultatoIncertezza& i, const F
          QStringLiteral("P10"), QStringLiteral("P50"), QStringLiteral("P90")},
         {QStringLiteral("Valore attuale netto (€)"), n(m.van.p10, 0), n(m.van.p50, 0), n(m.van.p90, 0)},
         {QStringLiteral("Tempo di ritorno semplice (anni)"), n(m.ritorno.p10, 1), n(m.ritorno.p50, 1), n(m.ritorno.p90, 1)},
-        {QStringLiteral("P90: superato 9 volte su 10, P10: 1 su 10")},
+        {QStringLiteral("Produzione di un anno (kWh)"), n(i.energia * m.energiaAnno.p10, 0), n(i.energia * m.energiaAnno.p50, 0),
+         n(i.energia * m.energiaAnno.p90, 0)},
+        {QStringLiteral("Produzione media dell'orizzonte (kWh/anno)"), n(i.energia * m.energiaMedia.p10, 0),
+         n(i.energia * m.energiaMedia.p50, 0), n(i.energia * m.energiaMedia.p90, 0)},
+        {QStringLiteral("P90: superato 9 volte su 10, P10: 1 su 10; la produzione con l'incertezza del clima %1 e del modello, "
+                        "comune a tutti gli anni, e il tempo di ogni anno")
+             .arg(i.annoDaFile ? QStringLiteral("dell'anno da satellite") : QStringLiteral("del comune"))},
         {},
         {QStringLiteral("Parametro (dal più influente)"), QStringLiteral("Basso"), QStringLiteral("Alto"), QStringLiteral("VAN al basso (€)"),
          QStringLiteral("VAN all'alto (€)")}};
     for (std::size_t k = 0; k < i.tornado.size() && (barre == 0 || k < barre); ++k) {
         const BarraTornado& b = i.tornado[k];
-        t.push_back({QString::fromStdString(b.nome), QString::fromStdString(TestoNumero(b.basso, f)),
-                     QString::fromStdString(TestoNumero(b.alto, f)), n(b.vanBasso, 0), n(b.vanAlto, 0)});
+        if (b.nome == kBarraProduzione)
+            t.push_back({QStringLiteral("produzione (kWh/anno, P90 e P10 di clima e modello)"), n(i.energia * b.basso, 0),
+                         n(i.energia * b.alto, 0), n(b.vanBasso, 0), n(b.vanAlto, 0)});
+        else
+            t.push_back({QString::fromStdString(b.nome), QString::fromStdString(TestoNumero(b.basso, f)),
+                         QString::fromStdString(TestoNumero(b.alto, f)), n(b.vanBasso, 0), n(b.vanAlto, 0)});
     }
     return t;
 }
@@ -415,16 +425,18 @@ QString RigaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& f)
         return std::isinf(v) ? QStringLiteral("oltre l'orizzonte") : QString::fromStdString(TestoArrotondato(v, d, f));
     };
     const EsitoMonteCarlo& m = i.montecarlo;
-    QString testo = QStringLiteral("Quanto è sicuro (%1 estrazioni sugli intervalli dei parametri e sul tempo di ogni anno): VAN "
+    QString testo = QStringLiteral("Quanto è sicuro (%1 estrazioni sugli intervalli dei parametri, sul clima, sul modello e sul "
+                                   "tempo di ogni anno): produzione P50 %8, P90 %9 kWh/anno; VAN "
                                    "P10 %2 €, P50 %3 €, P90 %4 €; ritorno P10 %5, P50 %6, P90 %7 anni (P90: raggiunto o "
                                    "superato 9 volte su 10, la cifra prudente; il ritorno: il tempo dopo il quale il "
                                    "flusso cumulato resta positivo).")
                         .arg(m.estrazioni)
                         .arg(n(m.van.p10, 0), n(m.van.p50, 0), n(m.van.p90, 0), n(m.ritorno.p10, 1), n(m.ritorno.p50, 1),
-                             n(m.ritorno.p90, 1));
+                             n(m.ritorno.p90, 1), n(i.energia * m.energiaMedia.p50, 0), n(i.energia * m.energiaMedia.p90, 0));
     if (!i.tornado.empty())
         testo += QStringLiteral(" Il parametro che conta di più: %1 (VAN da %2 a %3 €).")
-                     .arg(QString::fromStdString(i.tornado.front().nome), n(i.tornado.front().vanBasso, 0),
+                     .arg(QString::fromStdString(i.tornado.front().nome == kBarraProduzione ? "la produzione" : i.tornado.front().nome),
+                          n(i.tornado.front().vanBasso, 0),
                           n(i.tornado.front().vanAlto, 0));
     return testo;
 }

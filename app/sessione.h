@@ -164,6 +164,8 @@ struct RisultatoIncertezza {
     std::vector<BarraTornado> tornado;
     EsitoMonteCarlo montecarlo;
     bool conBatteria = false;
+    double energia = 0;       // the expected year's production [kWh]
+    bool annoDaFile = false;  // the resource's uncertainty a satellite year's, not the comune's climatology
 };
 
 // The balance and the economics worked out on a result, for its report.

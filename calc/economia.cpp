@@ -100,6 +100,12 @@ const Dichiarazione kDichiarazioni[] = {
     {"tasso_sconto", "%/anno", "Tasso di attualizzazione", 0, 15, true},
     {"variabilita_meteo", "%", "Scarto tipo della produzione di un anno intorno alla media di lungo periodo (per le probabilità)",
      0, 20},
+    {"incertezza_clima_comune", "%", "Scarto tipo della radiazione media di lungo periodo del comune (climatologia a celle di 1°), "
+                                     "comune a tutti gli anni (per le probabilità)", 0, 30},
+    {"incertezza_clima_file", "%", "Scarto tipo della radiazione media di lungo periodo di un anno meteorologico da satellite "
+                                   "del sito (per le probabilità)", 0, 30},
+    {"incertezza_modello", "%", "Scarto tipo del modello della produzione (trasposizione sul piano, perdite), comune a tutti gli "
+                                "anni (per le probabilità)", 0, 30},
     {"densita_potenza", "kWp/m²", "Potenza installabile per m² di tetto utile (per il dimensionamento dalla superficie)", 0.05,
      0.3},
     {"orizzonte", "anni", "Anni considerati", 1, 40, false, false, true},

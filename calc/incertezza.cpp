@@ -78,10 +78,30 @@ bool Intero(const std::vector<Parametro>& p, const std::string& nome)
 
 } // namespace
 
+double IncertezzaProduzione(const std::vector<Parametro>& parametri, bool annoDaFile)
+{
+    const double clima = Valore(parametri, annoDaFile ? "incertezza_clima_file" : "incertezza_clima_comune") / 100;
+    const double modello = Valore(parametri, "incertezza_modello") / 100;
+    return std::hypot(clima, modello);
+}
+
+namespace {
+
+// z of the normal distribution's 90th percentile.
+constexpr double kZ90 = 1.2815515655446004;
+
+} // namespace
+
 std::vector<BarraTornado> Tornado(const Valutazione& valuta, const std::vector<Parametro>& parametri,
-                                  const std::vector<IntervalloParametro>& intervalli)
+                                  const std::vector<IntervalloParametro>& intervalli, bool annoDaFile)
 {
     std::vector<BarraTornado> barre;
+    // Every year's production at once, at P90 and at P10 of its long-term uncertainty.
+    if (const double sigma = IncertezzaProduzione(parametri, annoDaFile); sigma > 0) {
+        const auto anni = std::size_t(std::lround(Valore(parametri, "orizzonte")));
+        const std::vector<double> basso(anni + 1, std::max(0.5, 1 - kZ90 * sigma)), alto(anni + 1, std::min(1.5, 1 + kZ90 * sigma));
+        barre.push_back({kBarraProduzione, basso[0], alto[0], valuta(parametri, &basso).van, valuta(parametri, &alto).van});
+    }
     for (const IntervalloParametro& i : intervalli) {
         if (i.nome == "variabilita_meteo")
             continue; // the spread of the years, not a value of the cash flow
@@ -116,7 +136,7 @@ double Percentile(std::vector<double> v, double q)
 }
 
 EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametro>& parametri,
-                           const std::vector<IntervalloParametro>& intervalli, int estrazioni, unsigned seme)
+                           const std::vector<IntervalloParametro>& intervalli, int estrazioni, unsigned seme, bool annoDaFile)
 {
     // The generator and its transforms written out: the same draws on every
     // standard library (std::*_distribution are implementation-defined).
@@ -144,10 +164,11 @@ EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametr
             incerti.push_back({i.nome, e->first, v, e->second, Intero(parametri, i.nome)});
     }
     const double sigma = Valore(parametri, "variabilita_meteo") / 100;
+    const double comune = IncertezzaProduzione(parametri, annoDaFile);
     const int anni = int(std::lround(Valore(parametri, "orizzonte")));
     EsitoMonteCarlo esito;
     esito.estrazioni = std::max(1, estrazioni);
-    std::vector<double> van, ritorno;
+    std::vector<double> van, ritorno, energiaAnno, energiaMedia;
     std::vector<std::vector<double>> cumulati(std::size_t(anni) + 1);
     std::vector<double> meteo(std::size_t(anni) + 1, 1.0);
     for (int k = 0; k < esito.estrazioni; ++k) {
@@ -156,9 +177,16 @@ EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametr
             const double v = triangolare(x.basso, x.valore, x.alto);
             Imposta(p, x.nome, x.intero ? std::round(v) : v);
         }
-        for (int t = 1; t <= anni; ++t)
-            meteo[std::size_t(t)] = std::clamp(1 + sigma * normale(), 0.5, 1.5);
-        const Convenienza c = valuta(p, sigma > 0 ? &meteo : nullptr);
+        // The long-term resource and the model once a draw, the weather once a year.
+        const double lungo = std::clamp(1 + comune * normale(), 0.5, 1.5);
+        double somma = 0;
+        for (int t = 1; t <= anni; ++t) {
+            meteo[std::size_t(t)] = lungo * std::clamp(1 + sigma * normale(), 0.5, 1.5);
+            somma += meteo[std::size_t(t)];
+        }
+        energiaAnno.push_back(anni > 0 ? meteo[1] : lungo);
+        energiaMedia.push_back(anni > 0 ? somma / anni : lungo);
+        const Convenienza c = valuta(p, sigma > 0 || comune > 0 ? &meteo : nullptr);
         van.push_back(c.van);
         ritorno.push_back(c.ritornoSemplice ? *c.ritornoSemplice : std::numeric_limits<double>::infinity());
         for (std::size_t t = 0; t < c.anni.size() && t < cumulati.size(); ++t)
@@ -171,6 +199,8 @@ EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametr
     const auto tempo = [](const std::vector<double>& v) { return Percentili{Percentile(v, 10), Percentile(v, 50), Percentile(v, 90)}; };
     esito.van = denaro(van);
     esito.ritorno = tempo(ritorno);
+    esito.energiaAnno = denaro(energiaAnno);
+    esito.energiaMedia = denaro(energiaMedia);
     for (const auto& c : cumulati)
         esito.cumulato.push_back(denaro(c));
     return esito;

@@ -35,10 +35,20 @@ struct BarraTornado {
     double Escursione() const { return std::abs(vanAlto - vanBasso); }
 };
 
-// One bar per parameter whose range is not a point, the widest first. A
-// range is widened to hold the value in use.
+// The long-term production's own uncertainty, common to every year of a
+// draw: the resource's (the comune's climatology, or a satellite year of the
+// site when a weather file drove the figures) and the model's, as one
+// standard deviation [fraction] (their quadrature sum).
+double IncertezzaProduzione(const std::vector<Parametro>& parametri, bool annoDaFile);
+
+// The tornado's bar of the production: "produzione", its factor at P90 and
+// P10 of the common uncertainty (1 ∓ 1.2816 σ).
+inline constexpr const char* kBarraProduzione = "produzione";
+
+// One bar per parameter whose range is not a point, and one for the
+// production, the widest first. A range is widened to hold the value in use.
 std::vector<BarraTornado> Tornado(const Valutazione& valuta, const std::vector<Parametro>& parametri,
-                                  const std::vector<IntervalloParametro>& intervalli);
+                                  const std::vector<IntervalloParametro>& intervalli, bool annoDaFile = false);
 
 // PX: the value reached or beaten in X draws out of 100 (P90 the prudent
 // figure: the lowest NPV, the longest payback, but for one draw in ten).
@@ -52,15 +62,20 @@ struct EsitoMonteCarlo {
     // The payback: +infinity where a draw does not pay back by the horizon.
     Percentili ritorno;                           // [years]
     std::vector<Percentili> cumulato;             // the cumulative cash flow by year t = 0..N [EUR]
+    // The production as a factor of the expected year's: of one year, and
+    // the mean over the horizon (P90 the lower, as reports give it).
+    Percentili energiaAnno, energiaMedia;
 };
 
 // `estrazioni` draws with a fixed seed (the same figures at every run):
 // each uncertain parameter from a triangular distribution (its low, the
-// value in use, its high), each year's weather factor from a normal
-// distribution of mean 1 and standard deviation `variabilita_meteo` %
-// (bounded to 0.5..1.5). Percentiles by linear interpolation between ranks.
+// value in use, its high); a factor common to all years, normal of mean 1
+// and standard deviation IncertezzaProduzione; each year's weather factor
+// on it, normal of mean 1 and standard deviation `variabilita_meteo` %
+// (each bounded to 0.5..1.5). Percentiles by linear interpolation between ranks.
 EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametro>& parametri,
-                           const std::vector<IntervalloParametro>& intervalli, int estrazioni = 1000, unsigned seme = 20261208);
+                           const std::vector<IntervalloParametro>& intervalli, int estrazioni = 1000, unsigned seme = 20261208,
+                           bool annoDaFile = false);
 
 // The q-th percentile (0..100) of values, linear between ranks.
 double Percentile(std::vector<double> valori, double q);

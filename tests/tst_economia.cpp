@@ -424,24 +424,38 @@ private slots:
         std::vector<IntervalloParametro> punti;
         for (const IntervalloParametro& i : intervalli)
             punti.push_back({i.nome, Valore(p, i.nome), Valore(p, i.nome), i.fonte});
-        Imposta(p, "variabilita_meteo", 0);
-        const EsitoMonteCarlo chiuso = MonteCarlo(valuta, p, punti, 200);
-        QCOMPARE(chiuso.van.p10, valuta(p, nullptr).van);
+        std::vector<Parametro> fermo = p;
+        for (const char* nome : {"variabilita_meteo", "incertezza_clima_comune", "incertezza_modello"})
+            Imposta(fermo, nome, 0);
+        const EsitoMonteCarlo chiuso = MonteCarlo(valuta, fermo, punti, 200);
+        QCOMPARE(chiuso.van.p10, valuta(fermo, nullptr).van);
         QCOMPARE(chiuso.van.p90, chiuso.van.p10);
         QCOMPARE(chiuso.cumulato[10].p10, chiuso.cumulato[10].p90);
-        QVERIFY(Tornado(valuta, p, punti).empty());
-        // Each tornado bar is the NPV at its parameter's two ends, the widest first.
+        QCOMPARE(chiuso.energiaMedia.p90, 1.0);
+        QVERIFY(Tornado(valuta, fermo, punti).empty());
+        Imposta(p, "variabilita_meteo", 0);
+        // Each tornado bar is the NPV at its parameter's two ends, the widest first;
+        // the production's, every year at P90 and P10 of clima and model together.
         const std::vector<BarraTornado> barre = Tornado(valuta, p, intervalli);
         QVERIFY(barre.size() > 5);
         for (std::size_t k = 0; k < barre.size(); ++k) {
+            if (k > 0)
+                QVERIFY(barre[k - 1].Escursione() >= barre[k].Escursione());
+            if (barre[k].nome == kBarraProduzione) {
+                const double sigma = std::hypot(0.05, 0.03);
+                QVERIFY(std::fabs(barre[k].basso - (1 - 1.28155 * sigma)) < 1e-4 && std::fabs(barre[k].alto - (1 + 1.28155 * sigma)) < 1e-4);
+                const std::vector<double> basso(26, barre[k].basso);
+                QCOMPARE(barre[k].vanBasso, valuta(p, &basso).van);
+                QVERIFY(barre[k].vanBasso < barre[k].vanAlto);
+                continue;
+            }
             std::vector<Parametro> q = p;
             Imposta(q, barre[k].nome, barre[k].basso);
             QCOMPARE(barre[k].vanBasso, valuta(q, nullptr).van);
             Imposta(q, barre[k].nome, barre[k].alto);
             QCOMPARE(barre[k].vanAlto, valuta(q, nullptr).van);
-            if (k > 0)
-                QVERIFY(barre[k - 1].Escursione() >= barre[k].Escursione());
         }
+        QVERIFY(std::any_of(barre.begin(), barre.end(), [](const BarraTornado& b) { return b.nome == kBarraProduzione; }));
         // A price of 0.40 over its range 0.20-0.35 carries the range, in proportion to its
         // centre 0.275: 0.40 x 0.20/0.275 = 0.2909 to 0.40 x 0.35/0.275 = 0.5091.
         Imposta(p, "prezzo_energia", 0.40);
@@ -457,6 +471,36 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ErroreParametro, VerificaIntervalli({{"degrado", 0.1, 1, ""}, {"degrado", 0.2, 1, ""}}));
         QCOMPARE(Percentile({1, 2, 3, 4, 5}, 50), 3.0);
         QCOMPARE(Percentile({1, 2, 3, 4, 5}, 10), 1.4);
+    }
+
+    void incertezzaDelSole()
+    {
+        // The year-to-year weather alone averages out over 25 years: the mean's P90
+        // stays within 2 % of the expected year. The long-term resource (the comune's
+        // climatology, 5 %) and the model (3 %) are common to every year and do not:
+        // P90 about 1 - 1.2816 x 5.83 % = 0.925 of it; a single year adds its own weather
+        // (7.1 %: 0.909). A satellite year of the site (3 %) narrows the band.
+        std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-12-01");
+        const Valutazione valuta = [&](const std::vector<Parametro>& q, const std::vector<double>* fattori) {
+            MeteoDegliAnni meteo;
+            if (fattori)
+                meteo = {*fattori, {2000, 300, 1700, 0}};
+            return CalcolaConvenienza(kEnergia, 2, 0, q, {}, nullptr, fattori ? &meteo : nullptr, false);
+        };
+        std::vector<IntervalloParametro> nessuno;
+        std::vector<Parametro> soloAnni = p;
+        Imposta(soloAnni, "incertezza_clima_comune", 0);
+        Imposta(soloAnni, "incertezza_modello", 0);
+        const EsitoMonteCarlo anni = MonteCarlo(valuta, soloAnni, nessuno, 2000);
+        QVERIFY2(anni.energiaMedia.p90 > 0.98 && anni.energiaMedia.p90 < 1, qPrintable(QString::number(anni.energiaMedia.p90)));
+        const EsitoMonteCarlo tutto = MonteCarlo(valuta, p, nessuno, 2000);
+        QVERIFY2(std::fabs(tutto.energiaMedia.p90 - 0.925) < 0.012, qPrintable(QString::number(tutto.energiaMedia.p90)));
+        QVERIFY2(std::fabs(tutto.energiaAnno.p90 - 0.909) < 0.012, qPrintable(QString::number(tutto.energiaAnno.p90)));
+        QVERIFY(tutto.energiaMedia.p10 > 1.05 && std::fabs(tutto.energiaMedia.p50 - 1) < 0.01);
+        const EsitoMonteCarlo file = MonteCarlo(valuta, p, nessuno, 2000, 20261208, true);
+        QVERIFY(file.energiaMedia.p90 > tutto.energiaMedia.p90 + 0.015); // 4.2 % against 5.8 %
+        // The NPV's band widens with the common part, where it barely moved with the years'.
+        QVERIFY(tutto.van.p10 - tutto.van.p90 > 2 * (anni.van.p10 - anni.van.p90));
     }
 
     void costiPerTagliaEInflazione()
