@@ -289,12 +289,21 @@ QString TabellaAllineata(const std::vector<QStringList>& tabella)
     for (auto inizio = tabella.begin(); inizio != tabella.end();) {
         const auto fine = std::find_if(inizio, tabella.end(), [](const QStringList& r) { return r.isEmpty(); });
         std::vector<qsizetype> larghezze;
+        // A note (a row of one cell) among rows of several is printed as it is,
+        // not a column's width.
+        const bool colonne = std::any_of(inizio, fine, [](const QStringList& r) { return r.size() > 1; });
         for (auto r = inizio; r != fine; ++r) {
+            if (colonne && r->size() == 1)
+                continue;
             larghezze.resize(std::max(larghezze.size(), std::size_t(r->size())));
             for (qsizetype c = 0; c < r->size(); ++c)
                 larghezze[std::size_t(c)] = std::max(larghezze[std::size_t(c)], r->at(c).size());
         }
         for (auto r = inizio; r != fine; ++r) {
+            if (colonne && r->size() == 1) {
+                testo += r->at(0) + u'\n';
+                continue;
+            }
             QString linea = r->at(0).leftJustified(larghezze[0]);
             for (qsizetype c = 1; c < r->size(); ++c)
                 linea += QStringLiteral("  ") + r->at(c).rightJustified(larghezze[std::size_t(c)]);
