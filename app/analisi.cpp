@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <future>
@@ -236,6 +237,13 @@ Orizzonte OrizzonteDellaRichiesta(const QString& testo)
     if (testo.trimmed().isEmpty())
         return {};
     const bool file = QFileInfo::exists(testo);
+    // A path that names no file is said as such, not read as typed pairs.
+    const QString nome = testo.trimmed();
+    if (!file && (nome.contains(u'/') || nome.contains(u'\\')
+                  || QRegularExpression(QStringLiteral("\\.(csv|json|txt|hor)$"), QRegularExpression::CaseInsensitiveOption)
+                         .match(nome)
+                         .hasMatch()))
+        throw ErroreRichiesta("orizzonte", "il file dell'orizzonte «" + nome.toStdString() + "» non esiste.");
     try {
         return LeggiOrizzonte(file ? LeggiFileMeteo(testo, "orizzonte", 1 << 20) : testo.toStdString());
     } catch (const ErroreMeteo& e) {
@@ -299,6 +307,7 @@ const std::vector<Ore>& Analisi::ProduzioneDaFile(const Risultato& r, const Rich
                                                + " km è il clima di un altro luogo. Scaricare l'anno del sito dell'impianto.");
         u.mesiAnni = anno.mesiAnni;
         u.trasposizione = m.trasposizione;
+        u.sulPiano = anno.suPiano;
         u.orizzonte = !p.orizzonte.Vuoto();
         try {
             u.produzione = ProduzioneDaMeteo(p, anno, calendario);
@@ -312,21 +321,21 @@ const std::vector<Ore>& Analisi::ProduzioneDaFile(const Risultato& r, const Rich
     }
     const MeteoUsato& u = meteo_->usato;
     esito.meteo = u;
+    if (u.sulPiano && m.trasposizione != Trasposizione::Perez)
+        esito.avvisi << QStringLiteral("Il file dà l'irradianza già sul piano dei moduli: il modello del cielo diffuso (%1) "
+                                       "non si usa.")
+                            .arg(QString::fromUtf8(NomeTrasposizione(m.trasposizione)));
     double mensile = 0;
     for (double e : u.metodoMensile)
         mensile += e;
+    // Every figure of the notice in the user's number format.
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, r.formato)); };
     esito.avvisi << QStringLiteral("Anno meteorologico da «%1» (%2%3), sito %4° N %5° E, %6 m: produzione %7 kWh contro %8 "
                                    "kWh del metodo mensile del comune (%9).")
                         .arg(m.file, QString::fromStdString(u.formato),
                              u.fonte.empty() ? QString() : QStringLiteral(", ") + QString::fromStdString(u.fonte),
-                             QString::fromStdString(TestoLeggibile(u.latitudine)),
-                             QString::fromStdString(TestoLeggibile(u.longitudine)),
-                             QString::fromStdString(TestoLeggibile(u.quota)),
-                             QString::fromStdString(TestoLeggibile(std::round(u.produzione.anno))),
-                             QString::fromStdString(TestoLeggibile(std::round(mensile))),
-                             mensile > 0 ? QString::fromStdString(TestoArrotondato(100 * (u.produzione.anno / mensile - 1), 1,
-                                                                                    r.formato))
-                                               + QStringLiteral(" %")
+                             n(u.latitudine, 3), n(u.longitudine, 3), n(u.quota, 0), n(u.produzione.anno, 0), n(mensile, 0),
+                             mensile > 0 ? n(100 * (u.produzione.anno / mensile - 1), 1) + QStringLiteral(" %")
                                          : QStringLiteral("nessun confronto"));
     if (u.distanzaKm > 25)
         esito.avvisi << QStringLiteral("Il sito del file è a %1 km dal comune: si usano le ore e la posizione del file, "

@@ -299,7 +299,8 @@ std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& 
             anni << QStringLiteral("%1/%2").arg(mese).arg(anno);
         t.push_back(anni);
     }
-    t.push_back({QStringLiteral("Cielo diffuso"), QString::fromUtf8(NomeTrasposizione(m.trasposizione))});
+    t.push_back({QStringLiteral("Cielo diffuso"), m.sulPiano ? QStringLiteral("nessun modello: irradianza del file sul piano")
+                                                             : QString::fromUtf8(NomeTrasposizione(m.trasposizione))});
     t.push_back({QStringLiteral("Perdita per l'orizzonte (%)"), m.orizzonte ? n(100 * m.produzione.perditaOrizzonte, 2)
                                                                             : QStringLiteral("nessun orizzonte")});
     t.push_back({QStringLiteral("Perdita per l'angolo di incidenza (%)"), n(100 * m.produzione.perditaAngolo, 2)});

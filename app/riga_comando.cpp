@@ -242,6 +242,8 @@ RichiestaMeteo LeggiRichiestaMeteo(const QCommandLineParser& p)
 {
     RichiestaMeteo m;
     m.file = p.value(QStringLiteral("meteo"));
+    if (p.isSet(QStringLiteral("meteo")) && m.file.trimmed().isEmpty())
+        throw ErroreArgomento(QStringLiteral("--meteo vuole il percorso di un file meteorologico, non un testo vuoto."));
     m.orizzonte = p.value(QStringLiteral("orizzonte"));
     if (!LeggiTrasposizione(Valore(p, "trasposizione").toStdString(), m.trasposizione))
         throw ErroreArgomento(QStringLiteral("--trasposizione vuole perez, hay-davies o isotropo, non «%1».")

@@ -130,6 +130,7 @@ struct MeteoUsato {
     double distanzaKm = 0;                      // from the comune
     std::vector<std::pair<int, int>> mesiAnni;  // a typical year's (month, year)
     Trasposizione trasposizione = Trasposizione::Perez;
+    bool sulPiano = false;                      // a series on the plant's plane: no sky model used
     bool orizzonte = false;
     ProduzioneMeteo produzione;                 // [kWh], with its losses
     std::array<double, 12> metodoMensile{};     // the window's monthly energy [kWh]

@@ -534,7 +534,7 @@ void GiornateNeiGiorni(const RigheContatore& righe, GiorniContatore& esito)
         const std::size_t per = r.kWh.size() > 25 ? 4 : 1, ore = r.kWh.size() / per;
         const Cambio c = CambioDelGiorno(r.data);
         if ((ore == 23 && c != Cambio::Primavera) || (ore == 25 && c != Cambio::Autunno))
-            throw ErroreContatore(r.riga, "il " + Testo(r.data) + " ha " + std::to_string(ore) + " ore di consumi, "
+            throw ErroreContatore(r.riga, ArticoloData(r.data.giorno) + Testo(r.data) + " ha " + std::to_string(ore) + " ore di consumi, "
                                           "ma non è un giorno del cambio dell'ora.");
         if (esito.giorni.count(r.data)) {
             esito.avvisi.push_back("Il giorno " + Testo(r.data) + " è ripetuto alla riga " + std::to_string(r.riga) + ": vale il primo.");
@@ -575,7 +575,7 @@ GiorniContatore PosizionaLetture(const RigheContatore& righe)
         for (std::size_t h = 0; h < 24; ++h) {
             const double orario = g.kWh[h] / std::max(1, g.attese[h] / g.perOra); // slot 2 of the 25-hour day holds two
             if (orario > kOraImpossibile)
-                throw ErroreContatore(g.riga, "il " + Testo(data) + " alle " + std::to_string(h) + " il consumo di un'ora sarebbe "
+                throw ErroreContatore(g.riga, ArticoloData(data.giorno) + Testo(data) + " alle " + std::to_string(h) + " il consumo di un'ora sarebbe "
                                               + TestoLeggibile(orario) + " kWh: nessuna fornitura domestica lo permette "
                                               "(unità sbagliata?).");
             if (orario > kOraOltreUnaCasa && oltre++ == 0)

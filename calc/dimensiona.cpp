@@ -17,8 +17,9 @@ std::vector<double> PassiDimensioni(double massimo, double passo, double primo, 
     if (!(massimo > 0 && massimo <= limite))
         throw std::invalid_argument(std::string(campo) + " vale da più di 0 a " + TestoLeggibile(limite) + ", non "
                                     + TestoLeggibile(massimo) + ".");
-    if (!(passo > 0 && passo <= massimo))
-        throw std::invalid_argument(std::string("il passo di ") + campo + " vale da più di 0 a " + TestoLeggibile(massimo)
+    // A step beyond the maximum leaves the one size the maximum allows.
+    if (!(passo > 0 && passo <= limite))
+        throw std::invalid_argument(std::string("il passo per ") + campo + " vale da più di 0 a " + TestoLeggibile(limite)
                                     + ", non " + TestoLeggibile(passo) + ".");
     std::vector<double> passi;
     // Counted, not summed: 0.5 kW steps stay exact multiples.

@@ -567,7 +567,7 @@ std::string PrimaOraMancante(const AnnoMeteo& a)
             const std::vector<int>& h = ore[{m, g}];
             for (int k = primaOra; k < primaOra + 24; ++k)
                 if (std::find(h.begin(), h.end(), k) == h.end())
-                    return "la prima che manca è del " + std::to_string(g) + "/" + std::to_string(m) + ", ora "
+                    return "la prima che manca è " + ArticoloData(g, true) + std::to_string(g) + "/" + std::to_string(m) + ", ora "
                            + std::to_string(k) + (a.formato == "EPW" ? " (UTC)" : "");
         }
     return {};
@@ -758,7 +758,12 @@ Orizzonte LeggiOrizzonte(const std::string& testo)
     if (o.punti.size() < 2)
         throw ErroreMeteo(0, "un orizzonte ha almeno due punti.");
     std::sort(o.punti.begin(), o.punti.end());
-    // Azimuth 360 is 0: keep one.
+    // Azimuth 360 is 0: keep one, when both say the same; one azimuth with two
+    // elevations is no profile.
+    for (std::size_t i = 1; i < o.punti.size(); ++i)
+        if (o.punti[i].first == o.punti[i - 1].first && o.punti[i].second != o.punti[i - 1].second)
+            throw ErroreMeteo(0, "l'azimut " + TestoLeggibile(o.punti[i].first) + "° ha due elevazioni ("
+                                     + TestoLeggibile(o.punti[i - 1].second) + "° e " + TestoLeggibile(o.punti[i].second) + "°).");
     o.punti.erase(std::unique(o.punti.begin(), o.punti.end(), [](const auto& x, const auto& y) { return x.first == y.first; }),
                   o.punti.end());
     return o;

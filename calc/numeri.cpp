@@ -218,6 +218,12 @@ std::string TestoArrotondato(double valore, int decimali, const FormatoNumeri& f
     return testo == "-0" ? std::string("0") : testo;
 }
 
+std::string ArticoloData(int giorno, bool di)
+{
+    const bool vocale = giorno == 1 || giorno == 8 || giorno == 11;
+    return vocale ? (di ? "dell'" : "l'") : (di ? "del " : "il ");
+}
+
 std::string TestoLeggibile(double valore)
 {
     if (!std::isfinite(valore))

@@ -56,6 +56,10 @@ std::string TestoArrotondato(double valore, int decimali, const FormatoNumeri& f
 // ("10.000.000", "0,5", "-100"); for messages, never for data.
 std::string TestoLeggibile(double valore);
 
+// The article before a date said as "8/5": "l'" before 1, 8 and 11 (uno,
+// otto, undici), "il " before the others; `di` gives "dell'" or "del ".
+std::string ArticoloData(int giorno, bool di = false);
+
 // A number typed by a person where a thousands separator is plausible (the
 // command line, a parameters file, a field of bills): the grammar of
 // LeggiNumeroFile, but a point or a comma followed by exactly three digits

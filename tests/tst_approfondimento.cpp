@@ -273,6 +273,15 @@ private slots:
         QTest::newRow("due modi di dare i consumi") << QStringList{"bilancio", "--consumo-annuo", "2700", "--consumi", "x.csv"}
                                                     << "--consumo-annuo e --consumi insieme";
         QTest::newRow("calcola con un'opzione del bilancio") << QStringList{"calcola", "--batteria", "5"} << "usare bilancio o convenienza";
+        QTest::newRow("file meteo vuoto") << QStringList{"bilancio", "--consumo-annuo", "2700", "--meteo", ""} << "non un testo vuoto";
+        QTest::newRow("orizzonte da un file che non c'è")
+            << QStringList{"bilancio", "--consumo-annuo", "2700", "--meteo", FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.epw",
+                           "--orizzonte", "/non/esiste/orizzonte.csv"}
+            << "«/non/esiste/orizzonte.csv» non esiste";
+        QTest::newRow("orizzonte con un azimut due volte")
+            << QStringList{"bilancio", "--consumo-annuo", "2700", "--meteo", FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.epw",
+                           "--orizzonte", "0:5 90:10 90:30 180:5"}
+            << "ha due elevazioni";
     }
 
     void numeriAllItaliana()
@@ -567,6 +576,8 @@ private slots:
         QCOMPARE(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--potenza-max", "6", "--superficie", "30"}), 1);
         QCOMPARE(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--superficie", "0"}), 1);
         QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto + casa + QStringList{"--potenza-max", "6"}), 1);
+        // The smallest grid: one plant of 0.5 kWp, the default step beyond it.
+        QVERIFY2(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--potenza-max", "0.5"}) == 0, qPrintable(errori));
         // A roof of 30 m² at 0.18 kWp/m²: up to 5.4 kWp.
         QVERIFY(Esegui(QStringList{"dimensiona"} + kImpianto + casa + QStringList{"--superficie", "30", "--csv", griglia, "--sovrascrivi"}) == 0);
         double massima = 0;

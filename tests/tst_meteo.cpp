@@ -339,7 +339,7 @@ private slots:
         QVERIFY(Errore(CsvCon(rigaIntera, "20180101:1200,5.0,80,abc,0,0,300,1,1,99000")).find("«abc»") != std::string::npos);
         // A missing hour is named: the first one a day lacks.
         QVERIFY2(Errore(CsvCon(rigaIntera + "\n", "")).find("8.759 ore: un anno ne ha 8.760 (8.784 se bisestile); la prima che manca "
-                                                           "è del 1/1, ora 12") != std::string::npos,
+                                                           "è dell'1/1, ora 12") != std::string::npos,
                  Errore(CsvCon(rigaIntera + "\n", "")).c_str());
         QVERIFY(Errore(CsvCon("time(UTC),T2m,RH,G(h),Gb(n),Gd(h)", "time(UTC),T2m,RH,G(x),Gb(n),Gd(h)")).find("G(h)") != std::string::npos);
         QVERIFY(Errore("qualcosa\n").find("formato") != std::string::npos);

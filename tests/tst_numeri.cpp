@@ -25,6 +25,16 @@ class TestNumeri : public QObject {
 private slots:
     void initTestCase() { std::setlocale(LC_ALL, ""); } // as QApplication does
 
+    void articoloDelleDate()
+    {
+        // "l'8/5", "dell'11/3", "l'1/4"; "il 2/5", "del 18/6" (diciotto).
+        QCOMPARE(fv::ArticoloData(8) + "8/5", std::string("l'8/5"));
+        QCOMPARE(fv::ArticoloData(11, true), std::string("dell'"));
+        QCOMPARE(fv::ArticoloData(1), std::string("l'"));
+        QCOMPARE(fv::ArticoloData(2), std::string("il "));
+        QCOMPARE(fv::ArticoloData(18, true), std::string("del "));
+    }
+
     void leggi_data()
     {
         QTest::addColumn<QString>("locale");
