@@ -164,6 +164,15 @@ void DisegnaGraficoCarta(QPainter& p, const QRectF& r, const std::array<QString,
     p.restore();
 }
 
+QChartView* CreaGraficoVuoto(QWidget* parent, const QString& nome)
+{
+    auto* g = new QChartView(new QChart(), parent);
+    g->setRenderHint(QPainter::Antialiasing);
+    g->setAccessibleName(nome);
+    g->setMinimumSize(380, 260);
+    return g;
+}
+
 QChartView* CreaGrafico(QWidget* parent)
 {
     auto* chart = new QChart();

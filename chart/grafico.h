@@ -26,6 +26,10 @@ inline constexpr const char* kLegendaIncidente = "Irraggiamento giornaliero inci
 // named in the legend (top right), empty axes, no data.
 QChartView* CreaGrafico(QWidget* parent);
 
+// An empty chart view for the dialogs' figures (bars, lines, a tornado),
+// named for assistive technology, at least 380 × 260.
+QChartView* CreaGraficoVuoto(QWidget* parent, const QString& nome);
+
 // Loads the row labels and the two series, replacing whatever the chart held.
 // Values go in at full precision; the legend stays at the top right.
 void RiempiGrafico(QChartView& grafico, const std::array<QString, 12>& etichette,

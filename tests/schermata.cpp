@@ -22,6 +22,19 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 
+namespace {
+
+// The tab of that title on show, in whichever tab widget of the dialog holds it.
+void MostraScheda(QWidget* d, const QString& titolo)
+{
+    for (QTabWidget* t : d->findChildren<QTabWidget*>())
+        for (int k = 0; k < t->count(); ++k)
+            if (t->tabText(k) == titolo)
+                t->setCurrentIndex(k);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -61,11 +74,13 @@ int main(int argc, char* argv[])
             if (a->text().startsWith(QLatin1String("Autoconsumo")))
                 a->trigger();
         QWidget* d = principale.bilancio();
-        d->findChild<QComboBox*>(QStringLiteral("meteoModo"))->setCurrentIndex(1);
+        QComboBox* modo = d->findChild<QComboBox*>(QStringLiteral("meteoModo"));
+        modo->setCurrentIndex(1);
+        emit modo->activated(1);
         auto* file = d->findChild<QLineEdit*>(QStringLiteral("fileMeteo"));
         file->setText(QString::fromLocal8Bit(argv[3]));
         emit file->editingFinished();
-        d->findChild<QTabWidget*>()->setCurrentIndex(2);
+        MostraScheda(d, QStringLiteral("Anno meteorologico"));
         soggetto = d;
     }
     // "dimensiona": the grid of plants and batteries, computed and on show.
@@ -74,7 +89,7 @@ int main(int argc, char* argv[])
             if (a->text().startsWith(QLatin1String("Autoconsumo")))
                 a->trigger();
         QWidget* d = principale.bilancio();
-        d->findChild<QTabWidget*>()->setCurrentIndex(3);
+        MostraScheda(d, QStringLiteral("Quale impianto"));
         d->findChild<QPushButton*>(QStringLiteral("dimensiona"))->click();
         auto* esito = d->findChild<QLabel*>(QStringLiteral("esitoDimensioni"));
         for (int i = 0; i < 100 && !esito->text().startsWith(QLatin1String("La migliore")); ++i)
@@ -87,10 +102,7 @@ int main(int argc, char* argv[])
             if (a->text().startsWith(QLatin1String("Convenienza")))
                 a->trigger();
         QWidget* d = principale.bilancio();
-        for (QTabWidget* t : d->findChildren<QTabWidget*>())
-            for (int k = 0; k < t->count(); ++k)
-                if (t->tabText(k) == QString::fromUtf8("Quanto è sicuro"))
-                    t->setCurrentIndex(k);
+        MostraScheda(d, QString::fromUtf8("Quanto è sicuro"));
         QTest::qWait(1500); // the Monte Carlo's worker
         soggetto = d;
     }

@@ -44,6 +44,13 @@ QStringList Celle(const QString& riga)
     return riga.trimmed().split(QRegularExpression(QStringLiteral("\\s{2,}")), Qt::SkipEmptyParts);
 }
 
+// A pick as a user makes it: the index, then the combo's activated signal.
+void Scegli(QComboBox* c, int indice)
+{
+    c->setCurrentIndex(indice);
+    emit c->activated(indice);
+}
+
 } // namespace
 
 class TestRelazione : public QObject {
@@ -360,7 +367,7 @@ private slots:
         auto* file = d->findChild<QLineEdit*>("file");
         auto* fasce = d->findChild<QLineEdit*>("fasce");
         QVERIFY(modo && file && fasce);
-        modo->setCurrentIndex(2);
+        Scegli(modo, 2);
         QVERIFY(!d->convenienza());
         d->MostraConvenienza(true); // the parameters on show, as the user left them
         for (QTabWidget* t : d->findChildren<QTabWidget*>())
@@ -375,14 +382,14 @@ private slots:
         QCOMPARE(tabella->item(riga, 1)->text().replace(u',', u'.').toDouble(), 0.4);
         QCOMPARE(QSettings().value("bilancio/parametri/prezzo_energia").toDouble(), 0.4);
         // The bands with commas read as with semicolons; two values are refused, not half read.
-        modo->setCurrentIndex(1);
+        Scegli(modo, 1);
         fasce->setText("900,800,1000");
         emit fasce->editingFinished();
         QVERIFY(d->bilancio() && std::fabs(d->bilancio()->senzaBatteria.anno.consumo - 2700) < 1e-6);
         fasce->setText("900,800");
         emit fasce->editingFinished();
         QVERIFY(!d->bilancio());
-        modo->setCurrentIndex(0);
+        Scegli(modo, 0);
         QVERIFY(d->convenienza()->con.van > van);
         for (QPushButton* b : d->findChildren<QPushButton*>())
             if (b->text() == "Ripristina i valori del file dati")
@@ -421,7 +428,7 @@ private slots:
         auto* file = d->findChild<QLineEdit*>("fileMeteo");
         QVERIFY(modo && file);
         // "da file…" with no file yet: no figures, and where to choose one.
-        modo->setCurrentIndex(1);
+        Scegli(modo, 1);
         QVERIFY(!d->bilancio());
         // The file's year drives the balance: its production is the file's.
         file->setText(QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.epw"));
@@ -445,7 +452,7 @@ private slots:
         emit file->editingFinished();
         QVERIFY(!d->bilancio() && tabella->rowCount() == 0);
         // Back to the comune's climate.
-        modo->setCurrentIndex(0);
+        Scegli(modo, 0);
         QVERIFY(d->bilancio() && !d->bilancio()->meteo);
         QSettings().remove("bilancio");
     }
