@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -47,7 +48,6 @@ SchedaMeteo::SchedaMeteo(QWidget* parent) : QWidget(parent)
     tabella_ = new QTableWidget(this);
     tabella_->setObjectName(QStringLiteral("tabellaMeteo"));
     tabella_->verticalHeader()->setVisible(false);
-    tabella_->horizontalHeader()->setStretchLastSection(true); // the last column whole
     info_ = new QLabel(this);
     info_->setTextFormat(Qt::RichText);
     info_->setWordWrap(true);
@@ -97,6 +97,9 @@ void SchedaMeteo::Mostra(const std::optional<MeteoUsato>& meteo)
     const std::vector<QStringList> tutto = TabellaMeteo(*meteo, FormatoUtente());
     const auto vuota = std::find_if(tutto.begin(), tutto.end(), [](const QStringList& r) { return r.isEmpty(); });
     RiempiTabella(tabella_, {tutto.begin(), vuota});
+    // Every column whole, the last one too: the table as wide as its columns.
+    tabella_->setMinimumWidth(tabella_->horizontalHeader()->length() + 2 * tabella_->frameWidth()
+                              + tabella_->verticalScrollBar()->sizeHint().width());
     QString html = QStringLiteral("<table cellspacing=3>");
     for (auto r = vuota == tutto.end() ? vuota : vuota + 1; r != tutto.end() && r + 1 != tutto.end(); ++r)
         html += QStringLiteral("<tr><td>%1</td><td><b>%2</b></td></tr>").arg(r->value(0), r->mid(1).join(QStringLiteral("  ")));

@@ -55,7 +55,7 @@ void MappaGriglia::paintEvent(QPaintEvent*)
         return;
     const QFontMetrics m(font());
     const QRectF area(m.horizontalAdvance(QStringLiteral("00.0")) + 24, 4, width() - m.horizontalAdvance(QStringLiteral("00.0")) - 30,
-                      height() - 2 * m.height() - 12);
+                      height() - 3 * m.height() - 12); // the sizes, then two lines of caption
     const double lc = area.width() / double(d.colonne.size()), lr = area.height() / double(d.righe.size());
     const auto [piccolo, grande] = std::minmax_element(d.valori.begin(), d.valori.end());
     QFont testo = font();
@@ -93,7 +93,8 @@ void MappaGriglia::paintEvent(QPaintEvent*)
     for (std::size_t r = 0; r < d.righe.size(); r += std::size_t(passoR))
         p.drawText(QRectF(0, area.bottom() - double(r + 1) * lr, area.left() - 4, lr), Qt::AlignRight | Qt::AlignVCenter,
                    Numero(d.righe[r]));
-    p.drawText(QRectF(area.left(), area.bottom() + m.height() + 4, area.width(), m.height()), Qt::AlignCenter,
+    // The caption across the whole widget, wrapped, never cut at its sides.
+    p.drawText(QRectF(0, area.bottom() + m.height() + 4, width(), 2 * m.height()), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                d.titoloColonne + QStringLiteral(" · ") + d.titoloRighe + QStringLiteral(" · ") + d.unita);
 }
 
