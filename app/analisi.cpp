@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <numeric>
 #include <future>
 
 namespace fv {
@@ -253,95 +254,117 @@ Orizzonte OrizzonteDellaRichiesta(const QString& testo)
 
 } // namespace
 
+namespace {
+
+// The file's site against the comune's: beyond a distance a valley's weather
+// could not excuse, another place's climate, refused with both sites named.
+void VerificaDistanza(const Risultato& r, const AnnoMeteo& anno, const QString& file, double longitudine, bool stimata,
+                      double distanza)
+{
+    if (distanza <= kDistanzaMassimaMeteo)
+        return;
+    throw ErroreRichiesta("meteo", "«" + file.toStdString() + "» è l'anno meteorologico del sito " + TestoLeggibile(anno.latitudine)
+                                       + "° N " + TestoLeggibile(anno.longitudine) + "° E, a " + TestoLeggibile(std::round(distanza))
+                                       + " km da " + r.comuneRadiazione.toStdString() + " (" + TestoLeggibile(r.letti.latitudine)
+                                       + "° N "
+                                       + (stimata ? std::string("e longitudine non nota")
+                                                  : TestoLeggibile(std::round(longitudine * 1000) / 1000) + "° E")
+                                       + "): oltre " + TestoLeggibile(kDistanzaMassimaMeteo)
+                                       + " km è il clima di un altro luogo. Scaricare l'anno del sito dell'impianto.");
+}
+
+// The plant on the file's site: the file's irradiance is its site's, so the sun is placed there.
+ImpiantoMeteo ImpiantoSulSito(const Risultato& r, const RichiestaMeteo& m, const AnnoMeteo& anno, bool integrato)
+{
+    ImpiantoMeteo p;
+    p.latitudine = anno.latitudine;
+    p.longitudine = anno.longitudine;
+    p.tilt = r.letti.tilt;
+    p.azimut = r.letti.azimut;
+    p.riflettanza = r.letti.riflettanza;
+    p.potenza = r.letti.potenza;
+    p.integrato = integrato;
+    p.perditeSistema = m.perditeSistema;
+    p.trasposizione = m.trasposizione;
+    p.orizzonte = OrizzonteDellaRichiesta(m.orizzonte);
+    return p;
+}
+
+// The file read, checked against the comune, and its year on the plant's plane.
+MeteoUsato LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, double longitudine, const Calendario& calendario,
+                            bool stimata, bool integrato)
+{
+    const auto errore = [&](const ErroreMeteo& e) { return ErroreRichiesta("meteo", "«" + m.file.toStdString() + "», " + e.what()); };
+    AnnoMeteo anno;
+    try {
+        anno = LeggiMeteo(LeggiFileMeteo(m.file, "meteo", kDimensioneMassimaMeteo));
+    } catch (const ErroreMeteo& e) {
+        throw errore(e);
+    }
+    MeteoUsato u;
+    u.file = m.file;
+    u.formato = anno.formato;
+    u.fonte = anno.fonte;
+    u.latitudine = anno.latitudine;
+    u.longitudine = anno.longitudine;
+    u.quota = anno.quota;
+    // Without the comune's longitude, the distance along the meridian alone.
+    u.distanzaKm = DistanzaKm(r.letti.latitudine, stimata ? anno.longitudine : longitudine, anno.latitudine, anno.longitudine);
+    VerificaDistanza(r, anno, m.file, longitudine, stimata, u.distanzaKm);
+    const ImpiantoMeteo p = ImpiantoSulSito(r, m, anno, integrato);
+    u.mesiAnni = anno.mesiAnni;
+    u.trasposizione = m.trasposizione;
+    u.sulPiano = anno.suPiano;
+    u.orizzonte = !p.orizzonte.Vuoto();
+    try {
+        u.produzione = ProduzioneDaMeteo(p, anno, calendario);
+    } catch (const ErroreMeteo& e) {
+        throw errore(e);
+    }
+    u.metodoMensile = r.energieMensili;
+    return u;
+}
+
+// What the balance says of the file's year: its site, its energy against the
+// monthly method's, every figure in the user's number format.
+QStringList AvvisiMeteo(const Risultato& r, const RichiestaMeteo& m, const MeteoUsato& u)
+{
+    QStringList avvisi;
+    if (u.sulPiano && m.trasposizione != Trasposizione::Perez)
+        avvisi << QStringLiteral("Il file dà l'irradianza già sul piano dei moduli: il modello del cielo diffuso (%1) non si usa.")
+                      .arg(QString::fromUtf8(NomeTrasposizione(m.trasposizione)));
+    const double mensile = std::accumulate(u.metodoMensile.begin(), u.metodoMensile.end(), 0.0);
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, r.formato)); };
+    avvisi << QStringLiteral("Anno meteorologico da «%1» (%2%3), sito %4° N %5° E, %6 m: produzione %7 kWh contro %8 "
+                             "kWh del metodo mensile del comune (%9).")
+                  .arg(m.file, QString::fromStdString(u.formato),
+                       u.fonte.empty() ? QString() : QStringLiteral(", ") + QString::fromStdString(u.fonte), n(u.latitudine, 3),
+                       n(u.longitudine, 3), n(u.quota, 0), n(u.produzione.anno, 0), n(mensile, 0),
+                       mensile > 0 ? n(100 * (u.produzione.anno / mensile - 1), 1) + QStringLiteral(" %")
+                                   : QStringLiteral("nessun confronto"));
+    if (u.distanzaKm > 25)
+        avvisi << QStringLiteral("Il sito del file è a %1 km dal comune: si usano le ore e la posizione del file, non del comune.")
+                      .arg(n(u.distanzaKm, 0));
+    return avvisi;
+}
+
+} // namespace
+
 const std::vector<Ore>& Analisi::ProduzioneDaFile(const Risultato& r, const RichiestaMeteo& m, double longitudine,
                                                   const Calendario& calendario, RisultatoBilancio& esito)
 {
     const QFileInfo info(m.file);
     const bool integrato = r.impianto.integrazione == 2;
-    const bool tenuto = meteo_ && meteo_->file == m.file && meteo_->orizzonte == m.orizzonte && info.isFile()
-                        && meteo_->dimensione == info.size() && meteo_->modifica == info.lastModified()
-                        && meteo_->anno == calendario.anno && meteo_->trasposizione == m.trasposizione
-                        && meteo_->perditeSistema == m.perditeSistema && meteo_->tilt == r.letti.tilt
-                        && meteo_->azimut == r.letti.azimut && meteo_->riflettanza == r.letti.riflettanza
-                        && meteo_->potenza == r.letti.potenza && meteo_->integrato == integrato
-                        && meteo_->usato.metodoMensile == r.energieMensili;
-    if (!tenuto) {
-        meteo_.reset();
-        AnnoMeteo anno;
-        try {
-            anno = LeggiMeteo(LeggiFileMeteo(m.file, "meteo", kDimensioneMassimaMeteo));
-        } catch (const ErroreMeteo& e) {
-            throw ErroreRichiesta("meteo", "«" + m.file.toStdString() + "», " + e.what());
-        }
-        ImpiantoMeteo p;
-        // The file's irradiance is its site's: the sun is placed there.
-        p.latitudine = anno.latitudine;
-        p.longitudine = anno.longitudine;
-        p.tilt = r.letti.tilt;
-        p.azimut = r.letti.azimut;
-        p.riflettanza = r.letti.riflettanza;
-        p.potenza = r.letti.potenza;
-        p.integrato = integrato;
-        p.perditeSistema = m.perditeSistema;
-        p.trasposizione = m.trasposizione;
-        p.orizzonte = OrizzonteDellaRichiesta(m.orizzonte);
-        MeteoUsato u;
-        u.file = m.file;
-        u.formato = anno.formato;
-        u.fonte = anno.fonte;
-        u.latitudine = anno.latitudine;
-        u.longitudine = anno.longitudine;
-        u.quota = anno.quota;
-        // Without the comune's longitude, the distance along the meridian alone.
-        u.distanzaKm = DistanzaKm(r.letti.latitudine, esito.longitudineStimata ? anno.longitudine : longitudine,
-                                  anno.latitudine, anno.longitudine);
-        if (u.distanzaKm > kDistanzaMassimaMeteo)
-            throw ErroreRichiesta("meteo", "«" + m.file.toStdString() + "» è l'anno meteorologico del sito "
-                                               + TestoLeggibile(anno.latitudine) + "° N " + TestoLeggibile(anno.longitudine)
-                                               + "° E, a " + TestoLeggibile(std::round(u.distanzaKm)) + " km da "
-                                               + r.comuneRadiazione.toStdString() + " (" + TestoLeggibile(r.letti.latitudine)
-                                               + "° N "
-                                               + (esito.longitudineStimata ? std::string("e longitudine non nota")
-                                                                           : TestoLeggibile(std::round(longitudine * 1000) / 1000) + "° E")
-                                               + "): oltre " + TestoLeggibile(kDistanzaMassimaMeteo)
-                                               + " km è il clima di un altro luogo. Scaricare l'anno del sito dell'impianto.");
-        u.mesiAnni = anno.mesiAnni;
-        u.trasposizione = m.trasposizione;
-        u.sulPiano = anno.suPiano;
-        u.orizzonte = !p.orizzonte.Vuoto();
-        try {
-            u.produzione = ProduzioneDaMeteo(p, anno, calendario);
-        } catch (const ErroreMeteo& e) {
-            throw ErroreRichiesta("meteo", "«" + m.file.toStdString() + "», " + e.what());
-        }
-        u.metodoMensile = r.energieMensili;
-        meteo_ = MeteoTenuto{m.file, m.orizzonte, info.size(), info.lastModified(), calendario.anno, m.trasposizione,
+    const ChiaveMeteo chiave{m.file, m.orizzonte, info.size(), info.lastModified(), calendario.anno, m.trasposizione,
                              m.perditeSistema, r.letti.tilt, r.letti.azimut, r.letti.riflettanza, r.letti.potenza,
-                             integrato, std::move(u)};
+                             integrato, r.energieMensili};
+    if (!meteo_ || !info.isFile() || !(meteo_->chiave == chiave)) {
+        meteo_.reset();
+        meteo_ = MeteoTenuto{chiave, LeggiAnnoDelFile(r, m, longitudine, calendario, esito.longitudineStimata, integrato)};
     }
-    const MeteoUsato& u = meteo_->usato;
-    esito.meteo = u;
-    if (u.sulPiano && m.trasposizione != Trasposizione::Perez)
-        esito.avvisi << QStringLiteral("Il file dà l'irradianza già sul piano dei moduli: il modello del cielo diffuso (%1) "
-                                       "non si usa.")
-                            .arg(QString::fromUtf8(NomeTrasposizione(m.trasposizione)));
-    double mensile = 0;
-    for (double e : u.metodoMensile)
-        mensile += e;
-    // Every figure of the notice in the user's number format.
-    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, r.formato)); };
-    esito.avvisi << QStringLiteral("Anno meteorologico da «%1» (%2%3), sito %4° N %5° E, %6 m: produzione %7 kWh contro %8 "
-                                   "kWh del metodo mensile del comune (%9).")
-                        .arg(m.file, QString::fromStdString(u.formato),
-                             u.fonte.empty() ? QString() : QStringLiteral(", ") + QString::fromStdString(u.fonte),
-                             n(u.latitudine, 3), n(u.longitudine, 3), n(u.quota, 0), n(u.produzione.anno, 0), n(mensile, 0),
-                             mensile > 0 ? n(100 * (u.produzione.anno / mensile - 1), 1) + QStringLiteral(" %")
-                                         : QStringLiteral("nessun confronto"));
-    if (u.distanzaKm > 25)
-        esito.avvisi << QStringLiteral("Il sito del file è a %1 km dal comune: si usano le ore e la posizione del file, "
-                                       "non del comune.")
-                            .arg(QString::fromStdString(TestoLeggibile(std::round(u.distanzaKm))));
-    return u.produzione.ore;
+    esito.meteo = meteo_->usato;
+    esito.avvisi << AvvisiMeteo(r, m, meteo_->usato);
+    return meteo_->usato.produzione.ore;
 }
 
 RisultatoBilancio Analisi::ConfrontoMeteo(const Risultato& r, const RichiestaMeteo& meteo, int anno)

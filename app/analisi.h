@@ -124,7 +124,9 @@ private:
     std::optional<ContatoreTenuto> contatore_;
     // The last weather file's year on the plant: computed again only when
     // the file, the horizon, the model, the plant or the year change.
-    struct MeteoTenuto {
+    // Everything the file's year depends on, compared as a whole: an option
+    // added here is in the key without another line.
+    struct ChiaveMeteo {
         QString file, orizzonte;
         qint64 dimensione = 0;
         QDateTime modifica;
@@ -132,6 +134,11 @@ private:
         Trasposizione trasposizione = Trasposizione::Perez;
         double perditeSistema = 0, tilt = 0, azimut = 0, riflettanza = 0, potenza = 0;
         bool integrato = false;
+        std::array<double, 12> metodoMensile{};
+        bool operator==(const ChiaveMeteo&) const = default;
+    };
+    struct MeteoTenuto {
+        ChiaveMeteo chiave;
         MeteoUsato usato;
     };
     std::optional<MeteoTenuto> meteo_;
