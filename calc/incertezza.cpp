@@ -135,73 +135,99 @@ double Percentile(std::vector<double> v, double q)
     return v[k] + w * (v[k + 1] - v[k]);
 }
 
-EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametro>& parametri,
-                           const std::vector<IntervalloParametro>& intervalli, int estrazioni, unsigned seme, bool annoDaFile)
-{
-    // The generator and its transforms written out: the same draws on every
-    // standard library (std::*_distribution are implementation-defined).
-    std::mt19937_64 caso(seme);
-    const auto uniforme = [&] { return (double(caso() >> 11) + 0.5) * (1.0 / 9007199254740992.0); };
-    const auto normale = [&] { // Box-Muller
-        const double u1 = uniforme(), u2 = uniforme();
+namespace {
+
+// The generator and its transforms written out: the same draws on every
+// standard library (std::*_distribution are implementation-defined).
+class Estrattore {
+public:
+    explicit Estrattore(unsigned seme) : caso_(seme) {}
+    double Uniforme() { return (double(caso_() >> 11) + 0.5) * (1.0 / 9007199254740992.0); } // in (0, 1)
+    double Normale() // Box-Muller
+    {
+        const double u1 = Uniforme(), u2 = Uniforme();
         return std::sqrt(-2 * std::log(u1)) * std::cos(2 * 3.14159265358979323846 * u2);
-    };
-    const auto triangolare = [&](double a, double c, double b) {
-        const double u = uniforme(), f = (c - a) / (b - a);
+    }
+    double Triangolare(double a, double c, double b)
+    {
+        const double u = Uniforme(), f = (c - a) / (b - a);
         return u < f ? a + std::sqrt(u * (b - a) * (c - a)) : b - std::sqrt((1 - u) * (b - a) * (b - c));
-    };
-    struct Incerto {
-        std::string nome;
-        double basso, valore, alto;
-        bool intero;
-    };
+    }
+
+private:
+    std::mt19937_64 caso_;
+};
+
+struct Incerto {
+    std::string nome;
+    double basso, valore, alto;
+    bool intero;
+};
+
+std::vector<Incerto> Incerti(const std::vector<Parametro>& parametri, const std::vector<IntervalloParametro>& intervalli)
+{
     std::vector<Incerto> incerti;
     for (const IntervalloParametro& i : intervalli) {
         if (i.nome == "variabilita_meteo")
             continue;
-        const double v = Valore(parametri, i.nome);
         if (const auto e = Estremi(i, Riga(parametri, i.nome)))
-            incerti.push_back({i.nome, e->first, v, e->second, Intero(parametri, i.nome)});
+            incerti.push_back({i.nome, e->first, Valore(parametri, i.nome), e->second, Intero(parametri, i.nome)});
     }
+    return incerti;
+}
+
+// The draws of every outcome, before their percentiles.
+struct Estrazioni {
+    std::vector<double> van, ritorno, energiaAnno, energiaMedia;
+    std::vector<std::vector<double>> cumulati;
+};
+
+} // namespace
+
+EsitoMonteCarlo MonteCarlo(const Valutazione& valuta, const std::vector<Parametro>& parametri,
+                           const std::vector<IntervalloParametro>& intervalli, int estrazioni, unsigned seme, bool annoDaFile)
+{
+    Estrattore caso(seme);
+    const std::vector<Incerto> incerti = Incerti(parametri, intervalli);
     const double sigma = Valore(parametri, "variabilita_meteo") / 100;
     const double comune = IncertezzaProduzione(parametri, annoDaFile);
     const int anni = int(std::lround(Valore(parametri, "orizzonte")));
     EsitoMonteCarlo esito;
     esito.estrazioni = std::max(1, estrazioni);
-    std::vector<double> van, ritorno, energiaAnno, energiaMedia;
-    std::vector<std::vector<double>> cumulati(std::size_t(anni) + 1);
+    Estrazioni e;
+    e.cumulati.resize(std::size_t(anni) + 1);
     std::vector<double> meteo(std::size_t(anni) + 1, 1.0);
     for (int k = 0; k < esito.estrazioni; ++k) {
         std::vector<Parametro> p = parametri;
         for (const Incerto& x : incerti) {
-            const double v = triangolare(x.basso, x.valore, x.alto);
+            const double v = caso.Triangolare(x.basso, x.valore, x.alto);
             Imposta(p, x.nome, x.intero ? std::round(v) : v);
         }
         // The long-term resource and the model once a draw, the weather once a year.
-        const double lungo = std::clamp(1 + comune * normale(), 0.5, 1.5);
+        const double lungo = std::clamp(1 + comune * caso.Normale(), 0.5, 1.5);
         double somma = 0;
         for (int t = 1; t <= anni; ++t) {
-            meteo[std::size_t(t)] = lungo * std::clamp(1 + sigma * normale(), 0.5, 1.5);
+            meteo[std::size_t(t)] = lungo * std::clamp(1 + sigma * caso.Normale(), 0.5, 1.5);
             somma += meteo[std::size_t(t)];
         }
-        energiaAnno.push_back(anni > 0 ? meteo[1] : lungo);
-        energiaMedia.push_back(anni > 0 ? somma / anni : lungo);
+        e.energiaAnno.push_back(anni > 0 ? meteo[1] : lungo);
+        e.energiaMedia.push_back(anni > 0 ? somma / anni : lungo);
         const Convenienza c = valuta(p, sigma > 0 || comune > 0 ? &meteo : nullptr);
-        van.push_back(c.van);
-        ritorno.push_back(c.ritornoSemplice ? *c.ritornoSemplice : std::numeric_limits<double>::infinity());
-        for (std::size_t t = 0; t < c.anni.size() && t < cumulati.size(); ++t)
-            cumulati[t].push_back(c.anni[t].cumulato);
+        e.van.push_back(c.van);
+        e.ritorno.push_back(c.ritornoSemplice ? *c.ritornoSemplice : std::numeric_limits<double>::infinity());
+        for (std::size_t t = 0; t < c.anni.size() && t < e.cumulati.size(); ++t)
+            e.cumulati[t].push_back(c.anni[t].cumulato);
     }
     // In the trade's sense, PX is the value reached or beaten in X cases out
     // of 100: for money (more is better) P90 is the draws' 10th percentile,
     // the prudent one; for a payback (less is better) its 90th.
     const auto denaro = [](const std::vector<double>& v) { return Percentili{Percentile(v, 90), Percentile(v, 50), Percentile(v, 10)}; };
     const auto tempo = [](const std::vector<double>& v) { return Percentili{Percentile(v, 10), Percentile(v, 50), Percentile(v, 90)}; };
-    esito.van = denaro(van);
-    esito.ritorno = tempo(ritorno);
-    esito.energiaAnno = denaro(energiaAnno);
-    esito.energiaMedia = denaro(energiaMedia);
-    for (const auto& c : cumulati)
+    esito.van = denaro(e.van);
+    esito.ritorno = tempo(e.ritorno);
+    esito.energiaAnno = denaro(e.energiaAnno);
+    esito.energiaMedia = denaro(e.energiaMedia);
+    for (const auto& c : e.cumulati)
         esito.cumulato.push_back(denaro(c));
     return esito;
 }
