@@ -604,31 +604,31 @@ double CostoAmmissibilePnrr(double potenza, const std::function<double(const cha
                             : v("costo_ammissibile_pnrr_1000");
 }
 
-Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par,
-                               const Famiglia& famiglia, const CurvaBatteria* curva, const MeteoDegliAnni* meteo, bool conTir)
+namespace {
+
+// The rules of the case: the investment by size, the PNRR grant (for a plant
+// in a community only: it excludes the deduction and, where the rules of the
+// date say so, cuts the premium, DM 414/2023), the deduction (none above the
+// limit of a plant at the dwelling's service, Agenzia delle Entrate,
+// risoluzione 22/E/2013), the premium passed on, the sales' price and tax.
+Regole RegoleDelCaso(const std::function<double(const char*)>& v, double potenza, double batteria, const Famiglia& famiglia,
+                     Convenienza& c, double& perKwh)
 {
-    Verifica(par);
-    const auto v = [&](const char* nome) { return Valore(par, nome); };
-    Convenienza c;
     // Turnkey costs per kWp and per kWh fall with the size, read between the dataset's sizes.
     const double perKwp = CostoPerTaglia({{3, v("costo_impianto")}, {6, v("costo_impianto_6")}, {10, v("costo_impianto_10")},
                                           {20, v("costo_impianto_20")}},
                                          potenza);
-    const double perKwh = CostoPerTaglia({{5, v("costo_batteria")}, {10, v("costo_batteria_10")}, {15, v("costo_batteria_15")}}, batteria);
+    perKwh = CostoPerTaglia({{5, v("costo_batteria")}, {10, v("costo_batteria_10")}, {15, v("costo_batteria_15")}}, batteria);
     c.investimento = potenza * perKwp + batteria * perKwh;
-    // The PNRR grant, for a plant in a community only, excludes the deduction
-    // and, where the rules of the date say so, cuts the premium (DM 414/2023).
     const double quotaContributo = famiglia.contributoPnrr && v("quota_condivisa") > 0 ? v("contributo_pnrr") / 100 : 0;
     const double contributo = quotaContributo * std::min(c.investimento, potenza * CostoAmmissibilePnrr(potenza, v));
     const double fattorePremio = 1 - v("riduzione_premio_pnrr") / 100 * std::min(1.0, quotaContributo / 0.4);
-    // A plant above the limit is not at the dwelling's service (Agenzia delle
-    // Entrate, risoluzione 22/E/2013): no deduction.
     c.oltreLimiteDetrazione = potenza > v("potenza_massima_detrazione");
     c.detrazioneApplicata = quotaContributo == 0 && !c.oltreLimiteDetrazione
                             && (v("quota_condivisa") == 0 || v("detrazione_con_premio") != 0);
     const double aliquotaDetrazione = famiglia.secondaCasa ? v("detrazione_seconda_casa") : v("detrazione");
     const double tetto = famiglia.secondaCasa ? v("detrazione_tetto_seconda_casa") : v("detrazione_tetto");
-    const Regole g{v("tasso_sconto") / 100,
+    return Regole{v("tasso_sconto") / 100,
                    v("degrado") / 100,
                    v("aumento_prezzi") / 100,
                    std::max(PrezzoZonale(famiglia.zona, v), v("prezzo_minimo_garantito")),
@@ -646,6 +646,18 @@ Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batt
                    famiglia.impostaLorda,
                    v("inflazione") / 100,
                    contributo};
+}
+
+} // namespace
+
+Convenienza CalcolaConvenienza(const EnergiaAnno& e, double potenza, double batteria, const std::vector<Parametro>& par,
+                               const Famiglia& famiglia, const CurvaBatteria* curva, const MeteoDegliAnni* meteo, bool conTir)
+{
+    Verifica(par);
+    const auto v = [&](const char* nome) { return Valore(par, nome); };
+    Convenienza c;
+    double perKwh = 0;
+    const Regole g = RegoleDelCaso(v, potenza, batteria, famiglia, c, perKwh);
     AnnoFlusso zero;
     zero.costi = c.investimento;
     zero.flusso = zero.attualizzato = -c.investimento;
