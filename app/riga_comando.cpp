@@ -348,8 +348,30 @@ std::vector<Parametro> ParametriDati(Sessione& s, const QCommandLineParser& p, c
     return parametri;
 }
 
-// The headline figures (both cases), the notices; the CSV or the three-page
-// PDF when asked.
+// What the terminal shows of a balance: the headline figures (both cases);
+// the economics, how sure; without a CSV, the monthly table; the weather file's
+// year.
+std::vector<QStringList> TabelleDelTerminale(const Approfondimento& a, const FormatoNumeri& f, bool convenienza, bool mesi)
+{
+    const bool batteria = a.richiesta.batteria.capacita > 0;
+    std::vector<QStringList> tutto = RiepilogoBilancio(a.bilancio, f, batteria);
+    const auto aggiungi = [&tutto](const std::vector<QStringList>& parte, std::size_t togli = 0) {
+        tutto.push_back({});
+        tutto.insert(tutto.end(), parte.begin(), parte.end() - std::ptrdiff_t(togli));
+    };
+    if (convenienza)
+        aggiungi(RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, f, batteria));
+    else if (mesi)
+        aggiungi(TabellaBilancio(batteria ? a.bilancio.conBatteria : a.bilancio.senzaBatteria, f));
+    if (convenienza && a.incertezza)
+        aggiungi(TabellaIncertezza(*a.incertezza, f, 8));
+    if (a.bilancio.meteo)
+        aggiungi(TabellaMeteo(*a.bilancio.meteo, f), 1); // the note goes with the notices
+    return tutto;
+}
+
+// The headline figures (both cases), the notices; the CSV or the PDF report
+// when asked.
 int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
                    const std::function<int(const QString&)>& errore, bool convenienza)
 {
@@ -378,28 +400,7 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
         limiti.batteriaAttuale = richiesta.batteria.capacita;
         a.griglia = analisi.Dimensiona(r, richiesta, parametri, limiti);
     }
-    const bool batteria = richiesta.batteria.capacita > 0;
-    std::vector<QStringList> tutto = RiepilogoBilancio(a.bilancio, s.formato(), batteria);
-    if (convenienza) {
-        tutto.push_back({});
-        const auto c = RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, s.formato(), batteria);
-        tutto.insert(tutto.end(), c.begin(), c.end());
-    } else if (!p.isSet(QStringLiteral("csv"))) {
-        tutto.push_back({});
-        const auto m = TabellaBilancio(batteria ? a.bilancio.conBatteria : a.bilancio.senzaBatteria, s.formato());
-        tutto.insert(tutto.end(), m.begin(), m.end());
-    }
-    if (convenienza && a.incertezza) {
-        tutto.push_back({});
-        const auto i = TabellaIncertezza(*a.incertezza, s.formato(), 8);
-        tutto.insert(tutto.end(), i.begin(), i.end());
-    }
-    if (a.bilancio.meteo) {
-        tutto.push_back({});
-        const auto m = TabellaMeteo(*a.bilancio.meteo, s.formato());
-        tutto.insert(tutto.end(), m.begin(), m.end() - 1); // the note goes with the notices
-    }
-    uscita << TabellaAllineata(tutto);
+    uscita << TabellaAllineata(TabelleDelTerminale(a, s.formato(), convenienza, !p.isSet(QStringLiteral("csv"))));
     if (a.bilancio.meteo)
         uscita << '\n' << QString::fromUtf8(kNotaPerditeMeteo) << '\n';
     if (convenienza)
@@ -419,6 +420,39 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
 }
 
 // The sizing grid: every plant and battery, the best printed, the grid in CSV.
+// The grid's limits from the command line: a power or a roof's area, which
+// for a household stops at the deduction's limit unless a power is asked
+// beyond it (`nota` says so).
+LimitiDimensioni LimitiDellaRiga(const QCommandLineParser& p, const std::vector<Parametro>& parametri, QString& nota)
+{
+    LimitiDimensioni limiti;
+    if (p.isSet(QStringLiteral("superficie")) == p.isSet(QStringLiteral("potenza-max")))
+        throw ErroreArgomento(QStringLiteral("dimensiona vuole --potenza-max (kWp) oppure --superficie (m²), uno dei due."));
+    limiti.potenzaMax = p.isSet(QStringLiteral("potenza-max"))
+                            ? NumeroOpzione(p, "potenza-max", 0.5, kPotenzaMassimaCasa)
+                            : NumeroOpzione(p, "superficie", 1, 1000) * Valore(parametri, "densita_potenza");
+    const double limiteCasa = Valore(parametri, "potenza_massima_detrazione");
+    if (p.isSet(QStringLiteral("superficie")) && limiti.potenzaMax > limiteCasa) {
+        nota = QStringLiteral("La superficie darebbe %1 kWp: la griglia si ferma ai %2 kW di un impianto al servizio "
+                              "dell'abitazione (oltre, nessuna detrazione: risoluzione 22/E/2013); --potenza-max per "
+                              "andare oltre.")
+                   .arg(QString::fromStdString(TestoLeggibile(std::round(limiti.potenzaMax * 10) / 10)),
+                        QString::fromStdString(TestoLeggibile(limiteCasa)));
+        limiti.potenzaMax = limiteCasa;
+    } else if (limiti.potenzaMax > limiteCasa) {
+        nota = QStringLiteral("Oltre i %1 kW di un impianto al servizio dell'abitazione le taglie non hanno la detrazione "
+                              "(Agenzia delle Entrate, risoluzione 22/E/2013).")
+                   .arg(QString::fromStdString(TestoLeggibile(limiteCasa)));
+    }
+    limiti.passoPotenza = NumeroOpzione(p, "passo-potenza", 0.5, 1);
+    if (limiti.passoPotenza != 0.5 && limiti.passoPotenza != 1)
+        throw ErroreArgomento(QStringLiteral("--passo-potenza vale 0,5 oppure 1."));
+    limiti.batteriaMax = NumeroOpzione(p, "batteria-max", 0, kBatteriaMassimaCasa);
+    if (limiti.batteriaMax == 0)
+        limiti.batteriaMax = limiti.passoBatteria = 1e-9; // only the column without a battery
+    return limiti;
+}
+
 int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
                      const std::function<int(const QString&)>& errore)
 {
@@ -426,37 +460,8 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
     const RichiestaBilancio richiesta = LeggiRichiestaBilancio(p);
     const std::vector<Parametro> parametri = ParametriDati(s, p, richiesta);
     const Risultato r = Calcola(s, p);
-    LimitiDimensioni limiti;
-    if (p.isSet(QStringLiteral("superficie")) == p.isSet(QStringLiteral("potenza-max")))
-        throw ErroreArgomento(QStringLiteral("dimensiona vuole --potenza-max (kWp) oppure --superficie (m²), uno dei due."));
-    limiti.potenzaMax = p.isSet(QStringLiteral("potenza-max"))
-                            ? NumeroOpzione(p, "potenza-max", 0.5, kPotenzaMassimaCasa)
-                            : NumeroOpzione(p, "superficie", 1, 1000) * Valore(parametri, "densita_potenza");
-    // A household's roof stops where the deduction does, unless a larger
-    // plant is asked for by its power.
-    const double limiteCasa = Valore(parametri, "potenza_massima_detrazione");
     QString notaLimite;
-    if (p.isSet(QStringLiteral("superficie")) && limiti.potenzaMax > limiteCasa) {
-        notaLimite = QStringLiteral("La superficie darebbe %1 kWp: la griglia si ferma ai %2 kW di un impianto al servizio "
-                                    "dell'abitazione (oltre, nessuna detrazione: risoluzione 22/E/2013); --potenza-max per "
-                                    "andare oltre.")
-                         .arg(QString::fromStdString(TestoLeggibile(std::round(limiti.potenzaMax * 10) / 10)),
-                              QString::fromStdString(TestoLeggibile(limiteCasa)));
-        limiti.potenzaMax = limiteCasa;
-    } else if (limiti.potenzaMax > limiteCasa)
-        notaLimite = QStringLiteral("Oltre i %1 kW di un impianto al servizio dell'abitazione le taglie non hanno la detrazione "
-                                    "(Agenzia delle Entrate, risoluzione 22/E/2013).")
-                         .arg(QString::fromStdString(TestoLeggibile(limiteCasa)));
-    limiti.passoPotenza = NumeroOpzione(p, "passo-potenza", 0.5, 1);
-    if (limiti.passoPotenza != 0.5 && limiti.passoPotenza != 1)
-        throw ErroreArgomento(QStringLiteral("--passo-potenza vale 0,5 oppure 1."));
-    limiti.batteriaMax = NumeroOpzione(p, "batteria-max", 0, kBatteriaMassimaCasa);
-    if (limiti.potenzaMax > kPotenzaMassimaCasa)
-        throw ErroreArgomento(QStringLiteral("la superficie dà %1 kWp: oltre i %2 kWp di un impianto domestico.")
-                                  .arg(QString::fromStdString(TestoLeggibile(limiti.potenzaMax)))
-                                  .arg(kPotenzaMassimaCasa));
-    if (limiti.batteriaMax == 0)
-        limiti.batteriaMax = limiti.passoBatteria = 1e-9; // only the column without a battery
+    LimitiDimensioni limiti = LimitiDellaRiga(p, parametri, notaLimite);
     limiti.potenzaAttuale = r.letti.potenza;
     limiti.batteriaAttuale = richiesta.batteria.capacita;
     Analisi analisi(s);
@@ -533,6 +538,43 @@ bool ArgomentoDellaRigaDiComando(const char* argomento)
     return false;
 }
 
+// The window's calculation: its table, or its CSV or PDF; with --meteo the
+// file's year beside it, read before anything is written (a run that fails
+// leaves no file).
+int EseguiCalcola(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
+                  const std::function<int(const QString&)>& errore)
+{
+    Sessione sessione(cartellaDati, FormatoUtente());
+    const Risultato r = Calcola(sessione, p);
+    std::optional<RisultatoBilancio> esito;
+    if (p.isSet(QStringLiteral("meteo"))) {
+        Analisi analisi(sessione);
+        try {
+            esito = analisi.ConfrontoMeteo(r, LeggiRichiestaMeteo(p), AnnoDiRiferimento());
+        } catch (const ErroreRichiesta& e) {
+            return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
+        }
+    }
+    const MeteoUsato* meteo = esito ? &*esito->meteo : nullptr;
+    QString scritto;
+    if (p.isSet(QStringLiteral("csv")))
+        scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente(), nullptr, meteo);
+    if (scritto.isEmpty() && p.isSet(QStringLiteral("pdf")))
+        scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r, nullptr, meteo);
+    if (!scritto.isEmpty())
+        return errore(scritto);
+    if (!p.isSet(QStringLiteral("csv")) && !p.isSet(QStringLiteral("pdf")))
+        uscita << TabellaAllineata(TabellaRelazione(r, meteo));
+    if (esito) {
+        // The file's year beside the window's months.
+        const auto m = TabellaMeteo(*esito->meteo, sessione.formato());
+        uscita << '\n' << TabellaAllineata({m.begin(), m.end() - 1}) << '\n' << QString::fromUtf8(kNotaPerditeMeteo) << '\n';
+        for (const QString& avviso : esito->avvisi)
+            uscita << avviso << '\n';
+    }
+    return 0;
+}
+
 int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextStream& errori,
                       const QString& cartellaDati)
 {
@@ -561,36 +603,7 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
             return EseguiDimensiona(p, cartellaDati, uscita, errore);
         if (bilancio)
             return EseguiBilancio(p, cartellaDati, uscita, errore, comandi[0] == QLatin1String("convenienza"));
-        Sessione sessione(cartellaDati, FormatoUtente());
-        const Risultato r = Calcola(sessione, p);
-        // The weather file read before anything is written: a run that fails leaves no file.
-        std::optional<RisultatoBilancio> esito;
-        if (p.isSet(QStringLiteral("meteo"))) {
-            Analisi analisi(sessione);
-            try {
-                esito = analisi.ConfrontoMeteo(r, LeggiRichiestaMeteo(p), AnnoDiRiferimento());
-            } catch (const ErroreRichiesta& e) {
-                return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
-            }
-        }
-        const MeteoUsato* meteo = esito ? &*esito->meteo : nullptr;
-        QString scritto;
-        if (p.isSet(QStringLiteral("csv")))
-            scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente(), nullptr, meteo);
-        if (scritto.isEmpty() && p.isSet(QStringLiteral("pdf")))
-            scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r, nullptr, meteo);
-        if (!scritto.isEmpty())
-            return errore(scritto);
-        if (!p.isSet(QStringLiteral("csv")) && !p.isSet(QStringLiteral("pdf")))
-            uscita << TabellaAllineata(TabellaRelazione(r, meteo));
-        if (esito) {
-            // The file's year beside the window's months.
-            const auto m = TabellaMeteo(*esito->meteo, sessione.formato());
-            uscita << '\n' << TabellaAllineata({m.begin(), m.end() - 1}) << '\n' << QString::fromUtf8(kNotaPerditeMeteo) << '\n';
-            for (const QString& avviso : esito->avvisi)
-                uscita << avviso << '\n';
-        }
-        return 0;
+        return EseguiCalcola(p, cartellaDati, uscita, errore);
     } catch (const ErroreArgomento& e) {
         return errore(QString::fromStdString(e.what()));
     } catch (...) {
