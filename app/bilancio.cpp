@@ -72,17 +72,6 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
     disposizione->addWidget(nota_);
     disposizione->addWidget(chiudi);
     CollegaSchede();
-    // A change in the window after the calculation: the figures stay, said
-    // to be of the calculation before, until CALCOLA; nothing of them is exported.
-    const auto superato = [this] {
-        if (!risultato_)
-            return;
-        nota_->setText(QStringLiteral("I dati della finestra sono cambiati: i valori mostrati sono del calcolo "
-                                      "precedente. Premere CALCOLA per aggiornarli."));
-        esporta_->setEnabled(false);
-    };
-    connect(&sessione_, &fv::Sessione::sitoCambiato, this, superato);
-    connect(&sessione_, &fv::Sessione::impiantoCambiato, this, superato);
     Richiama();
     // Enter in a field confirms the field, never presses a button: the first
     // button of a dialog is its default, and "Ripristina" would undo the
@@ -94,9 +83,21 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
     resize(1180, 760);
 }
 
-// The questions' widgets to the dialog: a choice made in one recomputes all.
+// The session and the questions' widgets to the dialog: a choice made in one
+// recomputes all.
 void DialogoBilancio::CollegaSchede()
 {
+    // A change in the window after the calculation: the figures stay, said
+    // to be of the calculation before, until CALCOLA; nothing of them is exported.
+    const auto superato = [this] {
+        if (!risultato_)
+            return;
+        nota_->setText(QStringLiteral("I dati della finestra sono cambiati: i valori mostrati sono del calcolo "
+                                      "precedente. Premere CALCOLA per aggiornarli."));
+        esporta_->setEnabled(false);
+    };
+    connect(&sessione_, &fv::Sessione::sitoCambiato, this, superato);
+    connect(&sessione_, &fv::Sessione::impiantoCambiato, this, superato);
     connect(meteoScheda_, &fv::SchedaMeteo::cambiata, this, [this] {
         if (!caricamento_)
             Ricalcola();

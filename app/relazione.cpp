@@ -914,6 +914,10 @@ void PiePagina(Foglio& f)
 
 } // namespace
 
+namespace {
+QString FraseMeteo(const Approfondimento& a, const Risultato& r);
+} // namespace
+
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
 {
     painter.save();
@@ -945,9 +949,21 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     y = f.Tabella(y + 4, {86, 44, 44}, RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, r.formato, batteria), 8.5, 4.6);
     f.Carattere(7.5);
     f.Testo(kSinistra, y + 1, kLarghezza, 8, QString::fromUtf8(kRegimeNuoviImpianti));
+    f.Testo(kSinistra, y + 9, kLarghezza, 8, FraseMeteo(a, r));
+    if (a.incertezza)
+        f.Testo(kSinistra, y + 17, kLarghezza, 8, RigaIncertezza(*a.incertezza, r.formato));
+    f.Testo(kSinistra, y + 25, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alle pagine seguenti."));
+    PiePagina(f);
+    painter.restore();
+}
+
+namespace {
+
+// Which weather the balance ran on, for the report's second page.
+QString FraseMeteo(const Approfondimento& a, const Risultato& r)
+{
     const std::optional<MeteoUsato>& m = a.bilancio.meteo;
-    const QString meteo =
-        m ? QStringLiteral("Anno meteorologico dal file %1 (%2), sito %3° N %4° E a %5 km dal comune; cielo %6, perdite di sistema "
+    return m ? QStringLiteral("Anno meteorologico dal file %1 (%2), sito %3° N %4° E a %5 km dal comune; cielo %6, perdite di sistema "
                            "%7%8: %9 kWh contro %10 kWh del metodo mensile.")
                 .arg(QFileInfo(m->file).fileName(), QString::fromStdString(m->formato),
                      QString::fromStdString(TestoArrotondato(m->latitudine, 3, r.formato)),
@@ -961,13 +977,9 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
                                                              r.formato)))
           : QStringLiteral("Anno meteorologico: il clima mensile del comune su giorni sintetici (serie di giorni sereni e "
                            "nuvolosi con la media del mese).");
-    f.Testo(kSinistra, y + 9, kLarghezza, 8, meteo);
-    if (a.incertezza)
-        f.Testo(kSinistra, y + 17, kLarghezza, 8, RigaIncertezza(*a.incertezza, r.formato));
-    f.Testo(kSinistra, y + 25, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alla pagina seguente."));
-    PiePagina(f);
-    painter.restore();
 }
+
+} // namespace
 
 int PagineParametri(const Approfondimento& a)
 {

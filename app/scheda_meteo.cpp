@@ -25,26 +25,7 @@ SchedaMeteo::SchedaMeteo(QWidget* parent) : QWidget(parent)
     modo_->setObjectName(QStringLiteral("meteoModo"));
     modo_->addItems({QStringLiteral("dal clima del comune"), QStringLiteral("da file…")});
     forma->addRow(QStringLiteral("Anno meteorologico"), modo_);
-    campi_ = new QWidget(this);
-    auto* formaFile = new QFormLayout(campi_);
-    formaFile->setContentsMargins(0, 0, 0, 0);
-    const auto letto = [this] { emit cambiata(); };
-    formaFile->addRow(QStringLiteral("File orario"),
-                      CampoFile(campi_, file_, QStringLiteral("fileMeteo"), QStringLiteral("anno tipo PVGIS (CSV, JSON, EPW) o file EPW"),
-                                QStringLiteral("Meteo (*.csv *.json *.epw);;Tutti i file (*)"), letto));
-    formaFile->addRow(QStringLiteral("Orizzonte"),
-                      CampoFile(campi_, orizzonte_, QStringLiteral("orizzonte"),
-                                QStringLiteral("file PVGIS, oppure coppie azimut:elevazione da nord"),
-                                QStringLiteral("Orizzonte (*.csv *.txt *.json);;Tutti i file (*)"), letto));
-    trasposizione_ = new QComboBox(campi_);
-    trasposizione_->addItem(QStringLiteral("Perez (1990)"), QStringLiteral("perez"));
-    trasposizione_->addItem(QStringLiteral("Hay-Davies (1980)"), QStringLiteral("hay-davies"));
-    trasposizione_->addItem(QStringLiteral("isotropo (come il metodo mensile)"), QStringLiteral("isotropo"));
-    formaFile->addRow(QStringLiteral("Cielo diffuso"), trasposizione_);
-    perdite_ = NuovoNumero(campi_, 0, 50, 14, 1, QStringLiteral("%"));
-    perdite_->setToolTip(QStringLiteral("Cavi, inverter, disaccoppiamento e sporcizia: 14 % come in PVGIS."));
-    formaFile->addRow(QStringLiteral("Perdite di sistema"), perdite_);
-    forma->addRow(campi_);
+    forma->addRow(CreaCampi());
     tabella_ = new QTableWidget(this);
     tabella_->setObjectName(QStringLiteral("tabellaMeteo"));
     tabella_->verticalHeader()->setVisible(false);
@@ -66,9 +47,34 @@ SchedaMeteo::SchedaMeteo(QWidget* parent) : QWidget(parent)
         campi_->setVisible(modo_->currentIndex() == 1);
         emit cambiata();
     });
+}
+
+// The file's fields: the file, the horizon, the sky model, the system losses.
+QWidget* SchedaMeteo::CreaCampi()
+{
+    campi_ = new QWidget(this);
+    auto* formaFile = new QFormLayout(campi_);
+    formaFile->setContentsMargins(0, 0, 0, 0);
+    const auto letto = [this] { emit cambiata(); };
+    formaFile->addRow(QStringLiteral("File orario"),
+                      CampoFile(campi_, file_, QStringLiteral("fileMeteo"), QStringLiteral("anno tipo PVGIS (CSV, JSON, EPW) o file EPW"),
+                                QStringLiteral("Meteo (*.csv *.json *.epw);;Tutti i file (*)"), letto));
+    formaFile->addRow(QStringLiteral("Orizzonte"),
+                      CampoFile(campi_, orizzonte_, QStringLiteral("orizzonte"),
+                                QStringLiteral("file PVGIS, oppure coppie azimut:elevazione da nord"),
+                                QStringLiteral("Orizzonte (*.csv *.txt *.json);;Tutti i file (*)"), letto));
+    trasposizione_ = new QComboBox(campi_);
+    trasposizione_->addItem(QStringLiteral("Perez (1990)"), QStringLiteral("perez"));
+    trasposizione_->addItem(QStringLiteral("Hay-Davies (1980)"), QStringLiteral("hay-davies"));
+    trasposizione_->addItem(QStringLiteral("isotropo (come il metodo mensile)"), QStringLiteral("isotropo"));
+    formaFile->addRow(QStringLiteral("Cielo diffuso"), trasposizione_);
+    perdite_ = NuovoNumero(campi_, 0, 50, 14, 1, QStringLiteral("%"));
+    perdite_->setToolTip(QStringLiteral("Cavi, inverter, disaccoppiamento e sporcizia: 14 % come in PVGIS."));
+    formaFile->addRow(QStringLiteral("Perdite di sistema"), perdite_);
     connect(trasposizione_, &QComboBox::activated, this, letto);
     connect(perdite_, &QDoubleSpinBox::valueChanged, this, letto);
     campi_->setVisible(false);
+    return campi_;
 }
 
 RichiestaMeteo SchedaMeteo::Richiesta() const

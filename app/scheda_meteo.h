@@ -37,6 +37,8 @@ signals:
     void cambiata(); // a choice the user made
 
 private:
+    QWidget* CreaCampi();
+
     QComboBox* modo_ = nullptr;
     QWidget* campi_ = nullptr;
     QLineEdit* file_ = nullptr;

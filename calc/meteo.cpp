@@ -421,10 +421,10 @@ AnnoMeteo LeggiCsvPvgis(const std::vector<std::string>& righe)
     return a;
 }
 
-AnnoMeteo LeggiJsonPvgis(const std::string& testo)
+// The JSON's site, source and typical year's months; the irradiance's time
+// offset [h], as the CSV's "Irradiance Time Offset (h)".
+double IntestazioneJson(const Json& radice, AnnoMeteo& a)
 {
-    const Json radice = LettoreJson(testo).Leggi();
-    AnnoMeteo a;
     const Json* luogo = Percorso(radice, {"inputs", "location"});
     if (!luogo)
         throw ErroreMeteo(0, "il JSON non è di PVGIS: manca inputs.location.");
@@ -432,7 +432,6 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
     a.longitudine = NumeroJson((*luogo)["longitude"], "longitude");
     if (const Json* q = (*luogo)["elevation"]; q && q->tipo == Json::Tipo::Numero)
         a.quota = q->numero;
-    // As the CSV's "Irradiance Time Offset (h)".
     double scarto = 0;
     if (const Json* sc = (*luogo)["irradiance_time_offset"]; sc && sc->tipo == Json::Tipo::Numero)
         scarto = sc->numero;
@@ -442,6 +441,13 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
         for (const Json& m : mesi->lista)
             a.mesiAnni.emplace_back(Intero(NumeroJson(m["month"], "month"), 0, "il mese", 1, 12),
                                     Intero(NumeroJson(m["year"], "year"), 0, "l'anno", 1800, 2200));
+    return scarto;
+}
+
+// The hours' list: a typical year's, or a series' on a fixed plane (whose
+// plane the year then carries).
+const Json* OreJson(const Json& radice, AnnoMeteo& a)
+{
     const Json* ore = Percorso(radice, {"outputs", "tmy_hourly"});
     a.formato = "PVGIS anno tipo (JSON)";
     if (!ore) {
@@ -461,6 +467,15 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
     }
     if (!ore || ore->tipo != Json::Tipo::Lista)
         throw ErroreMeteo(0, "il JSON di PVGIS non ha le ore (outputs.tmy_hourly o outputs.hourly).");
+    return ore;
+}
+
+AnnoMeteo LeggiJsonPvgis(const std::string& testo)
+{
+    const Json radice = LettoreJson(testo).Leggi();
+    AnnoMeteo a;
+    const double scarto = IntestazioneJson(radice, a);
+    const Json* ore = OreJson(radice, a);
     for (std::size_t i = 0; i < ore->lista.size(); ++i) {
         const Json& h = ore->lista[i];
         const int n = int(i + 1);
@@ -487,6 +502,39 @@ AnnoMeteo LeggiJsonPvgis(const std::string& testo)
 // dry bulb (6), ..., GHI (13), DNI (14), DHI (15), ..., wind speed (21).
 // Hours are local standard time, except PVGIS's, which are UTC (its
 // COMMENTS 2 gives the irradiance time offset).
+// One EPW hour: a typical year's rows keep the year each month comes from
+// (0 where a file has none); PVGIS's EPW is in UTC with its time offset,
+// another's hour-ending local standard time.
+OraMeteo OraEpw(const std::vector<std::string>& c, int n, double fuso, const std::optional<double>& scarto)
+{
+    if (c.size() < 22)
+        throw ErroreMeteo(n, "ci sono " + std::to_string(c.size()) + " campi, un'ora EPW ne ha almeno 22.");
+    OraMeteo o;
+    o.anno = Intero(Numero(c[0], n, "anno"), n, "l'anno", 0, 9999);
+    o.mese = Intero(Numero(c[1], n, "mese"), n, "il mese", 1, 12);
+    o.giorno = Intero(Numero(c[2], n, "giorno"), n, "il giorno", 1, 31);
+    const int ora = Intero(Numero(c[3], n, "ora"), n, "l'ora (da 1 a 24 in un EPW)", 1, 24);
+    if (scarto) {
+        o.inizioUtc = ora - 1;
+        o.istanteUtc = ora + *scarto;
+    } else {
+        // Hour-ending local standard time: the hour (ora - 1, ora] at its middle.
+        const double inizio = ora - 1 - fuso;
+        o.inizioUtc = int(std::floor(inizio));
+        o.istanteUtc = inizio + 0.5;
+    }
+    o.temperatura = Numero(c[6], n, "temperatura");
+    o.ghi = Numero(c[13], n, "irradianza globale");
+    o.dni = Numero(c[14], n, "irradianza diretta normale");
+    o.dhi = Numero(c[15], n, "irradianza diffusa");
+    o.vento = Numero(c[21], n, "vento");
+    // EPW's "missing": 9999 for irradiance, 999 for wind, 99.9 for temperature.
+    if (o.ghi >= 9999 || o.dni >= 9999 || o.dhi >= 9999 || o.vento >= 999 || o.temperatura >= 99.9)
+        throw ErroreMeteo(n, "un valore mancante (9999, 999 o 99.9): il file non dà quest'ora.");
+    Controlla(o, n);
+    return o;
+}
+
 AnnoMeteo LeggiEpw(const std::vector<std::string>& righe)
 {
     AnnoMeteo a;
@@ -515,34 +563,7 @@ AnnoMeteo LeggiEpw(const std::vector<std::string>& righe)
         if (Pulito(righe[r]).empty())
             continue;
         const int n = int(r + 1);
-        const std::vector<std::string> c = Campi(righe[r], ',');
-        if (c.size() < 22)
-            throw ErroreMeteo(n, "ci sono " + std::to_string(c.size()) + " campi, un'ora EPW ne ha almeno 22.");
-        OraMeteo o;
-        // A typical year's rows keep the year each month comes from; 0 where a file has none.
-        o.anno = Intero(Numero(c[0], n, "anno"), n, "l'anno", 0, 9999);
-        o.mese = Intero(Numero(c[1], n, "mese"), n, "il mese", 1, 12);
-        o.giorno = Intero(Numero(c[2], n, "giorno"), n, "il giorno", 1, 31);
-        const int ora = Intero(Numero(c[3], n, "ora"), n, "l'ora (da 1 a 24 in un EPW)", 1, 24);
-        if (scarto) {
-            o.inizioUtc = ora - 1;
-            o.istanteUtc = ora + *scarto;
-        } else {
-            // Hour-ending local standard time: the hour (ora - 1, ora] at its middle.
-            const double inizio = ora - 1 - fuso;
-            o.inizioUtc = int(std::floor(inizio));
-            o.istanteUtc = inizio + 0.5;
-        }
-        o.temperatura = Numero(c[6], n, "temperatura");
-        o.ghi = Numero(c[13], n, "irradianza globale");
-        o.dni = Numero(c[14], n, "irradianza diretta normale");
-        o.dhi = Numero(c[15], n, "irradianza diffusa");
-        o.vento = Numero(c[21], n, "vento");
-        // EPW's "missing": 9999 for irradiance, 999 for wind, 99.9 for temperature.
-        if (o.ghi >= 9999 || o.dni >= 9999 || o.dhi >= 9999 || o.vento >= 999 || o.temperatura >= 99.9)
-            throw ErroreMeteo(n, "un valore mancante (9999, 999 o 99.9): il file non dà quest'ora.");
-        Controlla(o, n);
-        a.ore.push_back(o);
+        a.ore.push_back(OraEpw(Campi(righe[r], ','), n, fuso, scarto));
     }
     return a;
 }
