@@ -411,7 +411,7 @@ std::vector<QStringList> TabellaIncertezza(const RisultatoIncertezza& i, const F
     for (std::size_t k = 0; k < i.tornado.size() && (barre == 0 || k < barre); ++k) {
         const BarraTornado& b = i.tornado[k];
         if (b.nome == kBarraProduzione)
-            t.push_back({QStringLiteral("produzione (kWh/anno, P90 e P10 di clima e modello)"), n(i.energia * b.basso, 0),
+            t.push_back({QStringLiteral("produzione (kWh/anno, P90-P10)"), n(i.energia * b.basso, 0),
                          n(i.energia * b.alto, 0), n(b.vanBasso, 0), n(b.vanAlto, 0)});
         else
             t.push_back({QString::fromStdString(b.nome), QString::fromStdString(TestoNumero(b.basso, f)),
@@ -1028,7 +1028,15 @@ void DisegnaDecisione(QPainter& painter, const QRectF& pagina, const Risultato& 
     if (a.incertezza) {
         const std::vector<QStringList> t = TabellaIncertezza(*a.incertezza, r.formato, 10);
         const auto vuota = std::find_if(t.begin(), t.end(), [](const QStringList& x) { return x.isEmpty(); });
-        y = f.Tabella(y, {86, 30, 30, 30}, {t.begin(), vuota}, 8, 4.8) + 3;
+        // The figures as a table, its notes (rows of one cell) across the page below.
+        std::vector<QStringList> cifre;
+        QStringList note;
+        for (auto x = t.begin(); x != vuota; ++x)
+            (x->size() == 1 ? static_cast<void>(note << x->front()) : cifre.push_back(*x));
+        y = f.Tabella(y, {86, 30, 30, 30}, cifre, 8, 4.8) + 1;
+        f.Carattere(7.5);
+        f.Testo(kSinistra, y, kLarghezza, 8, note.join(u' '));
+        y += 10;
         if (vuota != t.end())
             y = f.Tabella(y, {56, 24, 24, 35, 35}, {vuota + 1, t.end()}, 7, 4.2) + 4;
     }
