@@ -2,6 +2,8 @@
 // The balance and the economics of a result, for every front.
 #include "app/analisi.h"
 
+#include "app/opzioni.h"
+
 #include "calc/contatore.h"
 #include "data/parametri.h"
 #include "data/province.h"
@@ -30,24 +32,28 @@ void NellIntervallo(const std::string& opzione, const std::string& cosa, double 
                                            + unita + ", non " + TestoLeggibile(v) + ".");
 }
 
+// A declared option's value within its declared range.
+void NellIntervallo(const char* nome, const std::string& cosa, double v)
+{
+    const OpzioneNumero& o = Dichiarata(nome);
+    NellIntervallo(o.nome, cosa, v, o.minimo, o.massimo, o.unita);
+}
+
 } // namespace
 
 void VerificaRichiesta(const RichiestaBilancio& r)
 {
     if (r.consumo.modo == RichiestaConsumo::Modo::Annuo)
-        NellIntervallo("consumo-annuo", "Il consumo annuo", r.consumo.annuo, kConsumoAnnuoMinimo, kConsumoAnnuoMassimo, "kWh");
+        NellIntervallo("consumo-annuo", "Il consumo annuo", r.consumo.annuo);
     if (r.consumo.modo == RichiestaConsumo::Modo::Fasce) {
         FasceLette f{r.consumo.fasceAnno, r.consumo.fasceMese};
         NellIntervallo("fasce", "Il consumo dell'anno nelle fasce", f.Totale(), kConsumoAnnuoMinimo, kConsumoAnnuoMassimo, "kWh");
     }
-    NellIntervallo(kCapacitaBatteria.nome, "La capacità della batteria", r.batteria.capacita, kCapacitaBatteria.minimo,
-               kCapacitaBatteria.massimo, "kWh");
-    NellIntervallo(kPotenzaBatteria.nome, "La potenza della batteria", r.batteria.potenza, kPotenzaBatteria.minimo,
-               kPotenzaBatteria.massimo, "kW");
-    NellIntervallo(kRendimentoBatteria.nome, "Il rendimento della batteria", r.batteria.rendimento, kRendimentoBatteria.minimo,
-               kRendimentoBatteria.massimo, "%");
+    NellIntervallo(kCapacitaBatteria.nome, "La capacità della batteria", r.batteria.capacita);
+    NellIntervallo(kPotenzaBatteria.nome, "La potenza della batteria", r.batteria.potenza);
+    NellIntervallo(kRendimentoBatteria.nome, "Il rendimento della batteria", r.batteria.rendimento);
     if (r.anno != 0)
-        NellIntervallo("anno", "L'anno di riferimento", r.anno, 1901, 2099, "");
+        NellIntervallo("anno", "L'anno di riferimento", r.anno);
     if (!r.dataSpesa.empty() && (r.dataSpesa.size() != 10 || r.dataSpesa[4] != '-' || !DataDiValiditaValida(r.dataSpesa)))
         throw ErroreRichiesta("data-spesa", "La data della spesa «" + r.dataSpesa + "» non è un giorno del calendario (AAAA-MM-GG).");
     if (!r.dataEsercizio.empty()
@@ -55,9 +61,9 @@ void VerificaRichiesta(const RichiestaBilancio& r)
         throw ErroreRichiesta("data-esercizio", "La data di entrata in esercizio «" + r.dataEsercizio
                                                     + "» non è un giorno del calendario (AAAA-MM-GG).");
     if (r.famiglia.impostaLorda)
-        NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda, 0, 1e7, "€");
+        NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda);
     if (!r.meteo.file.isEmpty()) {
-        NellIntervallo("perdite-sistema", "Le perdite di sistema", r.meteo.perditeSistema, 0, 50, "%");
+        NellIntervallo("perdite-sistema", "Le perdite di sistema", r.meteo.perditeSistema);
         if (r.giorniMedi)
             throw ErroreRichiesta("giorni-medi", "I giorni medi sono del clima mensile del comune: con un file meteorologico "
                                                  "si usano le sue ore.");

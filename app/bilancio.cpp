@@ -4,6 +4,7 @@
 
 #include "app/aspetto.h"
 #include "app/messaggi.h"
+#include "app/opzioni.h"
 #include "app/pezzi_dialogo.h"
 #include "app/relazione.h"
 #include "app/scheda_bilancio.h"
@@ -132,11 +133,10 @@ QWidget* DialogoBilancio::CreaIngressi()
     for (const fv::ProfiloConsumo& p : fv::ProfiliConsumo())
         profilo_->addItem(QString::fromUtf8(p.descrizione), QString::fromLatin1(p.nome));
     forma->addRow(QStringLiteral("Profilo"), profilo_);
-    capacita_ = fv::NuovoNumero(pannello, fv::kCapacitaBatteria.minimo, fv::kCapacitaBatteria.massimo, 0, 1, QStringLiteral("kWh"));
-    capacita_->setObjectName(QStringLiteral("capacita"));
-    potenza_ = fv::NuovoNumero(pannello, fv::kPotenzaBatteria.minimo, fv::kPotenzaBatteria.massimo, 0, 1, QStringLiteral("kW"));
+    capacita_ = Numero(pannello, fv::kCapacitaBatteria.nome);
+    potenza_ = Numero(pannello, fv::kPotenzaBatteria.nome);
     potenza_->setSpecialValueText(QStringLiteral("come la capacità"));
-    rendimento_ = fv::NuovoNumero(pannello, fv::kRendimentoBatteria.minimo, fv::kRendimentoBatteria.massimo, 90, 0, QStringLiteral("%"));
+    rendimento_ = Numero(pannello, fv::kRendimentoBatteria.nome);
     rendimento_->setToolTip(QStringLiteral("Rendimento di andata e ritorno: le batterie domestiche al litio dichiarano "
                                            "85–95 %; l'energia persa è mostrata a parte nel bilancio."));
     forma->addRow(QStringLiteral("Batteria (utile)"), capacita_);
@@ -153,6 +153,14 @@ QWidget* DialogoBilancio::CreaIngressi()
     CollegaIngressi();
     pannello->setMaximumWidth(360);
     return pannello;
+}
+
+QDoubleSpinBox* DialogoBilancio::Numero(QWidget* genitore, const char* opzione)
+{
+    const fv::OpzioneNumero& o = fv::Dichiarata(opzione);
+    QDoubleSpinBox* campo = fv::NuovoNumero(genitore, o);
+    numeri_.emplace_back(campo, &o);
+    return campo;
 }
 
 QDateEdit* DialogoBilancio::CreaData(QWidget* genitore, const QString& nome, const QDate& giorno, const QString& aiuto)
@@ -186,8 +194,7 @@ QWidget* DialogoBilancio::CreaIngressiFamiglia(QWidget* pannello)
     secondaCasa_ = new QCheckBox(QStringLiteral("non è l'abitazione principale"), gruppo);
     secondaCasa_->setObjectName(QStringLiteral("secondaCasa"));
     forma->addRow(QString(), secondaCasa_);
-    impostaLorda_ = fv::NuovoNumero(gruppo, 0, 1e7, 0, 0, QStringLiteral("€/anno"));
-    impostaLorda_->setObjectName(QStringLiteral("impostaLorda"));
+    impostaLorda_ = Numero(gruppo, "imposta-lorda");
     impostaLorda_->setSpecialValueText(QStringLiteral("non indicata"));
     impostaLorda_->setToolTip(QStringLiteral("L'IRPEF lorda annua della famiglia: ogni anno la detrazione si usa fino a questa "
                                              "cifra, il resto della rata è perso."));
@@ -205,7 +212,7 @@ QWidget* DialogoBilancio::CreaIngressiFamiglia(QWidget* pannello)
 QWidget* DialogoBilancio::CreaPagineConsumo(QWidget* pannello)
 {
     pagine_ = new QStackedWidget(pannello);
-    annuo_ = fv::NuovoNumero(pannello, fv::kConsumoAnnuoMinimo, fv::kConsumoAnnuoMassimo, 2700, 0, QStringLiteral("kWh/anno"));
+    annuo_ = Numero(pannello, "consumo-annuo");
     fasce_ = new QLineEdit(QStringLiteral("900;800;1000"), pannello);
     fasce_->setObjectName(QStringLiteral("fasce"));
     fasce_->setToolTip(QStringLiteral("Consumi in kWh delle fasce F1, F2 e F3 separati da punto e virgola, spazi o virgole: "
@@ -468,16 +475,14 @@ void DialogoBilancio::Ricorda() const
     QSettings s;
     s.beginGroup(kGruppo);
     s.setValue(QStringLiteral("modo"), modo_->currentIndex());
-    s.setValue(QStringLiteral("annuo"), annuo_->value());
     s.setValue(QStringLiteral("profilo"), profilo_->currentIndex());
     s.setValue(QStringLiteral("fasce"), fasce_->text());
     s.setValue(QStringLiteral("file"), file_->text());
-    s.setValue(QStringLiteral("capacita"), capacita_->value());
-    s.setValue(QStringLiteral("potenza"), potenza_->value());
-    s.setValue(QStringLiteral("rendimento"), rendimento_->value());
+    // The declared numbers under their keys.
+    for (const auto& [campo, opzione] : numeri_)
+        s.setValue(QString::fromLatin1(opzione->chiave), campo->value());
     s.setValue(QStringLiteral("giorniMedi"), giorniMedi_->isChecked());
     s.setValue(QStringLiteral("secondaCasa"), secondaCasa_->isChecked());
-    s.setValue(QStringLiteral("impostaLorda"), impostaLorda_->value());
     s.setValue(QStringLiteral("contributoPnrr"), contributoPnrr_->isChecked());
     meteoScheda_->Ricorda(s);
     // Only the parameters the user changed from the file's rows in force
@@ -503,17 +508,16 @@ void DialogoBilancio::Richiama()
     s.beginGroup(kGruppo);
     modo_->setCurrentIndex(s.value(QStringLiteral("modo"), 0).toInt());
     pagine_->setCurrentIndex(modo_->currentIndex());
-    annuo_->setValue(s.value(QStringLiteral("annuo"), 2700).toDouble());
     profilo_->setCurrentIndex(s.value(QStringLiteral("profilo"), 0).toInt());
     fasce_->setText(s.value(QStringLiteral("fasce"), fasce_->text()).toString());
     file_->setText(s.value(QStringLiteral("file")).toString());
-    // A battery to weigh by default: the question families ask.
-    capacita_->setValue(s.value(QStringLiteral("capacita"), 5).toDouble());
-    potenza_->setValue(s.value(QStringLiteral("potenza"), 0).toDouble());
-    rendimento_->setValue(s.value(QStringLiteral("rendimento"), 90).toDouble());
+    for (const auto& [campo, opzione] : numeri_)
+        campo->setValue(s.value(QString::fromLatin1(opzione->chiave), opzione->predefinito).toDouble());
+    // A battery to weigh by default: the question families ask (the command line's is none).
+    if (!s.contains(capacita_->objectName()))
+        capacita_->setValue(5);
     giorniMedi_->setChecked(s.value(QStringLiteral("giorniMedi"), false).toBool());
     secondaCasa_->setChecked(s.value(QStringLiteral("secondaCasa"), false).toBool());
-    impostaLorda_->setValue(s.value(QStringLiteral("impostaLorda"), 0).toDouble());
     contributoPnrr_->setChecked(s.value(QStringLiteral("contributoPnrr"), false).toBool());
     meteoScheda_->Richiama(s);
     caricamento_ = false;

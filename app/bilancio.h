@@ -28,6 +28,7 @@ class QStackedWidget;
 class QTabWidget;
 
 namespace fv {
+struct OpzioneNumero;
 class SchedaBilancio;
 class SchedaConvenienza;
 class SchedaDimensioni;
@@ -62,6 +63,8 @@ private:
     QWidget* CreaIngressi();
     QWidget* CreaPagineConsumo(QWidget* pannello);
     QWidget* CreaIngressiFamiglia(QWidget* pannello);
+    // A field of a declared option, remembered under its key.
+    QDoubleSpinBox* Numero(QWidget* genitore, const char* opzione);
     QDateEdit* CreaData(QWidget* genitore, const QString& nome, const QDate& giorno, const QString& aiuto);
     void CollegaIngressi();
     void CollegaSchede();
@@ -91,6 +94,7 @@ private:
     bool caricamento_ = false;
     int generazioneIncertezza_ = 0; // the economics the Monte Carlo on its way is of
 
+    std::vector<std::pair<QDoubleSpinBox*, const fv::OpzioneNumero*>> numeri_;
     QComboBox* modo_ = nullptr;
     QStackedWidget* pagine_ = nullptr;
     QDoubleSpinBox* annuo_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include "app/aspetto.h"
 #include "app/campo_numero.h"
+#include "app/opzioni.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -20,6 +21,13 @@ QDoubleSpinBox* NuovoNumero(QWidget* genitore, double minimo, double massimo, do
     s->setValue(valore);
     s->setSuffix(u' ' + unita);
     s->setLocale(LocaleNumeri());
+    return s;
+}
+
+QDoubleSpinBox* NuovoNumero(QWidget* genitore, const OpzioneNumero& o)
+{
+    QDoubleSpinBox* s = NuovoNumero(genitore, o.minimo, o.massimo, o.predefinito, o.decimali, QString::fromUtf8(o.unita));
+    s->setObjectName(QString::fromLatin1(o.chiave));
     return s;
 }
 

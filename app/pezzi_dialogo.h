@@ -16,8 +16,12 @@ class QWidget;
 
 namespace fv {
 
+struct OpzioneNumero;
+
 // A number field in the user's locale with its unit after the value.
 QDoubleSpinBox* NuovoNumero(QWidget* genitore, double minimo, double massimo, double valore, int decimali, const QString& unita);
+// The field of a declared option: its range, default, decimals and unit, named by its settings key.
+QDoubleSpinBox* NuovoNumero(QWidget* genitore, const OpzioneNumero& o);
 
 // Rows of texts (the first the heading) into a read-only table; none: empty.
 void RiempiTabella(QTableWidget* t, const std::vector<QStringList>& righe);

@@ -2,6 +2,8 @@
 // The command line: --help, --version and calcola on a session.
 #include "app/riga_comando.h"
 
+#include "app/opzioni.h"
+
 #include "app/analisi.h"
 #include "app/aspetto.h"
 #include "app/inventario.h"
@@ -73,9 +75,9 @@ const Opzione kOpzioni[] = {
     {"fasce", "bilancio: consumi in kWh delle fasce F1,F2,F3 della bolletta, dell'anno o di ogni mese (36 valori, "
               "gennaio per primo), separati da virgole, punti e virgola o spazi.", "F1,F2,F3"},
     {"consumi", "bilancio: file del contatore con i consumi orari o quartorari (CSV).", "file"},
-    {"batteria", "bilancio: capacità utile della batteria in kWh.", "kWh", [] { return QStringLiteral("0"); }},
+    {"batteria", "bilancio: capacità utile della batteria in kWh (predefinito: nessuna batteria).", "kWh"},
     {"batteria-potenza", "bilancio: potenza massima di carica e scarica in kW (predefinito: la capacità per un'ora).", "kW"},
-    {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale, da 50 a 100.", "%", [] { return QStringLiteral("90"); }},
+    {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale, da 50 a 100.", "%"},
     {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
     {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese, solo per confronto (rispetto a un anno "
                     "meteorologico reale l'autosufficienza con batteria risulta più alta di circa 10 punti).", nullptr},
@@ -87,8 +89,7 @@ const Opzione kOpzioni[] = {
                   "(\"0:5 90:10 180:3 270:8\").", "file|coppie"},
     {"trasposizione", "con --meteo: modello del cielo diffuso: perez, hay-davies o isotropo.", "modello",
      [] { return QStringLiteral("perez"); }},
-    {"perdite-sistema", "con --meteo: perdite di sistema in percentuale (cavi, inverter, sporcizia), come in PVGIS.", "%",
-     [] { return QStringLiteral("14"); }},
+    {"perdite-sistema", "con --meteo: perdite di sistema in percentuale (cavi, inverter, sporcizia), come in PVGIS.", "%"},
     // convenienza:
     {"data-spesa", "convenienza: data della spesa, che sceglie le regole in vigore (detrazione, tetto).", "AAAA-MM-GG",
      [] { return QString::fromStdString(Oggi()); }},
@@ -102,9 +103,8 @@ const Opzione kOpzioni[] = {
     // dimensiona:
     {"potenza-max", "dimensiona: potenza massima dell'impianto in kWp (il tetto), fino a 100.", "kWp"},
     {"superficie", "dimensiona: superficie utile del tetto in m², per densita_potenza kWp/m² (al posto di --potenza-max).", "m²"},
-    {"passo-potenza", "dimensiona: passo delle potenze in kWp, 0,5 o 1.", "kWp", [] { return QStringLiteral("1"); }},
-    {"batteria-max", "dimensiona: batteria utile massima in kWh, fino a 100 (a passi di 2 kWh).", "kWh",
-     [] { return QStringLiteral("20"); }},
+    {"passo-potenza", "dimensiona: passo delle potenze in kWp, 0,5 o 1.", "kWp"},
+    {"batteria-max", "dimensiona: batteria utile massima in kWh, fino a 100 (a passi di 2 kWh).", "kWh"},
     {"parametro", "convenienza: un parametro economico, nome=valore (ripetibile; elenco con --parametri).", "nome=valore"},
     {"parametri", "convenienza: elenca i parametri economici con valore, fonte e data.", nullptr},
 };
@@ -122,6 +122,10 @@ void PreparaOpzioni(QCommandLineParser& p)
         QString descrizione = QString::fromUtf8(o.descrizione);
         if (o.predefinito && !o.predefinito().isEmpty())
             descrizione += QStringLiteral(" Predefinito: %1.").arg(o.predefinito());
+        else if (const auto d = std::find_if(OpzioniNumero().begin(), OpzioniNumero().end(),
+                                             [&](const OpzioneNumero& x) { return std::string_view(x.nome) == o.nome; });
+                 !o.predefinito && d != OpzioniNumero().end() && d->predefinito != 0)
+            descrizione += QStringLiteral(" Predefinito: %1.").arg(QString::fromStdString(TestoLeggibile(d->predefinito)));
         if (o.valore)
             p.addOption({QString::fromLatin1(o.nome), descrizione, QString::fromUtf8(o.valore)});
         else
@@ -204,6 +208,16 @@ double NumeroOpzione(const QCommandLineParser& p, const char* nome, double minim
     return v;
 }
 
+// A declared number: its spelling, range and wholeness from the declaration.
+// A declared number: its spelling, range and wholeness from the declaration,
+// its default when not given.
+double NumeroOpzione(const QCommandLineParser& p, const OpzioneNumero& o)
+{
+    if (!p.isSet(QLatin1String(o.nome)))
+        return o.predefinito;
+    return NumeroOpzione(p, o.nome, o.minimo, o.massimo, o.intero);
+}
+
 const char* const kOpzioniConsumo[] = {"consumo-annuo", "fasce", "consumi"};
 
 RichiestaConsumo LeggiConsumo(const QCommandLineParser& p)
@@ -221,7 +235,7 @@ RichiestaConsumo LeggiConsumo(const QCommandLineParser& p)
     if (!TrovaProfilo(c.profilo))
         throw ErroreArgomento(QStringLiteral("--profilo vale fuori-casa, a-casa o attivita-diurna, non «%1».").arg(Valore(p, "profilo")));
     if (p.isSet(QStringLiteral("consumo-annuo"))) {
-        c.annuo = NumeroOpzione(p, "consumo-annuo", kConsumoAnnuoMinimo, kConsumoAnnuoMassimo);
+        c.annuo = NumeroOpzione(p, Dichiarata("consumo-annuo"));
     } else if (p.isSet(QStringLiteral("fasce"))) {
         c.modo = RichiestaConsumo::Modo::Fasce;
         try {
@@ -248,7 +262,7 @@ RichiestaMeteo LeggiRichiestaMeteo(const QCommandLineParser& p)
     if (!LeggiTrasposizione(Valore(p, "trasposizione").toStdString(), m.trasposizione))
         throw ErroreArgomento(QStringLiteral("--trasposizione vuole perez, hay-davies o isotropo, non «%1».")
                                   .arg(Valore(p, "trasposizione")));
-    m.perditeSistema = NumeroOpzione(p, "perdite-sistema", 0, 50);
+    m.perditeSistema = NumeroOpzione(p, Dichiarata("perdite-sistema"));
     for (const char* o : {"orizzonte", "trasposizione", "perdite-sistema"})
         if (m.file.isEmpty() && p.isSet(QLatin1String(o)))
             throw ErroreArgomento(QStringLiteral("--%1 vale per le ore di un file meteorologico: manca --meteo.").arg(QLatin1String(o)));
@@ -259,12 +273,12 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
 {
     RichiestaBilancio r;
     r.consumo = LeggiConsumo(p);
-    r.batteria.capacita = NumeroOpzione(p, kCapacitaBatteria.nome, kCapacitaBatteria.minimo, kCapacitaBatteria.massimo);
+    r.batteria.capacita = NumeroOpzione(p, Dichiarata(kCapacitaBatteria.nome));
     r.batteria.potenza = p.isSet(QLatin1String(kPotenzaBatteria.nome))
-                             ? NumeroOpzione(p, kPotenzaBatteria.nome, kPotenzaBatteria.minimo, kPotenzaBatteria.massimo)
+                             ? NumeroOpzione(p, Dichiarata(kPotenzaBatteria.nome))
                              : 0;
-    r.batteria.rendimento = NumeroOpzione(p, kRendimentoBatteria.nome, kRendimentoBatteria.minimo, kRendimentoBatteria.massimo);
-    r.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, "anno", 1901, 2099, true)) : AnnoDiRiferimento();
+    r.batteria.rendimento = NumeroOpzione(p, Dichiarata(kRendimentoBatteria.nome));
+    r.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, Dichiarata("anno"))) : AnnoDiRiferimento();
     r.giorniMedi = p.isSet(QStringLiteral("giorni-medi"));
     r.dataSpesa = Valore(p, "data-spesa").toStdString();
     if (!QDate::fromString(QString::fromStdString(r.dataSpesa), Qt::ISODate).isValid() || r.dataSpesa.size() != 10)
@@ -278,7 +292,7 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
     }
     r.famiglia.secondaCasa = p.isSet(QStringLiteral("seconda-casa"));
     if (p.isSet(QStringLiteral("imposta-lorda")))
-        r.famiglia.impostaLorda = NumeroOpzione(p, "imposta-lorda", 0, 1e7);
+        r.famiglia.impostaLorda = NumeroOpzione(p, Dichiarata("imposta-lorda"));
     r.famiglia.contributoPnrr = p.isSet(QStringLiteral("contributo-pnrr"));
     r.meteo = LeggiRichiestaMeteo(p);
     return r;
@@ -429,8 +443,8 @@ LimitiDimensioni LimitiDellaRiga(const QCommandLineParser& p, const std::vector<
     if (p.isSet(QStringLiteral("superficie")) == p.isSet(QStringLiteral("potenza-max")))
         throw ErroreArgomento(QStringLiteral("dimensiona vuole --potenza-max (kWp) oppure --superficie (m²), uno dei due."));
     limiti.potenzaMax = p.isSet(QStringLiteral("potenza-max"))
-                            ? NumeroOpzione(p, "potenza-max", 0.5, kPotenzaMassimaCasa)
-                            : NumeroOpzione(p, "superficie", 1, 1000) * Valore(parametri, "densita_potenza");
+                            ? NumeroOpzione(p, Dichiarata("potenza-max"))
+                            : NumeroOpzione(p, Dichiarata("superficie")) * Valore(parametri, "densita_potenza");
     const double limiteCasa = Valore(parametri, "potenza_massima_detrazione");
     if (p.isSet(QStringLiteral("superficie")) && limiti.potenzaMax > limiteCasa) {
         nota = QStringLiteral("La superficie darebbe %1 kWp: la griglia si ferma ai %2 kW di un impianto al servizio "
@@ -444,10 +458,10 @@ LimitiDimensioni LimitiDellaRiga(const QCommandLineParser& p, const std::vector<
                               "(Agenzia delle Entrate, risoluzione 22/E/2013).")
                    .arg(QString::fromStdString(TestoLeggibile(limiteCasa)));
     }
-    limiti.passoPotenza = NumeroOpzione(p, "passo-potenza", 0.5, 1);
+    limiti.passoPotenza = NumeroOpzione(p, Dichiarata("passo-potenza"));
     if (limiti.passoPotenza != 0.5 && limiti.passoPotenza != 1)
         throw ErroreArgomento(QStringLiteral("--passo-potenza vale 0,5 oppure 1."));
-    limiti.batteriaMax = NumeroOpzione(p, "batteria-max", 0, kBatteriaMassimaCasa);
+    limiti.batteriaMax = NumeroOpzione(p, Dichiarata("batteria-max"));
     if (limiti.batteriaMax == 0)
         limiti.batteriaMax = limiti.passoBatteria = 1e-9; // only the column without a battery
     return limiti;

@@ -2,6 +2,7 @@
 #include "app/scheda_dimensioni.h"
 
 #include "app/aspetto.h"
+#include "app/opzioni.h"
 #include "app/pezzi_dialogo.h"
 #include "calc/numeri.h"
 #include "chart/grafico.h"
@@ -25,16 +26,17 @@ namespace fv {
 SchedaDimensioni::SchedaDimensioni(QWidget* parent) : QWidget(parent)
 {
     auto* riga = new QHBoxLayout;
-    potenzaMax_ = NuovoNumero(this, 0.5, kPotenzaMassimaCasa, 10, 1, QStringLiteral("kWp"));
-    potenzaMax_->setObjectName(QStringLiteral("potenzaMax"));
-    superficie_ = NuovoNumero(this, 0, 1000, 0, 0, QStringLiteral("m²"));
+    potenzaMax_ = NuovoNumero(this, Dichiarata("potenza-max"));
+    superficie_ = NuovoNumero(this, Dichiarata("superficie"));
+    superficie_->setMinimum(0); // 0: no roof given, the power above instead
+    superficie_->setValue(0);
     superficie_->setSpecialValueText(QStringLiteral("non indicata"));
     superficie_->setToolTip(QStringLiteral("Superficie utile del tetto: la potenza massima è la superficie per il parametro "
                                            "densita_potenza (kWp/m²)."));
     passoPotenza_ = new QComboBox(this);
     passoPotenza_->addItem(QStringLiteral("passo 1 kWp"), 1.0);
     passoPotenza_->addItem(QStringLiteral("passo 0,5 kWp"), 0.5);
-    batteriaMax_ = NuovoNumero(this, 0, kBatteriaMassimaCasa, 20, 0, QStringLiteral("kWh"));
+    batteriaMax_ = NuovoNumero(this, Dichiarata("batteria-max"));
     dimensiona_ = new QPushButton(QStringLiteral("Calcola la griglia"), this);
     dimensiona_->setObjectName(QStringLiteral("dimensiona"));
     riga->addWidget(new QLabel(QStringLiteral("Fino a"), this));

@@ -2,6 +2,7 @@
 #include "app/scheda_meteo.h"
 
 #include "app/aspetto.h"
+#include "app/opzioni.h"
 #include "app/pezzi_dialogo.h"
 #include "app/relazione.h"
 
@@ -68,7 +69,7 @@ QWidget* SchedaMeteo::CreaCampi()
     trasposizione_->addItem(QStringLiteral("Hay-Davies (1980)"), QStringLiteral("hay-davies"));
     trasposizione_->addItem(QStringLiteral("isotropo (come il metodo mensile)"), QStringLiteral("isotropo"));
     formaFile->addRow(QStringLiteral("Cielo diffuso"), trasposizione_);
-    perdite_ = NuovoNumero(campi_, 0, 50, 14, 1, QStringLiteral("%"));
+    perdite_ = NuovoNumero(campi_, Dichiarata("perdite-sistema"));
     perdite_->setToolTip(QStringLiteral("Cavi, inverter, disaccoppiamento e sporcizia: 14 % come in PVGIS."));
     formaFile->addRow(QStringLiteral("Perdite di sistema"), perdite_);
     connect(trasposizione_, &QComboBox::activated, this, letto);
@@ -118,7 +119,7 @@ void SchedaMeteo::Ricorda(QSettings& s) const
     s.setValue(QStringLiteral("fileMeteo"), file_->text());
     s.setValue(QStringLiteral("orizzonte"), orizzonte_->text());
     s.setValue(QStringLiteral("trasposizione"), trasposizione_->currentIndex());
-    s.setValue(QStringLiteral("perditeSistema"), perdite_->value());
+    s.setValue(QString::fromLatin1(Dichiarata("perdite-sistema").chiave), perdite_->value());
 }
 
 void SchedaMeteo::Richiama(const QSettings& s)
@@ -129,7 +130,8 @@ void SchedaMeteo::Richiama(const QSettings& s)
     file_->setText(s.value(QStringLiteral("fileMeteo")).toString());
     orizzonte_->setText(s.value(QStringLiteral("orizzonte")).toString());
     trasposizione_->setCurrentIndex(s.value(QStringLiteral("trasposizione"), 0).toInt());
-    perdite_->setValue(s.value(QStringLiteral("perditeSistema"), 14).toDouble());
+    const OpzioneNumero& perdite = Dichiarata("perdite-sistema");
+    perdite_->setValue(s.value(QString::fromLatin1(perdite.chiave), perdite.predefinito).toDouble());
 }
 
 } // namespace fv

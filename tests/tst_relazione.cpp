@@ -9,6 +9,7 @@
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
+#include "app/opzioni.h"
 #include "app/messaggi.h"
 #include "app/orientamento.h"
 #include "app/relazione.h"
@@ -491,6 +492,38 @@ private slots:
         potenzaMax->setValue(5); // while it runs
         QTest::qWait(1500);
         QVERIFY(!d->griglia());
+        QSettings().remove("bilancio");
+    }
+
+    void opzioniDichiarateUnaVolta()
+    {
+        // Every declared number is an option of the command line, refused past its
+        // range there as in the dialog, whose field (when it has one) has the same
+        // range and unit; the dialog remembers it under its key.
+        Calcola("TO", "Torino", "Erba", "30");
+        for (QAction* a : w->findChildren<QAction*>())
+            if (a->text() == "Autoconsumo e batteria…")
+                a->trigger();
+        DialogoBilancio* d = w->bilancio();
+        QVERIFY(d);
+        QString aiuto, errori;
+        QTextStream u(&aiuto), e(&errori);
+        QCOMPARE(fv::EseguiRigaComando({"--help"}, u, e, cartella.path()), 0);
+        int campi = 0;
+        for (const fv::OpzioneNumero& o : fv::OpzioniNumero()) {
+            QVERIFY2(aiuto.contains(QStringLiteral("--%1").arg(o.nome)), o.nome);
+            if (auto* c = d->findChild<QDoubleSpinBox*>(QString::fromLatin1(o.chiave))) {
+                ++campi;
+                QVERIFY2(c->maximum() == o.massimo && c->suffix().trimmed() == QString::fromUtf8(o.unita), o.nome);
+                QVERIFY2(c->minimum() == o.minimo || (o.minimo > 0 && c->minimum() == 0), o.nome); // 0: not given
+            }
+        }
+        QVERIFY2(campi >= 8, qPrintable(QString::number(campi)));
+        auto* perdite = d->findChild<QDoubleSpinBox*>("perditeSistema");
+        QVERIFY(perdite);
+        perdite->setValue(20);
+        d->Richiesta(); // the dialog's request reads it
+        QCOMPARE(QSettings().value("bilancio/perditeSistema").toDouble(), 20.0);
         QSettings().remove("bilancio");
     }
 
