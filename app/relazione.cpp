@@ -141,11 +141,11 @@ namespace {
 QString RigaProduzioneMeteo(const MeteoUsato& m, const FormatoNumeri& f)
 {
     const double mensile = std::accumulate(m.metodoMensile.begin(), m.metodoMensile.end(), 0.0);
+    const QString scarto = QString::fromStdString(TestoArrotondato(mensile > 0 ? 100 * (m.produzione.anno / mensile - 1) : 0, 1, f));
     return QStringLiteral("Con l'anno meteorologico «%1»: %2 kWh all'anno (%3 % sul metodo mensile), la produzione "
                           "usata per autoconsumo e convenienza.")
         .arg(QFileInfo(m.file).fileName(), QString::fromStdString(TestoArrotondato(m.produzione.anno, 0, f)),
-             QString::fromStdString((m.produzione.anno >= mensile ? "+" : "")
-                                    + TestoArrotondato(mensile > 0 ? 100 * (m.produzione.anno / mensile - 1) : 0, 1, f)));
+             (m.produzione.anno >= mensile ? QStringLiteral("+") : QString()) + scarto);
 }
 
 std::vector<QStringList> TabellaRelazione(const Risultato& r, const MeteoUsato* meteo)

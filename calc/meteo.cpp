@@ -639,6 +639,22 @@ void ControllaIrradiazione(const AnnoMeteo& a)
 
 } // namespace
 
+namespace {
+
+// PVGIS writes its CSV with commas and decimal points; a spreadsheet that
+// saved it again with semicolons (and, in Italian, decimal commas) is named,
+// not guessed at.
+const std::vector<std::string>& SenzaPuntoEVirgola(const std::vector<std::string>& righe)
+{
+    for (std::size_t r = 0; r < righe.size(); ++r)
+        if (righe[r].rfind("time", 0) == 0 && righe[r].find(';') != std::string::npos && righe[r].find(',') == std::string::npos)
+            throw ErroreMeteo(int(r + 1), "le colonne sono separate da punti e virgola: il file è stato salvato da un foglio di "
+                                          "calcolo. Usare il CSV scaricato da PVGIS così com'è (virgole e punti decimali).");
+    return righe;
+}
+
+} // namespace
+
 AnnoMeteo LeggiMeteo(const std::string& testo)
 {
     if (testo.size() > std::size_t(kDimensioneMassimaMeteo))
@@ -656,7 +672,7 @@ AnnoMeteo LeggiMeteo(const std::string& testo)
         if (righe[0].rfind("LOCATION,", 0) == 0)
             a = LeggiEpw(righe);
         else if (righe[0].rfind("Latitude", 0) == 0)
-            a = LeggiCsvPvgis(righe);
+            a = LeggiCsvPvgis(SenzaPuntoEVirgola(righe));
         else
             throw ErroreMeteo(1, "formato non riconosciuto: né un file PVGIS (CSV o JSON) né un EPW.");
     }

@@ -4,6 +4,8 @@
 // label, the session's options reaching the calculation, files that cannot
 // be written or read, numbers typed the Italian way. Both locales.
 #include "app/analisi.h"
+#include "calc/catena.h"
+#include "calc/meteo.h"
 #include "app/aspetto.h"
 #include "app/relazione.h"
 #include "app/riga_comando.h"
@@ -200,6 +202,38 @@ private slots:
         QCOMPARE(anno(tenuta, collina), anno(nuova, collina));
         QCOMPARE(anno(tenuta, isotropo), anno(nuova, isotropo));
         QCOMPARE(anno(tenuta, mt), libero);
+        // A series on the plant's own plane (30° south, PVGIS's components written from the
+        // typical year's chain): a sky model asked for is said not to be used.
+        {
+            QFile sorgente(QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.csv"));
+            QVERIFY(sorgente.open(QIODevice::ReadOnly));
+            const fv::AnnoMeteo tmy = fv::LeggiMeteo(sorgente.readAll().toStdString());
+            fv::ImpiantoMeteo piano;
+            piano.latitudine = tmy.latitudine;
+            piano.longitudine = tmy.longitudine;
+            const fv::FattoriPiano fattori(piano);
+            std::string testo = "Latitude (decimal degrees):\t45.000\nLongitude (decimal degrees):\t8.000\nElevation (m):\t250\n"
+                                "Radiation database:\tPVGIS-SARAH3\n\n\nSlope: 30 deg. \nAzimuth: 0 deg. \n"
+                                "time,Gb(i),Gd(i),Gr(i),H_sun,T2m,WS10m,Int\n";
+            for (const fv::OraMeteo& o : tmy.ore) {
+                const fv::OraPiano h = fv::CalcolaOra(piano, o, fattori);
+                char riga[160];
+                std::snprintf(riga, sizeof riga, "%04d%02d%02d:%02d%02d,%.4f,%.4f,%.4f,0.0,%.2f,%.2f,0.0\n", o.anno, o.mese, o.giorno,
+                              o.inizioUtc, int(std::lround((o.istanteUtc - o.inizioUtc) * 60)), h.fascio, h.diffusa, h.riflessa,
+                              o.temperatura, o.vento);
+                testo += riga;
+            }
+            QFile f(cartella.filePath("sul-piano.csv"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(testo.c_str());
+            f.close();
+            fv::RichiestaMeteo suPiano;
+            suPiano.file = f.fileName();
+            suPiano.trasposizione = fv::Trasposizione::HayDavies;
+            const fv::RisultatoBilancio b = tenuta.ConfrontoMeteo(r, suPiano, 2027);
+            QVERIFY2(b.avvisi.join(' ').contains("non si usa") && b.meteo->sulPiano, qPrintable(b.avvisi.join(' ')));
+            QVERIFY(fv::TabellaMeteo(*b.meteo, s.formato()).size() > 20);
+        }
         // A leap year says what it does with February.
         q.anno = 2028;
         QVERIFY(tenuta.BilancioEnergetico(r, q).avvisi.join(' ').contains("bisestile"));

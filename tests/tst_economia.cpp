@@ -55,6 +55,15 @@ std::vector<Parametro> Piccolo()
     return p;
 }
 
+// The 2 kWp plant's cash flow, with the weather's factor on each year along a slope.
+Convenienza ValutaDueKw(const std::vector<Parametro>& q, const std::vector<double>* fattori)
+{
+    MeteoDegliAnni meteo;
+    if (fattori)
+        meteo = {*fattori, {2000, 300, 1700, 0}};
+    return CalcolaConvenienza(kEnergia, 2, 0, q, {}, nullptr, fattori ? &meteo : nullptr, false);
+}
+
 } // namespace
 
 class TestEconomia : public QObject {
@@ -388,12 +397,7 @@ private slots:
     void quantoESicuro()
     {
         std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-12-01");
-        const Valutazione valuta = [&](const std::vector<Parametro>& q, const std::vector<double>* fattori) {
-            MeteoDegliAnni meteo;
-            if (fattori)
-                meteo = {*fattori, {2000, 300, 1700, 0}};
-            return CalcolaConvenienza(kEnergia, 2, 0, q, {}, nullptr, fattori ? &meteo : nullptr, false);
-        };
+        const Valutazione valuta = ValutaDueKw;
         const std::vector<IntervalloParametro>& intervalli = IntervalliPredefiniti();
         // The draws ordered; the same seed, the same figures; the NPV's P50 near the single figure.
         const EsitoMonteCarlo m = MonteCarlo(valuta, p, intervalli, 1000);
@@ -481,12 +485,7 @@ private slots:
         // P90 about 1 - 1.2816 x 5.83 % = 0.925 of it; a single year adds its own weather
         // (7.1 %: 0.909). A satellite year of the site (3 %) narrows the band.
         std::vector<Parametro> p = ParametriInVigore(ParametriPredefiniti(), "2026-12-01");
-        const Valutazione valuta = [&](const std::vector<Parametro>& q, const std::vector<double>* fattori) {
-            MeteoDegliAnni meteo;
-            if (fattori)
-                meteo = {*fattori, {2000, 300, 1700, 0}};
-            return CalcolaConvenienza(kEnergia, 2, 0, q, {}, nullptr, fattori ? &meteo : nullptr, false);
-        };
+        const Valutazione valuta = ValutaDueKw;
         std::vector<IntervalloParametro> nessuno;
         std::vector<Parametro> soloAnni = p;
         Imposta(soloAnni, "incertezza_clima_comune", 0);

@@ -328,6 +328,14 @@ private slots:
             QVERIFY2(e.find("1,4 kWh/m²") != std::string::npos && e.find("kW/m²") != std::string::npos, e.c_str());
         }
 
+        // Saved again by a spreadsheet (semicolons, decimal commas): named with its line.
+        {
+            std::string t = Fixture("tmy_45.000_8.000_2005_2023.csv");
+            std::replace(t.begin(), t.end(), ',', ';');
+            const std::string e = Errore(t);
+            QVERIFY2(e.find("punti e virgola") != std::string::npos && e.find("riga") != std::string::npos, e.c_str());
+        }
+
         // The line, the column and the bound in each message; nothing half-read.
         const std::string prima = "20180101:1200,";
         const std::string riga = Fixture("tmy_45.000_8.000_2005_2023.csv").substr(

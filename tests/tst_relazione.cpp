@@ -62,6 +62,15 @@ class TestRelazione : public QObject {
     QString dec;
 
     frmFv& F() { return *w->modulo(); }
+    // Torino's plant computed, then the balance dialog opened from its menu.
+    DialogoBilancio* ApriBilancio()
+    {
+        Calcola("TO", "Torino", "Erba", "30");
+        for (QAction* a : w->findChildren<QAction*>())
+            if (a->text() == "Autoconsumo e batteria…")
+                a->trigger();
+        return w->bilancio();
+    }
     QLineEdit* T(const QString& nome) { return Controllo<QLineEdit>(F(), nome); }
     QComboBox* C(const QString& nome) { return Controllo<QComboBox>(F(), nome); }
     double Numero(QString t) const { return t.replace(dec, QStringLiteral(".")).toDouble(); }
@@ -303,11 +312,7 @@ private slots:
         // "2,5" and "2.5" are two and a half kWh in either locale (Qt's own
         // field took the comma of an English locale for thousands: 25 kWh);
         // "2,700" may be 2,7 or 2700 and is not taken, with both readings said.
-        Calcola("TO", "Torino", "Erba", "30");
-        for (QAction* a : w->findChildren<QAction*>())
-            if (a->text() == "Autoconsumo e batteria…")
-                a->trigger();
-        DialogoBilancio* d = w->bilancio();
+        DialogoBilancio* d = ApriBilancio();
         QVERIFY(d);
         auto* capacita = d->findChild<fv::CampoNumero*>("capacita");
         QVERIFY(capacita);
@@ -419,11 +424,7 @@ private slots:
 
     void annoMeteorologicoNelDialogo()
     {
-        Calcola("TO", "Torino", "Erba", "30");
-        for (QAction* a : w->findChildren<QAction*>())
-            if (a->text() == "Autoconsumo e batteria…")
-                a->trigger();
-        DialogoBilancio* d = w->bilancio();
+        DialogoBilancio* d = ApriBilancio();
         QVERIFY(d && d->bilancio() && !d->bilancio()->meteo);
         auto* modo = d->findChild<QComboBox*>("meteoModo");
         auto* file = d->findChild<QLineEdit*>("fileMeteo");
@@ -448,10 +449,21 @@ private slots:
         }));
         auto* tabella = d->findChild<QTableWidget*>("tabellaMeteo");
         QVERIFY(tabella && tabella->rowCount() == 13 && tabella->item(12, 0)->text() == "Totale");
+        // The hour-by-hour export only while its balance is on show and current.
+        QPushButton* esporta = nullptr;
+        for (QPushButton* b : d->findChildren<QPushButton*>())
+            esporta = b->text() == "Esporta ora per ora…" ? b : esporta;
+        QVERIFY(esporta && esporta->isEnabled());
+        T("txtTilt")->setText("35");
+        QTest::keyClick(T("txtTilt"), Qt::Key_Tab);
+        QTRY_VERIFY(!esporta->isEnabled());
+        Calcola("TO", "Torino", "Erba", "30");
+        d->Aggiorna();
+        QVERIFY(esporta->isEnabled());
         // A file that is not a weather year: nothing on show, the reason named.
         file->setText(QStringLiteral(FV_FIXTURE_METEO "/horizon_45.000_8.000.csv"));
         emit file->editingFinished();
-        QVERIFY(!d->bilancio() && tabella->rowCount() == 0);
+        QVERIFY(!d->bilancio() && tabella->rowCount() == 0 && !esporta->isEnabled());
         // Back to the comune's climate.
         Scegli(modo, 0);
         QVERIFY(d->bilancio() && !d->bilancio()->meteo);
@@ -462,11 +474,7 @@ private slots:
     {
         // The grid from the dialog, off the GUI thread: its cell of the plant computed is the
         // dialog's own economics; an input changed while it runs drops it.
-        Calcola("TO", "Torino", "Erba", "30");
-        for (QAction* a : w->findChildren<QAction*>())
-            if (a->text() == "Autoconsumo e batteria…")
-                a->trigger();
-        DialogoBilancio* d = w->bilancio();
+        DialogoBilancio* d = ApriBilancio();
         QVERIFY(d && d->convenienza());
         // How sure comes from its worker into the figures and the report's analysis.
         QTRY_VERIFY_WITH_TIMEOUT(F().sessione().approfondimento() && F().sessione().approfondimento()->incertezza, 10000);
@@ -500,11 +508,7 @@ private slots:
         // Every declared number is an option of the command line, refused past its
         // range there as in the dialog, whose field (when it has one) has the same
         // range and unit; the dialog remembers it under its key.
-        Calcola("TO", "Torino", "Erba", "30");
-        for (QAction* a : w->findChildren<QAction*>())
-            if (a->text() == "Autoconsumo e batteria…")
-                a->trigger();
-        DialogoBilancio* d = w->bilancio();
+        DialogoBilancio* d = ApriBilancio();
         QVERIFY(d);
         QString aiuto, errori;
         QTextStream u(&aiuto), e(&errori);
