@@ -28,6 +28,37 @@ QString Numero(double v)
 
 } // namespace
 
+std::vector<std::size_t> EtichetteAsse(const std::vector<double>& valori, double cella, double spazio)
+{
+    std::vector<std::size_t> scelte;
+    if (valori.empty())
+        return scelte;
+    const std::size_t ogni = std::max<std::size_t>(1, std::size_t(std::ceil(spazio / std::max(cella, 1e-9))));
+    if (ogni == 1 || valori.size() < 2) {
+        for (std::size_t i = 0; i < valori.size(); ++i)
+            scelte.push_back(i);
+        return scelte;
+    }
+    // The smallest round step at least `ogni` cells wide, in the sizes' units.
+    const double passoCelle = (valori.back() - valori.front()) / double(valori.size() - 1);
+    const double minimo = passoCelle * double(ogni);
+    double tondo = std::pow(10.0, std::floor(std::log10(minimo)));
+    for (double k : {1.0, 2.0, 5.0, 10.0})
+        if (k * tondo >= minimo - 1e-9) {
+            tondo *= k;
+            break;
+        }
+    double ultimo = -1e300;
+    for (std::size_t i = 0; i < valori.size(); ++i) {
+        const double q = valori[i] / tondo;
+        if (std::fabs(q - std::round(q)) < 1e-6 && valori[i] - ultimo >= tondo - 1e-9) {
+            scelte.push_back(i);
+            ultimo = valori[i];
+        }
+    }
+    return scelte;
+}
+
 MappaGriglia::MappaGriglia(QWidget* genitore) : QWidget(genitore)
 {
     setMinimumSize(420, 260);
@@ -86,13 +117,15 @@ void MappaGriglia::paintEvent(QPaintEvent*)
     // Axes: the sizes at the cells' middles, every few where they crowd.
     p.setFont(font());
     p.setPen(palette().color(QPalette::WindowText));
-    const int passoC = std::max<int>(1, int(std::ceil(m.horizontalAdvance(QStringLiteral("00.0 ")) / lc)));
-    for (std::size_t c = 0; c < d.colonne.size(); c += std::size_t(passoC))
-        p.drawText(QRectF(area.left() + double(c) * lc, area.bottom() + 2, lc, m.height()), Qt::AlignCenter, Numero(d.colonne[c]));
-    const int passoR = std::max<int>(1, int(std::ceil(m.height() / lr)));
-    for (std::size_t r = 0; r < d.righe.size(); r += std::size_t(passoR))
-        p.drawText(QRectF(0, area.bottom() - double(r + 1) * lr, area.left() - 4, lr), Qt::AlignRight | Qt::AlignVCenter,
-                   Numero(d.righe[r]));
+    double larga = 0; // the widest size's label, and a gap
+    for (double v : d.colonne)
+        larga = std::max(larga, double(m.horizontalAdvance(Numero(v))));
+    for (std::size_t c : EtichetteAsse(d.colonne, lc, larga + 6))
+        p.drawText(QRectF(area.left() + double(c) * lc - 20, area.bottom() + 2, lc + 40, m.height()), Qt::AlignCenter,
+                   Numero(d.colonne[c]));
+    for (std::size_t r : EtichetteAsse(d.righe, lr, m.height() * 1.2))
+        p.drawText(QRectF(0, area.bottom() - double(r + 1) * lr - m.height(), area.left() - 4, lr + 2 * m.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, Numero(d.righe[r]));
     // The caption across the whole widget, wrapped, never cut at its sides.
     p.drawText(QRectF(0, area.bottom() + m.height() + 4, width(), 2 * m.height()), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                d.titoloColonne + QStringLiteral(" · ") + d.titoloRighe + QStringLiteral(" · ") + d.unita);

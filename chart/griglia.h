@@ -20,6 +20,11 @@ struct DatiMappa {
     std::optional<std::pair<std::size_t, std::size_t>> migliore, attuale; // (row, column)
 };
 
+// Which of an axis's sizes get a label: those on a round step (1, 2, 5 times
+// a power of ten, in the sizes' own units) wide enough that labels `spazio`
+// apart never touch on cells `cella` apart; every one when they fit.
+std::vector<std::size_t> EtichetteAsse(const std::vector<double>& valori, double cella, double spazio);
+
 class MappaGriglia final : public QWidget {
 public:
     explicit MappaGriglia(QWidget* genitore);

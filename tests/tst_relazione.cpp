@@ -9,6 +9,7 @@
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
+#include "chart/griglia.h"
 #include "app/opzioni.h"
 #include "app/messaggi.h"
 #include "app/orientamento.h"
@@ -529,6 +530,29 @@ private slots:
         d->Richiesta(); // the dialog's request reads it
         QCOMPARE(QSettings().value("bilancio/perditeSistema").toDouble(), 20.0);
         QSettings().remove("bilancio");
+    }
+
+    void assiDellaGriglia()
+    {
+        // A 199 × 51 grid (1 to 100 kWp by 0.5, 0 to 100 kWh by 2): labels on round
+        // steps that never touch, at least every few cells; all of them when they fit.
+        std::vector<double> potenze, batterie;
+        for (int i = 0; i < 199; ++i)
+            potenze.push_back(1 + 0.5 * i);
+        for (int i = 0; i <= 50; ++i)
+            batterie.push_back(2.0 * i);
+        for (const auto& [valori, cella, spazio] : {std::tuple{potenze, 2.5, 16.0}, std::tuple{batterie, 7.3, 30.0}}) {
+            const std::vector<std::size_t> e = fv::EtichetteAsse(valori, cella, spazio);
+            QVERIFY(e.size() >= 6);
+            const double passo = valori[e[1]] - valori[e[0]];
+            QVERIFY2(passo == 5 || passo == 10, qPrintable(QString::number(passo)));
+            for (std::size_t k = 0; k < e.size(); ++k) {
+                QCOMPARE(std::fmod(valori[e[k]], passo), 0.0);
+                if (k > 0)
+                    QVERIFY(double(e[k] - e[k - 1]) * cella >= spazio);
+            }
+        }
+        QCOMPARE(fv::EtichetteAsse({1, 2, 3}, 30, 16), (std::vector<std::size_t>{0, 1, 2}));
     }
 
     void limiteDiDimensioneDelFile()
