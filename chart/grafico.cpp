@@ -369,6 +369,26 @@ bool AggiornaLinee(QChart* grafico, const QString& titolo, const std::vector<Ser
 
 } // namespace
 
+namespace {
+
+// Sizes along x: their own range in round numbers; else hours every 3 or
+// years every 5, from 0.
+void ScalaX(QValueAxis& x, bool ascisse, double minimo, double massimo)
+{
+    if (ascisse) {
+        x.setRange(minimo, std::max(massimo, minimo + 1));
+        x.setLabelFormat(QStringLiteral("%.1f"));
+        x.applyNiceNumbers();
+        return;
+    }
+    x.setRange(0, massimo);
+    x.setTickType(QValueAxis::TicksDynamic);
+    x.setTickAnchor(0);
+    x.setTickInterval(massimo <= 24 ? 3 : 5);
+}
+
+} // namespace
+
 void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<SerieGrafico>& serie, const QString& asseX,
                  const QString& asseY)
 {
@@ -405,17 +425,7 @@ void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<Ser
         linea->attachAxis(y);
     }
     y->setRange(minimoY, massimoY);
-    if (ascisse) {
-        x->setRange(minimoX, std::max(massimoX, minimoX + 1));
-        x->setLabelFormat(QStringLiteral("%.1f"));
-        x->applyNiceNumbers();
-    } else {
-        x->setRange(0, massimoX);
-        // Hours every 3, years every 5, from 0.
-        x->setTickType(QValueAxis::TicksDynamic);
-        x->setTickAnchor(0);
-        x->setTickInterval(massimoX <= 24 ? 3 : 5);
-    }
+    ScalaX(*x, ascisse, minimoX, massimoX);
     y->applyNiceNumbers();
     grafico->legend()->setVisible(serie.size() > 1);
     grafico->legend()->setAlignment(Qt::AlignBottom);

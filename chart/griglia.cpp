@@ -77,6 +77,27 @@ void MappaGriglia::Svuota()
     update();
 }
 
+namespace {
+
+void DisegnaAssi(QPainter& p, const DatiMappa& d, const QRectF& area, int larghezza, const QFontMetrics& m)
+{
+    const double lc = area.width() / double(d.colonne.size()), lr = area.height() / double(d.righe.size());
+    double larga = 0; // the widest size's label, and a gap
+    for (double v : d.colonne)
+        larga = std::max(larga, double(m.horizontalAdvance(Numero(v))));
+    for (std::size_t c : EtichetteAsse(d.colonne, lc, larga + 6))
+        p.drawText(QRectF(area.left() + double(c) * lc - 20, area.bottom() + 2, lc + 40, m.height()), Qt::AlignCenter,
+                   Numero(d.colonne[c]));
+    for (std::size_t r : EtichetteAsse(d.righe, lr, m.height() * 1.2))
+        p.drawText(QRectF(0, area.bottom() - double(r + 1) * lr - m.height(), area.left() - 4, lr + 2 * m.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, Numero(d.righe[r]));
+    // The caption across the whole widget, wrapped, never cut at its sides.
+    p.drawText(QRectF(0, area.bottom() + m.height() + 4, larghezza, 2 * m.height()), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+               d.titoloColonne + QStringLiteral(" · ") + d.titoloRighe + QStringLiteral(" · ") + d.unita);
+}
+
+} // namespace
+
 void MappaGriglia::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -114,21 +135,10 @@ void MappaGriglia::paintEvent(QPaintEvent*)
     };
     segna(d.attuale, QColor(30, 60, 200), 2.5);
     segna(d.migliore, Qt::black, 3);
-    // Axes: the sizes at the cells' middles, every few where they crowd.
+    // Axes: the sizes at the cells' middles, on round steps where they crowd.
     p.setFont(font());
     p.setPen(palette().color(QPalette::WindowText));
-    double larga = 0; // the widest size's label, and a gap
-    for (double v : d.colonne)
-        larga = std::max(larga, double(m.horizontalAdvance(Numero(v))));
-    for (std::size_t c : EtichetteAsse(d.colonne, lc, larga + 6))
-        p.drawText(QRectF(area.left() + double(c) * lc - 20, area.bottom() + 2, lc + 40, m.height()), Qt::AlignCenter,
-                   Numero(d.colonne[c]));
-    for (std::size_t r : EtichetteAsse(d.righe, lr, m.height() * 1.2))
-        p.drawText(QRectF(0, area.bottom() - double(r + 1) * lr - m.height(), area.left() - 4, lr + 2 * m.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, Numero(d.righe[r]));
-    // The caption across the whole widget, wrapped, never cut at its sides.
-    p.drawText(QRectF(0, area.bottom() + m.height() + 4, width(), 2 * m.height()), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-               d.titoloColonne + QStringLiteral(" · ") + d.titoloRighe + QStringLiteral(" · ") + d.unita);
+    DisegnaAssi(p, d, area, width(), m);
 }
 
 } // namespace fv

@@ -217,11 +217,11 @@ private slots:
                                 "time,Gb(i),Gd(i),Gr(i),H_sun,T2m,WS10m,Int\n";
             for (const fv::OraMeteo& o : tmy.ore) {
                 const fv::OraPiano h = fv::CalcolaOra(piano, o, fattori);
-                char riga[160];
-                std::snprintf(riga, sizeof riga, "%04d%02d%02d:%02d%02d,%.4f,%.4f,%.4f,0.0,%.2f,%.2f,0.0\n", o.anno, o.mese, o.giorno,
-                              o.inizioUtc, int(std::lround((o.istanteUtc - o.inizioUtc) * 60)), h.fascio, h.diffusa, h.riflessa,
-                              o.temperatura, o.vento);
-                testo += riga;
+                // PVGIS's decimal points whatever the locale the test runs in.
+                testo += QString::asprintf("%04d%02d%02d:%02d%02d,%.4f,%.4f,%.4f,0.0,%.2f,%.2f,0.0\n", o.anno, o.mese, o.giorno,
+                                           o.inizioUtc, int(std::lround((o.istanteUtc - o.inizioUtc) * 60)), h.fascio, h.diffusa,
+                                           h.riflessa, o.temperatura, o.vento)
+                             .toStdString();
             }
             QFile f(cartella.filePath("sul-piano.csv"));
             QVERIFY(f.open(QIODevice::WriteOnly));
