@@ -951,8 +951,8 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     f.Testo(kSinistra, y + 1, kLarghezza, 8, QString::fromUtf8(kRegimeNuoviImpianti));
     f.Testo(kSinistra, y + 9, kLarghezza, 8, FraseMeteo(a, r));
     if (a.incertezza)
-        f.Testo(kSinistra, y + 17, kLarghezza, 8, RigaIncertezza(*a.incertezza, r.formato));
-    f.Testo(kSinistra, y + 25, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alle pagine seguenti."));
+        f.Testo(kSinistra, y + 17, kLarghezza, 11, RigaIncertezza(*a.incertezza, r.formato)); // three lines
+    f.Testo(kSinistra, y + 29, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alle pagine seguenti."));
     PiePagina(f);
     painter.restore();
 }
