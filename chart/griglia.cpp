@@ -48,13 +48,10 @@ std::vector<std::size_t> EtichetteAsse(const std::vector<double>& valori, double
             tondo *= k;
             break;
         }
-    double ultimo = -1e300;
     for (std::size_t i = 0; i < valori.size(); ++i) {
         const double q = valori[i] / tondo;
-        if (std::fabs(q - std::round(q)) < 1e-6 && valori[i] - ultimo >= tondo - 1e-9) {
+        if (std::fabs(q - std::round(q)) < 1e-6)
             scelte.push_back(i);
-            ultimo = valori[i];
-        }
     }
     return scelte;
 }

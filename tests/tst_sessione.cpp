@@ -333,7 +333,8 @@ private slots:
         fv::RichiestaBilancio q;
         q.anno = 2027;
         q.batteria.capacita = 5;
-        const fv::Approfondimento a = fv::Analisi(*s).Calcola(r, q, s->ParametriDelFile());
+        // The rules in force for the expense, as every front passes them.
+        const fv::Approfondimento a = fv::Analisi(*s).Calcola(r, q, fv::ParametriDellaRichiesta(s->ParametriDelFile(), q));
         const fv::RisultatoBilancio& b = a.bilancio;
         s->RegistraApprofondimento(s->calcoli() - 1, a); // of another calculation: refused
         QVERIFY(!s->approfondimento());
@@ -357,6 +358,18 @@ private slots:
         for (const fv::Parametro& p : a.convenienza.parametri)
             QVERIFY2(tutto.contains(QString::fromStdString(p.nome)), p.nome.c_str());
         QVERIFY(tutto.contains(QStringLiteral("Parametri economici usati (segue, 2 di %1)").arg(fv::PagineParametri(a))));
+        // The rows either side of the page break, each on its own page only.
+        const QStringList pagine = tutto.split(u'\f');
+        const auto seconda = std::find_if(pagine.begin(), pagine.end(), [](const QString& p) { return p.contains("(segue, 2 di"); });
+        QVERIFY(seconda != pagine.end() && seconda != pagine.begin());
+        const auto su = [](const QString& pagina, const std::string& nome) {
+            return pagina.contains(QRegularExpression(QStringLiteral("(^|\\s)%1(\\s|$)").arg(QString::fromStdString(nome))));
+        };
+        const std::string ultimaPrima = a.convenienza.parametri[fv::kParametriPerPagina - 1].nome;
+        const std::string primaDopo = a.convenienza.parametri[fv::kParametriPerPagina].nome;
+        QVERIFY2(su(*(seconda - 1), ultimaPrima), qPrintable(*(seconda - 1)));
+        QVERIFY2(!su(*seconda, ultimaPrima), ultimaPrima.c_str());
+        QVERIFY2(su(*seconda, primaDopo) && !su(*(seconda - 1), primaDopo), primaDopo.c_str());
         // A new calculation drops them.
         s->Calcola();
         QVERIFY(!s->approfondimento());
