@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cctype>
 #include <cmath>
 #include <numeric>
 #include <future>
@@ -70,6 +71,17 @@ void VerificaRichiesta(const RichiestaBilancio& r)
     }
     if (r.meteo.file.isEmpty() && !r.meteo.orizzonte.isEmpty())
         throw ErroreRichiesta("orizzonte", "L'orizzonte si applica alle ore di un file meteorologico (--meteo).");
+}
+
+void VerificaImpianto(const Risultato& r, const RichiestaImpianto& impianto)
+{
+    try {
+        VerificaFalde(FaldeDelCaso(r, impianto), impianto.inverter);
+    } catch (const ErroreFalda& e) {
+        std::string testo = e.what();
+        testo[0] = char(std::toupper(static_cast<unsigned char>(testo[0])));
+        throw ErroreRichiesta(e.campo() == "inverter" ? "inverter" : "falda", testo);
+    }
 }
 
 QStringList VerificaContributo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri)
@@ -197,22 +209,41 @@ std::vector<Ore> Analisi::Consumo(const RichiestaConsumo& c, const Calendario& c
     return lettura.consumo;
 }
 
-const std::vector<Ore>& Analisi::Produzione(const Risultato& r, double longitudine, const Calendario& calendario,
-                                            bool giorniMedi)
+const ProduzioneFalde& Analisi::Produzione(const Risultato& r, const RichiestaImpianto& i, double longitudine,
+                                            const Calendario& calendario, bool giorniMedi)
 {
-    ImpiantoOrario impianto;
-    impianto.latitudine = r.letti.latitudine;
-    impianto.longitudine = longitudine;
-    impianto.tilt = r.letti.tilt;
-    impianto.azimut = r.letti.azimut;
-    impianto.riflettanza = r.letti.riflettanza;
-    impianto.radOriz = r.radOriz;
-    impianto.energiaMese = r.energieMensili;
-    const bool tenuta = produzione_ && produzione_->impianto == impianto && produzione_->anno == calendario.anno
-                        && produzione_->giorniMedi == giorniMedi;
-    if (!tenuta)
-        produzione_ = ProduzioneTenuta{impianto, calendario.anno, giorniMedi, ProduzioneOraria(impianto, calendario, giorniMedi)};
-    return produzione_->ore;
+    // Each face spread from its own monthly energy over its own plane's day.
+    std::vector<ImpiantoOrario> falde;
+    const std::vector<Falda> dati = FaldeDelCaso(r, i);
+    for (std::size_t f = 0; f < dati.size(); ++f) {
+        ImpiantoOrario impianto;
+        impianto.latitudine = r.letti.latitudine;
+        impianto.longitudine = longitudine;
+        impianto.tilt = dati[f].tilt;
+        impianto.azimut = dati[f].azimut;
+        impianto.riflettanza = r.letti.riflettanza;
+        impianto.radOriz = r.radOriz;
+        // The window's plane keeps the window's months.
+        impianto.energiaMese = f == 0 ? r.energieMensili
+                                      : MesiDellaFalda(dati[f], r.letti.latitudine, r.letti.riflettanza, r.radOriz,
+                                                       r.letti.perdite, r.letti.efficienza)
+                                            .energia;
+        if (f == 0 && dati[f].ombra > 0)
+            for (double& e : impianto.energiaMese)
+                e *= 1 - dati[f].ombra / 100;
+        falde.push_back(impianto);
+    }
+    const bool tenuta = produzione_ && produzione_->falde == falde && produzione_->inverter == i.inverter
+                        && produzione_->anno == calendario.anno && produzione_->giorniMedi == giorniMedi;
+    if (!tenuta) {
+        produzione_.reset();
+        std::vector<std::vector<Ore>> ore;
+        for (const ImpiantoOrario& f : falde)
+            ore.push_back(ProduzioneOraria(f, calendario, giorniMedi));
+        produzione_ = ProduzioneTenuta{falde, i.inverter, calendario.anno, giorniMedi,
+                                       LimiteInverter(std::move(ore), i.inverter, calendario)};
+    }
+    return produzione_->produzione;
 }
 
 namespace {
@@ -280,25 +311,31 @@ void VerificaDistanza(const Risultato& r, const AnnoMeteo& anno, const QString& 
 }
 
 // The plant on the file's site: the file's irradiance is its site's, so the sun is placed there.
-ImpiantoMeteo ImpiantoSulSito(const Risultato& r, const RichiestaMeteo& m, const AnnoMeteo& anno, bool integrato)
+ImpiantoMeteo ImpiantoSulSito(const Risultato& r, const RichiestaMeteo& m, const AnnoMeteo& anno, const Falda& falda,
+                              bool integrato)
 {
     ImpiantoMeteo p;
     p.latitudine = anno.latitudine;
     p.longitudine = anno.longitudine;
-    p.tilt = r.letti.tilt;
-    p.azimut = r.letti.azimut;
+    p.tilt = falda.tilt;
+    p.azimut = falda.azimut;
     p.riflettanza = r.letti.riflettanza;
-    p.potenza = r.letti.potenza;
+    p.potenza = falda.potenza;
     p.integrato = integrato;
     p.perditeSistema = m.perditeSistema;
     p.trasposizione = m.trasposizione;
-    p.orizzonte = OrizzonteDellaRichiesta(m.orizzonte);
     return p;
 }
 
-// The file read, checked against the comune, and its year on the plant's plane.
-MeteoUsato LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, double longitudine, const Calendario& calendario,
-                            bool stimata, bool integrato)
+// The file read, checked against the comune, and its year on each face's
+// plane, the faces summed and cut at the inverter.
+struct AnnoDelFile {
+    MeteoUsato usato;
+    ProduzioneFalde produzione;
+};
+AnnoDelFile LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, const std::vector<Falda>& falde,
+                             const std::optional<double>& inverter, double longitudine, const Calendario& calendario,
+                             bool stimata, bool integrato)
 {
     const auto errore = [&](const ErroreMeteo& e) { return ErroreRichiesta("meteo", "«" + m.file.toStdString() + "», " + e.what()); };
     AnnoMeteo anno;
@@ -317,18 +354,39 @@ MeteoUsato LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, double 
     // Without the comune's longitude, the distance along the meridian alone.
     u.distanzaKm = DistanzaKm(r.letti.latitudine, stimata ? anno.longitudine : longitudine, anno.latitudine, anno.longitudine);
     VerificaDistanza(r, anno, m.file, longitudine, stimata, u.distanzaKm);
-    const ImpiantoMeteo p = ImpiantoSulSito(r, m, anno, integrato);
     u.mesiAnni = anno.mesiAnni;
     u.trasposizione = m.trasposizione;
     u.sulPiano = anno.suPiano;
-    u.orizzonte = !p.orizzonte.Vuoto();
-    try {
-        u.produzione = ProduzioneDaMeteo(p, anno, calendario);
-    } catch (const ErroreMeteo& e) {
-        throw errore(e);
+    std::vector<ProduzioneMeteo> perFalda;
+    std::vector<std::vector<Ore>> ore;
+    std::vector<double> potenze;
+    const Orizzonte orizzonte = OrizzonteDellaRichiesta(m.orizzonte);
+    u.orizzonte = !orizzonte.Vuoto();
+    for (std::size_t f = 0; f < falde.size(); ++f) {
+        ImpiantoMeteo p = ImpiantoSulSito(r, m, anno, falde[f], integrato);
+        p.orizzonte = orizzonte; // the site's horizon, seen by each face at its own angle
+        try {
+            perFalda.push_back(ProduzioneDaMeteo(p, anno, calendario));
+        } catch (const ErroreMeteo& e) {
+            throw ErroreRichiesta("meteo", "«" + m.file.toStdString() + "», falda " + std::to_string(f + 1) + ": " + e.what());
+        }
+        if (falde[f].ombra > 0) {
+            ProduzioneMeteo& pm = perFalda.back();
+            const double k = 1 - falde[f].ombra / 100;
+            for (Ore& g : pm.ore)
+                for (double& h : g)
+                    h *= k;
+            for (double& v : pm.mesi)
+                v *= k;
+            pm.anno *= k;
+        }
+        ore.push_back(perFalda.back().ore);
+        potenze.push_back(falde[f].potenza);
     }
-    u.metodoMensile = r.energieMensili;
-    return u;
+    AnnoDelFile a{u, LimiteInverter(std::move(ore), inverter, calendario)};
+    a.usato.produzione = ProduzioneDelleFalde(perFalda, potenze, a.produzione);
+    a.usato.metodoMensile = r.energieMensili;
+    return a;
 }
 
 // What the balance says of the file's year: its site, its energy against the
@@ -356,21 +414,36 @@ QStringList AvvisiMeteo(const Risultato& r, const RichiestaMeteo& m, const Meteo
 
 } // namespace
 
-const std::vector<Ore>& Analisi::ProduzioneDaFile(const Risultato& r, const RichiestaMeteo& m, double longitudine,
-                                                  const Calendario& calendario, RisultatoBilancio& esito)
+const ProduzioneFalde& Analisi::ProduzioneDaFile(const Risultato& r, const RichiestaMeteo& m, const RichiestaImpianto& i,
+                                                  double longitudine, const Calendario& calendario, RisultatoBilancio& esito)
 {
     const QFileInfo info(m.file);
     const bool integrato = r.impianto.integrazione == 2;
-    const ChiaveMeteo chiave{m.file, m.orizzonte, info.size(), info.lastModified(), calendario.anno, m.trasposizione,
-                             m.perditeSistema, r.letti.tilt, r.letti.azimut, r.letti.riflettanza, r.letti.potenza,
-                             integrato, r.energieMensili};
+    const std::vector<Falda> falde = FaldeDelCaso(r, i);
+    const ChiaveMeteo chiave{m.file,          m.orizzonte,         info.size(), info.lastModified(), calendario.anno,
+                             m.trasposizione, m.perditeSistema,    r.letti.riflettanza, falde,      i.inverter,
+                             integrato,       r.energieMensili};
     if (!meteo_ || !info.isFile() || !(meteo_->chiave == chiave)) {
         meteo_.reset();
-        meteo_ = MeteoTenuto{chiave, LeggiAnnoDelFile(r, m, longitudine, calendario, esito.longitudineStimata, integrato)};
+        AnnoDelFile a = LeggiAnnoDelFile(r, m, falde, i.inverter, longitudine, calendario, esito.longitudineStimata, integrato);
+        meteo_ = MeteoTenuto{chiave, std::move(a.usato), std::move(a.produzione)};
     }
     esito.meteo = meteo_->usato;
     esito.avvisi << AvvisiMeteo(r, m, meteo_->usato);
-    return meteo_->usato.produzione.ore;
+    return meteo_->produzione;
+}
+
+const ProduzioneFalde& Analisi::ProduzioneDelCaso(const Risultato& r, const RichiestaBilancio& richiesta, double longitudine,
+                                                  const Calendario& calendario, RisultatoBilancio& esito)
+{
+    VerificaImpianto(r, richiesta.impianto);
+    const ProduzioneFalde& p =
+        richiesta.meteo.file.isEmpty()
+            ? Produzione(r, richiesta.impianto, longitudine, calendario, richiesta.giorniMedi)
+            : ProduzioneDaFile(r, richiesta.meteo, richiesta.impianto, longitudine, calendario, esito);
+    esito.falde = FaldeDelCaso(r, richiesta.impianto);
+    esito.produzione = p;
+    return p;
 }
 
 RisultatoBilancio Analisi::ConfrontoMeteo(const Risultato& r, const RichiestaMeteo& meteo, int anno)
@@ -380,7 +453,7 @@ RisultatoBilancio Analisi::ConfrontoMeteo(const Risultato& r, const RichiestaMet
     VerificaRichiesta(richiesta);
     RisultatoBilancio esito;
     const double longitudine = Longitudine(r, esito);
-    ProduzioneDaFile(r, meteo, longitudine, CreaCalendario(anno), esito);
+    ProduzioneDaFile(r, meteo, {}, longitudine, CreaCalendario(anno), esito);
     return esito;
 }
 
@@ -394,9 +467,18 @@ Analisi::OreDellaRichiesta Analisi::OreDelCaso(const Risultato& r, const Richies
     const double longitudine = Longitudine(r, esito);
     o.calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
     o.consumo = Consumo(richiesta.consumo, o.calendario, esito);
-    o.produzione = richiesta.meteo.file.isEmpty() ? Produzione(r, longitudine, o.calendario, richiesta.giorniMedi)
-                                                  : ProduzioneDaFile(r, richiesta.meteo, longitudine, o.calendario, esito);
-    o.potenza = r.letti.potenza;
+    const ProduzioneFalde& p = ProduzioneDelCaso(r, richiesta, longitudine, o.calendario, esito);
+    o.produzione = p.ore;
+    o.potenza = esito.PotenzaDiPicco();
+    o.impianto.falde = p.falde;
+    std::vector<double> anno;
+    for (std::size_t f = 0; f < esito.falde.size(); ++f) {
+        o.impianto.potenze.push_back(esito.falde[f].potenza);
+        anno.push_back(std::accumulate(p.mesiFalde[f].begin(), p.mesiFalde[f].end(), 0.0));
+    }
+    o.impianto.ordine = OrdineDiRiempimento(esito.falde, anno, Valore(parametri, "densita_potenza"));
+    o.impianto.inverter = richiesta.impianto.inverter;
+    o.impianto.inverterFisso = richiesta.impianto.inverterFisso;
     o.batteria = richiesta.batteria;
     o.famiglia = FamigliaDelSito(r, richiesta.famiglia);
     return o;
@@ -406,7 +488,7 @@ GrigliaDimensioni Analisi::Dimensiona(const Risultato& r, const RichiestaBilanci
                                       const LimitiDimensioni& limiti, const std::atomic<bool>* annulla)
 {
     const OreDellaRichiesta o = OreDelCaso(r, richiesta, parametri);
-    return fv::Dimensiona(o.produzione, o.potenza, o.consumo, o.calendario, o.batteria, parametri, o.famiglia, limiti, annulla);
+    return fv::Dimensiona(o.impianto, o.consumo, o.calendario, o.batteria, parametri, o.famiglia, limiti, annulla);
 }
 
 RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const RichiestaBilancio& richiesta)
@@ -416,9 +498,7 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     const double longitudine = Longitudine(r, esito);
     const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
     const std::vector<Ore> consumo = Consumo(richiesta.consumo, calendario, esito);
-    const std::vector<Ore>& produzione = richiesta.meteo.file.isEmpty()
-                                             ? Produzione(r, longitudine, calendario, richiesta.giorniMedi)
-                                             : ProduzioneDaFile(r, richiesta.meteo, longitudine, calendario, esito);
+    const std::vector<Ore>& produzione = ProduzioneDelCaso(r, richiesta, longitudine, calendario, esito).ore;
     esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria, &esito.ore);
     esito.anno = calendario.anno;
     esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});
@@ -458,9 +538,11 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
         richiesta.famiglia.contributoPnrr ? VerificaContributo(r, richiesta, parametri) : QStringList();
     a.bilancio = BilancioEnergetico(r, richiesta);
     a.bilancio.avvisi << avvisiContributo;
-    a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), r.letti.potenza, 0, parametri,
+    // The costs by the plant's whole peak power, all faces.
+    const double picco = a.bilancio.PotenzaDiPicco();
+    a.convenienza = {CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.senzaBatteria.anno), picco, 0, parametri,
                                         a.richiesta.famiglia),
-                     CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), r.letti.potenza,
+                     CalcolaConvenienza(EnergiaDelBilancio(a.bilancio.conBatteria.anno), picco,
                                         richiesta.batteria.capacita, parametri, a.richiesta.famiglia, &a.bilancio.curva),
                      parametri};
     if (a.convenienza.senza.oltreLimiteDetrazione)
@@ -468,14 +550,14 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
                                             "(Agenzia delle Entrate, risoluzione 22/E/2013): nessuna detrazione, e i ricavi della "
                                             "vendita non sono più redditi diversi di una persona fisica ma di un'attività "
                                             "commerciale (qui tassati ancora con l'aliquota IRPEF: una stima).")
-                                 .arg(QString::fromStdString(TestoLeggibile(r.letti.potenza)),
+                                 .arg(QString::fromStdString(TestoLeggibile(picco)),
                                       QString::fromStdString(TestoLeggibile(Valore(parametri, "potenza_massima_detrazione"))));
     if (richiesta.incertezza)
         a.incertezza = Incertezza(r, a, parametri);
     return a;
 }
 
-RisultatoIncertezza Incertezza(const Risultato& r, const Approfondimento& a, const std::vector<Parametro>& parametri)
+RisultatoIncertezza Incertezza(const Risultato& /*r: the plant is the balance's*/, const Approfondimento& a, const std::vector<Parametro>& parametri)
 {
     // The case on show: with the battery when there is one.
     const bool batteria = a.richiesta.batteria.capacita > 0;
@@ -485,7 +567,7 @@ RisultatoIncertezza Incertezza(const Risultato& r, const Approfondimento& a, con
         MeteoDegliAnni meteo;
         if (fattori)
             meteo = {*fattori, pendenza};
-        return CalcolaConvenienza(energia, r.letti.potenza, a.richiesta.batteria.capacita, p, a.richiesta.famiglia,
+        return CalcolaConvenienza(energia, a.bilancio.PotenzaDiPicco(), a.richiesta.batteria.capacita, p, a.richiesta.famiglia,
                                   batteria ? &a.bilancio.curva : nullptr, fattori ? &meteo : nullptr, false);
     };
     RisultatoIncertezza i;

@@ -33,6 +33,10 @@ private:
 // Throws ErroreRichiesta with a sentence that names the input and its range.
 void VerificaRichiesta(const RichiestaBilancio& richiesta);
 
+// The plant's faces and inverter in their ranges; throws ErroreRichiesta
+// naming the option ("falda", "inverter") and the face.
+void VerificaImpianto(const Risultato& r, const RichiestaImpianto& impianto);
+
 // A meter's file as text: a regular file only (no device, FIFO or folder),
 // at most kDimensioneMassimaContatore bytes. Throws ErroreContatore.
 std::string LeggiFileConsumi(const QString& percorso);
@@ -86,8 +90,9 @@ public:
     // of production and consumption, the household with its site.
     struct OreDellaRichiesta {
         Calendario calendario;
-        std::vector<Ore> produzione, consumo;
-        double potenza = 0;
+        std::vector<Ore> produzione, consumo; // the plant's, after the inverter's limit
+        double potenza = 0;                   // the faces' peak [kWp]
+        ImpiantoDaDimensionare impianto;      // the faces' own hours, their order of filling, the inverter
         Batteria batteria;
         Famiglia famiglia;
     };
@@ -97,18 +102,23 @@ private:
     double Longitudine(const Risultato& r, RisultatoBilancio& esito);
     std::vector<Ore> Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito);
     const LetturaContatore& LetturaDelFile(const QString& file, const Calendario& calendario, const ProfiloConsumo& profilo);
-    const std::vector<Ore>& Produzione(const Risultato& r, double longitudine, const Calendario& calendario, bool giorniMedi);
-    const std::vector<Ore>& ProduzioneDaFile(const Risultato& r, const RichiestaMeteo& m, double longitudine,
+    const ProduzioneFalde& Produzione(const Risultato& r, const RichiestaImpianto& i, double longitudine,
+                                      const Calendario& calendario, bool giorniMedi);
+    const ProduzioneFalde& ProduzioneDaFile(const Risultato& r, const RichiestaMeteo& m, const RichiestaImpianto& i,
+                                            double longitudine, const Calendario& calendario, RisultatoBilancio& esito);
+    // The production of the request's plant on its weather, the faces kept in `esito`.
+    const ProduzioneFalde& ProduzioneDelCaso(const Risultato& r, const RichiestaBilancio& richiesta, double longitudine,
                                              const Calendario& calendario, RisultatoBilancio& esito);
 
     Sessione& sessione_;
     // The last hourly production and what it was made from: a new battery
     // or consumption does not change it.
     struct ProduzioneTenuta {
-        ImpiantoOrario impianto;
+        std::vector<ImpiantoOrario> falde;
+        std::optional<double> inverter;
         int anno = 0;
         bool giorniMedi = false;
-        std::vector<Ore> ore;
+        ProduzioneFalde produzione;
     };
     std::optional<ProduzioneTenuta> produzione_;
     // The last meter's file read onto a year: read again only when the file,
@@ -132,7 +142,9 @@ private:
         QDateTime modifica;
         int anno = 0;
         Trasposizione trasposizione = Trasposizione::Perez;
-        double perditeSistema = 0, tilt = 0, azimut = 0, riflettanza = 0, potenza = 0;
+        double perditeSistema = 0, riflettanza = 0;
+        std::vector<Falda> falde;
+        std::optional<double> inverter;
         bool integrato = false;
         std::array<double, 12> metodoMensile{};
         bool operator==(const ChiaveMeteo&) const = default;
@@ -140,6 +152,7 @@ private:
     struct MeteoTenuto {
         ChiaveMeteo chiave;
         MeteoUsato usato;
+        ProduzioneFalde produzione;
     };
     std::optional<MeteoTenuto> meteo_;
 };

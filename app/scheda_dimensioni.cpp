@@ -120,8 +120,8 @@ void SchedaDimensioni::Avvia(std::shared_ptr<const Analisi::OreDellaRichiesta> o
         std::optional<GrigliaDimensioni> g;
         QString errore;
         try {
-            g = Dimensiona(ore->produzione, ore->potenza, ore->consumo, ore->calendario, ore->batteria, parametri, ore->famiglia,
-                           limiti, annulla.get());
+            g = Dimensiona(ore->impianto, ore->consumo, ore->calendario, ore->batteria, parametri, ore->famiglia, limiti,
+                           annulla.get());
         } catch (const std::exception& e) {
             errore = QString::fromStdString(e.what());
         }

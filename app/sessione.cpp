@@ -48,6 +48,19 @@ QString Testo(double valore, int decimali, const FormatoNumeri& formato)
 
 } // namespace
 
+std::vector<Falda> FaldeDelCaso(const Risultato& r, const RichiestaImpianto& impianto)
+{
+    Falda prima;
+    prima.tilt = r.letti.tilt;
+    prima.azimut = r.letti.azimut;
+    prima.potenza = r.letti.potenza;
+    prima.area = impianto.areaPrima;
+    prima.ombra = impianto.ombraPrima;
+    std::vector<Falda> falde{prima};
+    falde.insert(falde.end(), impianto.altre.begin(), impianto.altre.end());
+    return falde;
+}
+
 ImpiantoTesti ImpiantoIniziale()
 {
     const ValoriIniziali& v = kImpiantoIniziale;

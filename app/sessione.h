@@ -10,6 +10,7 @@
 #include "calc/calcolo.h"
 #include "calc/dimensiona.h"
 #include "calc/economia.h"
+#include "calc/falde.h"
 #include "calc/incertezza.h"
 #include "calc/numeri.h"
 #include "calc/serie.h"
@@ -99,9 +100,25 @@ struct RichiestaMeteo {
     double perditeSistema = 14; // [%]
 };
 
+// The plant beyond the window's one plane: more faces of the roof, the
+// window's plane's own area and shading, one inverter's AC limit.
+struct RichiestaImpianto {
+    std::vector<Falda> altre;          // up to three faces beside the window's plane
+    std::optional<double> areaPrima;   // the window's plane's usable area [m²]
+    double ombraPrima = 0;             // its near shading [%]
+    std::optional<double> inverter;    // [kW]; none: no limit
+    bool inverterFisso = false;        // sizing: the typed inverter at every size, else it grows with the plant
+    bool operator==(const RichiestaImpianto&) const = default;
+};
+
+// The plant's faces: the window's plane first (its tilt, azimuth and
+// power as the calculation read them), then the others.
+std::vector<Falda> FaldeDelCaso(const Risultato& r, const RichiestaImpianto& impianto);
+
 struct RichiestaBilancio {
     RichiestaConsumo consumo;
     RichiestaMeteo meteo;
+    RichiestaImpianto impianto;
     Batteria batteria;     // capacity 0: no battery
     int anno = 0;          // the reference year
     bool giorniMedi = false; // every day its month's mean day
@@ -132,12 +149,17 @@ struct MeteoUsato {
     Trasposizione trasposizione = Trasposizione::Perez;
     bool sulPiano = false;                      // a series on the plant's plane: no sky model used
     bool orizzonte = false;
-    ProduzioneMeteo produzione;                 // [kWh], with its losses
+    ProduzioneMeteo produzione;                 // [kWh], with its losses, the faces summed and cut at the inverter
     std::array<double, 12> metodoMensile{};     // the window's monthly energy [kWh]
 };
 
 struct RisultatoBilancio {
     Bilancio conBatteria, senzaBatteria;
+    // The plant's faces (the window's plane first) and their hours, each
+    // face's and the plant's after the inverter's limit, with what the limit cut.
+    std::vector<Falda> falde;
+    ProduzioneFalde produzione;
+    double PotenzaDiPicco() const { return fv::PotenzaDiPicco(falde); }
     std::optional<MeteoUsato> meteo;  // set when the year's weather came from a file
     std::vector<OraBilancio> ore;     // the year's clock hours of the balance with the battery (without, if none)
     // How the year's energy moves with its weather, per unit of production

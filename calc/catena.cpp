@@ -240,6 +240,55 @@ ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& p, const AnnoMeteo& meteo
     return r;
 }
 
+ProduzioneMeteo ProduzioneDelleFalde(const std::vector<ProduzioneMeteo>& falde, const std::vector<double>& potenze,
+                                     const ProduzioneFalde& limitata)
+{
+    ProduzioneMeteo r = falde.front();
+    r.ore = limitata.ore;
+    if (falde.size() > 1) {
+        // Each face's quantities rebuilt from its shares, weighted by its
+        // power (the irradiation is per m², the modules' area goes with the kWp).
+        double piano = 0, libero = 0, efficace = 0, dc = 0, picco = 0;
+        r.pianoMesi = {};
+        for (std::size_t f = 0; f < falde.size(); ++f) {
+            const ProduzioneMeteo& p = falde[f];
+            double pf = 0;
+            for (std::size_t m = 0; m < 12; ++m) {
+                pf += p.pianoMesi[m] * potenze[f];
+                r.pianoMesi[m] += p.pianoMesi[m] * potenze[f];
+            }
+            piano += pf;
+            libero += p.perditaOrizzonte < 1 ? pf / (1 - p.perditaOrizzonte) : pf;
+            efficace += pf * (1 - p.perditaAngolo);
+            dc += pf * (1 - p.perditaAngolo) * (1 - p.perditaTemperatura);
+            picco += potenze[f];
+        }
+        for (double& m : r.pianoMesi)
+            m /= picco;
+        r.perditaOrizzonte = libero > 0 ? 1 - piano / libero : 0;
+        r.perditaAngolo = piano > 0 ? 1 - efficace / piano : 0;
+        r.perditaTemperatura = efficace > 0 ? 1 - dc / efficace : 0;
+    }
+    r.mesi = {};
+    for (std::size_t m = 0; m < 12; ++m)
+        for (const auto& mesi : limitata.mesiFalde)
+            r.mesi[m] += mesi[m];
+    double prima = 0;
+    for (double m : r.mesi)
+        prima += m;
+    if (falde.size() == 1 && !limitata.inverter)
+        r.mesi = falde.front().mesi; // the face's own sums, to the bit
+    for (std::size_t m = 0; m < 12; ++m)
+        r.mesi[m] -= limitata.tagliataMesi[m];
+    r.anno = 0;
+    for (double m : r.mesi)
+        r.anno += m;
+    if (falde.size() == 1 && !limitata.inverter)
+        r.anno = falde.front().anno;
+    r.perditaInverter = prima > 0 ? limitata.tagliata / prima : 0;
+    return r;
+}
+
 double DistanzaKm(double lat1, double lon1, double lat2, double lon2)
 {
     // Haversine on a sphere of the Earth's mean radius.

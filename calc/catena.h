@@ -6,6 +6,7 @@
 #pragma once
 
 #include "calc/calendario.h"
+#include "calc/falde.h"
 #include "calc/meteo.h"
 #include "calc/orario.h"
 
@@ -95,9 +96,19 @@ struct ProduzioneMeteo {
     double perditaAngolo = 0;     // reflection at the glass
     double perditaTemperatura = 0; // temperature and low irradiance (negative: a gain)
     double perditaSistema = 0;
+    double perditaInverter = 0;   // of the faces' output, cut at the inverter's AC limit
 };
 // Throws ErroreMeteo for a series on a plane other than the plant's.
 ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& impianto, const AnnoMeteo& meteo, const Calendario& calendario);
+
+// The plant of several faces, each face's year (`falde`, at its own power
+// `potenze` [kWp]) and their hours summed and cut at the inverter
+// (`limitata`, LimiteInverter of the faces' hours): the plant's hours and
+// months after the limit, its irradiation on the planes as the faces' mean
+// weighted by their power, and each loss as a share of the faces' summed
+// quantity at that step. A single face without a limit is that face's year.
+ProduzioneMeteo ProduzioneDelleFalde(const std::vector<ProduzioneMeteo>& falde, const std::vector<double>& potenze,
+                                     const ProduzioneFalde& limitata);
 
 // Great-circle distance [km] between two sites.
 double DistanzaKm(double lat1, double lon1, double lat2, double lon2);

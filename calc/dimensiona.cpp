@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <limits>
 #include <stdexcept>
 #include <thread>
 
@@ -45,37 +46,103 @@ std::vector<std::size_t> GrigliaDimensioni::MiglioreBatteriaPerPotenza() const
     return migliori;
 }
 
+double ImpiantoDaDimensionare::Capacita() const
+{
+    double c = 0;
+    for (const CapacitaFalda& f : ordine)
+        c += f.capacita;
+    return c;
+}
+
+std::optional<double> ImpiantoDaDimensionare::InverterDi(double potenza) const
+{
+    if (!inverter || inverterFisso)
+        return inverter;
+    double picco = 0;
+    for (double p : potenze)
+        picco += p;
+    return *inverter * potenza / picco;
+}
+
 namespace {
 
+// A size's hours: each face's at its share of the plant, summed, then the
+// size's inverter. A face at its typed power is taken as it is.
+std::vector<Ore> OreDellaTaglia(const ImpiantoDaDimensionare& impianto, const std::vector<double>& quote,
+                                const std::optional<double>& inverter, double& tagliata)
+{
+    std::vector<Ore> ore;
+    for (std::size_t f = 0; f < quote.size(); ++f) {
+        if (quote[f] <= 0)
+            continue;
+        const double k = quote[f] / impianto.potenze[f];
+        if (ore.empty()) {
+            ore = impianto.falde[f];
+            if (quote[f] != impianto.potenze[f])
+                for (Ore& g : ore)
+                    for (double& h : g)
+                        h *= k;
+        } else {
+            for (std::size_t g = 0; g < ore.size(); ++g)
+                for (std::size_t h = 0; h < 24; ++h)
+                    ore[g][h] += impianto.falde[f][g][h] * k;
+        }
+    }
+    tagliata = 0;
+    if (inverter)
+        for (Ore& g : ore)
+            for (double& h : g)
+                if (h > *inverter) {
+                    tagliata += h - *inverter;
+                    h = *inverter;
+                }
+    return ore;
+}
+
+struct Caso {
+    const std::vector<Ore>& consumo;
+    const Calendario& calendario;
+    const Batteria& modello;
+    const std::vector<Parametro>& parametri;
+    const Famiglia& famiglia;
+};
+
 // One plant size: its production, the balance without a battery, then each battery.
-void UnaPotenza(std::size_t p, const std::vector<Ore>& produzione, double potenzaBase, const std::vector<Ore>& consumo,
-                const Calendario& calendario, const Batteria& modello, const std::vector<Parametro>& parametri,
-                const Famiglia& famiglia, GrigliaDimensioni& g, const std::atomic<bool>* annulla)
+void UnaPotenza(std::size_t p, const ImpiantoDaDimensionare& impianto, const Caso& caso, GrigliaDimensioni& g,
+                const std::atomic<bool>* annulla)
 {
     const double potenza = g.potenze[p];
-    // The plant's production scales with its peak power; the same plant, the same hours.
-    std::vector<Ore> scalata = produzione;
-    if (potenza != potenzaBase)
-        for (Ore& giorno : scalata)
-            for (double& h : giorno)
-                h *= potenza / potenzaBase;
-    const Bilancio senza = CalcolaBilancio(scalata, consumo, calendario, {});
+    double picco = 0;
+    for (double q : impianto.potenze)
+        picco += q;
+    // The typed plant as it is; any other size filled from the best face.
+    const std::vector<double> quote = std::fabs(potenza - picco) < 1e-9
+                                          ? impianto.potenze
+                                          : Riempi(impianto.ordine, impianto.potenze.size(), potenza);
+    const std::optional<double> inverter = impianto.InverterDi(potenza);
+    double tagliata = 0;
+    const std::vector<Ore> scalata = OreDellaTaglia(impianto, quote, inverter, tagliata);
+    const Bilancio senza = CalcolaBilancio(scalata, caso.consumo, caso.calendario, {});
     for (std::size_t b = 0; b < g.batterie.size(); ++b) {
         if (annulla && annulla->load())
             return;
-        Batteria batteria = modello;
+        Batteria batteria = caso.modello;
         batteria.capacita = g.batterie[b];
         CellaDimensioni& c = g.celle[p * g.batterie.size() + b];
         c.potenza = potenza;
         c.batteria = batteria.capacita;
+        c.falde = quote;
+        c.inverter = inverter.value_or(0);
+        c.tagliata = tagliata;
         Convenienza conv;
         if (batteria.capacita > 0) {
-            const Bilancio con = CalcolaBilancio(scalata, consumo, calendario, batteria);
-            const CurvaBatteria curva = CurvaDellaBatteria(scalata, consumo, calendario, batteria, senza, con, false);
-            conv = CalcolaConvenienza(EnergiaDelBilancio(con.anno), potenza, batteria.capacita, parametri, famiglia, &curva);
+            const Bilancio con = CalcolaBilancio(scalata, caso.consumo, caso.calendario, batteria);
+            const CurvaBatteria curva = CurvaDellaBatteria(scalata, caso.consumo, caso.calendario, batteria, senza, con, false);
+            conv = CalcolaConvenienza(EnergiaDelBilancio(con.anno), potenza, batteria.capacita, caso.parametri, caso.famiglia,
+                                      &curva);
             c.autosufficienza = con.anno.Autosufficienza();
         } else {
-            conv = CalcolaConvenienza(EnergiaDelBilancio(senza.anno), potenza, 0, parametri, famiglia);
+            conv = CalcolaConvenienza(EnergiaDelBilancio(senza.anno), potenza, 0, caso.parametri, caso.famiglia);
             c.autosufficienza = senza.anno.Autosufficienza();
         }
         c.van = conv.van;
@@ -94,6 +161,20 @@ GrigliaDimensioni Dimensiona(const std::vector<Ore>& produzione, double potenzaB
 {
     if (!(potenzaBase > 0))
         throw std::invalid_argument("la potenza dell'impianto calcolato deve essere positiva.");
+    ImpiantoDaDimensionare impianto;
+    impianto.falde = {produzione};
+    impianto.potenze = {potenzaBase};
+    impianto.ordine = {{0, 0, std::numeric_limits<double>::infinity()}};
+    return Dimensiona(impianto, consumo, calendario, modello, parametri, famiglia, limiti, annulla);
+}
+
+GrigliaDimensioni Dimensiona(const ImpiantoDaDimensionare& impianto, const std::vector<Ore>& consumo,
+                             const Calendario& calendario, const Batteria& modello, const std::vector<Parametro>& parametri,
+                             const Famiglia& famiglia, const LimitiDimensioni& limiti, const std::atomic<bool>* annulla)
+{
+    if (impianto.falde.empty() || impianto.falde.size() != impianto.potenze.size()
+        || std::any_of(impianto.potenze.begin(), impianto.potenze.end(), [](double p) { return !(p > 0); }))
+        throw std::invalid_argument("la potenza dell'impianto calcolato deve essere positiva.");
     GrigliaDimensioni g;
     g.potenze = PassiDimensioni(limiti.potenzaMax, limiti.passoPotenza, std::min(1.0, limiti.potenzaMax),
                                 "la potenza massima (kWp)", kPotenzaMassimaCasa);
@@ -106,17 +187,23 @@ GrigliaDimensioni Dimensiona(const std::vector<Ore>& produzione, double potenzaB
             std::sort(passi.begin(), passi.end());
         }
     };
+    // No size beyond what the roof's faces take (the typed plant stays).
+    const double capacita = impianto.Capacita();
+    std::erase_if(g.potenze, [&](double p) { return p > capacita + 1e-9; });
     aggiungi(g.potenze, limiti.potenzaAttuale, limiti.potenzaMax);
     aggiungi(g.batterie, limiti.batteriaAttuale, limiti.batteriaMax);
+    if (g.potenze.empty())
+        throw std::invalid_argument("le falde non danno posto a 1 kWp: indicare una superficie o una potenza maggiore.");
     g.celle.resize(g.potenze.size() * g.batterie.size());
     Verifica(parametri);
+    const Caso caso{consumo, calendario, modello, parametri, famiglia};
     // Sizes dealt out to the cores in turn, each a whole row.
     const std::size_t fili = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
     std::vector<std::future<void>> lavori;
     for (std::size_t f = 0; f < fili; ++f)
         lavori.push_back(std::async(std::launch::async, [&, f] {
             for (std::size_t p = f; p < g.potenze.size(); p += fili)
-                UnaPotenza(p, produzione, potenzaBase, consumo, calendario, modello, parametri, famiglia, g, annulla);
+                UnaPotenza(p, impianto, caso, g, annulla);
         }));
     for (auto& l : lavori)
         l.get();
