@@ -383,6 +383,7 @@ AnnoDelFile LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, const 
         ore.push_back(perFalda.back().ore);
         potenze.push_back(falde[f].potenza);
     }
+    u.inverter = inverter;
     AnnoDelFile a{u, LimiteInverter(std::move(ore), inverter, calendario)};
     a.usato.produzione = ProduzioneDelleFalde(perFalda, potenze, a.produzione);
     a.usato.metodoMensile = r.energieMensili;
@@ -448,12 +449,21 @@ const ProduzioneFalde& Analisi::ProduzioneDelCaso(const Risultato& r, const Rich
 
 RisultatoBilancio Analisi::ConfrontoMeteo(const Risultato& r, const RichiestaMeteo& meteo, int anno)
 {
+    return ProduzioneDellImpianto(r, meteo, {}, anno);
+}
+
+RisultatoBilancio Analisi::ProduzioneDellImpianto(const Risultato& r, const RichiestaMeteo& meteo, const RichiestaImpianto& impianto,
+                                                  int anno)
+{
     RichiestaBilancio richiesta;
     richiesta.meteo = meteo;
+    richiesta.impianto = impianto;
+    richiesta.anno = anno;
     VerificaRichiesta(richiesta);
     RisultatoBilancio esito;
+    esito.anno = anno;
     const double longitudine = Longitudine(r, esito);
-    ProduzioneDaFile(r, meteo, {}, longitudine, CreaCalendario(anno), esito);
+    ProduzioneDelCaso(r, richiesta, longitudine, CreaCalendario(anno), esito);
     return esito;
 }
 

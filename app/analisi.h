@@ -80,6 +80,11 @@ public:
     // A weather file's year on the result's plant beside its monthly method,
     // on the reference year `anno`, with its notices. Throws ErroreRichiesta.
     RisultatoBilancio ConfrontoMeteo(const Risultato& r, const RichiestaMeteo& meteo, int anno);
+    // The plant's faces and inverter on the year `anno`: a weather file's
+    // hours when one is given, else the comune's climate; no consumption.
+    // Throws ErroreRichiesta.
+    RisultatoBilancio ProduzioneDellImpianto(const Risultato& r, const RichiestaMeteo& meteo, const RichiestaImpianto& impianto,
+                                             int anno);
     // Every size of plant and battery on the grid of `limiti`, for the
     // request's household, site and weather. Throws as Calcola, and
     // std::invalid_argument for a grid out of its ranges.

@@ -227,6 +227,14 @@ std::vector<Cifra> CifreBilancio(const RisultatoBilancio& b)
     };
 }
 
+// The inverter's cut, the same in both cases (the battery sits after the inverter).
+void AggiungiPerditaInverter(std::vector<Cifra>& cifre, const RisultatoBilancio& b)
+{
+    if (b.produzione.inverter)
+        cifre.insert(cifre.begin() + 1, Cifra{QString::fromUtf8(kPerditaInverter), QStringLiteral("kWh"), 0, b.produzione.tagliata,
+                                              b.produzione.tagliata, {}});
+}
+
 std::vector<Cifra> CifreConvenienza(const Convenienza& senza, const Convenienza& con)
 {
     const QString oltre = QStringLiteral("oltre l'orizzonte");
@@ -252,7 +260,9 @@ std::vector<Cifra> CifreConvenienza(const Convenienza& senza, const Convenienza&
 
 std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const FormatoNumeri& f, bool conBatteria, bool perCsv)
 {
-    return Mostra(QStringLiteral("Bilancio"), CifreBilancio(b), f, conBatteria, perCsv);
+    std::vector<Cifra> cifre = CifreBilancio(b);
+    AggiungiPerditaInverter(cifre, b);
+    return Mostra(QStringLiteral("Bilancio"), cifre, f, conBatteria, perCsv);
 }
 
 std::vector<QStringList> TabellaBilancio(const Bilancio& b, const FormatoNumeri& f)
@@ -306,6 +316,8 @@ std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& 
     t.push_back({QStringLiteral("Perdita per l'angolo di incidenza (%)"), n(100 * m.produzione.perditaAngolo, 2)});
     t.push_back({QStringLiteral("Perdita per temperatura e bassa irradianza (%)"), n(100 * m.produzione.perditaTemperatura, 2)});
     t.push_back({QStringLiteral("Perdite di sistema (%)"), n(100 * m.produzione.perditaSistema, 1)});
+    if (m.inverter)
+        t.push_back({QString::fromUtf8(kPerditaInverter) + QStringLiteral(" (%)"), n(100 * m.produzione.perditaInverter, 2)});
     t.push_back({QString::fromUtf8(kNotaPerditeMeteo)});
     return t;
 }
@@ -324,11 +336,34 @@ OraBilancio Somma(const OraBilancio& a, const OraBilancio& b)
             a.daBatteria + b.daBatteria, a.immessa + b.immessa, a.prelevata + b.prelevata, b.carica, a.perdite + b.perdite};
 }
 
+// One hour of the export: the balance's flows, each face's output before
+// the inverter and the inverter's cut [kWh].
+struct OraEsportata {
+    OraBilancio flussi;
+    std::array<double, kFaldeMassime + 1> falde{};
+};
+
+OraEsportata Scalata(const OraEsportata& o, double k)
+{
+    OraEsportata r{Scalata(o.flussi, k), {}};
+    for (std::size_t i = 0; i < o.falde.size(); ++i)
+        r.falde[i] = o.falde[i] * k;
+    return r;
+}
+
+OraEsportata Somma(const OraEsportata& a, const OraEsportata& b)
+{
+    OraEsportata r{Somma(a.flussi, b.flussi), {}};
+    for (std::size_t i = 0; i < a.falde.size(); ++i)
+        r.falde[i] = a.falde[i] + b.falde[i];
+    return r;
+}
+
 // One exported hour: its clock time, its offset from UTC, its flows.
 struct OraDellOrologio {
     int ora;
     bool legale;
-    OraBilancio flussi;
+    OraEsportata flussi;
 };
 
 // The balance runs on 24 clock hours a day, summer time from midnight to
@@ -336,7 +371,7 @@ struct OraDellOrologio {
 // exist: its flows go with 03:00) and a 25-hour one in October (02:00 twice,
 // summer time then winter time, each with half the hour's flows and the
 // charge between). The rows still sum to the months.
-std::vector<OraDellOrologio> OreDelGiorno(const OraBilancio* ore, bool legale, bool ieriLegale)
+std::vector<OraDellOrologio> OreDelGiorno(const OraEsportata* ore, bool legale, bool ieriLegale)
 {
     std::vector<OraDellOrologio> giorno;
     const bool marzo = legale && !ieriLegale, ottobre = !legale && ieriLegale;
@@ -346,8 +381,8 @@ std::vector<OraDellOrologio> OreDelGiorno(const OraBilancio* ore, bool legale, b
         if (marzo && h == 3) {
             giorno.push_back({3, true, Somma(ore[2], ore[3])});
         } else if (ottobre && h == 2) {
-            OraBilancio prima = Scalata(ore[2], 0.5);
-            prima.carica = (ore[1].carica + ore[2].carica) / 2;
+            OraEsportata prima = Scalata(ore[2], 0.5);
+            prima.flussi.carica = (ore[1].flussi.carica + ore[2].flussi.carica) / 2;
             giorno.push_back({2, true, prima});
             giorno.push_back({2, false, Scalata(ore[2], 0.5)});
         } else {
@@ -367,6 +402,12 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
                                    QStringLiteral("Da batteria (kWh)"), QStringLiteral("Perdite batteria (kWh)"),
                                    QStringLiteral("Immessa (kWh)"), QStringLiteral("Prelevata (kWh)"),
                                    QStringLiteral("Carica a fine ora (kWh)")}};
+    const bool falde = PiuFalde(b) && b.produzione.falde.size() == b.falde.size();
+    if (falde) {
+        for (std::size_t i = 0; i < b.falde.size(); ++i)
+            t.front() << QStringLiteral("Falda %1 (kWh)").arg(i + 1);
+        t.front() << QString::fromUtf8(kPerditaInverter) + QStringLiteral(" (kWh)");
+    }
     t.reserve(b.ore.size() + 2);
     const Calendario cal = CreaCalendario(b.anno);
     // Six decimals: the rows of a month sum to its table to well under a watt-hour.
@@ -374,13 +415,91 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
     for (std::size_t d = 0; d < cal.giorni.size() && 24 * d + 23 < b.ore.size(); ++d) {
         const Giorno& g = cal.giorni[d];
         const QString data = QStringLiteral("%1-%2-%3").arg(b.anno).arg(g.mese + 1, 2, 10, QLatin1Char('0')).arg(g.giorno, 2, 10, QLatin1Char('0'));
-        for (const OraDellOrologio& h : OreDelGiorno(&b.ore[24 * d], g.legale, d > 0 && cal.giorni[d - 1].legale)) {
+        std::array<OraEsportata, 24> giorno;
+        for (std::size_t h = 0; h < 24; ++h) {
+            giorno[h].flussi = b.ore[24 * d + h];
+            double somma = 0;
+            for (std::size_t i = 0; falde && i < b.falde.size(); ++i) {
+                giorno[h].falde[i] = b.produzione.falde[i][d][h];
+                somma += giorno[h].falde[i];
+            }
+            if (falde)
+                giorno[h].falde[b.falde.size()] = std::max(0.0, somma - b.produzione.ore[d][h]);
+        }
+        for (const OraDellOrologio& h : OreDelGiorno(giorno.data(), g.legale, d > 0 && cal.giorni[d - 1].legale)) {
             const QString ora = QStringLiteral("%1:00").arg(h.ora, 2, 10, QLatin1Char('0'));
-            const OraBilancio& o = h.flussi;
+            const OraBilancio& o = h.flussi.flussi;
             t.push_back({data, ora, data + u'T' + ora + (h.legale ? QStringLiteral("+02:00") : QStringLiteral("+01:00")),
                          n(o.produzione), n(o.consumo), n(o.diretto), n(o.inBatteria), n(o.daBatteria), n(o.perdite),
                          n(o.immessa), n(o.prelevata), n(o.carica)});
+            for (std::size_t i = 0; falde && i <= b.falde.size(); ++i)
+                t.back() << n(h.flussi.falde[i]);
         }
+    }
+    return t;
+}
+
+const char* const kPerditaInverter = "Perdita per limite dell'inverter";
+
+bool PiuFalde(const RisultatoBilancio& b) { return b.falde.size() > 1 || b.produzione.inverter.has_value(); }
+
+double EnergiaFalda(const RisultatoBilancio& b, std::size_t f)
+{
+    return f < b.produzione.mesiFalde.size()
+               ? std::accumulate(b.produzione.mesiFalde[f].begin(), b.produzione.mesiFalde[f].end(), 0.0)
+               : 0;
+}
+
+std::vector<QStringList> TabellaFalde(const RisultatoBilancio& b, const FormatoNumeri& f)
+{
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
+    std::vector<QStringList> t = {{QStringLiteral("Falda"), QStringLiteral("Inclinazione (°)"), QStringLiteral("Azimut (°)"),
+                                   QStringLiteral("Potenza (kWp)"), QStringLiteral("Superficie (m²)"),
+                                   QStringLiteral("Ombreggiamento (%)"), QStringLiteral("Energia (kWh/anno)"),
+                                   QStringLiteral("Resa (kWh/kWp)")}};
+    double totale = 0;
+    for (std::size_t i = 0; i < b.falde.size(); ++i) {
+        const Falda& x = b.falde[i];
+        const double e = EnergiaFalda(b, i);
+        totale += e;
+        t.push_back({i == 0 ? QStringLiteral("1 (finestra)") : QString::number(i + 1), n(x.tilt, 1), n(x.azimut, 1),
+                     n(x.potenza, 2), x.area ? n(*x.area, 1) : QStringLiteral("-"), n(x.ombra, 1), n(e, 0),
+                     n(x.potenza > 0 ? e / x.potenza : 0, 0)});
+    }
+    const double picco = b.PotenzaDiPicco();
+    t.push_back({QStringLiteral("Totale"), {}, {}, n(picco, 2), {}, {}, n(totale, 0), n(picco > 0 ? totale / picco : 0, 0)});
+    const std::optional<double>& inv = b.produzione.inverter;
+    t.push_back({QStringLiteral("Potenza dell'inverter (kW c.a.)"), inv ? n(*inv, 2) : QStringLiteral("nessun limite")});
+    if (inv) {
+        t.push_back({QStringLiteral("Rapporto CC/CA (kWp/kW)"), n(picco / *inv, 2)});
+        t.push_back({QString::fromUtf8(kPerditaInverter) + QStringLiteral(" (kWh)"), n(b.produzione.tagliata, 0),
+                     totale > 0 ? n(100 * b.produzione.tagliata / totale, 2) + QStringLiteral(" %") : QString()});
+    }
+    t.push_back({QStringLiteral("Energia annua dell'impianto (kWh)"), n(totale - b.produzione.tagliata, 0)});
+    return t;
+}
+
+std::vector<QStringList> TabellaFaldeMesi(const RisultatoBilancio& b, const FormatoNumeri& f)
+{
+    const auto n = [&](double v) { return QString::fromStdString(TestoArrotondato(v, 0, f)); };
+    QStringList testa = {QStringLiteral("Mese")};
+    for (std::size_t i = 0; i < b.falde.size(); ++i)
+        testa << QStringLiteral("Falda %1 (kWh)").arg(i + 1);
+    testa << QString::fromUtf8(kPerditaInverter) + QStringLiteral(" (kWh)") << QStringLiteral("Impianto (kWh)");
+    std::vector<QStringList> t = {testa};
+    std::vector<double> somme(b.falde.size() + 2, 0.0);
+    for (std::size_t m = 0; m <= 12; ++m) {
+        QStringList riga = {m < 12 ? NomeMese(m) : QStringLiteral("Totale")};
+        double impianto = 0;
+        for (std::size_t i = 0; i < b.falde.size(); ++i) {
+            const double e = m < 12 ? b.produzione.mesiFalde[i][m] : somme[i];
+            somme[i] += m < 12 ? e : 0;
+            impianto += e;
+            riga << n(e);
+        }
+        const double tagliata = m < 12 ? b.produzione.tagliataMesi[m] : b.produzione.tagliata;
+        riga << n(tagliata) << n(impianto - tagliata);
+        t.push_back(riga);
     }
     return t;
 }
@@ -570,6 +689,10 @@ std::vector<QStringList> TabelleApprofondimento(const Approfondimento& a, const 
     if (batteria)
         aggiungi(QStringLiteral("Bilancio mese per mese, con batteria"), TabellaBilancio(a.bilancio.conBatteria, f));
     aggiungi(QStringLiteral("Bilancio mese per mese, senza batteria"), TabellaBilancio(a.bilancio.senzaBatteria, f));
+    if (PiuFalde(a.bilancio)) {
+        aggiungi(QStringLiteral("Falde e inverter"), TabellaFalde(a.bilancio, f));
+        aggiungi(QStringLiteral("Falde mese per mese"), TabellaFaldeMesi(a.bilancio, f));
+    }
     if (a.bilancio.meteo)
         aggiungi(QStringLiteral("Produzione dal file meteo"), TabellaMeteo(*a.bilancio.meteo, f));
     if (!economia)
@@ -614,11 +737,20 @@ QChar SeparatoreCsv(const FormatoNumeri& formato) { return formato.decimale == "
 
 const MeteoUsato* MeteoDi(const Approfondimento* a) { return a && a->bilancio.meteo ? &*a->bilancio.meteo : nullptr; }
 
-std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a, const MeteoUsato* meteo, bool economia)
+std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a, const RisultatoBilancio* produzione,
+                                         bool economia)
 {
-    if (!meteo)
-        meteo = MeteoDi(a);
+    const MeteoUsato* meteo = produzione && produzione->meteo ? &*produzione->meteo : MeteoDi(a);
     std::vector<QStringList> t = TabellaRelazione(r, meteo);
+    if (!a && produzione && PiuFalde(*produzione)) {
+        t.push_back({});
+        t.push_back({QStringLiteral("Falde e inverter")});
+        for (const auto& parte : {TabellaFalde(*produzione, r.formato), TabellaFaldeMesi(*produzione, r.formato)}) {
+            t.insert(t.end(), parte.begin(), parte.end());
+            t.push_back({});
+        }
+        t.pop_back();
+    }
     if (!a) {
         if (meteo) {
             t.push_back({});
@@ -635,9 +767,9 @@ std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimen
 }
 
 QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a,
-                 const MeteoUsato* meteo)
+                 const RisultatoBilancio* produzione)
 {
-    return SalvaTabellaCsv(percorso, TabellaCompleta(r, a, meteo), formato);
+    return SalvaTabellaCsv(percorso, TabellaCompleta(r, a, produzione), formato);
 }
 
 namespace {
@@ -697,10 +829,15 @@ QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>&
 // the calculation; with the balance, its page, the parameters (as many
 // pages as they fill) and, when weighed, how sure and which plant.
 std::vector<std::function<void(QPainter&, const QRectF&)>> PagineRelazione(const Risultato& r, const Approfondimento* a,
-                                                                           const MeteoUsato* meteo)
+                                                                           const RisultatoBilancio* produzione)
 {
     std::vector<std::function<void(QPainter&, const QRectF&)>> pagine;
+    const MeteoUsato* meteo = produzione && produzione->meteo ? &*produzione->meteo : MeteoDi(a);
     pagine.push_back([&r, meteo](QPainter& p, const QRectF& q) { DisegnaRelazione(p, q, r, meteo); });
+    // The faces and the inverter: what a connection request asks for.
+    const RisultatoBilancio* impianto = a ? &a->bilancio : produzione;
+    if (impianto && PiuFalde(*impianto))
+        pagine.push_back([&r, impianto](QPainter& p, const QRectF& q) { DisegnaFalde(p, q, r, *impianto); });
     if (!a)
         return pagine;
     pagine.push_back([&r, a](QPainter& p, const QRectF& q) { DisegnaApprofondimento(p, q, r, *a); });
@@ -711,7 +848,7 @@ std::vector<std::function<void(QPainter&, const QRectF&)>> PagineRelazione(const
     return pagine;
 }
 
-QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a, const MeteoUsato* meteo)
+QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a, const RisultatoBilancio* produzione)
 {
     if (const QString no = DestinazioneNonValida(percorso); !no.isEmpty())
         return no;
@@ -726,7 +863,7 @@ QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondime
         pdf.setTitle(QStringLiteral("Relazione di calcolo - %1").arg(QString::fromUtf8(kTitolo)));
         pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
         QPainter painter(&pdf);
-        const auto pagine = PagineRelazione(r, a, meteo ? meteo : MeteoDi(a));
+        const auto pagine = PagineRelazione(r, a, produzione);
         for (std::size_t i = 0; i < pagine.size(); ++i) {
             if (i > 0)
                 pdf.newPage();
@@ -741,7 +878,7 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
     QPainter painter;
     if (!painter.begin(&stampante))
         return QStringLiteral("Impossibile avviare la stampa.");
-    const auto pagine = PagineRelazione(r, a, MeteoDi(a));
+    const auto pagine = PagineRelazione(r, a, nullptr);
     for (std::size_t i = 0; i < pagine.size(); ++i) {
         if (i > 0)
             stampante.newPage();
@@ -980,6 +1117,38 @@ QString FraseMeteo(const Approfondimento& a, const Risultato& r)
 }
 
 } // namespace
+
+void DisegnaFalde(QPainter& painter, const QRectF& pagina, const Risultato& r, const RisultatoBilancio& b)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    Foglio f(painter, pagina);
+    TitoloPagina(f, QStringLiteral("Impianto: falde e inverter"));
+    const QString fonte = b.meteo ? QStringLiteral("ore dell'anno meteorologico «%1»").arg(QFileInfo(b.meteo->file).fileName())
+                                  : QStringLiteral("clima mensile del comune distribuito ora per ora");
+    f.Testo(kSinistra, 23, kLarghezza, 6,
+            QStringLiteral("%1 · potenza di picco %2 kWp · %3 · anno %4")
+                .arg(r.comuneRadiazione, QString::fromStdString(TestoArrotondato(b.PotenzaDiPicco(), 2, r.formato)), fonte)
+                .arg(b.anno));
+    f.Linea(kSinistra, 30, kSinistra + kLarghezza);
+    const std::vector<QStringList> t = TabellaFalde(b, r.formato);
+    const std::size_t falde = b.falde.size() + 2;
+    double y = f.Tabella(33, {26, 20, 18, 20, 22, 24, 24, 20}, {t.begin(), t.begin() + std::ptrdiff_t(falde)}, 8, 5);
+    y = f.Tabella(y + 3, {86, 44, 44}, {t.begin() + std::ptrdiff_t(falde), t.end()}, 8.5, 4.8);
+    f.Carattere(9, true);
+    f.Testo(kSinistra, y + 4, kLarghezza, 6, QStringLiteral("Mese per mese"));
+    y = f.Tabella(y + 10, std::vector<double>(b.falde.size() + 3, kLarghezza / double(b.falde.size() + 3)),
+                  TabellaFaldeMesi(b, r.formato), 8, 4.4);
+    f.Carattere(7.5);
+    f.Testo(kSinistra, y + 3, kLarghezza, 16,
+            QStringLiteral("La falda 1 è il piano della finestra di calcolo, le cui cifre alla prima pagina restano quelle del "
+                           "metodo mensile per una falda. Ogni falda ha le sue ore; la loro somma, ora per ora, oltre la potenza "
+                           "dell'inverter è persa: è la «%1». Autoconsumo e convenienza usano l'energia dell'impianto dopo il "
+                           "limite; i costi seguono la potenza di picco di tutte le falde.")
+                .arg(QString::fromUtf8(kPerditaInverter).toLower()));
+    PiePagina(f);
+    painter.restore();
+}
 
 int PagineParametri(const Approfondimento& a)
 {

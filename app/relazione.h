@@ -51,6 +51,15 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
 
 extern const char* const kNotaPerditeMeteo;
 
+// The plant's faces and inverter: each face's plane, power, shading, yearly
+// energy and yield, the total; the inverter, its DC/AC ratio and the energy
+// its limit cut; then month by month each face, the cut and the plant.
+// Shown when the plant has more than one face or an inverter's limit.
+extern const char* const kPerditaInverter;
+bool PiuFalde(const RisultatoBilancio& b);
+std::vector<QStringList> TabellaFalde(const RisultatoBilancio& b, const FormatoNumeri& formato);
+std::vector<QStringList> TabellaFaldeMesi(const RisultatoBilancio& b, const FormatoNumeri& formato);
+
 // How sure: P10, P50 and P90 of NPV and payback, then the tornado (each
 // parameter's low and high and the NPV at each), the widest swing first;
 // `barre` limits the tornado's rows (0: all).
@@ -95,15 +104,15 @@ QChar SeparatoreCsv(const FormatoNumeri& formato);
 // sentence on failure, empty on success.
 // With the balance and the economics, when worked out: their tables after
 // the calculation's (CSV, clipboard), a second page and a third of the parameters used (PDF, printer).
-// A weather file's year without the balance (calcola --meteo) comes as
-// `meteo`; with the balance, its own. The site and the plant always lead.
-std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a, const MeteoUsato* meteo = nullptr,
+// The plant's production without the balance (calcola with a weather file,
+// more faces or an inverter) comes as `produzione`; with the balance, its own. The site and the plant always lead.
+std::vector<QStringList> TabellaCompleta(const Risultato& r, const Approfondimento* a, const RisultatoBilancio* produzione = nullptr,
                                          bool economia = true);
 QString SalvaCsv(const QString& percorso, const Risultato& r, const FormatoNumeri& formato, const Approfondimento* a = nullptr,
-                 const MeteoUsato* meteo = nullptr);
+                 const RisultatoBilancio* produzione = nullptr);
 QString SalvaTabellaCsv(const QString& percorso, const std::vector<QStringList>& tabella, const FormatoNumeri& formato);
 QString SalvaPdf(const QString& percorso, const Risultato& r, const Approfondimento* a = nullptr,
-                 const MeteoUsato* meteo = nullptr);
+                 const RisultatoBilancio* produzione = nullptr);
 
 // Prints the report page on a printer set up by the caller (A4, full page);
 // an Italian sentence on failure, empty on success.
@@ -113,6 +122,8 @@ QString StampaRelazione(QPrinter& stampante, const Risultato& r, const Approfond
 // file and for the printer alike.
 void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& r, const MeteoUsato* meteo = nullptr);
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a);
+// The page of the faces and the inverter, after the first when PiuFalde.
+void DisegnaFalde(QPainter& painter, const QRectF& pagina, const Risultato& r, const RisultatoBilancio& b);
 // The third page and those after it: every parameter used, with its source
 // and period, kParametriPerPagina to a page (a row is 5.6 mm: 40 rows and the
 // heading fill the page above its footer).

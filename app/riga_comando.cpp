@@ -64,6 +64,12 @@ const Opzione kOpzioni[] = {
     {"perdite", "Perdite del generatore in percentuale intera.", "%", [] { return ImpiantoIniziale().perdite; }},
     {"efficienza", "Efficienza dell'inverter in percentuale intera.", "%", [] { return ImpiantoIniziale().efficienza; }},
     {"integrazione", "Tipo di impianto: non, parziale o totale.", "tipo", [] { return QStringLiteral("non"); }},
+    {"falda", "Un'altra falda del tetto, TILT:AZIMUT:KWP (es. 30:90:3,5): ripetibile fino a tre oltre il piano di --tilt, "
+              "--azimut e --potenza, che è la prima.", "T:A:K"},
+    {"inverter", "Potenza massima in corrente alternata dell'inverter in kW: oltre, ora per ora, l'energia è persa "
+                 "(predefinito: nessun limite).", "kW"},
+    {"inverter-fisso", "dimensiona: lo stesso inverter di --inverter per ogni taglia (predefinito: cresce con l'impianto, "
+                       "con lo stesso rapporto kWp/kW).", nullptr},
     {"csv", "Scrive i risultati in un file CSV (calcola non li stampa; bilancio e convenienza stampano comunque le cifre "
             "principali e nel file mettono anche i dati, entrambi i casi e le tabelle).", "file"},
     {"pdf", "Scrive la relazione PDF: una pagina con calcola; cinque con convenienza (calcolo, bilancio e convenienza, parametri usati su due pagine, probabilità e dimensioni).", "file"},
@@ -269,9 +275,36 @@ RichiestaMeteo LeggiRichiestaMeteo(const QCommandLineParser& p)
     return m;
 }
 
+// The faces beside the window's plane and the inverter, as typed; their
+// ranges are checked with the plant's peak power (VerificaImpianto).
+RichiestaImpianto LeggiRichiestaImpianto(const QCommandLineParser& p)
+{
+    RichiestaImpianto i;
+    const QStringList falde = p.values(QStringLiteral("falda"));
+    if (falde.size() > qsizetype(kFaldeMassime - 1))
+        throw ErroreArgomento(QStringLiteral("--falda: al più %1 falde oltre il piano di --tilt e --azimut (%2 in tutto), non %3.")
+                                  .arg(kFaldeMassime - 1)
+                                  .arg(kFaldeMassime)
+                                  .arg(falde.size()));
+    for (qsizetype k = 0; k < falde.size(); ++k) {
+        try {
+            i.altre.push_back(LeggiFalda(falde[k].trimmed().toStdString(), std::size_t(k) + 2));
+        } catch (const ErroreFalda& e) {
+            throw ErroreArgomento(QStringLiteral("--falda: %1").arg(QString::fromStdString(e.what())));
+        }
+    }
+    if (p.isSet(QStringLiteral("inverter")))
+        i.inverter = NumeroOpzione(p, "inverter", 0, 1e6);
+    i.inverterFisso = p.isSet(QStringLiteral("inverter-fisso"));
+    if (i.inverterFisso && !i.inverter)
+        throw ErroreArgomento(QStringLiteral("--inverter-fisso vuole la potenza dell'inverter (--inverter)."));
+    return i;
+}
+
 RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
 {
     RichiestaBilancio r;
+    r.impianto = LeggiRichiestaImpianto(p);
     r.consumo = LeggiConsumo(p);
     r.batteria.capacita = NumeroOpzione(p, Dichiarata(kCapacitaBatteria.nome));
     r.batteria.potenza = p.isSet(QLatin1String(kPotenzaBatteria.nome))
@@ -373,6 +406,8 @@ std::vector<QStringList> TabelleDelTerminale(const Approfondimento& a, const For
         tutto.push_back({});
         tutto.insert(tutto.end(), parte.begin(), parte.end() - std::ptrdiff_t(togli));
     };
+    if (PiuFalde(a.bilancio))
+        aggiungi(TabellaFalde(a.bilancio, f));
     if (convenienza)
         aggiungi(RiepilogoConvenienza(a.convenienza.senza, a.convenienza.con, f, batteria));
     else if (mesi)
@@ -512,7 +547,7 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
     if (comandi[0] == QLatin1String("dimensiona") && (p.isSet(QStringLiteral("pdf")) || p.isSet(QStringLiteral("orario"))))
         return QStringLiteral("dimensiona scrive la griglia con --csv (non --pdf né --orario).");
     if (comandi[0] != QLatin1String("dimensiona"))
-        for (const char* o : {"potenza-max", "superficie", "passo-potenza", "batteria-max"})
+        for (const char* o : {"potenza-max", "superficie", "passo-potenza", "batteria-max", "inverter-fisso"})
             if (p.isSet(QLatin1String(o)))
                 return QStringLiteral("--%1 è di dimensiona.").arg(QLatin1String(o));
     if (comandi[0] == QLatin1String("bilancio") && p.isSet(QStringLiteral("pdf")))
@@ -559,29 +594,36 @@ int EseguiCalcola(const QCommandLineParser& p, const QString& cartellaDati, QTex
                   const std::function<int(const QString&)>& errore)
 {
     Sessione sessione(cartellaDati, FormatoUtente());
+    const RichiestaImpianto impianto = LeggiRichiestaImpianto(p);
     const Risultato r = Calcola(sessione, p);
     std::optional<RisultatoBilancio> esito;
-    if (p.isSet(QStringLiteral("meteo"))) {
+    const bool falde = !impianto.altre.empty() || impianto.inverter;
+    if (p.isSet(QStringLiteral("meteo")) || falde) {
         Analisi analisi(sessione);
         try {
-            esito = analisi.ConfrontoMeteo(r, LeggiRichiestaMeteo(p), AnnoDiRiferimento());
+            esito = analisi.ProduzioneDellImpianto(r, LeggiRichiestaMeteo(p), impianto, AnnoDiRiferimento());
         } catch (const ErroreRichiesta& e) {
             return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
         }
     }
-    const MeteoUsato* meteo = esito ? &*esito->meteo : nullptr;
+    const MeteoUsato* meteo = esito && esito->meteo ? &*esito->meteo : nullptr;
+    const RisultatoBilancio* produzione = esito ? &*esito : nullptr;
     QString scritto;
     if (p.isSet(QStringLiteral("csv")))
-        scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente(), nullptr, meteo);
+        scritto = SalvaCsv(p.value(QStringLiteral("csv")), r, FormatoUtente(), nullptr, produzione);
     if (scritto.isEmpty() && p.isSet(QStringLiteral("pdf")))
-        scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r, nullptr, meteo);
+        scritto = SalvaPdf(p.value(QStringLiteral("pdf")), r, nullptr, produzione);
     if (!scritto.isEmpty())
         return errore(scritto);
-    if (!p.isSet(QStringLiteral("csv")) && !p.isSet(QStringLiteral("pdf")))
+    if (!p.isSet(QStringLiteral("csv")) && !p.isSet(QStringLiteral("pdf"))) {
         uscita << TabellaAllineata(TabellaRelazione(r, meteo));
-    if (esito) {
+        if (esito && PiuFalde(*esito))
+            uscita << '\n' << TabellaAllineata(TabellaFalde(*esito, sessione.formato())) << '\n'
+                   << TabellaAllineata(TabellaFaldeMesi(*esito, sessione.formato()));
+    }
+    if (meteo) {
         // The file's year beside the window's months.
-        const auto m = TabellaMeteo(*esito->meteo, sessione.formato());
+        const auto m = TabellaMeteo(*meteo, sessione.formato());
         uscita << '\n' << TabellaAllineata({m.begin(), m.end() - 1}) << '\n' << QString::fromUtf8(kNotaPerditeMeteo) << '\n';
         for (const QString& avviso : esito->avvisi)
             uscita << avviso << '\n';

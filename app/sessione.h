@@ -149,6 +149,7 @@ struct MeteoUsato {
     Trasposizione trasposizione = Trasposizione::Perez;
     bool sulPiano = false;                      // a series on the plant's plane: no sky model used
     bool orizzonte = false;
+    std::optional<double> inverter;             // [kW], when a limit was set
     ProduzioneMeteo produzione;                 // [kWh], with its losses, the faces summed and cut at the inverter
     std::array<double, 12> metodoMensile{};     // the window's monthly energy [kWh]
 };
