@@ -10,6 +10,7 @@
 #include "app/scheda_bilancio.h"
 #include "app/scheda_convenienza.h"
 #include "app/scheda_dimensioni.h"
+#include "app/scheda_impianto.h"
 #include "app/scheda_meteo.h"
 
 #include <QApplication>
@@ -53,11 +54,13 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
     sicurezzaScheda_ = new fv::SchedaSicurezza(schede_);
     meteoScheda_ = new fv::SchedaMeteo(schede_);
     dimensioniScheda_ = new fv::SchedaDimensioni(schede_);
+    impiantoScheda_ = new fv::SchedaImpianto(schede_);
     schede_->addTab(bilancioScheda_, QStringLiteral("Autoconsumo e batteria"));
     schede_->addTab(convenienzaScheda_, QStringLiteral("Convenienza economica"));
     schede_->addTab(sicurezzaScheda_, QStringLiteral("Quanto è sicuro"));
     schede_->addTab(meteoScheda_, QStringLiteral("Anno meteorologico"));
     schede_->addTab(dimensioniScheda_, QStringLiteral("Quale impianto"));
+    schede_->addTab(impiantoScheda_, QStringLiteral("Falde e inverter"));
     auto* chiudi = new QDialogButtonBox(QDialogButtonBox::Close, this);
     esporta_ = chiudi->addButton(QStringLiteral("Esporta ora per ora…"), QDialogButtonBox::ActionRole);
     esporta_->setToolTip(QStringLiteral("Il bilancio di ogni ora dell'anno in un file CSV, ora per ora dell'orologio."));
@@ -100,6 +103,10 @@ void DialogoBilancio::CollegaSchede()
     connect(&sessione_, &fv::Sessione::sitoCambiato, this, superato);
     connect(&sessione_, &fv::Sessione::impiantoCambiato, this, superato);
     connect(meteoScheda_, &fv::SchedaMeteo::cambiata, this, [this] {
+        if (!caricamento_)
+            Ricalcola();
+    });
+    connect(impiantoScheda_, &fv::SchedaImpianto::cambiata, this, [this] {
         if (!caricamento_)
             Ricalcola();
     });
@@ -321,6 +328,7 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.famiglia.contributoPnrr = contributoPnrr_->isChecked();
     r.incertezza = false; // on a worker, after the figures are on show (AvviaIncertezza)
     r.meteo = meteoScheda_->Richiesta();
+    r.impianto = impiantoScheda_->Richiesta();
     return r;
 }
 
@@ -337,6 +345,7 @@ void DialogoBilancio::Aggiorna()
     risultato_ = sessione_.ultimo();
     calcolo_ = sessione_.calcoli();
     Richiama();
+    impiantoScheda_->MostraPrima(*risultato_);
     MostraSito();
     convenienzaScheda_->MostraParametri(parametri_);
     Ricalcola();
@@ -348,13 +357,25 @@ void DialogoBilancio::MostraSito()
 {
     if (!risultato_)
         return;
-    const QString impianto = QStringLiteral("%1 · %2 kW · inclinazione %3°, azimut %4°")
-                                 .arg(sessione_.NomeSito(), risultato_->impianto.potenza, risultato_->impianto.tilt,
-                                      risultato_->impianto.azimut);
+    QString impianto = QStringLiteral("%1 · %2 kW · inclinazione %3°, azimut %4°")
+                           .arg(sessione_.NomeSito(), risultato_->impianto.potenza, risultato_->impianto.tilt,
+                                risultato_->impianto.azimut);
+    if (bilancio_ && fv::PiuFalde(*bilancio_)) {
+        const auto n = [](double v) { return QString::fromStdString(fv::TestoArrotondato(v, 2, fv::FormatoUtente())); };
+        impianto += QStringLiteral(" · %1 falde, %2 kWp in tutto").arg(bilancio_->falde.size()).arg(n(bilancio_->PotenzaDiPicco()));
+        if (bilancio_->produzione.inverter)
+            impianto += QStringLiteral(", inverter %1 kW").arg(n(*bilancio_->produzione.inverter));
+    }
+    const bool falde = bilancio_ && fv::PiuFalde(*bilancio_);
     if (bilancio_ && bilancio_->meteo)
-        sito_->setText(QStringLiteral("%1 · %2 kWh/anno dal file meteo (metodo mensile %3)")
+        sito_->setText(QStringLiteral("%1 · %2 kWh/anno dal file meteo (metodo mensile %3%4)")
                            .arg(impianto,
                                 QString::fromStdString(fv::TestoArrotondato(bilancio_->meteo->produzione.anno, 0, fv::FormatoUtente())),
+                                risultato_->energia, falde ? QStringLiteral(" della falda 1") : QString()));
+    else if (falde)
+        sito_->setText(QStringLiteral("%1 · %2 kWh/anno dell'impianto (falda 1, la finestra: %3)")
+                           .arg(impianto,
+                                QString::fromStdString(fv::TestoArrotondato(bilancio_->senzaBatteria.anno.produzione, 0, fv::FormatoUtente())),
                                 risultato_->energia));
     else
         sito_->setText(QStringLiteral("%1 · %2 kWh/anno").arg(impianto, risultato_->energia));
@@ -398,7 +419,9 @@ void DialogoBilancio::Ricalcola()
         return Svuota(QStringLiteral("Fasce della bolletta: %1").arg(QString::fromStdString(e.what())));
     } catch (const fv::ErroreRichiesta& e) {
         const bool meteo = e.opzione() == "meteo" || e.opzione() == "orizzonte";
-        return Svuota((meteo ? QStringLiteral("Anno meteorologico: ") : QString()) + QString::fromStdString(e.what()));
+        const bool falde = e.opzione() == "falda" || e.opzione() == "inverter";
+        return Svuota((meteo ? QStringLiteral("Anno meteorologico: ") : falde ? QStringLiteral("Falde e inverter: ") : QString())
+                      + QString::fromStdString(e.what()));
     } catch (const std::runtime_error& e) { // a battery, a year or a parameter out of range
         return Svuota(QString::fromStdString(e.what()));
     }
@@ -407,6 +430,7 @@ void DialogoBilancio::Ricalcola()
     nota_->setText(bilancio_->avvisi.join(u' '));
     MostraSito();
     meteoScheda_->Mostra(bilancio_->meteo);
+    impiantoScheda_->Mostra(&*bilancio_);
     bilancioScheda_->Mostra(*bilancio_, capacita_->value() > 0);
     esporta_->setEnabled(true);
     AvviaIncertezza();
@@ -448,7 +472,7 @@ void DialogoBilancio::AvviaDimensioni()
         return;
     try {
         auto ore = std::make_shared<const fv::Analisi::OreDellaRichiesta>(analisi_.OreDelCaso(*risultato_, Richiesta(), parametri_));
-        dimensioniScheda_->Avvia(ore, parametri_, risultato_->letti.potenza, capacita_->value());
+        dimensioniScheda_->Avvia(ore, parametri_, ore->potenza, capacita_->value());
     } catch (const std::exception& e) {
         dimensioniScheda_->Errore(QString::fromStdString(e.what()));
     }
@@ -466,6 +490,7 @@ void DialogoBilancio::Svuota(const QString& nota)
     convenienzaScheda_->Svuota();
     sicurezzaScheda_->Svuota();
     meteoScheda_->Mostra(std::nullopt);
+    impiantoScheda_->Mostra(nullptr);
     esporta_->setEnabled(false);
     MostraSito();
 }
@@ -485,6 +510,7 @@ void DialogoBilancio::Ricorda() const
     s.setValue(QStringLiteral("secondaCasa"), secondaCasa_->isChecked());
     s.setValue(QStringLiteral("contributoPnrr"), contributoPnrr_->isChecked());
     meteoScheda_->Ricorda(s);
+    impiantoScheda_->Ricorda(s);
     // Only the parameters the user changed from the file's rows in force
     // (none yet after a new date: the remembered ones stay).
     std::vector<fv::Parametro> delFile;
@@ -520,6 +546,7 @@ void DialogoBilancio::Richiama()
     secondaCasa_->setChecked(s.value(QStringLiteral("secondaCasa"), false).toBool());
     contributoPnrr_->setChecked(s.value(QStringLiteral("contributoPnrr"), false).toBool());
     meteoScheda_->Richiama(s);
+    impiantoScheda_->Richiama(s);
     caricamento_ = false;
 }
 

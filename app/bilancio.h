@@ -3,7 +3,7 @@
 // session's last calculation, one set of inputs (the household's
 // consumption, a battery, the reference year, the household's rules) beside
 // one widget per question: how much the house uses, what the plant is worth,
-// how sure, which weather year, which plant. The dialog owns the latest
+// how sure, which weather year, which plant, the plant's faces and inverter. The dialog owns the latest
 // analysis and registers it in the session, for the report and the exports.
 #pragma once
 
@@ -32,6 +32,7 @@ struct OpzioneNumero;
 class SchedaBilancio;
 class SchedaConvenienza;
 class SchedaDimensioni;
+class SchedaImpianto;
 class SchedaMeteo;
 class SchedaSicurezza;
 } // namespace fv
@@ -121,4 +122,5 @@ private:
     fv::SchedaSicurezza* sicurezzaScheda_ = nullptr;
     fv::SchedaMeteo* meteoScheda_ = nullptr;
     fv::SchedaDimensioni* dimensioniScheda_ = nullptr;
+    fv::SchedaImpianto* impiantoScheda_ = nullptr;
 };

@@ -65,6 +65,9 @@ FinestraPrincipale::FinestraPrincipale(QWidget* parent, const QString& cartellaD
     mostraFile(modulo_->sessione().FileDati());
     statusBar()->setSizeGripEnabled(false);
     connect(modulo_, &frmFv::risultatiCambiati, this, &FinestraPrincipale::AggiornaRisultati);
+    connect(&modulo_->sessione(), &fv::Sessione::approfondimentoCambiato, this, [this] {
+        AggiornaRisultati(modulo_->sessione().ultimo().has_value() && salvaPdf_->isEnabled());
+    });
     AggiornaRisultati(false);
     // The calculation window keeps its fixed size; so does the main window around it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -117,6 +120,24 @@ void FinestraPrincipale::AggiornaRisultati(bool aggiornati)
     QString testo = QStringLiteral("Resa specifica: %1 kWh/kWp · Radiazione: %2").arg(r.resa, r.fonteRadiazione);
     for (const QString& nota : fv::NoteTariffa(r))
         testo += QStringLiteral(" · ") + nota;
+    // The window shows its one plane; the other faces are the dialog's.
+    if (const fv::Approfondimento* a = Approfondimento(); a && fv::PiuFalde(a->bilancio)) {
+        const fv::RisultatoBilancio& b = a->bilancio;
+        double altre = 0, tutte = 0;
+        for (std::size_t f = 0; f < b.produzione.mesiFalde.size(); ++f)
+            for (double m : b.produzione.mesiFalde[f])
+                (f > 0 ? altre : tutte) += m;
+        tutte += altre;
+        const auto n = [&](double v) { return QString::fromStdString(fv::TestoArrotondato(v, 0, r.formato)); };
+        testo += b.falde.size() > 1 ? QStringLiteral(" · Impianto su %1 falde: le altre aggiungono %2 kWh/anno")
+                                          .arg(b.falde.size())
+                                          .arg(n(altre))
+                                    : QStringLiteral(" · Inverter di %1 kW").arg(n(*b.produzione.inverter));
+        if (b.produzione.inverter)
+            testo += QStringLiteral(", il suo limite ne perde %1").arg(n(b.produzione.tagliata));
+        testo += QStringLiteral(", in tutto %1 kWh/anno (Strumenti › Autoconsumo e batteria…, «Falde e inverter»)")
+                     .arg(n(tutte - b.produzione.tagliata));
+    }
     stato_->setText(testo);
 }
 

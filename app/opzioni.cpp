@@ -21,6 +21,8 @@ const std::vector<OpzioneNumero>& OpzioniNumero()
         {"anno", "", 1901, 2099, 0, 0, "anno", true}, // 0: the next calendar year
         // The weather file's chain: PVGIS's 14 % system losses.
         {"perdite-sistema", "%", 0, 50, 14, 1, "perditeSistema"},
+        // The inverter's AC limit: 0 for none (the analysis refuses 0 typed on the command line).
+        {"inverter", "kW", 0, 10000, 0, 2, "inverter"},
         // The household's tax: 0 for none given.
         {"imposta-lorda", "€/anno", 0, 1e7, 0, 0, "impostaLorda"},
         // The sizing grid.

@@ -561,6 +561,51 @@ QString RigaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& f)
     return testo;
 }
 
+namespace {
+
+// A size's faces as "4 + 1,5" [kWp], the faces' own order, a face unused as 0.
+QString QuoteFalde(const CellaDimensioni& c, const FormatoNumeri& f)
+{
+    QStringList q;
+    for (double v : c.falde)
+        q << QString::fromStdString(TestoArrotondato(v, 2, f));
+    return q.join(QStringLiteral(" + "));
+}
+
+} // namespace
+
+QString FaldeDelleTaglie(const GrigliaDimensioni& g, const FormatoNumeri& f, double potenzaMax)
+{
+    if (g.celle.empty() || g.celle.front().falde.size() < 2)
+        return {};
+    const auto n = [&](double v) { return QString::fromStdString(TestoArrotondato(v, 1, f)); };
+    // Runs of sizes that use the same faces.
+    QStringList parti;
+    std::size_t inizio = 0;
+    const auto usate = [&](std::size_t p) {
+        QStringList u;
+        const std::vector<double>& q = g.Cella(p, 0).falde;
+        for (std::size_t i = 0; i < q.size(); ++i)
+            if (q[i] > 1e-9)
+                u << QString::number(i + 1);
+        return u;
+    };
+    for (std::size_t p = 1; p <= g.potenze.size(); ++p) {
+        if (p < g.potenze.size() && usate(p) == usate(inizio))
+            continue;
+        const QStringList u = usate(inizio);
+        const QString taglie = p - 1 == inizio ? n(g.potenze[inizio]) : n(g.potenze[inizio]) + QStringLiteral("–") + n(g.potenze[p - 1]);
+        parti << QStringLiteral("%1 kWp %2 %3").arg(taglie, u.size() == 1 ? QStringLiteral("falda") : QStringLiteral("falde"),
+                                                  u.join(QStringLiteral(" e ")));
+        inizio = p;
+    }
+    QString testo = QStringLiteral("Falde per taglia (la più produttiva per prima): %1.").arg(parti.join(QStringLiteral("; ")));
+    if (g.potenze.back() + 1e-9 < potenzaMax)
+        testo += QStringLiteral(" Le falde accolgono al più %1 kWp (la superficie o la potenza di ciascuna): nessuna taglia oltre.")
+                     .arg(n(g.potenze.back()));
+    return testo;
+}
+
 std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double potenzaAttuale, double batteriaAttuale,
                                            const FormatoNumeri& f)
 {
@@ -580,10 +625,15 @@ std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double po
     t.push_back({});
     t.push_back({QStringLiteral("Potenza (kWp)"), QStringLiteral("VAN senza batteria (€)"), QStringLiteral("Batteria migliore (kWh)"),
                  QStringLiteral("VAN con la migliore (€)"), QStringLiteral("Ritorno con la migliore (anni)")});
+    const bool falde = !g.celle.empty() && g.celle.front().falde.size() > 1;
+    if (falde)
+        t.back() << QStringLiteral("Falde (kWp)");
     const std::vector<std::size_t> migliori = g.MiglioreBatteriaPerPotenza();
     for (std::size_t p = 0; p < g.potenze.size(); ++p) {
         const CellaDimensioni& m = g.Cella(p, migliori[p]);
         t.push_back({n(g.potenze[p], 1), n(g.Cella(p, 0).van, 0), n(m.batteria, 0), n(m.van, 0), anni(m.ritorno)});
+        if (falde)
+            t.back() << QuoteFalde(m, f);
     }
     return t;
 }
@@ -593,12 +643,15 @@ std::vector<QStringList> GrigliaDimensioniCsv(const GrigliaDimensioni& g, const 
     const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
     std::vector<QStringList> t = {{QStringLiteral("Potenza (kWp)"), QStringLiteral("Batteria (kWh)"), QStringLiteral("Investimento (€)"),
                                    QStringLiteral("VAN (€)"), QStringLiteral("TIR (%)"), QStringLiteral("Ritorno semplice (anni)"),
-                                   QStringLiteral("Autosufficienza (%)"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Migliore")}};
+                                   QStringLiteral("Autosufficienza (%)"), QStringLiteral("Produzione (kWh)"), QStringLiteral("Migliore"),
+                                   QStringLiteral("Falde (kWp)"), QStringLiteral("Inverter (kW)"),
+                                   QString::fromUtf8(kPerditaInverter) + QStringLiteral(" (kWh)")}};
     for (std::size_t i = 0; i < g.celle.size(); ++i) {
         const CellaDimensioni& c = g.celle[i];
         t.push_back({n(c.potenza, 1), n(c.batteria, 1), n(c.investimento, 2), n(c.van, 2), c.tir ? n(100 * *c.tir, 2) : QString(),
                      c.ritorno ? n(*c.ritorno, 2) : QString(), n(100 * c.autosufficienza, 1), n(c.produzione, 1),
-                     i == g.migliore ? QStringLiteral("sì") : QString()});
+                     i == g.migliore ? QStringLiteral("sì") : QString(), QuoteFalde(c, f),
+                     c.inverter > 0 ? n(c.inverter, 2) : QStringLiteral("nessun limite"), n(c.tagliata, 1)});
     }
     return t;
 }
@@ -1211,7 +1264,7 @@ void DisegnaDecisione(QPainter& painter, const QRectF& pagina, const Risultato& 
     }
     if (a.griglia) {
         const double attuale = a.richiesta.batteria.capacita;
-        const std::vector<QStringList> t = TabellaDimensioni(*a.griglia, r.letti.potenza, attuale, r.formato);
+        const std::vector<QStringList> t = TabellaDimensioni(*a.griglia, a.bilancio.PotenzaDiPicco(), attuale, r.formato);
         const auto vuota = std::find_if(t.begin(), t.end(), [](const QStringList& x) { return x.isEmpty(); });
         y = f.Tabella(y, {46, 28, 28, 24, 20, 28}, {t.begin(), vuota}, 8, 4.8) + 3;
         if (vuota != t.end())

@@ -72,6 +72,10 @@ QString RigaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& format
 // battery, with the payback.
 std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double potenzaAttuale, double batteriaAttuale,
                                            const FormatoNumeri& formato);
+// Which faces the sizes use, in runs ("1–4 kWp falda 1; 5–7 kWp falde 1 e
+// 2"), and where the roof stopped the grid short of `potenzaMax` [kWp];
+// empty for a plant of one face.
+QString FaldeDelleTaglie(const GrigliaDimensioni& g, const FormatoNumeri& formato, double potenzaMax);
 // Every cell of the grid, one row each, for a spreadsheet.
 std::vector<QStringList> GrigliaDimensioniCsv(const GrigliaDimensioni& g, const FormatoNumeri& formato);
 std::vector<QStringList> TabellaMeteo(const MeteoUsato& m, const FormatoNumeri& formato);

@@ -444,8 +444,9 @@ int EseguiBilancio(const QCommandLineParser& p, const QString& cartellaDati, QTe
     if (convenienza && p.isSet(QStringLiteral("pdf"))) {
         // The report's page of sizes: a grid to twice the plant (at least 10 kWp) and 20 kWh.
         LimitiDimensioni limiti;
-        limiti.potenzaMax = std::min(kPotenzaMassimaCasa, std::max(10.0, std::ceil(2 * r.letti.potenza)));
-        limiti.potenzaAttuale = r.letti.potenza;
+        const double picco = a.bilancio.PotenzaDiPicco();
+        limiti.potenzaMax = std::min(kPotenzaMassimaCasa, std::max(10.0, std::ceil(2 * picco)));
+        limiti.potenzaAttuale = picco;
         limiti.batteriaAttuale = richiesta.batteria.capacita;
         a.griglia = analisi.Dimensiona(r, richiesta, parametri, limiti);
     }
@@ -511,7 +512,9 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
     const Risultato r = Calcola(s, p);
     QString notaLimite;
     LimitiDimensioni limiti = LimitiDellaRiga(p, parametri, notaLimite);
-    limiti.potenzaAttuale = r.letti.potenza;
+    // The typed plant: all its faces.
+    const double picco = PotenzaDiPicco(FaldeDelCaso(r, richiesta.impianto));
+    limiti.potenzaAttuale = picco;
     limiti.batteriaAttuale = richiesta.batteria.capacita;
     Analisi analisi(s);
     GrigliaDimensioni g;
@@ -524,9 +527,11 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
     } catch (const std::invalid_argument& e) {
         return errore(QString::fromStdString(e.what()));
     }
-    uscita << TabellaAllineata(TabellaDimensioni(g, r.letti.potenza, richiesta.batteria.capacita, s.formato()));
+    uscita << TabellaAllineata(TabellaDimensioni(g, picco, richiesta.batteria.capacita, s.formato()));
     if (!notaLimite.isEmpty())
         uscita << notaLimite << '\n';
+    if (const QString falde = FaldeDelleTaglie(g, s.formato(), limiti.potenzaMax); !falde.isEmpty())
+        uscita << falde << '\n';
     if (p.isSet(QStringLiteral("csv"))) {
         const QString scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), GrigliaDimensioniCsv(g, s.formato()), s.formato());
         if (!scritto.isEmpty())

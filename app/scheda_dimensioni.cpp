@@ -4,6 +4,7 @@
 #include "app/aspetto.h"
 #include "app/opzioni.h"
 #include "app/pezzi_dialogo.h"
+#include "app/relazione.h"
 #include "calc/numeri.h"
 #include "chart/grafico.h"
 #include "chart/griglia.h"
@@ -172,7 +173,8 @@ void SchedaDimensioni::Mostra(const GrigliaDimensioni& g)
                                    "%5 kWp con %6 kWh.")
                         .arg(n(m.potenza, 1), n(m.batteria, 0), n(m.van, 0),
                              m.ritorno ? n(*m.ritorno, 1) + QStringLiteral(" anni") : QStringLiteral("oltre l'orizzonte"),
-                             n(potenzaAttuale_, 1), n(batteriaAttuale_, 1)));
+                             n(potenzaAttuale_, 1), n(batteriaAttuale_, 1))
+                        + (g.celle.front().falde.size() > 1 ? u' ' + FaldeDelleTaglie(g, f, potenzaMax_->value()) : QString()));
 }
 
 } // namespace fv

@@ -366,8 +366,10 @@ void Sessione::ApriFileDati(const QString& percorso)
 
 void Sessione::RegistraApprofondimento(int calcolo, const Approfondimento& a)
 {
-    if (calcolo == calcoli_ && ultimo_)
-        approfondimento_ = a;
+    if (calcolo != calcoli_ || !ultimo_)
+        return;
+    approfondimento_ = a;
+    emit approfondimentoCambiato();
 }
 
 QString Sessione::FonteRadiazione()

@@ -301,6 +301,8 @@ public:
 signals:
     void sitoCambiato(int parti);
     void impiantoCambiato();
+    // A balance of the last calculation registered (its plant's faces among it).
+    void approfondimentoCambiato();
 
 private:
     class Vista;

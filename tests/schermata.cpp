@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza|meteo FILE]
+// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza|falde|meteo FILE]
 // (the main window, or one of the tools' dialogs over the same site).
 #include "app/bilancio.h"
 #include "app/finestra_principale.h"
@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
@@ -94,6 +95,17 @@ int main(int argc, char* argv[])
         auto* esito = d->findChild<QLabel*>(QStringLiteral("esitoDimensioni"));
         for (int i = 0; i < 100 && !esito->text().startsWith(QLatin1String("La migliore")); ++i)
             QTest::qWait(100);
+        soggetto = d;
+    }
+    // "falde": the faces' tab with a second face facing the other way and a 4 kW inverter.
+    if (cosa == QLatin1String("falde")) {
+        for (QAction* a : principale.findChildren<QAction*>())
+            if (a->text().startsWith(QLatin1String("Autoconsumo")))
+                a->trigger();
+        QWidget* d = principale.bilancio();
+        MostraScheda(d, QStringLiteral("Falde e inverter"));
+        d->findChild<QPushButton*>(QStringLiteral("aggiungiFalda"))->click();
+        d->findChild<QDoubleSpinBox*>(QStringLiteral("inverter"))->setValue(4);
         soggetto = d;
     }
     // "sicurezza": the economics' "Quanto è sicuro" tab.
