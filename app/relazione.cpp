@@ -455,7 +455,7 @@ std::vector<QStringList> TabellaFalde(const RisultatoBilancio& b, const FormatoN
     const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
     std::vector<QStringList> t = {{QStringLiteral("Falda"), QStringLiteral("Inclinazione (°)"), QStringLiteral("Azimut (°)"),
                                    QStringLiteral("Potenza (kWp)"), QStringLiteral("Superficie (m²)"),
-                                   QStringLiteral("Ombreggiamento (%)"), QStringLiteral("Energia (kWh/anno)"),
+                                   QStringLiteral("Ombre vicine (%)"), QStringLiteral("Energia (kWh/anno)"),
                                    QStringLiteral("Resa (kWh/kWp)")}};
     double totale = 0;
     for (std::size_t i = 0; i < b.falde.size(); ++i) {

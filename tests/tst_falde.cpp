@@ -16,6 +16,7 @@
 #include "fixture.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -421,6 +422,22 @@ private slots:
         }
         QVERIFY(std::fabs(somma - n((*tagliata)[1])) < 1);
 
+        // The report: a page of the faces after the first, with the data a
+        // connection request asks for (peak power, inverter, cut).
+        const QString pdf = cartella.filePath("falde.pdf");
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kTorino
+                        + QStringList{"--falda", "30:90:4", "--inverter", "4", "--consumo-annuo", "3000", "--pdf", pdf}),
+                 0);
+        QProcess testo;
+        testo.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(testo.waitForFinished(20000));
+        const QString pagine = QString::fromUtf8(testo.readAllStandardOutput());
+        QCOMPARE(pagine.count(u'\f'), 6);
+        const QString seconda = pagine.section(u'\f', 1, 1);
+        QVERIFY2(seconda.contains("Impianto: falde e inverter") && seconda.contains("potenza di picco 8 kWp")
+                     && seconda.contains("Potenza dell'inverter (kW c.a.)") && seconda.contains("Perdita per limite dell'inverter"),
+                 qPrintable(seconda));
+
         // Bad faces and inverters refused with the field and its range; nothing written.
         const QString no = cartella.filePath("no.csv");
         const std::pair<QStringList, QString> sbagliati[] = {
@@ -441,5 +458,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFalde)
+QTEST_MAIN(TestFalde)
 #include "tst_falde.moc"

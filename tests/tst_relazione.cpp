@@ -37,6 +37,7 @@
 #include <QTableWidget>
 
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -501,6 +502,50 @@ private slots:
         potenzaMax->setValue(5); // while it runs
         QTest::qWait(1500);
         QVERIFY(!d->griglia());
+        QSettings().remove("bilancio");
+    }
+
+    void faldeNelDialogo()
+    {
+        // A second face added in its tab: the balance's production grows by that
+        // face's own energy, the economics pay for both faces' peak, the window's
+        // status bar names it; an inverter below the faces' sum cuts, and the
+        // cut is the production lost; the face is remembered, and taken away
+        // the plant is the window's plane again, to the bit.
+        DialogoBilancio* d = ApriBilancio();
+        QVERIFY(d && d->bilancio());
+        const double una = d->bilancio()->senzaBatteria.anno.produzione;
+        const double investimento = d->convenienza()->senza.investimento;
+        auto* aggiungi = d->findChild<QPushButton*>("aggiungiFalda");
+        auto* togli = d->findChild<QPushButton*>("togliFalda");
+        auto* inverter = d->findChild<QDoubleSpinBox*>("inverter");
+        QVERIFY(aggiungi && togli && inverter);
+        aggiungi->click();
+        QCOMPARE(d->bilancio()->falde.size(), std::size_t(2));
+        const auto& mesi = d->bilancio()->produzione.mesiFalde[1];
+        const double seconda = std::accumulate(mesi.begin(), mesi.end(), 0.0);
+        QVERIFY(seconda > 0.3 * una); // the other way round: north at 30°, still some
+        QVERIFY(std::fabs(d->bilancio()->senzaBatteria.anno.produzione - (una + seconda)) < 1e-6 * una);
+        QVERIFY(d->convenienza()->senza.investimento > 1.5 * investimento);
+        bool detto = false;
+        for (QLabel* l : w->statusBar()->findChildren<QLabel*>())
+            detto = detto || l->text().contains("Impianto su 2 falde");
+        QVERIFY(detto);
+        inverter->setValue(4);
+        const fv::RisultatoBilancio& b = *d->bilancio();
+        QVERIFY(b.produzione.tagliata > 0);
+        QVERIFY(std::fabs(b.senzaBatteria.anno.produzione - (una + seconda - b.produzione.tagliata)) < 1e-6 * una);
+        QVERIFY(d->testoRiepilogo().contains(QString::fromUtf8(fv::kPerditaInverter)));
+        // Another window, another dialog: the face and the inverter come back.
+        cleanup();
+        init();
+        d = ApriBilancio();
+        QCOMPARE(d->bilancio()->falde.size(), std::size_t(2));
+        QCOMPARE(d->bilancio()->produzione.inverter, std::optional<double>(4));
+        d->findChild<QPushButton*>("togliFalda")->click();
+        d->findChild<QDoubleSpinBox*>("inverter")->setValue(0);
+        QCOMPARE(d->bilancio()->falde.size(), std::size_t(1));
+        QCOMPARE(d->bilancio()->senzaBatteria.anno.produzione, una);
         QSettings().remove("bilancio");
     }
 
