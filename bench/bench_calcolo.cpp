@@ -160,6 +160,55 @@ void AnnoDaFileMeteoConOrizzonte(benchmark::State& state)
 }
 BENCHMARK(AnnoDaFileMeteoConOrizzonte)->Unit(benchmark::kMillisecond);
 
+// A roof of four faces on a weather file: each face's year through the
+// chain, the hours summed and cut at a 5 kW inverter (target 15 ms).
+void QuattroFaldeDaFileMeteo(benchmark::State& state)
+{
+    const fv::AnnoMeteo meteo = fv::LeggiMeteo(FileMeteo("tmy_45.000_8.000_2005_2023.csv"));
+    const fv::Calendario anno = fv::CreaCalendario(2027);
+    const std::pair<double, double> falde[] = {{0, 2}, {90, 2}, {180, 1.5}, {-90, 2}};
+    for (auto _ : state) {
+        std::vector<std::vector<fv::Ore>> ore;
+        for (const auto& [azimut, kwp] : falde) {
+            fv::ImpiantoMeteo impianto;
+            impianto.latitudine = meteo.latitudine;
+            impianto.longitudine = meteo.longitudine;
+            impianto.tilt = 25;
+            impianto.azimut = azimut;
+            impianto.potenza = kwp;
+            ore.push_back(fv::ProduzioneDaMeteo(impianto, meteo, anno).ore);
+        }
+        benchmark::DoNotOptimize(fv::LimiteInverter(std::move(ore), 5.0, anno).tagliata);
+    }
+}
+BENCHMARK(QuattroFaldeDaFileMeteo)->Unit(benchmark::kMillisecond);
+
+// The grid on a roof of two faces (south and west, 3 kWp typed, each on 30 m²)
+// with an inverter that grows with the plant (target 0.5 s).
+void GrigliaDueFalde(benchmark::State& state)
+{
+    const fv::Calendario anno = fv::CreaCalendario(2027);
+    fv::ImpiantoOrario ovest = ImpiantoDiProva();
+    ovest.azimut = 90;
+    fv::ImpiantoDaDimensionare impianto;
+    impianto.falde = {fv::ProduzioneOraria(ImpiantoDiProva(), anno, false), fv::ProduzioneOraria(ovest, anno, false)};
+    impianto.potenze = {3, 3};
+    impianto.ordine = fv::OrdineDiRiempimento({{30, 0, 3, 30.0, 0}, {30, 90, 3, 30.0, 0}}, {3600, 3000}, 0.2);
+    impianto.inverter = 5;
+    const auto consumo = fv::ConsumoDaAnnuo(2700, fv::ProfiliConsumo().front(), anno);
+    const std::vector<fv::Parametro> parametri = fv::ParametriInVigore(fv::ParametriPredefiniti(), "2026-12-01");
+    fv::LimitiDimensioni limiti;
+    limiti.potenzaMax = 10.5;
+    limiti.passoPotenza = 0.5;
+    for (auto _ : state) {
+        const fv::GrigliaDimensioni g = fv::Dimensiona(impianto, consumo, anno, {0, 0, 90}, parametri, {}, limiti);
+        if (g.celle.size() != 220)
+            state.SkipWithError("not a 20 x 11 grid");
+        benchmark::DoNotOptimize(g.migliore);
+    }
+}
+BENCHMARK(GrigliaDueFalde)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The sizing grid: 20 plant sizes (1 to 10.5 kWp by 0.5) by 11 batteries
 // (0 to 20 kWh by 2), each a year's balance (four with a battery: new, 80 and
 // 60 % for its ageing) and a 25-year cash flow, on the cores (target 0.5 s).
