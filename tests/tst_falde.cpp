@@ -218,6 +218,40 @@ private slots:
         }
     }
 
+    void perditeDelleFaldeInsieme()
+    {
+        // Two faces on one plane are that plane at their summed power: the same
+        // irradiation per m² and loss shares; a face beside it facing north
+        // brings its own (a larger angle loss), weighted by its power and its
+        // irradiation; the cut is a share of the faces' output.
+        const Calendario cal = CreaCalendario(2027);
+        ImpiantoMeteo p;
+        p.latitudine = Tmy().latitudine;
+        p.longitudine = Tmy().longitudine;
+        p.orizzonte = LeggiOrizzonte("0:5 90:15 180:3 270:10");
+        p.potenza = 2;
+        const ProduzioneMeteo sud = ProduzioneDaMeteo(p, Tmy(), cal);
+        p.tilt = 40;
+        p.azimut = 180;
+        p.potenza = 6;
+        const ProduzioneMeteo nord = ProduzioneDaMeteo(p, Tmy(), cal);
+        const ProduzioneMeteo doppia = ProduzioneDelleFalde({sud, sud}, {2, 2}, LimiteInverter({sud.ore, sud.ore}, {}, cal));
+        for (double ProduzioneMeteo::*q : {&ProduzioneMeteo::perditaOrizzonte, &ProduzioneMeteo::perditaAngolo,
+                                           &ProduzioneMeteo::perditaTemperatura})
+            QVERIFY(std::fabs(doppia.*q - sud.*q) < 1e-12);
+        QVERIFY(std::fabs(doppia.pianoMesi[5] - sud.pianoMesi[5]) < 1e-9);
+        QVERIFY(std::fabs(doppia.anno - 2 * sud.anno) < 1e-9 * sud.anno);
+        const ProduzioneFalde limitata = LimiteInverter({sud.ore, nord.ore}, 2.0, cal);
+        const ProduzioneMeteo due = ProduzioneDelleFalde({sud, nord}, {2, 6}, limitata);
+        QVERIFY(nord.perditaAngolo > sud.perditaAngolo);
+        // Between the two, and nearer the north face as it grows.
+        QVERIFY(due.perditaAngolo > sud.perditaAngolo && due.perditaAngolo < nord.perditaAngolo);
+        const ProduzioneMeteo piuNord = ProduzioneDelleFalde({sud, nord}, {2, 18}, LimiteInverter({sud.ore, nord.ore}, {}, cal));
+        QVERIFY(piuNord.perditaAngolo > due.perditaAngolo + 0.01);
+        QVERIFY(std::fabs(due.perditaInverter - limitata.tagliata / (sud.anno + nord.anno)) < 1e-12);
+        QVERIFY(std::fabs(due.anno - (sud.anno + nord.anno - limitata.tagliata)) < 1e-9 * due.anno);
+    }
+
     void ilTettoSiRiempieDallaFaldaMigliore()
     {
         // South 1200 kWh/kWp on 20 m² (4 kWp at 0.2 kWp/m²), west 1000 with 3 kWp typed, north 600 on 30 m².
