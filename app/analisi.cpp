@@ -333,6 +333,10 @@ struct AnnoDelFile {
     MeteoUsato usato;
     ProduzioneFalde produzione;
 };
+AnnoDelFile AnnoSulleFalde(const Risultato& r, const RichiestaMeteo& m, const AnnoMeteo& anno, MeteoUsato u,
+                           const Orizzonte& orizzonte, const std::vector<Falda>& falde, const std::optional<double>& inverter,
+                           const Calendario& calendario, bool integrato);
+
 AnnoDelFile LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, const std::vector<Falda>& falde,
                              const std::optional<double>& inverter, double longitudine, const Calendario& calendario,
                              bool stimata, bool integrato)
@@ -357,11 +361,22 @@ AnnoDelFile LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, const 
     u.mesiAnni = anno.mesiAnni;
     u.trasposizione = m.trasposizione;
     u.sulPiano = anno.suPiano;
+    const Orizzonte orizzonte = OrizzonteDellaRichiesta(m.orizzonte);
+    u.orizzonte = !orizzonte.Vuoto();
+    u.inverter = inverter;
+    u.metodoMensile = r.energieMensili;
+    return AnnoSulleFalde(r, m, anno, std::move(u), orizzonte, falde, inverter, calendario, integrato);
+}
+
+// The file's year on each face's plane (each with its near shading), the
+// faces summed and cut at the inverter.
+AnnoDelFile AnnoSulleFalde(const Risultato& r, const RichiestaMeteo& m, const AnnoMeteo& anno, MeteoUsato u,
+                           const Orizzonte& orizzonte, const std::vector<Falda>& falde, const std::optional<double>& inverter,
+                           const Calendario& calendario, bool integrato)
+{
     std::vector<ProduzioneMeteo> perFalda;
     std::vector<std::vector<Ore>> ore;
     std::vector<double> potenze;
-    const Orizzonte orizzonte = OrizzonteDellaRichiesta(m.orizzonte);
-    u.orizzonte = !orizzonte.Vuoto();
     for (std::size_t f = 0; f < falde.size(); ++f) {
         ImpiantoMeteo p = ImpiantoSulSito(r, m, anno, falde[f], integrato);
         p.orizzonte = orizzonte; // the site's horizon, seen by each face at its own angle
@@ -383,10 +398,8 @@ AnnoDelFile LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, const 
         ore.push_back(perFalda.back().ore);
         potenze.push_back(falde[f].potenza);
     }
-    u.inverter = inverter;
-    AnnoDelFile a{u, LimiteInverter(std::move(ore), inverter, calendario)};
+    AnnoDelFile a{std::move(u), LimiteInverter(std::move(ore), inverter, calendario)};
     a.usato.produzione = ProduzioneDelleFalde(perFalda, potenze, a.produzione);
-    a.usato.metodoMensile = r.energieMensili;
     return a;
 }
 

@@ -72,30 +72,8 @@ private:
 
 SchedaImpianto::SchedaImpianto(QWidget* parent) : QWidget(parent)
 {
-    tabella_ = new QTableWidget(0, Colonne, this);
-    tabella_->setObjectName(QStringLiteral("tabellaFalde"));
-    tabella_->setHorizontalHeaderLabels({QStringLiteral("Inclinazione"), QStringLiteral("Azimut"), QStringLiteral("Potenza"),
-                                         QStringLiteral("Superficie"), QStringLiteral("Ombre vicine"),
-                                         QStringLiteral("Energia (kWh/anno)"), QStringLiteral("Resa (kWh/kWp)")});
-    tabella_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    tabella_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tabella_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tabella_->setMaximumHeight(190);
-    aggiungi_ = new QPushButton(QStringLiteral("Aggiungi falda"), this);
-    aggiungi_->setObjectName(QStringLiteral("aggiungiFalda"));
-    togli_ = new QPushButton(QStringLiteral("Togli falda"), this);
-    togli_->setObjectName(QStringLiteral("togliFalda"));
-    inverter_ = NuovoNumero(this, Dichiarata("inverter"));
-    inverter_->setSpecialValueText(QStringLiteral("nessun limite"));
-    inverter_->setToolTip(QStringLiteral("Potenza massima in corrente alternata dell'inverter: ora per ora, la produzione delle "
-                                         "falde oltre questa potenza è persa."));
-    inverterFisso_ = new QCheckBox(QStringLiteral("lo stesso inverter per ogni taglia della griglia"), this);
-    inverterFisso_->setToolTip(QStringLiteral("Senza: nella griglia «Quale impianto» l'inverter cresce con l'impianto, con lo stesso "
-                                              "rapporto kWp/kW."));
-    esito_ = new QLabel(this);
-    esito_->setWordWrap(true);
-    esito_->setObjectName(QStringLiteral("esitoFalde"));
-    disegno_ = new DisegnoFalde(this);
+    CreaTabella();
+    CreaComandi();
     auto* pulsanti = new QHBoxLayout;
     pulsanti->addWidget(aggiungi_);
     pulsanti->addWidget(togli_);
@@ -116,6 +94,43 @@ SchedaImpianto::SchedaImpianto(QWidget* parent) : QWidget(parent)
     v->addLayout(pulsanti);
     v->addLayout(sotto, 1);
     AggiungiRiga(Falda{});
+    Collega();
+}
+
+void SchedaImpianto::CreaTabella()
+{
+    tabella_ = new QTableWidget(0, Colonne, this);
+    tabella_->setObjectName(QStringLiteral("tabellaFalde"));
+    tabella_->setHorizontalHeaderLabels({QStringLiteral("Inclinazione"), QStringLiteral("Azimut"), QStringLiteral("Potenza"),
+                                         QStringLiteral("Superficie"), QStringLiteral("Ombre vicine"),
+                                         QStringLiteral("Energia (kWh/anno)"), QStringLiteral("Resa (kWh/kWp)")});
+    tabella_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    tabella_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tabella_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tabella_->setMaximumHeight(190);
+}
+
+void SchedaImpianto::CreaComandi()
+{
+    aggiungi_ = new QPushButton(QStringLiteral("Aggiungi falda"), this);
+    aggiungi_->setObjectName(QStringLiteral("aggiungiFalda"));
+    togli_ = new QPushButton(QStringLiteral("Togli falda"), this);
+    togli_->setObjectName(QStringLiteral("togliFalda"));
+    inverter_ = NuovoNumero(this, Dichiarata("inverter"));
+    inverter_->setSpecialValueText(QStringLiteral("nessun limite"));
+    inverter_->setToolTip(QStringLiteral("Potenza massima in corrente alternata dell'inverter: ora per ora, la produzione delle "
+                                         "falde oltre questa potenza è persa."));
+    inverterFisso_ = new QCheckBox(QStringLiteral("lo stesso inverter per ogni taglia della griglia"), this);
+    inverterFisso_->setToolTip(QStringLiteral("Senza: nella griglia «Quale impianto» l'inverter cresce con l'impianto, con lo stesso "
+                                              "rapporto kWp/kW."));
+    esito_ = new QLabel(this);
+    esito_->setWordWrap(true);
+    esito_->setObjectName(QStringLiteral("esitoFalde"));
+    disegno_ = new DisegnoFalde(this);
+}
+
+void SchedaImpianto::Collega()
+{
     connect(aggiungi_, &QPushButton::clicked, this, [this] {
         // A new face: the first's tilt, facing the other way, with its power.
         Falda f;

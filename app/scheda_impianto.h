@@ -45,6 +45,9 @@ signals:
 
 private:
     enum Colonna { Tilt, Azimut, Potenza, Area, Ombra, Energia, Resa, Colonne };
+    void CreaTabella();
+    void CreaComandi(); // the buttons, the inverter, the figures and the sketch
+    void Collega();
     void AggiungiRiga(const Falda& f);
     QDoubleSpinBox* Cella(int riga, Colonna c) const;
     void Ridisegna();
