@@ -539,7 +539,7 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
             e[i] = EnergiaDelBilancio(CalcolaBilancio(scalata, consumo, calendario, batteria).anno);
         }
         return EnergiaAnno{(e[1].produzione - e[0].produzione) / 0.1, (e[1].coperto - e[0].coperto) / 0.1,
-                           (e[1].immessa - e[0].immessa) / 0.1, 0};
+                           (e[1].immessa - e[0].immessa) / 0.1, 0, {}};
     };
     esito.meteoSenza = pendenza({});
     esito.meteoCon = richiesta.batteria.capacita > 0 ? pendenza(richiesta.batteria) : esito.meteoSenza;
@@ -575,9 +575,31 @@ Approfondimento Analisi::Calcola(const Risultato& r, const RichiestaBilancio& ri
                                             "commerciale (qui tassati ancora con l'aliquota IRPEF: una stima).")
                                  .arg(QString::fromStdString(TestoLeggibile(picco)),
                                       QString::fromStdString(TestoLeggibile(Valore(parametri, "potenza_massima_detrazione"))));
+    if (richiesta.batteria.capacita > 0
+        && (richiesta.batteria.strategia != StrategiaBatteria::Autoconsumo || richiesta.famiglia.prezziFasce))
+        a.bilancio.avvisi << ConfrontoStrategie(r, a, parametri);
     if (richiesta.incertezza)
         a.incertezza = Incertezza(r, a, parametri);
     return a;
+}
+
+QString Analisi::ConfrontoStrategie(const Risultato& r, const Approfondimento& a, const std::vector<Parametro>& parametri)
+{
+    // The same household and plant with the battery's other strategy.
+    RichiestaBilancio altra = a.richiesta;
+    altra.batteria.strategia = a.richiesta.batteria.strategia == StrategiaBatteria::Fasce ? StrategiaBatteria::Autoconsumo
+                                                                                          : StrategiaBatteria::Fasce;
+    const RisultatoBilancio b = BilancioEnergetico(r, altra);
+    const Convenienza c = CalcolaConvenienza(EnergiaDelBilancio(b.conBatteria.anno), b.PotenzaDiPicco(), altra.batteria.capacita,
+                                             parametri, a.richiesta.famiglia, &b.curva);
+    const auto n = [&](double v) { return QString::fromStdString(TestoArrotondato(v, 0, r.formato)); };
+    const Convenienza& questa = a.convenienza.con;
+    return QStringLiteral("Batteria con la strategia «%1»: VAN %2 €, risparmio e ricavi del primo anno %3 €, autosufficienza "
+                          "%4 %; con «%5»: VAN %6 €, %7 €, %8 %.")
+        .arg(QString::fromUtf8(NomeStrategia(a.richiesta.batteria.strategia)), n(questa.van), n(questa.risparmioPrimoAnno),
+             QString::fromStdString(TestoArrotondato(100 * a.bilancio.conBatteria.anno.Autosufficienza(), 1, r.formato)),
+             QString::fromUtf8(NomeStrategia(altra.batteria.strategia)), n(c.van), n(c.risparmioPrimoAnno),
+             QString::fromStdString(TestoArrotondato(100 * b.conBatteria.anno.Autosufficienza(), 1, r.formato)));
 }
 
 RisultatoIncertezza Incertezza(const Risultato& /*r: the plant is the balance's*/, const Approfondimento& a, const std::vector<Parametro>& parametri)

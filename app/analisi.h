@@ -104,6 +104,8 @@ public:
     OreDellaRichiesta OreDelCaso(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri);
 
 private:
+    // The economics with the battery's other strategy, said in a sentence.
+    QString ConfrontoStrategie(const Risultato& r, const Approfondimento& a, const std::vector<Parametro>& parametri);
     double Longitudine(const Risultato& r, RisultatoBilancio& esito);
     std::vector<Ore> Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito);
     const LetturaContatore& LetturaDelFile(const QString& file, const Calendario& calendario, const ProfiloConsumo& profilo);

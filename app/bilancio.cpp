@@ -149,6 +149,13 @@ QWidget* DialogoBilancio::CreaIngressi()
     forma->addRow(QStringLiteral("Batteria (utile)"), capacita_);
     forma->addRow(QStringLiteral("Potenza batteria"), potenza_);
     forma->addRow(QStringLiteral("Rendimento"), rendimento_);
+    strategia_ = new QComboBox(pannello);
+    strategia_->setObjectName(QStringLiteral("strategia"));
+    strategia_->addItem(QStringLiteral("autoconsumo"), QStringLiteral("autoconsumo"));
+    strategia_->addItem(QStringLiteral("fasce (mai in F3)"), QStringLiteral("fasce"));
+    strategia_->setToolTip(QStringLiteral("Quando la batteria restituisce la carica: sempre quando la casa consuma, oppure tenuta "
+                                          "per le fasce F1 e F2 e mai nelle ore F3 (notti, domeniche e festivi)."));
+    forma->addRow(QStringLiteral("Strategia"), strategia_);
     anno_ = new QSpinBox(pannello);
     anno_->setRange(1901, 2099);
     anno_->setValue(fv::AnnoDiRiferimento());
@@ -206,6 +213,13 @@ QWidget* DialogoBilancio::CreaIngressiFamiglia(QWidget* pannello)
     impostaLorda_->setToolTip(QStringLiteral("L'IRPEF lorda annua della famiglia: ogni anno la detrazione si usa fino a questa "
                                              "cifra, il resto della rata è perso."));
     forma->addRow(QStringLiteral("IRPEF lorda"), impostaLorda_);
+    prezziFasce_ = new QLineEdit(gruppo);
+    prezziFasce_->setObjectName(QStringLiteral("prezziFasce"));
+    prezziFasce_->setPlaceholderText(QStringLiteral("prezzo unico"));
+    prezziFasce_->setToolTip(QStringLiteral("Un contratto biorario o multiorario: i prezzi dell'energia in F1, F2 e F3 in €/kWh con "
+                                            "le imposte, separati da punto e virgola (0,32;0,27;0,24). Vuoto: il parametro "
+                                            "prezzo_energia per ogni ora."));
+    forma->addRow(QStringLiteral("Prezzi F1, F2, F3"), prezziFasce_);
     contributoPnrr_ = new QCheckBox(QStringLiteral("contributo PNRR (comunità)"), gruppo);
     contributoPnrr_->setObjectName(QStringLiteral("contributoPnrr"));
     contributoPnrr_->setToolTip(QStringLiteral("Contributo in conto capitale per gli impianti di una comunità energetica nei "
@@ -248,6 +262,8 @@ void DialogoBilancio::CollegaIngressi()
         ricalcola();
     });
     connect(profilo_, &QComboBox::activated, this, ricalcola);
+    connect(strategia_, &QComboBox::activated, this, ricalcola);
+    connect(prezziFasce_, &QLineEdit::editingFinished, this, ricalcola);
     for (QDoubleSpinBox* s : {annuo_, capacita_, potenza_, rendimento_, impostaLorda_})
         connect(s, &QDoubleSpinBox::valueChanged, this, ricalcola);
     connect(anno_, &QSpinBox::valueChanged, this, ricalcola);
@@ -316,7 +332,17 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
         r.consumo.fasceMese = f.mesi;
     }
     r.consumo.file = file_->text();
-    r.batteria = {capacita_->value(), potenza_->value(), rendimento_->value()};
+    r.batteria.capacita = capacita_->value();
+    r.batteria.potenza = potenza_->value();
+    r.batteria.rendimento = rendimento_->value();
+    fv::LeggiStrategia(strategia_->currentData().toString().toStdString(), r.batteria.strategia);
+    if (!prezziFasce_->text().trimmed().isEmpty()) {
+        try {
+            r.famiglia.prezziFasce = fv::LeggiPrezziFasce(prezziFasce_->text().trimmed().toStdString());
+        } catch (const std::invalid_argument& e) {
+            throw fv::ErroreRichiesta("prezzi-fasce", "Prezzi per fascia: " + std::string(e.what()));
+        }
+    }
     r.anno = anno_->value();
     r.giorniMedi = giorniMedi_->isChecked();
     r.dataSpesa = dataSpesa_->date().toString(Qt::ISODate).toStdString();
@@ -502,6 +528,8 @@ void DialogoBilancio::Ricorda() const
     s.setValue(QStringLiteral("modo"), modo_->currentIndex());
     s.setValue(QStringLiteral("profilo"), profilo_->currentIndex());
     s.setValue(QStringLiteral("fasce"), fasce_->text());
+    s.setValue(QStringLiteral("strategia"), strategia_->currentIndex());
+    s.setValue(QStringLiteral("prezziFasce"), prezziFasce_->text());
     s.setValue(QStringLiteral("file"), file_->text());
     // The declared numbers under their keys.
     for (const auto& [campo, opzione] : numeri_)
@@ -536,6 +564,8 @@ void DialogoBilancio::Richiama()
     pagine_->setCurrentIndex(modo_->currentIndex());
     profilo_->setCurrentIndex(s.value(QStringLiteral("profilo"), 0).toInt());
     fasce_->setText(s.value(QStringLiteral("fasce"), fasce_->text()).toString());
+    strategia_->setCurrentIndex(s.value(QStringLiteral("strategia"), 0).toInt());
+    prezziFasce_->setText(s.value(QStringLiteral("prezziFasce")).toString());
     file_->setText(s.value(QStringLiteral("file")).toString());
     for (const auto& [campo, opzione] : numeri_)
         campo->setValue(s.value(QString::fromLatin1(opzione->chiave), opzione->predefinito).toDouble());

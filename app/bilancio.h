@@ -105,6 +105,8 @@ private:
     QDoubleSpinBox* capacita_ = nullptr;
     QDoubleSpinBox* potenza_ = nullptr;
     QDoubleSpinBox* rendimento_ = nullptr;
+    QComboBox* strategia_ = nullptr;
+    QLineEdit* prezziFasce_ = nullptr;
     QSpinBox* anno_ = nullptr;
     QCheckBox* giorniMedi_ = nullptr;
     QDateEdit* dataSpesa_ = nullptr;

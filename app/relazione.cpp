@@ -713,6 +713,11 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
     t.push_back({QStringLiteral("Batteria utile (kWh)"), n(a.richiesta.batteria.capacita)});
     t.push_back({QStringLiteral("Potenza della batteria (kW, 0 = come la capacità)"), n(a.richiesta.batteria.potenza)});
     t.push_back({QStringLiteral("Rendimento della batteria (%)"), n(a.richiesta.batteria.rendimento)});
+    t.push_back({QStringLiteral("Strategia della batteria"), QString::fromUtf8(NomeStrategia(a.richiesta.batteria.strategia))});
+    if (const auto& p = a.richiesta.famiglia.prezziFasce)
+        t.push_back({QStringLiteral("Prezzi dell'energia F1, F2, F3 (€/kWh)"), n((*p)[0]), n((*p)[1]), n((*p)[2])});
+    else
+        t.push_back({QStringLiteral("Prezzi dell'energia F1, F2, F3 (€/kWh)"), QStringLiteral("prezzo unico (prezzo_energia)")});
     t.push_back({QStringLiteral("Anno di riferimento"), QString::number(a.richiesta.anno > 0 ? a.richiesta.anno : AnnoDiRiferimento())});
     t.push_back({QStringLiteral("Solo giorni medi"), a.richiesta.giorniMedi ? QStringLiteral("sì") : QStringLiteral("no")});
     t.push_back({QStringLiteral("Data della spesa"), QString::fromStdString(a.richiesta.dataSpesa.empty() ? Oggi() : a.richiesta.dataSpesa)});

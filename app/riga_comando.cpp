@@ -85,6 +85,10 @@ const Opzione kOpzioni[] = {
     {"batteria-potenza", "bilancio: potenza massima di carica e scarica in kW (predefinito: la capacità per un'ora).", "kW"},
     {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale, da 50 a 100.", "%"},
     {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
+    {"strategia-batteria", "bilancio: quando la batteria si scarica: autoconsumo (quando la casa consuma) o fasce (mai nelle ore "
+                           "F3, la carica tenuta per F1 e F2).", "nome", [] { return QStringLiteral("autoconsumo"); }},
+    {"prezzi-fasce", "convenienza: prezzi dell'energia non comprata in F1, F2 e F3 in €/kWh con le imposte, di un contratto "
+                     "biorario o multiorario (es. 0,32;0,27;0,24), al posto del parametro prezzo_energia.", "F1;F2;F3"},
     {"giorni-medi", "bilancio: ogni giorno uguale al giorno medio del suo mese, solo per confronto (rispetto a un anno "
                     "meteorologico reale l'autosufficienza con batteria risulta più alta di circa 10 punti).", nullptr},
     {"orario", "bilancio, convenienza: scrive in un file CSV il bilancio ora per ora (8.760 righe, 8.784 in un anno bisestile).",
@@ -327,6 +331,15 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
     if (p.isSet(QStringLiteral("imposta-lorda")))
         r.famiglia.impostaLorda = NumeroOpzione(p, Dichiarata("imposta-lorda"));
     r.famiglia.contributoPnrr = p.isSet(QStringLiteral("contributo-pnrr"));
+    if (!LeggiStrategia(Valore(p, "strategia-batteria").toStdString(), r.batteria.strategia))
+        throw ErroreArgomento(QStringLiteral("--strategia-batteria vale autoconsumo o fasce, non «%1».").arg(Valore(p, "strategia-batteria")));
+    if (p.isSet(QStringLiteral("prezzi-fasce"))) {
+        try {
+            r.famiglia.prezziFasce = LeggiPrezziFasce(p.value(QStringLiteral("prezzi-fasce")).toStdString());
+        } catch (const std::invalid_argument& e) {
+            throw ErroreArgomento(QStringLiteral("--prezzi-fasce: %1").arg(QString::fromStdString(e.what())));
+        }
+    }
     r.meteo = LeggiRichiestaMeteo(p);
     return r;
 }
@@ -559,6 +572,7 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
         return QStringLiteral("la relazione PDF con il bilancio e la convenienza si fa con convenienza --pdf.");
     if (comandi[0] == QLatin1String("calcola")) {
         for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
+                              "strategia-batteria", "prezzi-fasce",
                               "giorni-medi", "parametro", "data-spesa", "data-esercizio", "seconda-casa", "imposta-lorda", "orario",
                               "contributo-pnrr"})
             if (p.isSet(QLatin1String(o)))

@@ -201,7 +201,7 @@ void GrigliaDueFalde(benchmark::State& state)
     limiti.potenzaMax = 10.5;
     limiti.passoPotenza = 0.5;
     for (auto _ : state) {
-        const fv::GrigliaDimensioni g = fv::Dimensiona(impianto, consumo, anno, {0, 0, 90}, parametri, {}, limiti);
+        const fv::GrigliaDimensioni g = fv::Dimensiona(impianto, consumo, anno, fv::Batteria{}, parametri, {}, limiti);
         if (g.celle.size() != 220)
             state.SkipWithError("not a 20 x 11 grid");
         benchmark::DoNotOptimize(g.migliore);
@@ -222,7 +222,7 @@ void GrigliaDimensioni(benchmark::State& state)
     limiti.potenzaMax = 10.5;
     limiti.passoPotenza = 0.5;
     for (auto _ : state) {
-        const fv::GrigliaDimensioni g = fv::Dimensiona(produzione, 3, consumo, anno, {0, 0, 90}, parametri, {}, limiti);
+        const fv::GrigliaDimensioni g = fv::Dimensiona(produzione, 3, consumo, anno, fv::Batteria{}, parametri, {}, limiti);
         if (g.celle.size() != 220)
             state.SkipWithError("not a 20 x 11 grid");
         benchmark::DoNotOptimize(g.migliore);

@@ -211,12 +211,25 @@ FasceLette LeggiFasce(const std::string& testo)
     return letti;
 }
 
+bool LeggiStrategia(const std::string& testo, StrategiaBatteria& s)
+{
+    if (testo == "autoconsumo")
+        s = StrategiaBatteria::Autoconsumo;
+    else if (testo == "fasce")
+        s = StrategiaBatteria::Fasce;
+    else
+        return false;
+    return true;
+}
+
+const char* NomeStrategia(StrategiaBatteria s) { return s == StrategiaBatteria::Fasce ? "fasce" : "autoconsumo"; }
+
 namespace {
 
 // One hour with the battery: a surplus charges it within its power and free
 // capacity, the rest is exported; a shortfall is covered from it within its
 // power and charge, the rest imported. `carica` is the energy stored [kWh].
-OraBilancio UnOra(double p, double c, double& carica, double capacita, double potenza, double eta)
+OraBilancio UnOra(double p, double c, double& carica, double capacita, double potenza, double eta, bool scarica = true)
 {
     OraBilancio o{p, c, std::min(p, c), 0, 0, 0, 0, 0, 0};
     const double prima = carica;
@@ -227,7 +240,7 @@ OraBilancio UnOra(double p, double c, double& carica, double capacita, double po
         o.immessa = p - c - o.inBatteria;
     } else {
         // To the loads, as energy delivered; 1/√η of it leaves the store.
-        o.daBatteria = eta > 0 ? std::max(0.0, std::min({c - p, potenza, carica * eta})) : 0;
+        o.daBatteria = eta > 0 && scarica ? std::max(0.0, std::min({c - p, potenza, carica * eta})) : 0;
         carica = std::max(0.0, carica - (eta > 0 ? o.daBatteria / eta : 0));
         o.prelevata = c - p - o.daBatteria;
     }
@@ -259,29 +272,35 @@ Bilancio CalcolaBilancio(const std::vector<Ore>& produzione, const std::vector<O
     const double eta = std::sqrt(std::clamp(batteria.rendimento, 0.0, 100.0) / 100);
     const double capacita = std::max(0.0, batteria.capacita);
     const double potenza = batteria.potenza > 0 ? batteria.potenza : capacita;
+    const bool fasce = batteria.strategia == StrategiaBatteria::Fasce;
+    const auto scarica = [&](std::size_t d, std::size_t h) { return !fasce || FasciaOraria(calendario.giorni[d], int(h)) != 3; };
     double carica = 0;
     Bilancio b;
     // The first pass only brings the charge of 31 December to 1 January.
     for (std::size_t d = 0; d < calendario.giorni.size(); ++d)
         for (std::size_t h = 0; h < 24; ++h)
-            UnOra(produzione[d][h], consumo[d][h], carica, capacita, potenza, eta);
+            UnOra(produzione[d][h], consumo[d][h], carica, capacita, potenza, eta, scarica(d, h));
     b.caricaInizio = carica;
     for (std::size_t d = 0; d < calendario.giorni.size(); ++d) {
         const auto mese = std::size_t(calendario.giorni[d].mese);
         const double giorni = calendario.giorniMese[mese];
         for (std::size_t h = 0; h < 24; ++h) {
-            const OraBilancio o = UnOra(produzione[d][h], consumo[d][h], carica, capacita, potenza, eta);
+            const OraBilancio o = UnOra(produzione[d][h], consumo[d][h], carica, capacita, potenza, eta, scarica(d, h));
             if (traccia)
                 traccia->push_back(o);
             Aggiungi(b.mesi[mese], o);
+            b.mesi[mese].copertoFasce[std::size_t(FasciaOraria(calendario.giorni[d], int(h)) - 1)] += o.diretto + o.daBatteria;
             b.produzioneMedia[mese][h] += o.produzione / giorni;
             b.consumoMedio[mese][h] += o.consumo / giorni;
             b.caricaMedia[mese][h] += o.carica / giorni;
         }
     }
     b.caricaFine = carica;
-    for (const FlussiEnergia& m : b.mesi)
+    for (const FlussiEnergia& m : b.mesi) {
         Aggiungi(b.anno, m);
+        for (std::size_t f = 0; f < 3; ++f)
+            b.anno.copertoFasce[f] += m.copertoFasce[f];
+    }
     return b;
 }
 

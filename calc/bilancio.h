@@ -65,10 +65,19 @@ public:
 // that the balance accepts, however it is given.
 constexpr double kConsumoAnnuoMinimo = 100, kConsumoAnnuoMassimo = 1e7;
 
+// When the battery gives back its charge: whenever the house needs it
+// (autoconsumo), or kept for the dearer bands and never in F3, the cheap
+// nights and holidays (fasce). Either way it charges from the plant's surplus.
+enum class StrategiaBatteria { Autoconsumo, Fasce };
+// "autoconsumo", "fasce"; false when it is neither.
+bool LeggiStrategia(const std::string& testo, StrategiaBatteria& s);
+const char* NomeStrategia(StrategiaBatteria s);
+
 struct Batteria {
     double capacita = 0;   // usable [kWh]
     double potenza = 0;    // maximum charge and discharge [kW]; 0: as the capacity per hour
     double rendimento = 90; // round trip [%], √η on charge and on discharge
+    StrategiaBatteria strategia = StrategiaBatteria::Autoconsumo;
 };
 // The ranges a battery's inputs are accepted in: capacity 0 (none) to 1,000
 // kWh, power 0 (as the capacity) to 1,000 kW, round-trip efficiency 50 to
@@ -87,6 +96,7 @@ struct FlussiEnergia {
     double inBatteria = 0, daBatteria = 0; // from production into the battery, from the battery to the loads
     double perdite = 0;                 // lost in the battery's charge and discharge
     double immessa = 0, prelevata = 0;  // to and from the grid
+    std::array<double, 3> copertoFasce{}; // consumption covered on site in F1, F2, F3
     // Consumption covered on site: direct use and the battery's discharge.
     double Coperto() const { return diretto + daBatteria; }
     // Share of production used on site, (direct + into battery) / production;
@@ -110,7 +120,8 @@ struct OraBilancio {
 
 // Hour by hour over the year: a surplus charges the battery within its
 // power and free capacity, the rest is exported; a shortfall is covered from
-// the battery within its power and charge, the rest imported. The year runs
+// the battery within its power and charge (with the strategy `fasce`, not
+// in F3 hours), the rest imported. The year runs
 // twice and the second pass is reported, so that 1 January starts from the
 // charge of 31 December. `traccia`, when given, receives every hour.
 Bilancio CalcolaBilancio(const std::vector<Ore>& produzione, const std::vector<Ore>& consumo,

@@ -414,9 +414,40 @@ std::optional<double> TempoDiRitorno(const std::vector<double>& flussi)
     return double(*ultimoNegativo) + (-primaDelRitorno) / flussi[t];
 }
 
+std::array<double, 3> LeggiPrezziFasce(const std::string& testo)
+{
+    const bool altri = testo.find_first_of("; \t") != std::string::npos;
+    std::vector<std::string> campi;
+    std::string campo;
+    for (char c : testo + (altri ? ";" : ",")) {
+        if (altri ? (c == ';' || c == ' ' || c == '\t') : c == ',') {
+            if (!campo.empty())
+                campi.push_back(campo);
+            campo.clear();
+        } else {
+            campo += c;
+        }
+    }
+    if (campi.size() != 3)
+        throw std::invalid_argument("i prezzi per fascia sono tre, F1, F2 e F3 in €/kWh (es. 0,32;0,27;0,24), non "
+                                    + std::to_string(campi.size()) + ".");
+    std::array<double, 3> p{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        try {
+            p[i] = LeggiNumeroFile(campi[i], Campo::Energia);
+        } catch (const Errore&) {
+            throw std::invalid_argument("il prezzo di F" + std::to_string(i + 1) + " «" + campi[i] + "» non è un numero.");
+        }
+        if (!(p[i] >= 0.01 && p[i] <= 2))
+            throw std::invalid_argument("il prezzo di F" + std::to_string(i + 1) + " vale da 0,01 a 2 €/kWh, non "
+                                        + TestoLeggibile(p[i]) + ".");
+    }
+    return p;
+}
+
 EnergiaAnno EnergiaDelBilancio(const FlussiEnergia& anno)
 {
-    return {anno.produzione, anno.Coperto(), anno.immessa, anno.consumo};
+    return {anno.produzione, anno.Coperto(), anno.immessa, anno.consumo, anno.copertoFasce};
 }
 
 namespace {
@@ -430,7 +461,21 @@ struct Regole {
     std::optional<double> capienza;    // the household's yearly gross IRPEF [EUR]
     double inflazione = 0;             // of running costs and the inverter
     double contributo = 0;             // the PNRR grant, paid in year 1 [EUR]
+    std::optional<std::array<double, 3>> prezziFasce; // [EUR/kWh] by band, in place of prezzoEnergia
 };
+
+// The price of the energy not bought [EUR/kWh]: one price, or the bands'
+// prices weighed by the energy covered in each band.
+double PrezzoDelCoperto(const EnergiaAnno& e, const Regole& g)
+{
+    const double coperto = e.copertoFasce[0] + e.copertoFasce[1] + e.copertoFasce[2];
+    if (!g.prezziFasce || coperto <= 0)
+        return g.prezzoEnergia;
+    double spesa = 0;
+    for (std::size_t f = 0; f < 3; ++f)
+        spesa += e.copertoFasce[f] * (*g.prezziFasce)[f];
+    return spesa / coperto;
+}
 
 // The battery year by year: its capacity share and what replacing it costs.
 struct AnnoBatteria {
@@ -468,7 +513,7 @@ AnnoFlusso UnAnno(int t, const EnergiaAnno& e, const Regole& g, const AnnoFlusso
     a.coperto = e.coperto * resa;
     a.immessa = e.immessa * resa;
     a.prelevata = e.consumo - a.coperto;
-    a.risparmio = a.coperto * g.prezzoEnergia * prezzi;
+    a.risparmio = a.coperto * PrezzoDelCoperto(e, g) * prezzi;
     a.vendita = a.immessa * g.prezzoVendita * prezzi;
     a.premioComunita = t <= g.anniPremio ? a.immessa * g.premio : 0;
     const double rata = t <= g.anniRate ? g.rata : 0;
@@ -589,7 +634,9 @@ EnergiaAnno CurvaBatteria::A(double quota) const
             const double w = q1 > q0 ? (quota - q0) / (q1 - q0) : 1;
             const auto tra = [w](double a, double b) { return a + w * (b - a); };
             return {tra(e0.produzione, e1.produzione), tra(e0.coperto, e1.coperto), tra(e0.immessa, e1.immessa),
-                    tra(e0.consumo, e1.consumo)};
+                    tra(e0.consumo, e1.consumo),
+                    {tra(e0.copertoFasce[0], e1.copertoFasce[0]), tra(e0.copertoFasce[1], e1.copertoFasce[1]),
+                     tra(e0.copertoFasce[2], e1.copertoFasce[2])}};
         }
     }
     return punti.back().second;
@@ -645,7 +692,8 @@ Regole RegoleDelCaso(const std::function<double(const char*)>& v, double potenza
                    v("aliquota_irpef") / 100,
                    famiglia.impostaLorda,
                    v("inflazione") / 100,
-                   contributo};
+                   contributo,
+                   famiglia.prezziFasce};
 }
 
 } // namespace

@@ -86,6 +86,7 @@ struct EnergiaAnno {
     double coperto = 0;   // consumption covered on site (direct + from the battery)
     double immessa = 0;   // exported
     double consumo = 0;
+    std::array<double, 3> copertoFasce{}; // of `coperto`, in F1, F2, F3
 };
 // The year's flows of a balance as the cash flow reads them.
 EnergiaAnno EnergiaDelBilancio(const FlussiEnergia& anno);
@@ -160,7 +161,15 @@ struct Famiglia {
     AreaPremio area = AreaPremio::Altre;
     std::string zona;                   // NORD, CNOR, CSUD, SUD, CALA, SICI, SARD; empty: the national price
     bool contributoPnrr = false;
+    // A contract priced by band (bioraria, multioraria): the energy not bought
+    // in F1, F2, F3 [EUR/kWh, taxes in], in place of prezzo_energia.
+    std::optional<std::array<double, 3>> prezziFasce;
 };
+
+// The bands' prices as typed, "F1,F2,F3" [EUR/kWh]: three values separated
+// by semicolons or blanks, or by commas when none has a decimal comma; each
+// from 0.01 to 2 EUR/kWh. Throws std::invalid_argument with the reason.
+std::array<double, 3> LeggiPrezziFasce(const std::string& testo);
 
 // The cash flow of a plant of `potenza` kW with a battery of `batteria` kWh.
 // Year 0: minus the investment. Year t: production scales by

@@ -642,6 +642,28 @@ private slots:
         QVERIFY(errore("detrazione;50;%;;a;2026-02-31/..\n").contains("riga 2"));
     }
 
+    void strategiaEPrezziPerFascia()
+    {
+        // The battery kept out of F3 and a bioraria contract: the CSV names both,
+        // the notice weighs the other strategy; a bad name or price is refused.
+        const QString csv = cartella.filePath("fasce.csv");
+        QVERIFY2(Esegui(QStringList{"convenienza"} + kImpianto
+                        + QStringList{"--consumo-annuo", "2700", "--batteria", "5", "--strategia-batteria", "fasce",
+                                      "--prezzi-fasce", "0,34;0,29;0,22", "--csv", csv})
+                     == 0,
+                 qPrintable(errori));
+        QVERIFY2(ultimaUscita.contains(QString::fromUtf8("Batteria con la strategia «fasce»")) && ultimaUscita.contains(QString::fromUtf8("con «autoconsumo»")),
+                 qPrintable(ultimaUscita));
+        const auto righe = Csv(csv);
+        QVERIFY(Riga(righe, "Strategia della batteria") && (*Riga(righe, "Strategia della batteria"))[1] == "fasce");
+        const fv::RigaCsv* prezzi = Riga(righe, "Prezzi dell'energia F1, F2, F3 (€/kWh)");
+        QVERIFY(prezzi && prezzi->size() >= 4 && Numero((*prezzi)[3]) == 0.22);
+        QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--strategia-batteria", "notte"}), 1);
+        QVERIFY2(errori.contains("autoconsumo o fasce"), qPrintable(errori));
+        QCOMPARE(Esegui(QStringList{"convenienza"} + kImpianto + QStringList{"--consumo-annuo", "2700", "--prezzi-fasce", "0,3;0,2"}), 1);
+        QVERIFY2(errori.contains("--prezzi-fasce: i prezzi per fascia sono tre"), qPrintable(errori));
+    }
+
     void relazioneDiDuePagine()
     {
         const QString pdf = cartella.filePath("due.pdf");

@@ -70,6 +70,37 @@ class TestEconomia : public QObject {
     Q_OBJECT
 
 private slots:
+    void prezziPerFascia()
+    {
+        // 800 kWh covered: 500 in F1, 200 in F2, 100 in F3. F1 at 0.40 and the
+        // others at 0.20 save 500 x 0.20 more than 0.20 for every hour; three
+        // equal prices are the one price, to the cent.
+        EnergiaAnno e = kEnergia;
+        e.copertoFasce = {500, 200, 100};
+        std::vector<Parametro> p = Piccolo();
+        Imposta(p, "prezzo_energia", 0.2);
+        Famiglia bioraria;
+        bioraria.prezziFasce = std::array<double, 3>{0.4, 0.2, 0.2};
+        const Convenienza unico = CalcolaConvenienza(e, 2, 0, p);
+        const Convenienza fasce = CalcolaConvenienza(e, 2, 0, p, bioraria);
+        QVERIFY(std::fabs(fasce.anni[1].risparmio - unico.anni[1].risparmio - 500 * 0.2) < 1e-9);
+        QVERIFY(fasce.van > unico.van);
+        bioraria.prezziFasce = std::array<double, 3>{0.2, 0.2, 0.2};
+        QCOMPARE(CalcolaConvenienza(e, 2, 0, p, bioraria).anni[1].risparmio, unico.anni[1].risparmio);
+        // As typed: semicolons with decimal commas, or commas with points; three values in range.
+        QCOMPARE(LeggiPrezziFasce("0,32;0,27;0,24"), (std::array<double, 3>{0.32, 0.27, 0.24}));
+        QCOMPARE(LeggiPrezziFasce("0.32,0.27,0.24"), (std::array<double, 3>{0.32, 0.27, 0.24}));
+        for (const auto& [testo, motivo] : {std::pair{"0,32,0,27", "tre"}, std::pair{"0,32;0,27;3", "F3 vale da 0,01 a 2"},
+                                            std::pair{"0,32;x;0,2", "F2"}}) {
+            try {
+                LeggiPrezziFasce(testo);
+                QFAIL(testo);
+            } catch (const std::invalid_argument& ex) {
+                QVERIFY2(std::string(ex.what()).find(motivo) != std::string::npos, ex.what());
+            }
+        }
+    }
+
     void casoCalcolatoAMano()
     {
         // Year 0: -2000. Years 1-2: 800 x 0.5 + 1200 x 0.05 + 2000 x 50 % / 2 - 2 x 10 = 940.
