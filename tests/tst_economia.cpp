@@ -85,6 +85,12 @@ private slots:
         const Convenienza fasce = CalcolaConvenienza(e, 2, 0, p, bioraria);
         QVERIFY(std::fabs(fasce.anni[1].risparmio - unico.anni[1].risparmio - 500 * 0.2) < 1e-9);
         QVERIFY(fasce.van > unico.van);
+        // With a battery the year's energy is read off its ageing curve, bands and all:
+        // the new battery's year 1 saves 600 x 0.4 + 300 x 0.2 + 200 x 0.2.
+        CurvaBatteria curva;
+        curva.punti = {{0, e}, {1, {2000, 1100, 800, 2000, {600, 300, 200}}}};
+        const Convenienza conBatteria = CalcolaConvenienza(e, 2, 5, p, bioraria, &curva);
+        QVERIFY(std::fabs(conBatteria.anni[1].risparmio - (600 * 0.4 + 300 * 0.2 + 200 * 0.2)) < 1e-9);
         bioraria.prezziFasce = std::array<double, 3>{0.2, 0.2, 0.2};
         QCOMPARE(CalcolaConvenienza(e, 2, 0, p, bioraria).anni[1].risparmio, unico.anni[1].risparmio);
         // As typed: semicolons with decimal commas, or commas with points; three values in range.
