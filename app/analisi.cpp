@@ -42,6 +42,27 @@ void NellIntervallo(const char* nome, const std::string& cosa, double v)
 
 } // namespace
 
+namespace {
+
+void VerificaAuto(const AutoElettrica& a)
+{
+    NellIntervallo(kKmAuto.nome, "La percorrenza annua dell'auto", a.km);
+    if (a.km <= 0)
+        return;
+    NellIntervallo(kConsumoAuto.nome, "Il consumo dell'auto", a.consumo);
+    NellIntervallo(kQuotaCasaAuto.nome, "La quota ricaricata a casa", a.quotaCasa);
+    NellIntervallo(kPotenzaAuto.nome, "La potenza del caricatore", a.potenza);
+    NellIntervallo(kPerditeAuto.nome, "Le perdite di ricarica", a.perdite);
+    // A day's charge within 20 hours of the charger: beyond, the car would never be full.
+    const double giorno = EnergiaAuto(a) / 365;
+    if (giorno > 20 * a.potenza)
+        throw ErroreRichiesta(kPotenzaAuto.nome, "L'auto chiede " + TestoLeggibile(std::round(giorno * 10) / 10)
+                                                    + " kWh al giorno: un caricatore di " + TestoLeggibile(a.potenza)
+                                                    + " kW non li dà in meno di 20 ore.");
+}
+
+} // namespace
+
 void VerificaRichiesta(const RichiestaBilancio& r)
 {
     if (r.consumo.modo == RichiestaConsumo::Modo::Annuo)
@@ -63,6 +84,7 @@ void VerificaRichiesta(const RichiestaBilancio& r)
                                                     + "» non è un giorno del calendario (AAAA-MM-GG).");
     if (r.famiglia.impostaLorda)
         NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda);
+    VerificaAuto(r.veicolo);
     if (!r.meteo.file.isEmpty()) {
         NellIntervallo("perdite-sistema", "Le perdite di sistema", r.meteo.perditeSistema);
         if (r.giorniMedi)
@@ -480,6 +502,29 @@ RisultatoBilancio Analisi::ProduzioneDellImpianto(const Risultato& r, const Rich
     return esito;
 }
 
+namespace {
+
+// The house's consumption with the car's charging on it (its hours kept in `esito`).
+std::vector<Ore> ConAuto(std::vector<Ore> casa, const std::vector<Ore>& produzione, const AutoElettrica& veicolo,
+                         const Calendario& calendario, RisultatoBilancio& esito)
+{
+    esito.ricaricaAuto.clear();
+    if (veicolo.km <= 0)
+        return casa;
+    // The surplus before the house battery: the car, at home, takes the sun first.
+    std::vector<Ore> surplus = produzione;
+    for (std::size_t g = 0; g < surplus.size(); ++g)
+        for (std::size_t h = 0; h < 24; ++h)
+            surplus[g][h] -= casa[g][h];
+    esito.ricaricaAuto = RicaricaOraria(veicolo, calendario, surplus);
+    for (std::size_t g = 0; g < casa.size(); ++g)
+        for (std::size_t h = 0; h < 24; ++h)
+            casa[g][h] += esito.ricaricaAuto[g][h];
+    return casa;
+}
+
+} // namespace
+
 Analisi::OreDellaRichiesta Analisi::OreDelCaso(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri)
 {
     VerificaRichiesta(richiesta);
@@ -489,8 +534,9 @@ Analisi::OreDellaRichiesta Analisi::OreDelCaso(const Risultato& r, const Richies
     OreDellaRichiesta o;
     const double longitudine = Longitudine(r, esito);
     o.calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
-    o.consumo = Consumo(richiesta.consumo, o.calendario, esito);
     const ProduzioneFalde& p = ProduzioneDelCaso(r, richiesta, longitudine, o.calendario, esito);
+    // The car's hours are the typed plant's: with solar charging a larger plant would give it a little more sun.
+    o.consumo = ConAuto(Consumo(richiesta.consumo, o.calendario, esito), p.ore, richiesta.veicolo, o.calendario, esito);
     o.produzione = p.ore;
     o.potenza = esito.PotenzaDiPicco();
     o.impianto.falde = p.falde;
@@ -520,8 +566,9 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     RisultatoBilancio esito;
     const double longitudine = Longitudine(r, esito);
     const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
-    const std::vector<Ore> consumo = Consumo(richiesta.consumo, calendario, esito);
     const std::vector<Ore>& produzione = ProduzioneDelCaso(r, richiesta, longitudine, calendario, esito).ore;
+    const std::vector<Ore> consumo =
+        ConAuto(Consumo(richiesta.consumo, calendario, esito), produzione, richiesta.veicolo, calendario, esito);
     esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria, &esito.ore);
     esito.anno = calendario.anno;
     esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});

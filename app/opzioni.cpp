@@ -3,6 +3,7 @@
 
 #include "calc/bilancio.h"
 #include "calc/dimensiona.h"
+#include "calc/veicolo.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -19,6 +20,12 @@ const std::vector<OpzioneNumero>& OpzioniNumero()
         {kPotenzaBatteria.nome, "kW", kPotenzaBatteria.minimo, kPotenzaBatteria.massimo, 0, 1, "potenza"},
         {kRendimentoBatteria.nome, "%", kRendimentoBatteria.minimo, kRendimentoBatteria.massimo, 90, 0, "rendimento"},
         {"anno", "", 1901, 2099, 0, 0, "anno", true}, // 0: the next calendar year
+        // The electric car (a car's defaults from calc).
+        {kKmAuto.nome, "km/anno", kKmAuto.minimo, kKmAuto.massimo, 0, 0, "autoKm"},
+        {kConsumoAuto.nome, "kWh/100 km", kConsumoAuto.minimo, kConsumoAuto.massimo, AutoElettrica{}.consumo, 1, "autoConsumo"},
+        {kQuotaCasaAuto.nome, "%", kQuotaCasaAuto.minimo, kQuotaCasaAuto.massimo, AutoElettrica{}.quotaCasa, 0, "autoCasa"},
+        {kPotenzaAuto.nome, "kW", kPotenzaAuto.minimo, kPotenzaAuto.massimo, AutoElettrica{}.potenza, 1, "autoPotenza"},
+        {kPerditeAuto.nome, "%", kPerditeAuto.minimo, kPerditeAuto.massimo, AutoElettrica{}.perdite, 0, "autoPerdite"},
         // The weather file's chain: PVGIS's 14 % system losses.
         {"perdite-sistema", "%", 0, 50, 14, 1, "perditeSistema"},
         // The inverter's AC limit: 0 for none (the analysis refuses 0 typed on the command line).

@@ -228,6 +228,16 @@ std::vector<Cifra> CifreBilancio(const RisultatoBilancio& b)
 }
 
 // The inverter's cut, the same in both cases (the battery sits after the inverter).
+// The car's charging, part of the consumption.
+void AggiungiAuto(std::vector<Cifra>& cifre, const RisultatoBilancio& b)
+{
+    if (b.ricaricaAuto.empty())
+        return;
+    const auto consumo = std::find_if(cifre.begin(), cifre.end(), [](const Cifra& c) { return c.nome == QStringLiteral("Consumo"); });
+    const double e = b.RicaricaAuto();
+    cifre.insert(consumo + 1, Cifra{QStringLiteral("di cui ricarica dell'auto"), QStringLiteral("kWh"), 0, e, e, {}});
+}
+
 void AggiungiPerditaInverter(std::vector<Cifra>& cifre, const RisultatoBilancio& b)
 {
     if (b.produzione.inverter)
@@ -262,6 +272,7 @@ std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const For
 {
     std::vector<Cifra> cifre = CifreBilancio(b);
     AggiungiPerditaInverter(cifre, b);
+    AggiungiAuto(cifre, b);
     return Mostra(QStringLiteral("Bilancio"), cifre, f, conBatteria, perCsv);
 }
 
@@ -340,7 +351,7 @@ OraBilancio Somma(const OraBilancio& a, const OraBilancio& b)
 // the inverter and the inverter's cut [kWh].
 struct OraEsportata {
     OraBilancio flussi;
-    std::array<double, kFaldeMassime + 1> falde{};
+    std::array<double, kFaldeMassime + 2> falde{}; // the faces, the cut, the car last
 };
 
 OraEsportata Scalata(const OraEsportata& o, double k)
@@ -408,6 +419,9 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
             t.front() << QStringLiteral("Falda %1 (kWh)").arg(i + 1);
         t.front() << QString::fromUtf8(kPerditaInverter) + QStringLiteral(" (kWh)");
     }
+    const bool veicolo = b.ricaricaAuto.size() * 24 == b.ore.size() && !b.ricaricaAuto.empty();
+    if (veicolo)
+        t.front() << QStringLiteral("Ricarica auto (kWh)");
     t.reserve(b.ore.size() + 2);
     const Calendario cal = CreaCalendario(b.anno);
     // Six decimals: the rows of a month sum to its table to well under a watt-hour.
@@ -425,6 +439,8 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
             }
             if (falde)
                 giorno[h].falde[b.falde.size()] = std::max(0.0, somma - b.produzione.ore[d][h]);
+            if (veicolo)
+                giorno[h].falde.back() = b.ricaricaAuto[d][h];
         }
         for (const OraDellOrologio& h : OreDelGiorno(giorno.data(), g.legale, d > 0 && cal.giorni[d - 1].legale)) {
             const QString ora = QStringLiteral("%1:00").arg(h.ora, 2, 10, QLatin1Char('0'));
@@ -434,6 +450,8 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
                          n(o.immessa), n(o.prelevata), n(o.carica)});
             for (std::size_t i = 0; falde && i <= b.falde.size(); ++i)
                 t.back() << n(h.flussi.falde[i]);
+            if (veicolo)
+                t.back() << n(h.flussi.falde.back());
         }
     }
     return t;
@@ -713,6 +731,16 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
     t.push_back({QStringLiteral("Batteria utile (kWh)"), n(a.richiesta.batteria.capacita)});
     t.push_back({QStringLiteral("Potenza della batteria (kW, 0 = come la capacità)"), n(a.richiesta.batteria.potenza)});
     t.push_back({QStringLiteral("Rendimento della batteria (%)"), n(a.richiesta.batteria.rendimento)});
+    if (const AutoElettrica& v = a.richiesta.veicolo; v.km > 0) {
+        t.push_back({QStringLiteral("Auto elettrica (km/anno)"), n(v.km)});
+        t.push_back({QStringLiteral("Consumo dell'auto (kWh/100 km)"), n(v.consumo)});
+        t.push_back({QStringLiteral("Quota ricaricata a casa (%)"), n(v.quotaCasa)});
+        t.push_back({QStringLiteral("Caricatore (kW)"), n(v.potenza)});
+        t.push_back({QStringLiteral("Perdite di ricarica (%)"), n(v.perdite)});
+        t.push_back({QStringLiteral("Ricarica dell'auto"), QString::fromUtf8(NomeRicarica(v.ricarica))
+                                                               + (v.aCasaFeriali ? QStringLiteral(", a casa anche nei feriali") : QString())});
+        t.push_back({QStringLiteral("Ricarica dell'auto a casa (kWh/anno)"), QString::fromStdString(TestoArrotondato(EnergiaAuto(v), 0, f))});
+    }
     t.push_back({QStringLiteral("Strategia della batteria"), QString::fromUtf8(NomeStrategia(a.richiesta.batteria.strategia))});
     if (const auto& p = a.richiesta.famiglia.prezziFasce)
         t.push_back({QStringLiteral("Prezzi dell'energia F1, F2, F3 (€/kWh)"), n((*p)[0]), n((*p)[1]), n((*p)[2])});

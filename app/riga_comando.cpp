@@ -85,6 +85,15 @@ const Opzione kOpzioni[] = {
     {"batteria-potenza", "bilancio: potenza massima di carica e scarica in kW (predefinito: la capacità per un'ora).", "kW"},
     {"batteria-rendimento", "bilancio: rendimento di andata e ritorno in percentuale, da 50 a 100.", "%"},
     {"anno", "bilancio: anno di riferimento del calendario (predefinito: il prossimo).", "AAAA"},
+    {"auto-km", "bilancio: un'auto elettrica, i chilometri percorsi in un anno (predefinito: nessuna auto).", "km"},
+    {"auto-consumo", "bilancio: consumo dell'auto in kWh/100 km alla batteria (predefinito 17).", "kWh/100 km"},
+    {"auto-casa", "bilancio: quota dei chilometri ricaricata a casa in percentuale (predefinito 80).", "%"},
+    {"auto-potenza", "bilancio: potenza del caricatore di casa in kW, 3,7 o 7,4 (predefinito 3,7).", "kW"},
+    {"auto-perdite", "bilancio: perdite di ricarica in percentuale (predefinito 10).", "%"},
+    {"auto-ricarica", "bilancio: quando l'auto si ricarica: sera (dalle 19), notte (le ore F3) o solare (con il surplus "
+                      "dell'impianto quando è a casa, il resto della settimana di notte).", "modo", [] { return QStringLiteral("sera"); }},
+    {"auto-feriali", "bilancio: con --auto-ricarica solare, l'auto è a casa anche nei giorni feriali (predefinito: sabato, "
+                     "domenica e festivi).", nullptr},
     {"strategia-batteria", "bilancio: quando la batteria si scarica: autoconsumo (quando la casa consuma) o fasce (mai nelle ore "
                            "F3, la carica tenuta per F1 e F2).", "nome", [] { return QStringLiteral("autoconsumo"); }},
     {"prezzi-fasce", "convenienza: prezzi dell'energia non comprata in F1, F2 e F3 in €/kWh con le imposte, di un contratto "
@@ -305,6 +314,26 @@ RichiestaImpianto LeggiRichiestaImpianto(const QCommandLineParser& p)
     return i;
 }
 
+// The electric car's options: its habits only with its kilometres.
+AutoElettrica LeggiAuto(const QCommandLineParser& p)
+{
+    AutoElettrica a;
+    a.km = NumeroOpzione(p, Dichiarata(kKmAuto.nome));
+    for (const char* o : {"auto-consumo", "auto-casa", "auto-potenza", "auto-perdite", "auto-ricarica", "auto-feriali"})
+        if (p.isSet(QLatin1String(o)) && !p.isSet(QStringLiteral("auto-km")))
+            throw ErroreArgomento(QStringLiteral("--%1 descrive l'auto elettrica: manca --auto-km.").arg(QLatin1String(o)));
+    a.consumo = NumeroOpzione(p, Dichiarata(kConsumoAuto.nome));
+    a.quotaCasa = NumeroOpzione(p, Dichiarata(kQuotaCasaAuto.nome));
+    a.potenza = NumeroOpzione(p, Dichiarata(kPotenzaAuto.nome));
+    a.perdite = NumeroOpzione(p, Dichiarata(kPerditeAuto.nome));
+    if (!LeggiRicarica(Valore(p, "auto-ricarica").toStdString(), a.ricarica))
+        throw ErroreArgomento(QStringLiteral("--auto-ricarica vale sera, notte o solare, non «%1».").arg(Valore(p, "auto-ricarica")));
+    a.aCasaFeriali = p.isSet(QStringLiteral("auto-feriali"));
+    if (a.aCasaFeriali && a.ricarica != RicaricaAuto::Solare)
+        throw ErroreArgomento(QStringLiteral("--auto-feriali vale con --auto-ricarica solare."));
+    return a;
+}
+
 RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
 {
     RichiestaBilancio r;
@@ -340,6 +369,7 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
             throw ErroreArgomento(QStringLiteral("--prezzi-fasce: %1").arg(QString::fromStdString(e.what())));
         }
     }
+    r.veicolo = LeggiAuto(p);
     r.meteo = LeggiRichiestaMeteo(p);
     return r;
 }
@@ -572,7 +602,8 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
         return QStringLiteral("la relazione PDF con il bilancio e la convenienza si fa con convenienza --pdf.");
     if (comandi[0] == QLatin1String("calcola")) {
         for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
-                              "strategia-batteria", "prezzi-fasce",
+                              "strategia-batteria", "prezzi-fasce", "auto-km", "auto-consumo", "auto-casa", "auto-potenza",
+                              "auto-perdite", "auto-ricarica", "auto-feriali",
                               "giorni-medi", "parametro", "data-spesa", "data-esercizio", "seconda-casa", "imposta-lorda", "orario",
                               "contributo-pnrr"})
             if (p.isSet(QLatin1String(o)))

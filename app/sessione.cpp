@@ -61,6 +61,15 @@ std::vector<Falda> FaldeDelCaso(const Risultato& r, const RichiestaImpianto& imp
     return falde;
 }
 
+double RisultatoBilancio::RicaricaAuto() const
+{
+    double e = 0;
+    for (const Ore& g : ricaricaAuto)
+        for (double h : g)
+            e += h;
+    return e;
+}
+
 ImpiantoTesti ImpiantoIniziale()
 {
     const ValoriIniziali& v = kImpiantoIniziale;

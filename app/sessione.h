@@ -11,6 +11,7 @@
 #include "calc/dimensiona.h"
 #include "calc/economia.h"
 #include "calc/falde.h"
+#include "calc/veicolo.h"
 #include "calc/incertezza.h"
 #include "calc/numeri.h"
 #include "calc/serie.h"
@@ -119,6 +120,7 @@ struct RichiestaBilancio {
     RichiestaConsumo consumo;
     RichiestaMeteo meteo;
     RichiestaImpianto impianto;
+    AutoElettrica veicolo; // km 0: no car
     Batteria batteria;     // capacity 0: no battery
     int anno = 0;          // the reference year
     bool giorniMedi = false; // every day its month's mean day
@@ -160,6 +162,10 @@ struct RisultatoBilancio {
     // face's and the plant's after the inverter's limit, with what the limit cut.
     std::vector<Falda> falde;
     ProduzioneFalde produzione;
+    // The electric car's charging at home [kWh per clock hour], part of the
+    // consumption; empty without a car.
+    std::vector<Ore> ricaricaAuto;
+    double RicaricaAuto() const;
     double PotenzaDiPicco() const { return fv::PotenzaDiPicco(falde); }
     std::optional<MeteoUsato> meteo;  // set when the year's weather came from a file
     std::vector<OraBilancio> ore;     // the year's clock hours of the balance with the battery (without, if none)

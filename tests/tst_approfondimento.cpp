@@ -664,6 +664,40 @@ private slots:
         QVERIFY2(errori.contains("--prezzi-fasce: i prezzi per fascia sono tre"), qPrintable(errori));
     }
 
+    void autoNelBilancio()
+    {
+        // The car's charging in the consumption, its inputs in the CSV, its own
+        // column in the hourly export; its options refused out of range or alone.
+        const QString csv = cartella.filePath("auto.csv"), orario = cartella.filePath("auto-orario.csv");
+        QVERIFY2(Esegui(QStringList{"bilancio"} + kImpianto
+                        + QStringList{"--consumo-annuo", "2700", "--auto-km", "12000", "--auto-ricarica", "solare", "--csv", csv,
+                                      "--orario", orario})
+                     == 0,
+                 qPrintable(errori));
+        const auto righe = Csv(csv);
+        const fv::RigaCsv* annua = Riga(righe, "Ricarica dell'auto a casa (kWh/anno)");
+        QVERIFY(annua && std::fabs(Numero((*annua)[1]) - 1813) < 1);
+        const fv::RigaCsv* consumo = Riga(righe, "Consumo (kWh)");
+        QVERIFY(consumo && std::fabs(Numero((*consumo)[1]) - (2700 + 12000 * 0.17 * 0.8 / 0.9)) < 1);
+        const auto ore = Csv(orario);
+        QCOMPARE(ore.front().back(), std::string("Ricarica auto (kWh)"));
+        double somma = 0;
+        for (std::size_t i = 1; i < ore.size(); ++i)
+            somma += Numero(ore[i].back());
+        QVERIFY(std::fabs(somma - 12000 * 0.17 * 0.8 / 0.9) < 0.01);
+        const std::pair<QStringList, QString> sbagliati[] = {
+            {{"--auto-km", "500000"}, "--auto-km vale da 0 a 100.000, non «500000»"},
+            {{"--auto-km", "12000", "--auto-ricarica", "giorno"}, "sera, notte o solare"},
+            {{"--auto-km", "12000", "--auto-feriali"}, "--auto-feriali vale con --auto-ricarica solare"},
+            {{"--auto-consumo", "20"}, "manca --auto-km"},
+            {{"--auto-km", "100000", "--auto-potenza", "1,4"}, "non li dà in meno di 20 ore"},
+        };
+        for (const auto& [opzioni, atteso] : sbagliati) {
+            QCOMPARE(Esegui(QStringList{"bilancio"} + kImpianto + QStringList{"--consumo-annuo", "2700"} + opzioni), 1);
+            QVERIFY2(errori.contains(atteso), qPrintable(errori));
+        }
+    }
+
     void relazioneDiDuePagine()
     {
         const QString pdf = cartella.filePath("due.pdf");

@@ -8,6 +8,7 @@
 #include "calc/economia.h"
 #include "calc/modello.h"
 #include "calc/risultati.h"
+#include "calc/veicolo.h"
 
 #include <QTest>
 
@@ -63,6 +64,60 @@ class TestBilancio : public QObject {
     const Calendario anno = CreaCalendario(2027);
 
 private slots:
+    void autoElettrica()
+    {
+        // 12,000 km at 17 kWh/100 km, 80 % at home, 10 % losses: 1,813.3 kWh
+        // whatever the habit, each week's share within its week; in the evening
+        // from 19:00, at night in the F3 hours, with the sun never beyond the
+        // surplus of its hour; solar charging uses more of the plant on site.
+        const auto produzione = ProduzioneOraria(Torino(30, 0), anno, false);
+        const auto casa = ConsumoDaAnnuo(2700, ProfiliConsumo().front(), anno);
+        std::vector<Ore> surplus = produzione;
+        for (std::size_t d = 0; d < surplus.size(); ++d)
+            for (std::size_t h = 0; h < 24; ++h)
+                surplus[d][h] -= casa[d][h];
+        AutoElettrica a;
+        a.km = 12000;
+        QVERIFY(std::fabs(EnergiaAuto(a) - 12000 * 0.17 * 0.8 / 0.9) < 1e-9);
+        std::array<double, 4> autoconsumo{};
+        int caso = 0;
+        for (const auto& [ricarica, feriali] : {std::pair{RicaricaAuto::Sera, false}, std::pair{RicaricaAuto::Notte, false},
+                                                std::pair{RicaricaAuto::Solare, false}, std::pair{RicaricaAuto::Solare, true}}) {
+            a.ricarica = ricarica;
+            a.aCasaFeriali = feriali;
+            const std::vector<Ore> car = RicaricaOraria(a, anno, surplus);
+            QVERIFY2(std::fabs(Somma(car) - EnergiaAuto(a)) < 1e-6, NomeRicarica(ricarica));
+            double settimana = 0;
+            int giorni = 0;
+            for (std::size_t d = 0; d < car.size(); ++d) {
+                settimana += Somma(car[d]);
+                ++giorni;
+                if (d + 1 == car.size() || anno.giorni[d + 1].settimana == 0) {
+                    QVERIFY2(std::fabs(settimana - EnergiaAuto(a) / 365 * giorni) < 1e-6, qPrintable(QStringLiteral("settimana al giorno %1").arg(d)));
+                    settimana = giorni = 0;
+                }
+                for (std::size_t h = 0; h < 24; ++h) {
+                    QVERIFY(car[d][h] <= a.potenza + 1e-12);
+                    if (ricarica == RicaricaAuto::Sera && car[d][h] > 0)
+                        QVERIFY2(h >= 19, qPrintable(QStringLiteral("sera alle %1").arg(h)));
+                    if (ricarica == RicaricaAuto::Notte && car[d][h] > 0)
+                        QVERIFY2(h < 7, qPrintable(QStringLiteral("notte alle %1").arg(h)));
+                    if (ricarica == RicaricaAuto::Solare && surplus[d][h] > 0)
+                        QVERIFY2(car[d][h] <= surplus[d][h] + 1e-12, qPrintable(QStringLiteral("giorno %1 ora %2").arg(d).arg(h)));
+                }
+            }
+            std::vector<Ore> consumo = casa;
+            for (std::size_t d = 0; d < consumo.size(); ++d)
+                for (std::size_t h = 0; h < 24; ++h)
+                    consumo[d][h] += car[d][h];
+            autoconsumo[std::size_t(caso++)] = CalcolaBilancio(produzione, consumo, anno, {}).anno.diretto;
+        }
+        QVERIFY(autoconsumo[2] > autoconsumo[0] + 200); // the weekends' sun
+        QVERIFY(autoconsumo[3] > autoconsumo[2] + 200); // and the working days'
+        RicaricaAuto letta{};
+        QVERIFY(LeggiRicarica("notte", letta) && letta == RicaricaAuto::Notte && !LeggiRicarica("giorno", letta));
+    }
+
     void strategiaDelleFasce()
     {
         // 3 kWp south, 2,700 kWh away by day, 5 kWh: with `fasce` not one F3
