@@ -11,6 +11,7 @@
 #include "app/scheda_convenienza.h"
 #include "app/scheda_dimensioni.h"
 #include "app/scheda_impianto.h"
+#include "app/scheda_consumi.h"
 #include "app/scheda_meteo.h"
 
 #include <QApplication>
@@ -55,12 +56,14 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
     meteoScheda_ = new fv::SchedaMeteo(schede_);
     dimensioniScheda_ = new fv::SchedaDimensioni(schede_);
     impiantoScheda_ = new fv::SchedaImpianto(schede_);
-    schede_->addTab(bilancioScheda_, QStringLiteral("Autoconsumo e batteria"));
-    schede_->addTab(convenienzaScheda_, QStringLiteral("Convenienza economica"));
+    consumiScheda_ = new fv::SchedaConsumi(schede_);
+    schede_->addTab(bilancioScheda_, QStringLiteral("Autoconsumo"));
+    schede_->addTab(convenienzaScheda_, QStringLiteral("Convenienza"));
     schede_->addTab(sicurezzaScheda_, QStringLiteral("Quanto è sicuro"));
     schede_->addTab(meteoScheda_, QStringLiteral("Anno meteorologico"));
     schede_->addTab(dimensioniScheda_, QStringLiteral("Quale impianto"));
     schede_->addTab(impiantoScheda_, QStringLiteral("Falde e inverter"));
+    schede_->addTab(consumiScheda_, QStringLiteral("Auto"));
     auto* chiudi = new QDialogButtonBox(QDialogButtonBox::Close, this);
     esporta_ = chiudi->addButton(QStringLiteral("Esporta ora per ora…"), QDialogButtonBox::ActionRole);
     esporta_->setToolTip(QStringLiteral("Il bilancio di ogni ora dell'anno in un file CSV, ora per ora dell'orologio."));
@@ -84,7 +87,7 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    resize(1180, 760);
+    resize(1260, 760);
 }
 
 // The session and the questions' widgets to the dialog: a choice made in one
@@ -107,6 +110,10 @@ void DialogoBilancio::CollegaSchede()
             Ricalcola();
     });
     connect(impiantoScheda_, &fv::SchedaImpianto::cambiata, this, [this] {
+        if (!caricamento_)
+            Ricalcola();
+    });
+    connect(consumiScheda_, &fv::SchedaConsumi::cambiata, this, [this] {
         if (!caricamento_)
             Ricalcola();
     });
@@ -355,6 +362,7 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.incertezza = false; // on a worker, after the figures are on show (AvviaIncertezza)
     r.meteo = meteoScheda_->Richiesta();
     r.impianto = impiantoScheda_->Richiesta();
+    r.veicolo = consumiScheda_->Auto();
     return r;
 }
 
@@ -457,6 +465,7 @@ void DialogoBilancio::Ricalcola()
     MostraSito();
     meteoScheda_->Mostra(bilancio_->meteo);
     impiantoScheda_->Mostra(&*bilancio_);
+    consumiScheda_->Mostra(&*bilancio_, capacita_->value() > 0);
     bilancioScheda_->Mostra(*bilancio_, capacita_->value() > 0);
     esporta_->setEnabled(true);
     AvviaIncertezza();
@@ -517,6 +526,7 @@ void DialogoBilancio::Svuota(const QString& nota)
     sicurezzaScheda_->Svuota();
     meteoScheda_->Mostra(std::nullopt);
     impiantoScheda_->Mostra(nullptr);
+    consumiScheda_->Mostra(nullptr, false);
     esporta_->setEnabled(false);
     MostraSito();
 }
@@ -539,6 +549,7 @@ void DialogoBilancio::Ricorda() const
     s.setValue(QStringLiteral("contributoPnrr"), contributoPnrr_->isChecked());
     meteoScheda_->Ricorda(s);
     impiantoScheda_->Ricorda(s);
+    consumiScheda_->Ricorda(s);
     // Only the parameters the user changed from the file's rows in force
     // (none yet after a new date: the remembered ones stay).
     std::vector<fv::Parametro> delFile;
@@ -577,6 +588,7 @@ void DialogoBilancio::Richiama()
     contributoPnrr_->setChecked(s.value(QStringLiteral("contributoPnrr"), false).toBool());
     meteoScheda_->Richiama(s);
     impiantoScheda_->Richiama(s);
+    consumiScheda_->Richiama(s);
     caricamento_ = false;
 }
 

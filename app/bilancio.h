@@ -33,6 +33,7 @@ class SchedaBilancio;
 class SchedaConvenienza;
 class SchedaDimensioni;
 class SchedaImpianto;
+class SchedaConsumi;
 class SchedaMeteo;
 class SchedaSicurezza;
 } // namespace fv
@@ -125,4 +126,5 @@ private:
     fv::SchedaMeteo* meteoScheda_ = nullptr;
     fv::SchedaDimensioni* dimensioniScheda_ = nullptr;
     fv::SchedaImpianto* impiantoScheda_ = nullptr;
+    fv::SchedaConsumi* consumiScheda_ = nullptr;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza|falde|meteo FILE]
+// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza|falde|auto|meteo FILE]
 // (the main window, or one of the tools' dialogs over the same site).
 #include "app/bilancio.h"
 #include "app/finestra_principale.h"
@@ -106,6 +106,19 @@ int main(int argc, char* argv[])
         MostraScheda(d, QStringLiteral("Falde e inverter"));
         d->findChild<QPushButton*>(QStringLiteral("aggiungiFalda"))->click();
         d->findChild<QDoubleSpinBox*>(QStringLiteral("inverter"))->setValue(4);
+        soggetto = d;
+    }
+    // "auto": the electric car's tab, 12,000 km charged with the sun.
+    if (cosa == QLatin1String("auto")) {
+        for (QAction* a : principale.findChildren<QAction*>())
+            if (a->text().startsWith(QLatin1String("Autoconsumo")))
+                a->trigger();
+        QWidget* d = principale.bilancio();
+        MostraScheda(d, QStringLiteral("Auto"));
+        QComboBox* ricarica = d->findChild<QComboBox*>(QStringLiteral("autoRicarica"));
+        ricarica->setCurrentIndex(2);
+        emit ricarica->activated(2);
+        d->findChild<QDoubleSpinBox*>(QStringLiteral("autoKm"))->setValue(12000);
         soggetto = d;
     }
     // "sicurezza": the economics' "Quanto è sicuro" tab.

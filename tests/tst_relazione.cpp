@@ -549,6 +549,26 @@ private slots:
         QSettings().remove("bilancio");
     }
 
+    void autoNelDialogo()
+    {
+        // The car typed in its tab: the consumption grows by its yearly energy,
+        // the same for every habit; the sun's charging covers more of it.
+        DialogoBilancio* d = ApriBilancio();
+        QVERIFY(d && d->bilancio());
+        const double casa = d->bilancio()->senzaBatteria.anno.consumo;
+        auto* km = d->findChild<QDoubleSpinBox*>("autoKm");
+        auto* ricarica = d->findChild<QComboBox*>("autoRicarica");
+        QVERIFY(km && ricarica);
+        km->setValue(12000);
+        const double atteso = 12000 * 0.17 * 0.8 / 0.9;
+        QVERIFY(std::fabs(d->bilancio()->senzaBatteria.anno.consumo - casa - atteso) < 1e-6);
+        const double sera = d->bilancio()->senzaBatteria.anno.diretto;
+        Scegli(ricarica, 2);
+        QVERIFY(std::fabs(d->bilancio()->senzaBatteria.anno.consumo - casa - atteso) < 1e-6);
+        QVERIFY(d->bilancio()->senzaBatteria.anno.diretto > sera);
+        QSettings().remove("bilancio");
+    }
+
     void opzioniDichiarateUnaVolta()
     {
         // Every declared number is an option of the command line, refused past its
