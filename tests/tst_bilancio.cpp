@@ -112,6 +112,18 @@ private slots:
                     consumo[d][h] += car[d][h];
             autoconsumo[std::size_t(caso++)] = CalcolaBilancio(produzione, consumo, anno, {}).anno.diretto;
         }
+        // A long commuter's car on a slow charger fills the nights and more:
+        // still no hour with a surplus takes from the grid.
+        a.km = 60000;
+        a.potenza = 2; // a slow charger: the nights run into the day's hours
+        a.ricarica = RicaricaAuto::Solare;
+        a.aCasaFeriali = false;
+        const std::vector<Ore> lunga = RicaricaOraria(a, anno, surplus);
+        QVERIFY(std::fabs(Somma(lunga) - EnergiaAuto(a)) < 1e-6);
+        for (std::size_t d = 0; d < lunga.size(); ++d)
+            for (std::size_t h = 0; h < 24; ++h)
+                if (surplus[d][h] > 0)
+                    QVERIFY2(lunga[d][h] <= surplus[d][h] + 1e-12, qPrintable(QStringLiteral("giorno %1 ora %2").arg(d).arg(h)));
         QVERIFY(autoconsumo[2] > autoconsumo[0] + 200); // the weekends' sun
         QVERIFY(autoconsumo[3] > autoconsumo[2] + 200); // and the working days'
         RicaricaAuto letta{};
