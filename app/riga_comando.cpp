@@ -72,7 +72,7 @@ const Opzione kOpzioni[] = {
                        "con lo stesso rapporto kWp/kW).", nullptr},
     {"csv", "Scrive i risultati in un file CSV (calcola non li stampa; bilancio e convenienza stampano comunque le cifre "
             "principali e nel file mettono anche i dati, entrambi i casi e le tabelle).", "file"},
-    {"pdf", "Scrive la relazione PDF: una pagina con calcola; cinque con convenienza (calcolo, bilancio e convenienza, parametri usati su due pagine, probabilità e dimensioni).", "file"},
+    {"pdf", "Scrive la relazione PDF: una pagina con calcola; cinque con convenienza (calcolo, bilancio e convenienza, parametri usati su due pagine, probabilità e dimensioni); una in più, dopo la prima, con più falde o un inverter.", "file"},
     {"sovrascrivi", "Scrive il file di --csv o --pdf anche se esiste già.", nullptr},
     // bilancio:
     {"consumo-annuo", "bilancio: consumo annuo in kWh (da 100 a 10000000, senza separatore delle migliaia), distribuito secondo --profilo.", "kWh"},

@@ -34,6 +34,90 @@ void MostraScheda(QWidget* d, const QString& titolo)
                 t->setCurrentIndex(k);
 }
 
+// The balance's dialog opened from the menu item that starts with `voce`.
+QWidget* Dialogo(FinestraPrincipale& principale, const char* voce)
+{
+    for (QAction* a : principale.findChildren<QAction*>())
+        if (a->text().startsWith(QLatin1String(voce)))
+            a->trigger();
+    return principale.bilancio();
+}
+
+// The dialog on a tab, after what that tab's picture needs; null for a name no tab has.
+QWidget* SchedaDelDialogo(FinestraPrincipale& principale, const QString& cosa, const char* file)
+{
+    if (cosa == QLatin1String("meteo") && file) {
+        // On an hourly weather file, its tab on show.
+        QWidget* d = Dialogo(principale, "Autoconsumo");
+        QComboBox* modo = d->findChild<QComboBox*>(QStringLiteral("meteoModo"));
+        modo->setCurrentIndex(1);
+        emit modo->activated(1);
+        auto* campo = d->findChild<QLineEdit*>(QStringLiteral("fileMeteo"));
+        campo->setText(QString::fromLocal8Bit(file));
+        emit campo->editingFinished();
+        MostraScheda(d, QStringLiteral("Anno meteorologico"));
+        return d;
+    }
+    if (cosa == QLatin1String("dimensiona")) {
+        // The grid of plants and batteries, computed and on show.
+        QWidget* d = Dialogo(principale, "Autoconsumo");
+        MostraScheda(d, QStringLiteral("Quale impianto"));
+        d->findChild<QPushButton*>(QStringLiteral("dimensiona"))->click();
+        auto* esito = d->findChild<QLabel*>(QStringLiteral("esitoDimensioni"));
+        for (int i = 0; i < 100 && !esito->text().startsWith(QLatin1String("La migliore")); ++i)
+            QTest::qWait(100);
+        return d;
+    }
+    if (cosa == QLatin1String("falde")) {
+        // A second face facing the other way and a 4 kW inverter.
+        QWidget* d = Dialogo(principale, "Autoconsumo");
+        MostraScheda(d, QStringLiteral("Falde e inverter"));
+        d->findChild<QPushButton*>(QStringLiteral("aggiungiFalda"))->click();
+        d->findChild<QDoubleSpinBox*>(QStringLiteral("inverter"))->setValue(4);
+        return d;
+    }
+    if (cosa == QLatin1String("auto")) {
+        // 12,000 km charged with the sun.
+        QWidget* d = Dialogo(principale, "Autoconsumo");
+        MostraScheda(d, QStringLiteral("Auto"));
+        QComboBox* ricarica = d->findChild<QComboBox*>(QStringLiteral("autoRicarica"));
+        ricarica->setCurrentIndex(2);
+        emit ricarica->activated(2);
+        d->findChild<QDoubleSpinBox*>(QStringLiteral("autoKm"))->setValue(12000);
+        return d;
+    }
+    if (cosa == QLatin1String("sicurezza")) {
+        QWidget* d = Dialogo(principale, "Convenienza");
+        MostraScheda(d, QString::fromUtf8("Quanto è sicuro"));
+        QTest::qWait(1500); // the Monte Carlo's worker
+        return d;
+    }
+    return nullptr;
+}
+
+// The window or one of its tools, as `cosa` names it.
+QWidget* Soggetto(FinestraPrincipale& principale, const QString& cosa, const char* file)
+{
+    if (QWidget* d = SchedaDelDialogo(principale, cosa, file))
+        return d;
+    if (cosa == QLatin1String("bilancio"))
+        return Dialogo(principale, "Autoconsumo");
+    if (cosa == QLatin1String("convenienza"))
+        return Dialogo(principale, "Convenienza");
+    for (QAction* a : principale.findChildren<QAction*>()) {
+        if (cosa == QLatin1String("orientamento") && a->text().startsWith(QLatin1String("Orientamento"))) {
+            a->trigger();
+            QSignalSpy(principale.orientamento(), &DialogoOrientamento::calcolata).wait(10000);
+            return principale.orientamento();
+        }
+        if (cosa == QLatin1String("mappa") && a->text().startsWith(QLatin1String("Mappa"))) {
+            a->trigger();
+            return principale.mappaItalia();
+        }
+    }
+    return &principale;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -54,92 +138,14 @@ int main(int argc, char* argv[])
     Scrivi(Controllo<QLineEdit>(w, "txtPow"), "3");
     QTest::mouseClick(Controllo<QRadioButton>(w, "optInt(1)"), Qt::LeftButton);
     QTest::mouseClick(Controllo<QWidget>(w, "cmdCalcola"), Qt::LeftButton);
-    QWidget* soggetto = &principale;
-    for (QAction* a : principale.findChildren<QAction*>()) {
-        if (cosa == QLatin1String("orientamento") && a->text().startsWith(QLatin1String("Orientamento"))) {
-            a->trigger();
-            QSignalSpy(principale.orientamento(), &DialogoOrientamento::calcolata).wait(10000);
-            soggetto = principale.orientamento();
-        } else if (cosa == QLatin1String("mappa") && a->text().startsWith(QLatin1String("Mappa"))) {
-            a->trigger();
-            soggetto = principale.mappaItalia();
-        } else if ((cosa == QLatin1String("bilancio") && a->text().startsWith(QLatin1String("Autoconsumo")))
-                   || (cosa == QLatin1String("convenienza") && a->text().startsWith(QLatin1String("Convenienza")))) {
-            a->trigger();
-            soggetto = principale.bilancio();
-        }
-    }
-    // "meteo FILE": the dialog on an hourly weather file, its weather tab on show.
-    if (cosa == QLatin1String("meteo") && argc > 3) {
-        for (QAction* a : principale.findChildren<QAction*>())
-            if (a->text().startsWith(QLatin1String("Autoconsumo")))
-                a->trigger();
-        QWidget* d = principale.bilancio();
-        QComboBox* modo = d->findChild<QComboBox*>(QStringLiteral("meteoModo"));
-        modo->setCurrentIndex(1);
-        emit modo->activated(1);
-        auto* file = d->findChild<QLineEdit*>(QStringLiteral("fileMeteo"));
-        file->setText(QString::fromLocal8Bit(argv[3]));
-        emit file->editingFinished();
-        MostraScheda(d, QStringLiteral("Anno meteorologico"));
-        soggetto = d;
-    }
-    // "dimensiona": the grid of plants and batteries, computed and on show.
-    if (cosa == QLatin1String("dimensiona")) {
-        for (QAction* a : principale.findChildren<QAction*>())
-            if (a->text().startsWith(QLatin1String("Autoconsumo")))
-                a->trigger();
-        QWidget* d = principale.bilancio();
-        MostraScheda(d, QStringLiteral("Quale impianto"));
-        d->findChild<QPushButton*>(QStringLiteral("dimensiona"))->click();
-        auto* esito = d->findChild<QLabel*>(QStringLiteral("esitoDimensioni"));
-        for (int i = 0; i < 100 && !esito->text().startsWith(QLatin1String("La migliore")); ++i)
-            QTest::qWait(100);
-        soggetto = d;
-    }
-    // "falde": the faces' tab with a second face facing the other way and a 4 kW inverter.
-    if (cosa == QLatin1String("falde")) {
-        for (QAction* a : principale.findChildren<QAction*>())
-            if (a->text().startsWith(QLatin1String("Autoconsumo")))
-                a->trigger();
-        QWidget* d = principale.bilancio();
-        MostraScheda(d, QStringLiteral("Falde e inverter"));
-        d->findChild<QPushButton*>(QStringLiteral("aggiungiFalda"))->click();
-        d->findChild<QDoubleSpinBox*>(QStringLiteral("inverter"))->setValue(4);
-        soggetto = d;
-    }
-    // "auto": the electric car's tab, 12,000 km charged with the sun.
-    if (cosa == QLatin1String("auto")) {
-        for (QAction* a : principale.findChildren<QAction*>())
-            if (a->text().startsWith(QLatin1String("Autoconsumo")))
-                a->trigger();
-        QWidget* d = principale.bilancio();
-        MostraScheda(d, QStringLiteral("Auto"));
-        QComboBox* ricarica = d->findChild<QComboBox*>(QStringLiteral("autoRicarica"));
-        ricarica->setCurrentIndex(2);
-        emit ricarica->activated(2);
-        d->findChild<QDoubleSpinBox*>(QStringLiteral("autoKm"))->setValue(12000);
-        soggetto = d;
-    }
-    // "sicurezza": the economics' "Quanto è sicuro" tab.
-    if (cosa == QLatin1String("sicurezza")) {
-        for (QAction* a : principale.findChildren<QAction*>())
-            if (a->text().startsWith(QLatin1String("Convenienza")))
-                a->trigger();
-        QWidget* d = principale.bilancio();
-        MostraScheda(d, QString::fromUtf8("Quanto è sicuro"));
-        QTest::qWait(1500); // the Monte Carlo's worker
-        soggetto = d;
-    }
-    QTest::qWait(200);
-    // "relazione": the report with its second page, as a PDF.
     if (cosa == QLatin1String("relazione")) {
-        for (QAction* a : principale.findChildren<QAction*>())
-            if (a->text().startsWith(QLatin1String("Autoconsumo")))
-                a->trigger();
+        // The report with its second page, as a PDF.
+        Dialogo(principale, "Autoconsumo");
         const auto& approfondimento = w.sessione().approfondimento();
         return fv::SalvaPdf(QString::fromLocal8Bit(argv[1]), *w.sessione().ultimo(),
                             approfondimento ? &*approfondimento : nullptr).isEmpty() ? 0 : 1;
     }
+    QWidget* soggetto = Soggetto(principale, cosa, argc > 3 ? argv[3] : nullptr);
+    QTest::qWait(200);
     return soggetto->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
