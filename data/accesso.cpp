@@ -147,7 +147,7 @@ struct ChiudiTabella {
     void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
 };
 
-void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, const Tabella& t, Uscita& uscita)
+void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, std::uintmax_t dimensione, const Tabella& t, Uscita& uscita)
 {
     MdbTableDef* trovata = nullptr;
     for (unsigned int i = 0; mdb->catalog && i < mdb->catalog->len && !trovata; ++i) {
@@ -180,7 +180,14 @@ void CopiaTabellaAccesso(MdbHandle* mdb, const std::string& file, const Tabella&
     std::vector<int> lunghezze(nomi.size());
     for (std::size_t i = 0; i < nomi.size(); ++i)
         mdb_bind_column(tabella.get(), indici[i] + 1, buffer[i].data(), &lunghezze[i]);
+    // A row takes at least 8 bytes of a page (its offset and its fields): a
+    // table with more rows than that is a damaged file whose page chain turns
+    // back on itself, and libmdb would read it round for ever.
+    const std::uintmax_t massime = dimensione / 8 + 1;
+    std::uintmax_t lette = 0;
     while (mdb_fetch_row(tabella.get())) {
+        if (++lette > massime)
+            throw ErroreFileDati(CodiceDati::Danneggiato, file, t.nome);
         std::vector<Valore> riga;
         for (std::size_t i = 0; i < nomi.size(); ++i) {
             const auto* c = static_cast<MdbColumn*>(g_ptr_array_index(tabella->columns, unsigned(indici[i])));
@@ -204,7 +211,7 @@ void CopiaDaAccesso(const std::string& ingresso, Uscita& uscita)
         || !mdb_read_catalog(mdb.get(), MDB_TABLE))
         throw ErroreFileDati(CodiceDati::Danneggiato, ingresso);
     for (const Tabella& t : kTabelle)
-        CopiaTabellaAccesso(mdb.get(), ingresso, t, uscita);
+        CopiaTabellaAccesso(mdb.get(), ingresso, dimensione, t, uscita);
 }
 
 // Whether a query on the attached input finds a row; a query the engine
