@@ -110,6 +110,7 @@ void FinestraPrincipale::AggiornaRisultati(bool aggiornati)
         a->setStatusTip(aggiornati ? QString() : kPerche);
     }
     if (!aggiornati) {
+        stato_->setToolTip({});
         stato_->setText(!modulo_->sessione().ultimo()
                             ? QString()
                             : QStringLiteral("Risultati non aggiornati: premere CALCOLA per salvarli, "
@@ -129,16 +130,18 @@ void FinestraPrincipale::AggiornaRisultati(bool aggiornati)
                 (f > 0 ? altre : tutte) += m;
         tutte += altre;
         const auto n = [&](double v) { return QString::fromStdString(fv::TestoArrotondato(v, 0, r.formato)); };
-        testo += b.falde.size() > 1 ? QStringLiteral(" · Impianto su %1 falde: le altre aggiungono %2 kWh/anno")
-                                          .arg(b.falde.size())
-                                          .arg(n(altre))
-                                    : QStringLiteral(" · Inverter di %1 kW").arg(n(*b.produzione.inverter));
+        // First in the bar, which is as wide as the window: the rest may be cut, the tooltip has it all.
+        QString falde = b.falde.size() > 1 ? QStringLiteral("Impianto su %1 falde: %2 kWh/anno in tutto, %3 dalle altre")
+                                                 .arg(b.falde.size())
+                                                 .arg(n(tutte - b.produzione.tagliata), n(altre))
+                                           : QStringLiteral("Inverter di %1 kW: %2 kWh/anno")
+                                                 .arg(n(*b.produzione.inverter), n(tutte - b.produzione.tagliata));
         if (b.produzione.inverter)
-            testo += QStringLiteral(", il suo limite ne perde %1").arg(n(b.produzione.tagliata));
-        testo += QStringLiteral(", in tutto %1 kWh/anno (Strumenti › Autoconsumo e batteria…, «Falde e inverter»)")
-                     .arg(n(tutte - b.produzione.tagliata));
+            falde += QStringLiteral(", %1 persi al limite dell'inverter").arg(n(b.produzione.tagliata));
+        testo = falde + QStringLiteral(" (Strumenti › Autoconsumo e batteria…, «Falde e inverter») · ") + testo;
     }
     stato_->setText(testo);
+    stato_->setToolTip(testo);
 }
 
 QString FinestraPrincipale::NomeProposto(const QString& tipo, const QString& estensione) const

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|orientamento|mappa|bilancio|convenienza|falde|auto|meteo FILE]
+// saves a picture: schermata OUTPUT.png [finestra|finestra-falde|orientamento|mappa|bilancio|convenienza|falde|auto|meteo FILE]
 // (the main window, or one of the tools' dialogs over the same site).
 #include "app/bilancio.h"
 #include "app/finestra_principale.h"
@@ -98,6 +98,11 @@ QWidget* SchedaDelDialogo(FinestraPrincipale& principale, const QString& cosa, c
 // The window or one of its tools, as `cosa` names it.
 QWidget* Soggetto(FinestraPrincipale& principale, const QString& cosa, const char* file)
 {
+    if (cosa == QLatin1String("finestra-falde")) {
+        // The window's status bar once the dialog has a second face.
+        SchedaDelDialogo(principale, QStringLiteral("falde"), file)->hide();
+        return &principale;
+    }
     if (QWidget* d = SchedaDelDialogo(principale, cosa, file))
         return d;
     if (cosa == QLatin1String("bilancio"))
