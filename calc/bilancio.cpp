@@ -131,10 +131,6 @@ double FasceLette::Totale() const
     return totale;
 }
 
-namespace {
-
-// The fields of a bands text: semicolons first, then blanks (a comma ending
-// a field dropped: "900, 800, 1000"), else commas.
 std::vector<std::string> CampiFasce(const std::string& testo)
 {
     std::vector<std::string> campi;
@@ -169,7 +165,6 @@ std::vector<std::string> CampiFasce(const std::string& testo)
     return campi;
 }
 
-} // namespace
 
 FasceLette LeggiFasce(const std::string& testo)
 {

@@ -56,6 +56,9 @@ struct FasceLette {
     double Totale() const;
 };
 FasceLette LeggiFasce(const std::string& testo);
+// The fields of such a text: split at semicolons, else at blanks (a comma
+// ending a field dropped: "900, 800, 1000"), else at commas.
+std::vector<std::string> CampiFasce(const std::string& testo);
 class ErroreFasce : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -416,18 +416,7 @@ std::optional<double> TempoDiRitorno(const std::vector<double>& flussi)
 
 std::array<double, 3> LeggiPrezziFasce(const std::string& testo)
 {
-    const bool altri = testo.find_first_of("; \t") != std::string::npos;
-    std::vector<std::string> campi;
-    std::string campo;
-    for (char c : testo + (altri ? ";" : ",")) {
-        if (altri ? (c == ';' || c == ' ' || c == '\t') : c == ',') {
-            if (!campo.empty())
-                campi.push_back(campo);
-            campo.clear();
-        } else {
-            campo += c;
-        }
-    }
+    const std::vector<std::string> campi = CampiFasce(testo); // the bills' bands' grammar
     if (campi.size() != 3)
         throw std::invalid_argument("i prezzi per fascia sono tre, F1, F2 e F3 in €/kWh (es. 0,32;0,27;0,24), non "
                                     + std::to_string(campi.size()) + ".");
