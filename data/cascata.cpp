@@ -247,6 +247,28 @@ QString FonteRadiazione(ContestoDati c)
     }
 }
 
+std::optional<TemperatureComune> LeggiTemperatureComune(ContestoDati c, const QString& provincia, const QString& comune,
+                                                        const FormatoNumeri& formato)
+{
+    try {
+        SessioneDati sessione(c.funzioni, c.rsDati, c.sqlText);
+        Recordset& rs = sessione.Apri(sql::SqlTemperatureComune(provincia, comune));
+        std::optional<TemperatureComune> t;
+        if (!rs.Eof()) {
+            t.emplace();
+            t->stazione = rs.Campo(0).toString();
+            const Origine o{QStringLiteral("tblTemperature"), QStringLiteral("temperatura"), comune};
+            t->distanzaKm = ComeDouble(RigaPresente(rs, o, rs.Campo(1)), rs, o, formato);
+            for (int m = 0; m < 12; ++m)
+                t->mesi[std::size_t(m)] = ComeDouble(RigaPresente(rs, o, rs.Campo(2 + m)), rs, o, formato);
+        }
+        sessione.Chiudi();
+        return t;
+    } catch (const ErroreDati&) {
+        return std::nullopt; // no such table: the file does not say
+    }
+}
+
 std::vector<RigaParametro> LeggiParametri(ContestoDati c, const FormatoNumeri& formato)
 {
     std::vector<RigaParametro> righe;

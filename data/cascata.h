@@ -11,6 +11,8 @@
 
 #include <QString>
 
+#include <array>
+#include <optional>
 #include <vector>
 
 namespace fv {
@@ -72,6 +74,18 @@ void RiflettanzaScelta(ContestoDati contesto, const QString& superficie,
 // Where the file says its radiation comes from; empty when it does not say
 // (a file without the table of sources, an Access file).
 QString FonteRadiazione(ContestoDati contesto);
+
+// A comune's monthly mean air temperature [°C], January first, and the
+// weather station it is taken from.
+struct TemperatureComune {
+    QString stazione;
+    double distanzaKm = 0;
+    std::array<double, 12> mesi{};
+};
+// None when the file has no such table or no row for the comune (an Access
+// file, an older data file).
+std::optional<TemperatureComune> LeggiTemperatureComune(ContestoDati contesto, const QString& provincia,
+                                                        const QString& comune, const FormatoNumeri& formato);
 
 // One row of the file's economic parameters.
 struct RigaParametro {

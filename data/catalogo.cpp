@@ -126,6 +126,13 @@ TestoSql SqlFonteRadiazione()
     return Componi("select fonte from tblFonti where tabella='tblRadiazioni'", {});
 }
 
+TestoSql SqlTemperatureComune(const QString& provincia, const QString& comune)
+{
+    return Componi("select stazione,distanza_km,gen,feb,mar,apr,mag,giu,lug,ago,set,ott,nov,dic from tblTemperature "
+                   "where provincia='?' and comune='?'",
+                   {provincia, comune});
+}
+
 TestoSql SqlParametri()
 {
     return Componi("select nome,valore,unita,descrizione,fonte,validita from tblParametri", {});

@@ -22,6 +22,9 @@ TestoSql SqlRiflettanzaSuperficie(const QString& superficie);                  /
 TestoSql SqlComuniMappa();
 // Where the file says its radiation comes from (the bundled file's tblFonti).
 TestoSql SqlFonteRadiazione();
+// A comune's monthly mean air temperature and the station it comes from
+// (tblTemperature; the bundled file has it).
+TestoSql SqlTemperatureComune(const QString& provincia, const QString& comune);
 // The economic parameters the file holds (tblParametri).
 TestoSql SqlParametri();
 

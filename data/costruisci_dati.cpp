@@ -14,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -168,6 +169,57 @@ std::vector<Riga> RadiazioniComuni(const std::vector<Riga>& latitudini, const Co
     return righe;
 }
 
+// The monthly mean air temperature of each comune: that of the nearest TMYx
+// station the dataset marks usable (not a summit or a pass, not a typical
+// year whose temperatures are its reanalysis cell's instead of the valley's).
+// The data carry no comune's altitude, so none is corrected for its own.
+
+double DistanzaKm(double lat1, double lon1, double lat2, double lon2)
+{
+    constexpr double r = 6371.0, g = 3.14159265358979323846 / 180;
+    const double a = std::sin((lat2 - lat1) * g / 2), b = std::sin((lon2 - lon1) * g / 2);
+    return 2 * r * std::asin(std::sqrt(a * a + std::cos(lat1 * g) * std::cos(lat2 * g) * b * b));
+}
+
+std::vector<Riga> TemperatureComuni(const std::vector<Riga>& latitudini, const Coordinate& coordinate,
+                                    const std::vector<Riga>& stazioni)
+{
+    const std::string file = "temperature_stazioni.csv";
+    const Riga& testa = stazioni.front();
+    const std::size_t cn = Colonna(testa, "stazione_tmyx", file), clat = Colonna(testa, "lat", file);
+    const std::size_t clon = Colonna(testa, "lon", file);
+    const std::size_t cgen = Colonna(testa, "gen", file), cu = Colonna(testa, "usabile", file);
+    std::vector<Riga> righe = {{"provincia", "comune", "stazione", "distanza_km", "gen", "feb", "mar", "apr", "mag", "giu",
+                                "lug", "ago", "set", "ott", "nov", "dic"}};
+    for (std::size_t r = 1; r < latitudini.size(); ++r) {
+        const auto [lat, lon] = CoordinateDi(coordinate, latitudini[r]);
+        const Riga* migliore = nullptr;
+        double distanza = 0;
+        for (std::size_t s = 1; s < stazioni.size(); ++s) {
+            const Riga& st = stazioni[s];
+            const std::string dove = file + " row " + std::to_string(s + 1);
+            if (st.size() != testa.size())
+                throw std::runtime_error(dove + " has the wrong number of fields");
+            if (st[cu] != "si")
+                continue;
+            const double d = DistanzaKm(lat, lon, Numero(st[clat], dove), Numero(st[clon], dove));
+            if (!migliore || d < distanza) {
+                migliore = &st;
+                distanza = d;
+            }
+        }
+        if (!migliore)
+            throw std::runtime_error(file + " has no usable station");
+        char km[32];
+        std::snprintf(km, sizeof km, "%.1f", distanza);
+        Riga riga = {latitudini[r].at(0), latitudini[r].at(1), (*migliore)[cn], km};
+        for (std::size_t m = 0; m < 12; ++m)
+            riga.push_back((*migliore)[cgen + m]);
+        righe.push_back(std::move(riga));
+    }
+    return righe;
+}
+
 fv::GrigliaRadiazione LeggiGriglia(const std::string& percorso)
 {
     std::ifstream in(percorso, std::ios::binary);
@@ -199,6 +251,13 @@ void CreaTabelle(sqlite3* db)
     // data come from, which the status bar and the report credit.
     Esegui(db, "create table tblCoordinate (provincia text collate nocase not null, "
                "comune text collate nocase not null, longitudine real not null)");
+    // Each comune's monthly mean air temperature [°C] and the station it is
+    // taken from, for the heat pump on the comune's climate.
+    Esegui(db, "create table tblTemperature (provincia text collate nocase not null, "
+               "comune text collate nocase not null, stazione text not null, distanza_km real not null, "
+               "gen real not null, feb real not null, mar real not null, apr real not null, mag real not null, "
+               "giu real not null, lug real not null, ago real not null, \"set\" real not null, ott real not null, "
+               "nov real not null, dic real not null)");
     Esegui(db, "create table tblFonti (tabella text collate nocase not null, fonte text not null)");
     // The economic parameters, sourced, each row with the period it is in
     // force ("validita": 2025-01-01/2026-12-31, ".." an open end): a name has
@@ -253,6 +312,7 @@ void CreaIndici(sqlite3* db)
     Esegui(db, "create index idxRadProvincia on tblRadiazioni (provincia)");
     Esegui(db, "create index idxRadProvinciaComune on tblRadiazioni (provincia, comune)");
     Esegui(db, "create index idxCooProvinciaComune on tblCoordinate (provincia, comune)");
+    Esegui(db, "create index idxTemProvinciaComune on tblTemperature (provincia, comune)");
 }
 
 // Every table filled from the dataset's folder.
@@ -265,6 +325,8 @@ void CaricaDataset(sqlite3* db, const std::string& cartella)
            RadiazioniComuni(latitudini, coordinate, LeggiGriglia(cartella + "/nasa-sse/griglia_italia.txt")), 2);
     Carica(db, "tblRiflettanza", LeggiCsv(cartella + "/riflettanza.csv"), 1);
     Carica(db, "tblCoordinate", LongitudiniComuni(latitudini, coordinate), 2);
+    Carica(db, "tblTemperature", TemperatureComuni(latitudini, coordinate, LeggiCsv(cartella + "/temperature_stazioni.csv")),
+           3);
     Carica(db, "tblFonti", LeggiCsv(cartella + "/fonti.csv"), 2);
     Carica(db, "tblProvince", LeggiCsv(cartella + "/province.csv"), 4);
     Carica(db, "tblPopolazione", LeggiCsv(cartella + "/popolazione.csv"), 2);
