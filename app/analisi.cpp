@@ -29,8 +29,8 @@ void NellIntervallo(const std::string& opzione, const std::string& cosa, double 
                 const std::string& unita)
 {
     if (!(v >= minimo && v <= massimo))
-        throw ErroreRichiesta(opzione, cosa + " vale da " + TestoLeggibile(minimo) + " a " + TestoLeggibile(massimo) + " "
-                                           + unita + ", non " + TestoLeggibile(v) + ".");
+        throw ErroreRichiesta(opzione, cosa + " vale da " + TestoLeggibile(minimo) + " a " + TestoLeggibile(massimo)
+                                           + (unita.empty() ? "" : " " + unita) + ", non " + TestoLeggibile(v) + ".");
 }
 
 // A declared option's value within its declared range.
@@ -61,6 +61,21 @@ void VerificaAuto(const AutoElettrica& a)
                                                     + " kW non li dà in meno di 20 ore.");
 }
 
+void VerificaPompa(const PompaDiCalore& p)
+{
+    if (!p.gasMesi)
+        NellIntervallo(kGasAnno.nome, "Il gas dell'anno", p.gasAnno, kGasAnno.minimo, kGasAnno.massimo, "Smc");
+    else
+        for (double v : *p.gasMesi)
+            NellIntervallo(kGasMese.nome, "Il gas di un mese", v, kGasMese.minimo, kGasMese.massimo, "Smc");
+    if (!p.Presente())
+        return;
+    NellIntervallo(kRendimentoCaldaia.nome, "Il rendimento della caldaia", p.rendimento, kRendimentoCaldaia.minimo,
+                   kRendimentoCaldaia.massimo, "");
+    if (p.scop)
+        NellIntervallo(kScop.nome, "Lo SCOP della pompa di calore", *p.scop, kScop.minimo, kScop.massimo, "");
+}
+
 } // namespace
 
 void VerificaRichiesta(const RichiestaBilancio& r)
@@ -85,6 +100,7 @@ void VerificaRichiesta(const RichiestaBilancio& r)
     if (r.famiglia.impostaLorda)
         NellIntervallo("imposta-lorda", "L'IRPEF lorda annua", *r.famiglia.impostaLorda);
     VerificaAuto(r.veicolo);
+    VerificaPompa(r.pompa);
     if (!r.meteo.file.isEmpty()) {
         NellIntervallo("perdite-sistema", "Le perdite di sistema", r.meteo.perditeSistema);
         if (r.giorniMedi)
@@ -387,6 +403,7 @@ AnnoDelFile LeggiAnnoDelFile(const Risultato& r, const RichiestaMeteo& m, const 
     u.orizzonte = !orizzonte.Vuoto();
     u.inverter = inverter;
     u.metodoMensile = r.energieMensili;
+    u.temperature = TemperatureDelCalendario(anno, calendario);
     return AnnoSulleFalde(r, m, anno, std::move(u), orizzonte, falde, inverter, calendario, integrato);
 }
 
@@ -525,6 +542,46 @@ std::vector<Ore> ConAuto(std::vector<Ore> casa, const std::vector<Ore>& produzio
 
 } // namespace
 
+AnnoPompa Analisi::AnnoDellaPompa(const Risultato& r, const PompaDiCalore& pompa, const Calendario& calendario,
+                                  RisultatoBilancio& esito)
+{
+    std::vector<Ore> temperature;
+    if (esito.meteo && esito.meteo->temperature.size() == calendario.giorni.size()) {
+        temperature = esito.meteo->temperature;
+        esito.temperatureDa = QStringLiteral("le ore del file meteorologico");
+    } else {
+        const std::optional<TemperatureComune> t = sessione_.TemperatureDelComune(r.provincia, r.comuneRadiazione);
+        if (!t)
+            throw ErroreRichiesta(kGasAnno.nome, "Il file di dati non ha le temperature del comune (tabella tblTemperature): la "
+                                                 "pompa di calore vuole quelle, o un file meteorologico (--meteo).");
+        temperature = TemperatureDeiMesi(t->mesi, calendario);
+        esito.temperatureDa = QStringLiteral("le medie mensili della stazione %1, a %2 km")
+                                  .arg(t->stazione, QString::fromStdString(TestoArrotondato(t->distanzaKm, 0, r.formato)));
+    }
+    try {
+        AnnoPompa a = CalcolaPompa(pompa, calendario, temperature);
+        for (const std::string& s : a.avvisi)
+            esito.avvisi << QString::fromStdString(s);
+        return a;
+    } catch (const std::invalid_argument& e) {
+        throw ErroreRichiesta(pompa.gasMesi ? kGasMese.nome : kGasAnno.nome, e.what());
+    }
+}
+
+std::vector<Ore> Analisi::ConsumoFuturo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Ore>& produzione,
+                                        const Calendario& calendario, RisultatoBilancio& esito)
+{
+    std::vector<Ore> casa = Consumo(richiesta.consumo, calendario, esito);
+    esito.pompa.reset();
+    if (richiesta.pompa.Presente()) {
+        esito.pompa = AnnoDellaPompa(r, richiesta.pompa, calendario, esito);
+        for (std::size_t g = 0; g < casa.size(); ++g)
+            for (std::size_t h = 0; h < 24; ++h)
+                casa[g][h] += esito.pompa->elettrica[g][h];
+    }
+    return ConAuto(std::move(casa), produzione, richiesta.veicolo, calendario, esito);
+}
+
 Analisi::OreDellaRichiesta Analisi::OreDelCaso(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Parametro>& parametri)
 {
     VerificaRichiesta(richiesta);
@@ -536,7 +593,7 @@ Analisi::OreDellaRichiesta Analisi::OreDelCaso(const Risultato& r, const Richies
     o.calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
     const ProduzioneFalde& p = ProduzioneDelCaso(r, richiesta, longitudine, o.calendario, esito);
     // The car's hours are the typed plant's: with solar charging a larger plant would give it a little more sun.
-    o.consumo = ConAuto(Consumo(richiesta.consumo, o.calendario, esito), p.ore, richiesta.veicolo, o.calendario, esito);
+    o.consumo = ConsumoFuturo(r, richiesta, p.ore, o.calendario, esito);
     o.produzione = p.ore;
     o.potenza = esito.PotenzaDiPicco();
     o.impianto.falde = p.falde;
@@ -567,8 +624,7 @@ RisultatoBilancio Analisi::BilancioEnergetico(const Risultato& r, const Richiest
     const double longitudine = Longitudine(r, esito);
     const Calendario calendario = CreaCalendario(richiesta.anno > 0 ? richiesta.anno : AnnoDiRiferimento());
     const std::vector<Ore>& produzione = ProduzioneDelCaso(r, richiesta, longitudine, calendario, esito).ore;
-    const std::vector<Ore> consumo =
-        ConAuto(Consumo(richiesta.consumo, calendario, esito), produzione, richiesta.veicolo, calendario, esito);
+    const std::vector<Ore> consumo = ConsumoFuturo(r, richiesta, produzione, calendario, esito);
     esito.conBatteria = CalcolaBilancio(produzione, consumo, calendario, richiesta.batteria, &esito.ore);
     esito.anno = calendario.anno;
     esito.senzaBatteria = CalcolaBilancio(produzione, consumo, calendario, {});

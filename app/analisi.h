@@ -108,6 +108,13 @@ private:
     QString ConfrontoStrategie(const Risultato& r, const Approfondimento& a, const std::vector<Parametro>& parametri);
     double Longitudine(const Risultato& r, RisultatoBilancio& esito);
     std::vector<Ore> Consumo(const RichiestaConsumo& c, const Calendario& calendario, RisultatoBilancio& esito);
+    // The house's consumption with what the household adds: the heat pump
+    // in place of the gas boiler, then the car (which charges from the
+    // surplus left by the house and the pump). Their hours kept in `esito`.
+    std::vector<Ore> ConsumoFuturo(const Risultato& r, const RichiestaBilancio& richiesta, const std::vector<Ore>& produzione,
+                                   const Calendario& calendario, RisultatoBilancio& esito);
+    // The heat pump's year on the weather file's hours, or on the comune's months.
+    AnnoPompa AnnoDellaPompa(const Risultato& r, const PompaDiCalore& pompa, const Calendario& calendario, RisultatoBilancio& esito);
     const LetturaContatore& LetturaDelFile(const QString& file, const Calendario& calendario, const ProfiloConsumo& profilo);
     const ProduzioneFalde& Produzione(const Risultato& r, const RichiestaImpianto& i, double longitudine,
                                       const Calendario& calendario, bool giorniMedi);

@@ -63,7 +63,7 @@ DialogoBilancio::DialogoBilancio(fv::Sessione& sessione, QWidget* parent)
     schede_->addTab(meteoScheda_, QStringLiteral("Anno meteorologico"));
     schede_->addTab(dimensioniScheda_, QStringLiteral("Quale impianto"));
     schede_->addTab(impiantoScheda_, QStringLiteral("Falde e inverter"));
-    schede_->addTab(consumiScheda_, QStringLiteral("Auto"));
+    schede_->addTab(consumiScheda_, QStringLiteral("Auto e calore"));
     auto* chiudi = new QDialogButtonBox(QDialogButtonBox::Close, this);
     esporta_ = chiudi->addButton(QStringLiteral("Esporta ora per ora…"), QDialogButtonBox::ActionRole);
     esporta_->setToolTip(QStringLiteral("Il bilancio di ogni ora dell'anno in un file CSV, ora per ora dell'orologio."));
@@ -363,6 +363,7 @@ fv::RichiestaBilancio DialogoBilancio::Richiesta() const
     r.meteo = meteoScheda_->Richiesta();
     r.impianto = impiantoScheda_->Richiesta();
     r.veicolo = consumiScheda_->Auto();
+    r.pompa = consumiScheda_->Pompa();
     return r;
 }
 

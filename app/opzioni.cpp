@@ -3,6 +3,7 @@
 
 #include "calc/bilancio.h"
 #include "calc/dimensiona.h"
+#include "calc/pompa_calore.h"
 #include "calc/veicolo.h"
 
 #include <algorithm>
@@ -26,6 +27,11 @@ const std::vector<OpzioneNumero>& OpzioniNumero()
         {kQuotaCasaAuto.nome, "%", kQuotaCasaAuto.minimo, kQuotaCasaAuto.massimo, AutoElettrica{}.quotaCasa, 0, "autoCasa"},
         {kPotenzaAuto.nome, "kW", kPotenzaAuto.minimo, kPotenzaAuto.massimo, AutoElettrica{}.potenza, 1, "autoPotenza"},
         {kPerditeAuto.nome, "%", kPerditeAuto.minimo, kPerditeAuto.massimo, AutoElettrica{}.perdite, 0, "autoPerdite"},
+        // The heat pump in place of the gas boiler (0 Smc: none; SCOP 0: from the COP curve).
+        {kGasAnno.nome, "Smc/anno", kGasAnno.minimo, kGasAnno.massimo, 0, 0, "gasAnno"},
+        {kRendimentoCaldaia.nome, "", kRendimentoCaldaia.minimo, kRendimentoCaldaia.massimo, PompaDiCalore{}.rendimento, 2,
+         "rendimentoCaldaia"},
+        {kScop.nome, "", kScop.minimo, kScop.massimo, 0, 1, "scop"},
         // The weather file's chain: PVGIS's 14 % system losses.
         {"perdite-sistema", "%", 0, 50, 14, 1, "perditeSistema"},
         // The inverter's AC limit: 0 for none (the analysis refuses 0 typed on the command line).

@@ -238,6 +238,16 @@ void AggiungiAuto(std::vector<Cifra>& cifre, const RisultatoBilancio& b)
     cifre.insert(consumo + 1, Cifra{QStringLiteral("di cui ricarica dell'auto"), QStringLiteral("kWh"), 0, e, e, {}});
 }
 
+// The heat pump's electricity, part of the consumption, and the heat it gives.
+void AggiungiPompa(std::vector<Cifra>& cifre, const RisultatoBilancio& b)
+{
+    if (!b.pompa)
+        return;
+    const auto consumo = std::find_if(cifre.begin(), cifre.end(), [](const Cifra& c) { return c.nome == QStringLiteral("Consumo"); });
+    const double e = b.pompa->elettricaAnno;
+    cifre.insert(consumo + 1, Cifra{QStringLiteral("di cui pompa di calore"), QStringLiteral("kWh"), 0, e, e, {}});
+}
+
 void AggiungiPerditaInverter(std::vector<Cifra>& cifre, const RisultatoBilancio& b)
 {
     if (b.produzione.inverter)
@@ -272,6 +282,7 @@ std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const For
 {
     std::vector<Cifra> cifre = CifreBilancio(b);
     AggiungiPerditaInverter(cifre, b);
+    AggiungiPompa(cifre, b);
     AggiungiAuto(cifre, b);
     return Mostra(QStringLiteral("Bilancio"), cifre, f, conBatteria, perCsv);
 }
@@ -351,7 +362,7 @@ OraBilancio Somma(const OraBilancio& a, const OraBilancio& b)
 // the inverter and the inverter's cut [kWh].
 struct OraEsportata {
     OraBilancio flussi;
-    std::array<double, kFaldeMassime + 2> falde{}; // the faces, the cut, the car last
+    std::array<double, kFaldeMassime + 3> falde{}; // the faces, the cut, the heat pump, the car last
 };
 
 OraEsportata Scalata(const OraEsportata& o, double k)
@@ -420,6 +431,9 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
         t.front() << QString::fromUtf8(kPerditaInverter) + QStringLiteral(" (kWh)");
     }
     const bool veicolo = b.ricaricaAuto.size() * 24 == b.ore.size() && !b.ricaricaAuto.empty();
+    const bool pompa = b.pompa && b.pompa->elettrica.size() * 24 == b.ore.size();
+    if (pompa)
+        t.front() << QStringLiteral("Pompa di calore (kWh)");
     if (veicolo)
         t.front() << QStringLiteral("Ricarica auto (kWh)");
     t.reserve(b.ore.size() + 2);
@@ -439,6 +453,8 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
             }
             if (falde)
                 giorno[h].falde[b.falde.size()] = std::max(0.0, somma - b.produzione.ore[d][h]);
+            if (pompa)
+                giorno[h].falde[kFaldeMassime + 1] = b.pompa->elettrica[d][h];
             if (veicolo)
                 giorno[h].falde.back() = b.ricaricaAuto[d][h];
         }
@@ -450,6 +466,8 @@ std::vector<QStringList> TabellaOraria(const RisultatoBilancio& b, const Formato
                          n(o.immessa), n(o.prelevata), n(o.carica)});
             for (std::size_t i = 0; falde && i <= b.falde.size(); ++i)
                 t.back() << n(h.flussi.falde[i]);
+            if (pompa)
+                t.back() << n(h.flussi.falde[kFaldeMassime + 1]);
             if (veicolo)
                 t.back() << n(h.flussi.falde.back());
         }
@@ -740,6 +758,26 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
         t.push_back({QStringLiteral("Ricarica dell'auto"), QString::fromUtf8(NomeRicarica(v.ricarica))
                                                                + (v.aCasaFeriali ? QStringLiteral(", a casa anche nei feriali") : QString())});
         t.push_back({QStringLiteral("Ricarica dell'auto a casa (kWh/anno)"), QString::fromStdString(TestoArrotondato(EnergiaAuto(v), 0, f))});
+    }
+    if (const PompaDiCalore& p = a.richiesta.pompa; p.Presente()) {
+        if (p.gasMesi) {
+            QStringList riga = {QStringLiteral("Gas delle bollette, da gennaio (Smc)")};
+            for (double v : *p.gasMesi)
+                riga << n(v);
+            t.push_back(riga);
+        } else {
+            t.push_back({QStringLiteral("Gas dell'anno (Smc)"), n(p.gasAnno)});
+        }
+        t.push_back({QStringLiteral("Rendimento della caldaia"), n(p.rendimento)});
+        t.push_back({QStringLiteral("Il gas scaldava l'acqua"), p.acquaCalda ? QStringLiteral("sì") : QStringLiteral("no")});
+        t.push_back({QStringLiteral("Emissione del calore"), QString::fromUtf8(NomeEmissione(p.emissione))});
+        t.push_back({QStringLiteral("SCOP della pompa"), p.scop ? n(*p.scop) : QStringLiteral("dalla curva alle temperature del sito")});
+        if (const auto& y = a.bilancio.pompa) {
+            t.push_back({QStringLiteral("Calore utile (kWh/anno)"), QString::fromStdString(TestoArrotondato(y->calore, 0, f))});
+            t.push_back({QStringLiteral("Pompa di calore (kWh/anno)"), QString::fromStdString(TestoArrotondato(y->elettricaAnno, 0, f))});
+            t.push_back({QStringLiteral("COP stagionale"), QString::fromStdString(TestoArrotondato(y->copStagionale, 2, f))});
+            t.push_back({QStringLiteral("Temperature"), a.bilancio.temperatureDa});
+        }
     }
     t.push_back({QStringLiteral("Strategia della batteria"), QString::fromUtf8(NomeStrategia(a.richiesta.batteria.strategia))});
     if (const auto& p = a.richiesta.famiglia.prezziFasce)

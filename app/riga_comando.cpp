@@ -94,6 +94,18 @@ const Opzione kOpzioni[] = {
                       "dell'impianto quando è a casa, il resto della settimana di notte).", "modo", [] { return QStringLiteral("sera"); }},
     {"auto-feriali", "bilancio: con --auto-ricarica solare, l'auto è a casa anche nei giorni feriali (predefinito: sabato, "
                      "domenica e festivi).", nullptr},
+    {"gas", "bilancio: una pompa di calore al posto della caldaia a gas, i metri cubi standard di gas dell'anno "
+            "(divisi nei mesi con le temperature del sito).", "Smc"},
+    {"gas-mesi", "bilancio: le bollette del gas mese per mese in Smc, 12 valori da gennaio, separati da punti e virgola "
+                 "(al posto di --gas).", "V1;…;V12"},
+    {"rendimento-caldaia", "bilancio: rendimento stagionale della vecchia caldaia sul potere calorifico inferiore "
+                           "(predefinito 0,9; 1,05 una caldaia a condensazione).", "numero"},
+    {"scop", "bilancio: il coefficiente di prestazione stagionale della pompa dalla sua scheda (predefinito: dalla curva "
+             "delle pompe aria-acqua alle temperature del sito).", "numero"},
+    {"acqua-calda-gas", "bilancio: si se il gas scaldava anche l'acqua sanitaria (la pompa la scalderà tutto l'anno), no se "
+                        "solo la casa.", "si|no", [] { return QStringLiteral("si"); }},
+    {"emissione", "bilancio: radiatori (acqua a 40 - T °C) o pavimento (30 - T/2 °C), per il COP della pompa.", "tipo",
+     [] { return QStringLiteral("radiatori"); }},
     {"strategia-batteria", "bilancio: quando la batteria si scarica: autoconsumo (quando la casa consuma) o fasce (mai nelle ore "
                            "F3, la carica tenuta per F1 e F2).", "nome", [] { return QStringLiteral("autoconsumo"); }},
     {"prezzi-fasce", "convenienza: prezzi dell'energia non comprata in F1, F2 e F3 in €/kWh con le imposte, di un contratto "
@@ -334,6 +346,37 @@ AutoElettrica LeggiAuto(const QCommandLineParser& p)
     return a;
 }
 
+// The heat pump's options: its details only with the gas it replaces.
+PompaDiCalore LeggiPompa(const QCommandLineParser& p)
+{
+    PompaDiCalore a;
+    const bool anno = p.isSet(QStringLiteral("gas")), mesi = p.isSet(QStringLiteral("gas-mesi"));
+    if (anno && mesi)
+        throw ErroreArgomento(QStringLiteral("il gas si dà in un modo solo: --gas per l'anno o --gas-mesi mese per mese."));
+    for (const char* o : {"rendimento-caldaia", "scop", "acqua-calda-gas", "emissione"})
+        if (p.isSet(QLatin1String(o)) && !anno && !mesi)
+            throw ErroreArgomento(QStringLiteral("--%1 descrive la pompa di calore: manca il gas che sostituisce (--gas o --gas-mesi).")
+                                      .arg(QLatin1String(o)));
+    a.gasAnno = NumeroOpzione(p, Dichiarata(kGasAnno.nome));
+    if (mesi) {
+        try {
+            a.gasMesi = LeggiGasMesi(p.value(QStringLiteral("gas-mesi")).toStdString());
+        } catch (const std::invalid_argument& e) {
+            throw ErroreArgomento(QStringLiteral("--gas-mesi: %1").arg(QString::fromStdString(e.what())));
+        }
+    }
+    a.rendimento = NumeroOpzione(p, Dichiarata(kRendimentoCaldaia.nome));
+    if (p.isSet(QStringLiteral("scop")))
+        a.scop = NumeroOpzione(p, Dichiarata(kScop.nome));
+    const QString acqua = Valore(p, "acqua-calda-gas");
+    if (acqua != QLatin1String("si") && acqua != QLatin1String("no"))
+        throw ErroreArgomento(QStringLiteral("--acqua-calda-gas vale si o no, non «%1».").arg(acqua));
+    a.acquaCalda = acqua == QLatin1String("si");
+    if (!LeggiEmissione(Valore(p, "emissione").toStdString(), a.emissione))
+        throw ErroreArgomento(QStringLiteral("--emissione vale radiatori o pavimento, non «%1».").arg(Valore(p, "emissione")));
+    return a;
+}
+
 RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
 {
     RichiestaBilancio r;
@@ -370,6 +413,7 @@ RichiestaBilancio LeggiRichiestaBilancio(const QCommandLineParser& p)
         }
     }
     r.veicolo = LeggiAuto(p);
+    r.pompa = LeggiPompa(p);
     r.meteo = LeggiRichiestaMeteo(p);
     return r;
 }
@@ -603,8 +647,8 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
     if (comandi[0] == QLatin1String("calcola")) {
         for (const char* o : {"consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza", "batteria-rendimento", "anno",
                               "strategia-batteria", "prezzi-fasce", "auto-km", "auto-consumo", "auto-casa", "auto-potenza",
-                              "auto-perdite", "auto-ricarica", "auto-feriali",
-                              "giorni-medi", "parametro", "data-spesa", "data-esercizio", "seconda-casa", "imposta-lorda", "orario",
+                              "auto-perdite", "auto-ricarica", "auto-feriali", "gas", "gas-mesi", "rendimento-caldaia",
+                              "scop", "acqua-calda-gas", "emissione", "giorni-medi", "parametro", "data-spesa", "data-esercizio", "seconda-casa", "imposta-lorda", "orario",
                               "contributo-pnrr"})
             if (p.isSet(QLatin1String(o)))
                 return QStringLiteral("calcola non fa il bilancio (--%1): usare bilancio o convenienza.").arg(QLatin1String(o));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/scheda_consumi.h"
 
+#include "app/analisi.h"
 #include "app/aspetto.h"
 #include "app/inventario.h"
 #include "app/opzioni.h"
@@ -12,7 +13,9 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHeaderView>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -37,7 +40,39 @@ SchedaConsumi::SchedaConsumi(QWidget* parent) : QWidget(parent)
     ricarica_->addItem(QStringLiteral("con il sole quando è a casa, il resto di notte"), QStringLiteral("solare"));
     feriali_ = new QCheckBox(QStringLiteral("a casa anche nei giorni feriali"), this);
     feriali_->setObjectName(QStringLiteral("autoFeriali"));
-    forma->addRow(QStringLiteral("Auto elettrica"), km_);
+    gas_ = NuovoNumero(this, Dichiarata(kGasAnno.nome));
+    gas_->setSpecialValueText(QStringLiteral("nessuna pompa di calore"));
+    gasMesi_ = new QLineEdit(this);
+    gasMesi_->setObjectName(QStringLiteral("gasMesi"));
+    gasMesi_->setPlaceholderText(QStringLiteral("12 bollette in Smc da gennaio, separate da ;"));
+    gasMesi_->setToolTip(QStringLiteral("Al posto del gas dell'anno: ogni mese prende il calore della sua bolletta."));
+    rendimentoCaldaia_ = NuovoNumero(this, Dichiarata(kRendimentoCaldaia.nome));
+    rendimentoCaldaia_->setSingleStep(0.01);
+    scop_ = NuovoNumero(this, Dichiarata(kScop.nome));
+    scop_->setMinimum(0);
+    scop_->setValue(0);
+    scop_->setSpecialValueText(QStringLiteral("dalla curva"));
+    scop_->setToolTip(QStringLiteral("Lo SCOP della scheda della pompa; «dalla curva»: il COP delle pompe aria-acqua (Ruhnau et al. "
+                                     "2019) alle temperature del sito."));
+    acqua_ = new QCheckBox(QStringLiteral("il gas scaldava anche l'acqua"), this);
+    acqua_->setObjectName(QStringLiteral("acquaCaldaGas"));
+    acqua_->setChecked(true);
+    emissione_ = new QComboBox(this);
+    emissione_->setObjectName(QStringLiteral("emissione"));
+    emissione_->addItem(QStringLiteral("radiatori"), QStringLiteral("radiatori"));
+    emissione_->addItem(QStringLiteral("pavimento"), QStringLiteral("pavimento"));
+    auto* formaPompa = new QFormLayout;
+    formaPompa->addRow(QStringLiteral("Gas dell'anno"), gas_);
+    formaPompa->addRow(QStringLiteral("o mese per mese"), gasMesi_);
+    formaPompa->addRow(QStringLiteral("Rendimento caldaia"), rendimentoCaldaia_);
+    formaPompa->addRow(QString(), acqua_);
+    formaPompa->addRow(QStringLiteral("Emissione"), emissione_);
+    formaPompa->addRow(QStringLiteral("SCOP"), scop_);
+    auto* pompa = new QGroupBox(QStringLiteral("Pompa di calore al posto della caldaia"), this);
+    pompa->setLayout(formaPompa);
+    auto* gruppoAuto = new QGroupBox(QStringLiteral("Auto elettrica"), this);
+    gruppoAuto->setLayout(forma);
+    forma->addRow(QStringLiteral("Percorrenza"), km_);
     forma->addRow(QStringLiteral("Consumo"), consumo_);
     forma->addRow(QStringLiteral("Ricaricata a casa"), casa_);
     forma->addRow(QStringLiteral("Caricatore"), potenza_);
@@ -52,17 +87,22 @@ SchedaConsumi::SchedaConsumi(QWidget* parent) : QWidget(parent)
     esito_->setObjectName(QStringLiteral("esitoConsumi"));
     auto* v = new QVBoxLayout(this);
     auto* sopra = new QHBoxLayout;
-    sopra->addLayout(forma);
-    sopra->addWidget(esito_, 1, Qt::AlignTop);
+    sopra->addWidget(pompa, 0, Qt::AlignTop);
+    sopra->addWidget(gruppoAuto, 0, Qt::AlignTop);
+    sopra->addStretch(1);
     v->addLayout(sopra);
+    v->addWidget(esito_);
     v->addWidget(tabella_, 1);
     const auto cambiata = [this] {
         feriali_->setEnabled(ricarica_->currentData().toString() == QLatin1String("solare"));
         if (!caricamento_)
             emit this->cambiata();
     };
-    for (QDoubleSpinBox* s : {km_, consumo_, casa_, potenza_, perdite_})
+    for (QDoubleSpinBox* s : {km_, consumo_, casa_, potenza_, perdite_, gas_, rendimentoCaldaia_, scop_})
         connect(s, &QDoubleSpinBox::valueChanged, this, cambiata);
+    connect(gasMesi_, &QLineEdit::editingFinished, this, cambiata);
+    connect(acqua_, &QCheckBox::toggled, this, cambiata);
+    connect(emissione_, &QComboBox::activated, this, cambiata);
     connect(ricarica_, &QComboBox::activated, this, cambiata);
     connect(feriali_, &QCheckBox::toggled, this, cambiata);
     feriali_->setEnabled(false);
@@ -81,6 +121,25 @@ AutoElettrica SchedaConsumi::Auto() const
     return a;
 }
 
+PompaDiCalore SchedaConsumi::Pompa() const
+{
+    PompaDiCalore p;
+    p.gasAnno = gas_->value();
+    if (!gasMesi_->text().trimmed().isEmpty()) {
+        try {
+            p.gasMesi = LeggiGasMesi(gasMesi_->text().trimmed().toStdString());
+        } catch (const std::invalid_argument& e) {
+            throw ErroreRichiesta(kGasMese.nome, "Pompa di calore: " + std::string(e.what()));
+        }
+    }
+    p.rendimento = rendimentoCaldaia_->value();
+    if (scop_->value() > 0)
+        p.scop = scop_->value();
+    p.acquaCalda = acqua_->isChecked();
+    LeggiEmissione(emissione_->currentData().toString().toStdString(), p.emissione);
+    return p;
+}
+
 void SchedaConsumi::Mostra(const RisultatoBilancio* b, bool conBatteria)
 {
     if (!b) {
@@ -96,40 +155,54 @@ void SchedaConsumi::Mostra(const RisultatoBilancio* b, bool conBatteria)
     for (std::size_t d = 0; d < b->ricaricaAuto.size() && d < cal.giorni.size(); ++d)
         for (double h : b->ricaricaAuto[d])
             auto_[std::size_t(cal.giorni[d].mese)] += h;
-    std::vector<QStringList> righe = {{QStringLiteral("Mese"), QStringLiteral("Casa (kWh)"), QStringLiteral("Auto (kWh)"),
+    const std::array<double, 12> pompa = b->pompa ? b->pompa->elettricaMesi : std::array<double, 12>{};
+    std::vector<QStringList> righe = {{QStringLiteral("Mese"), QStringLiteral("Casa (kWh)"), QStringLiteral("Pompa (kWh)"),
+                                       QStringLiteral("Auto (kWh)"),
                                        QStringLiteral("Totale (kWh)"), QStringLiteral("Dall'impianto (kWh)"),
                                        QStringLiteral("Autosufficienza (%)")}};
     for (std::size_t m = 0; m <= 12; ++m) {
         const FlussiEnergia& x = m < 12 ? mostrato.mesi[m] : mostrato.anno;
         const double car = m < 12 ? auto_[m] : b->RicaricaAuto();
-        righe.push_back({m < 12 ? DidascaliaDi(QStringLiteral("txtMese(%1)").arg(m)) : QStringLiteral("Anno"), n(x.consumo - car, 0),
-                         n(car, 0), n(x.consumo, 0), n(x.Coperto(), 0), n(100 * x.Autosufficienza(), 1)});
+        const double pdc = m < 12 ? pompa[m] : b->ElettricaPompa();
+        righe.push_back({m < 12 ? DidascaliaDi(QStringLiteral("txtMese(%1)").arg(m)) : QStringLiteral("Anno"),
+                         n(x.consumo - car - pdc, 0), n(pdc, 0), n(car, 0), n(x.consumo, 0), n(x.Coperto(), 0), n(100 * x.Autosufficienza(), 1)});
     }
     RiempiTabella(tabella_, righe);
     tabella_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     const AutoElettrica a = Auto();
-    esito_->setText(a.km > 0 ? QStringLiteral("L'auto chiede %1 kWh all'anno alla presa di casa (%2 km, %3 kWh/100 km, %4 % a casa, "
+    QString pompaTesto;
+    if (const auto& y = b->pompa)
+        pompaTesto = QStringLiteral("La pompa di calore dà %1 kWh di calore all'anno con %2 kWh di elettricità (COP stagionale %3; "
+                                    "temperature: %4). ")
+                         .arg(n(y->calore, 0), n(y->elettricaAnno, 0), n(y->copStagionale, 2), b->temperatureDa);
+    esito_->setText(pompaTesto + (a.km > 0 ? QStringLiteral("L'auto chiede %1 kWh all'anno alla presa di casa (%2 km, %3 kWh/100 km, %4 % a casa, "
                                               "perdite %5 %). Con la ricarica «%6» l'impianto ne copre la parte che cade nelle "
                                               "ore di sole; l'autosufficienza %7 è dell'intera famiglia.")
                                    .arg(n(EnergiaAuto(a), 0), n(a.km, 0), n(a.consumo, 1), n(a.quotaCasa, 0), n(a.perdite, 0),
                                         QString::fromUtf8(NomeRicarica(a.ricarica)),
                                         conBatteria ? QStringLiteral("con la batteria") : QStringLiteral("senza batteria"))
-                             : QStringLiteral("Nessuna auto elettrica: i consumi sono quelli della casa."));
+                             : QStringLiteral("Nessuna auto elettrica.")));
 }
 
 void SchedaConsumi::Ricorda(QSettings& s) const
 {
     s.setValue(QStringLiteral("autoRicarica"), ricarica_->currentIndex());
     s.setValue(QStringLiteral("autoFeriali"), feriali_->isChecked());
-    for (QDoubleSpinBox* c : {km_, consumo_, casa_, potenza_, perdite_})
+    for (QDoubleSpinBox* c : {km_, consumo_, casa_, potenza_, perdite_, gas_, rendimentoCaldaia_, scop_})
         s.setValue(c->objectName(), c->value());
+    s.setValue(gasMesi_->objectName(), gasMesi_->text());
+    s.setValue(acqua_->objectName(), acqua_->isChecked());
+    s.setValue(emissione_->objectName(), emissione_->currentIndex());
 }
 
 void SchedaConsumi::Richiama(const QSettings& s)
 {
     caricamento_ = true;
-    for (QDoubleSpinBox* c : {km_, consumo_, casa_, potenza_, perdite_})
+    for (QDoubleSpinBox* c : {km_, consumo_, casa_, potenza_, perdite_, gas_, rendimentoCaldaia_, scop_})
         c->setValue(s.value(c->objectName(), c->value()).toDouble());
+    gasMesi_->setText(s.value(gasMesi_->objectName()).toString());
+    acqua_->setChecked(s.value(acqua_->objectName(), true).toBool());
+    emissione_->setCurrentIndex(s.value(emissione_->objectName(), 0).toInt());
     ricarica_->setCurrentIndex(s.value(QStringLiteral("autoRicarica"), 0).toInt());
     feriali_->setChecked(s.value(QStringLiteral("autoFeriali"), false).toBool());
     feriali_->setEnabled(ricarica_->currentData().toString() == QLatin1String("solare"));

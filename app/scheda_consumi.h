@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The household that is changing: an electric car and how it charges; below,
-// the consumption's parts month by month (the house, the car) and the
-// share of the whole covered by the plant.
+// The household that is changing: a heat pump in place of the gas boiler,
+// an electric car and how it charges; below, the consumption's parts month
+// by month (the house, the pump, the car) and the share of the whole
+// covered by the plant.
 #pragma once
 
 #include "app/sessione.h"
@@ -12,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
 class QSettings;
 class QTableWidget;
 
@@ -24,6 +26,8 @@ public:
     explicit SchedaConsumi(QWidget* parent);
 
     AutoElettrica Auto() const;
+    // Throws ErroreRichiesta for bills that cannot be read.
+    PompaDiCalore Pompa() const;
     void Mostra(const RisultatoBilancio* b, bool conBatteria);
     void Ricorda(QSettings& s) const;
     void Richiama(const QSettings& s);
@@ -39,6 +43,12 @@ private:
     QDoubleSpinBox* perdite_ = nullptr;
     QComboBox* ricarica_ = nullptr;
     QCheckBox* feriali_ = nullptr;
+    QDoubleSpinBox* gas_ = nullptr;
+    QLineEdit* gasMesi_ = nullptr;
+    QDoubleSpinBox* rendimentoCaldaia_ = nullptr;
+    QDoubleSpinBox* scop_ = nullptr;
+    QCheckBox* acqua_ = nullptr;
+    QComboBox* emissione_ = nullptr;
     QTableWidget* tabella_ = nullptr;
     QLabel* esito_ = nullptr;
     bool caricamento_ = false;

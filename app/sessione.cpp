@@ -394,6 +394,14 @@ QString Sessione::FonteRadiazione()
     return *fonte_;
 }
 
+std::optional<TemperatureComune> Sessione::TemperatureDelComune(const QString& provincia, const QString& comune)
+{
+    // On a connection of its own, as the sources are read.
+    StatoDati stato;
+    stato.funzioni.ImpostaFile(FileDati());
+    return LeggiTemperatureComune(stato.Contesto(), provincia, comune, formato_);
+}
+
 int AnnoDiRiferimento() { return QDate::currentDate().year() + 1; }
 
 std::string Oggi() { return QDate::currentDate().toString(Qt::ISODate).toStdString(); }

@@ -11,6 +11,7 @@
 #include "calc/dimensiona.h"
 #include "calc/economia.h"
 #include "calc/falde.h"
+#include "calc/pompa_calore.h"
 #include "calc/veicolo.h"
 #include "calc/incertezza.h"
 #include "calc/numeri.h"
@@ -121,6 +122,7 @@ struct RichiestaBilancio {
     RichiestaMeteo meteo;
     RichiestaImpianto impianto;
     AutoElettrica veicolo; // km 0: no car
+    PompaDiCalore pompa;   // no gas: no heat pump
     Batteria batteria;     // capacity 0: no battery
     int anno = 0;          // the reference year
     bool giorniMedi = false; // every day its month's mean day
@@ -153,6 +155,7 @@ struct MeteoUsato {
     bool orizzonte = false;
     std::optional<double> inverter;             // [kW], when a limit was set
     ProduzioneMeteo produzione;                 // [kWh], with its losses, the faces summed and cut at the inverter
+    std::vector<Ore> temperature;               // the file's air [°C] on the calendar's clock hours
     std::array<double, 12> metodoMensile{};     // the window's monthly energy [kWh]
 };
 
@@ -166,6 +169,12 @@ struct RisultatoBilancio {
     // consumption; empty without a car.
     std::vector<Ore> ricaricaAuto;
     double RicaricaAuto() const;
+    // The heat pump in place of the gas boiler, part of the consumption, and
+    // where its temperatures came from (the weather file, or the comune's
+    // station and its distance).
+    std::optional<AnnoPompa> pompa;
+    QString temperatureDa;
+    double ElettricaPompa() const { return pompa ? pompa->elettricaAnno : 0; }
     double PotenzaDiPicco() const { return fv::PotenzaDiPicco(falde); }
     std::optional<MeteoUsato> meteo;  // set when the year's weather came from a file
     std::vector<OraBilancio> ore;     // the year's clock hours of the balance with the battery (without, if none)
@@ -300,6 +309,9 @@ public:
     void ApriFileDati(const QString& percorso);
     // Where the file says its radiation comes from, or "dati del file".
     QString FonteRadiazione();
+    // A comune's monthly air temperature, from the data file; none when the
+    // file has no such table (an Access file, an older file).
+    std::optional<TemperatureComune> TemperatureDelComune(const QString& provincia, const QString& comune);
     // The economic parameters: the program's, each overridden by the data
     // file's row of the same name (its value, source and date).
     std::vector<Parametro> ParametriDelFile();

@@ -289,6 +289,39 @@ ProduzioneMeteo ProduzioneDelleFalde(const std::vector<ProduzioneMeteo>& falde, 
     return r;
 }
 
+std::vector<Ore> TemperatureDelCalendario(const AnnoMeteo& meteo, const Calendario& cal)
+{
+    std::vector<Ore> t(cal.giorni.size(), Ore{});
+    std::vector<std::array<int, 24>> quante(cal.giorni.size(), std::array<int, 24>{});
+    std::array<int, 13> primo{};
+    for (int m = 0; m < 12; ++m)
+        primo[std::size_t(m + 1)] = primo[std::size_t(m)] + cal.giorniMese[std::size_t(m)];
+    const bool bisestile = cal.giorni.size() == 366;
+    const bool file29 = std::any_of(meteo.ore.begin(), meteo.ore.end(), [](const OraMeteo& o) { return o.mese == 2 && o.giorno == 29; });
+    const auto poni = [&](const OraMeteo& o, int giornoAnno) {
+        const std::size_t locale = OraLocale(long(giornoAnno) * 24 + o.inizioUtc, cal);
+        t[locale / 24][locale % 24] += o.temperatura;
+        ++quante[locale / 24][locale % 24];
+    };
+    for (const OraMeteo& o : meteo.ore) {
+        if (o.mese == 2 && o.giorno == 29 && !bisestile)
+            continue;
+        poni(o, primo[std::size_t(o.mese - 1)] + o.giorno - 1);
+        if (bisestile && !file29 && o.mese == 2 && o.giorno == 28)
+            poni(o, primo[1] + 28);
+    }
+    double prima = meteo.ore.empty() ? 15 : meteo.ore.back().temperatura;
+    for (std::size_t d = 0; d < t.size(); ++d)
+        for (std::size_t h = 0; h < 24; ++h) {
+            if (quante[d][h] > 0)
+                t[d][h] /= quante[d][h];
+            else
+                t[d][h] = prima;
+            prima = t[d][h];
+        }
+    return t;
+}
+
 double DistanzaKm(double lat1, double lon1, double lat2, double lon2)
 {
     // Haversine on a sphere of the Earth's mean radius.

@@ -110,6 +110,11 @@ ProduzioneMeteo ProduzioneDaMeteo(const ImpiantoMeteo& impianto, const AnnoMeteo
 ProduzioneMeteo ProduzioneDelleFalde(const std::vector<ProduzioneMeteo>& falde, const std::vector<double>& potenze,
                                      const ProduzioneFalde& limitata);
 
+// The file's air temperature [°C] on the calendar's clock hours, each hour
+// placed as the production's are; an hour no file hour falls in (the spring
+// change to summer time) takes the hour before, two in one hour their mean.
+std::vector<Ore> TemperatureDelCalendario(const AnnoMeteo& meteo, const Calendario& calendario);
+
 // Great-circle distance [km] between two sites.
 double DistanzaKm(double lat1, double lon1, double lat2, double lon2);
 

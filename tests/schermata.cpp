@@ -77,9 +77,10 @@ QWidget* SchedaDelDialogo(FinestraPrincipale& principale, const QString& cosa, c
         return d;
     }
     if (cosa == QLatin1String("auto")) {
-        // 12,000 km charged with the sun.
+        // 900 Smc of gas to a heat pump, 12,000 km charged with the sun.
         QWidget* d = Dialogo(principale, "Autoconsumo");
-        MostraScheda(d, QStringLiteral("Auto"));
+        MostraScheda(d, QStringLiteral("Auto e calore"));
+        d->findChild<QDoubleSpinBox*>(QStringLiteral("gasAnno"))->setValue(900);
         QComboBox* ricarica = d->findChild<QComboBox*>(QStringLiteral("autoRicarica"));
         ricarica->setCurrentIndex(2);
         emit ricarica->activated(2);
