@@ -189,7 +189,9 @@ GiorniPompa FattoriDeiGiorni(const std::vector<Ore>& temperature)
         }
         const double T = rif / pesi - kSpostamentoSoglia;
         g.acqua[d] = FattoreAcqua(T);
-        g.spazio[d] = std::max(0.0, FattoreGiornaliero(T) - g.acqua[d]);
+        // Above the heating threshold no house is heated: the profiles' floor
+        // there is the water's and the cooker's, not the rooms'.
+        g.spazio[d] = T >= kSogliaProfili ? 0 : std::max(0.0, FattoreGiornaliero(T) - g.acqua[d]);
     }
     return g;
 }
@@ -222,9 +224,14 @@ AnnoPompa CalcolaPompa(const PompaDiCalore& p, const Calendario& cal, const std:
         // A common year's bills on a leap year's calendar: February's 28 days' gas over its 29.
         const double gas = p.gasMesi ? (*p.gasMesi)[std::size_t(m)] : p.gasAnno * pesoMese[std::size_t(m)] / pesoAnno;
         caloreMese[std::size_t(m)] = gas * kPciGas * p.rendimento;
-        if (p.gasMesi && gas > 0 && pesoMese[std::size_t(m)] <= 0)
-            throw std::invalid_argument(std::string("il gas di ") + kNomiMesi[m]
-                                        + " non trova giorni da riscaldare (nessun fabbisogno di calore a quelle temperature)");
+        if (gas > 0 && pesoMese[std::size_t(m)] <= 0) {
+            // No day of the month is heated and the water is not on gas: that gas
+            // cooked, and the pump does not replace it.
+            caloreMese[std::size_t(m)] = 0;
+            a.avvisi.push_back(std::string("Il gas di ") + kNomiMesi[m] + " (" + TestoLeggibile(std::round(gas * 10) / 10)
+                               + " Smc) cade in un mese senza riscaldamento e l'acqua non era a gas: non è calore che la "
+                                 "pompa sostituisce (la cucina?), e non è contato.");
+        }
     }
     // A bill in a month too warm to heat in is gas for cooking or for water:
     // it is taken as typed, and said.
@@ -232,7 +239,8 @@ AnnoPompa CalcolaPompa(const PompaDiCalore& p, const Calendario& cal, const std:
     for (int m = 0; m < 12; ++m)
         massimo = std::max(massimo, pesoMese[std::size_t(m)] / cal.giorniMese[std::size_t(m)]);
     for (int m = 0; p.gasMesi && !p.acquaCalda && m < 12; ++m)
-        if ((*p.gasMesi)[std::size_t(m)] > 0 && pesoMese[std::size_t(m)] / cal.giorniMese[std::size_t(m)] < 0.05 * massimo)
+        if ((*p.gasMesi)[std::size_t(m)] > 0 && pesoMese[std::size_t(m)] > 0
+            && pesoMese[std::size_t(m)] / cal.giorniMese[std::size_t(m)] < 0.05 * massimo)
             a.avvisi.push_back(std::string("Il gas di ") + kNomiMesi[m] + " (" + TestoLeggibile((*p.gasMesi)[std::size_t(m)])
                                + " Smc) cade in un mese quasi senza riscaldamento: se è gas per cucinare o per l'acqua "
                                  "calda, toglierlo dalle bollette o indicare che il gas scaldava anche l'acqua.");

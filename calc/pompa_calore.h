@@ -79,7 +79,8 @@ inline constexpr double kMandataAcqua = 50;
 
 // Italy's heating threshold against Germany's, the profiles' own [°C]
 // (When2Heat's table): the daily factor is read at T - this.
-inline constexpr double kSpostamentoSoglia = 15.61 - 13.98;
+inline constexpr double kSogliaProfili = 13.98, kSpostamentoSoglia = 15.61 - kSogliaProfili;
+// Above Italy's threshold (15.61 °C, the reference temperature) no room is heated.
 
 // The pump's year on the calendar's clock hours. `temperature` holds the air
 // temperature of every clock hour of every day [°C] (a weather file's, or

@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: MIT
+// The heat pump in place of the gas boiler: the bills' heat in their months,
+// a day's hours by hand, the data sheet's SCOP, the site's temperatures on
+// both climates, the balance's consumption and the refused inputs.
+#include "app/riga_comando.h"
+#include "calc/catena.h"
+#include "calc/meteo.h"
+#include "calc/pompa_calore.h"
+#include "finestra_aiuti.h"
+#include "fixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <cmath>
+#include <numeric>
+
+using namespace fv;
+
+namespace {
+
+const AnnoMeteo& Tmy()
+{
+    static const AnnoMeteo a = [] {
+        QFile f(QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.csv"));
+        if (!f.open(QIODevice::ReadOnly))
+            qFatal("fixture missing");
+        return LeggiMeteo(f.readAll().toStdString());
+    }();
+    return a;
+}
+
+// The lower heating value as the sources give it, typed here: 0.03852 GJ/Smc x 0.905.
+constexpr double kPci = 38.52 * 0.905 / 3.6;
+
+const std::array<double, 12> kBollette = {160, 140, 100, 50, 20, 12, 10, 10, 15, 60, 120, 150};
+
+double Somma(const std::vector<Ore>& ore)
+{
+    double s = 0;
+    for (const Ore& g : ore)
+        s += std::accumulate(g.begin(), g.end(), 0.0);
+    return s;
+}
+
+} // namespace
+
+class TestPompa : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir cartella;
+    QString uscita, errori;
+
+    int Esegui(QStringList argomenti)
+    {
+        uscita.clear();
+        errori.clear();
+        QTextStream u(&uscita), e(&errori);
+        const int esito = EseguiRigaComando(argomenti, u, e, cartella.path());
+        u.flush();
+        e.flush();
+        return esito;
+    }
+
+    // A headline's figure of the balance printed on the terminal [kWh].
+    double Cifra(const QString& nome) const
+    {
+        for (const QString& riga : uscita.split(u'\n'))
+            if (riga.startsWith(nome + u' '))
+                return riga.mid(nome.size()).trimmed().section(u' ', 0, 0).toDouble();
+        return std::nan("");
+    }
+
+    static QStringList Bilancio()
+    {
+        return {"bilancio", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba", "--tilt", "30",
+                "--azimut", "0", "--potenza", "3", "--consumo-annuo", "2700", "--anno", "2027"};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FiltraAvvisiOffscreen();
+        QVERIFY(cartella.isValid());
+        QStringList dati = fixture::Standard();
+        // Torino's months at a station 5 km away; no row for the other comuni.
+        dati << QStringLiteral("create table tblTemperature (provincia text, comune text, stazione text, distanza_km real, gen real, "
+                               "feb real, mar real, apr real, mag real, giu real, lug real, ago real, \"set\" real, ott real, "
+                               "nov real, dic real)")
+             << QStringLiteral("insert into tblTemperature values ('TO','Torino','Prova',5,2,4,8,12,16,20,23,22,18,13,7,3)");
+        QCOMPARE(fixture::Scrivi(cartella.filePath("data.mdb"), dati), QString());
+    }
+
+    void ogniBollettaNelSuoMese()
+    {
+        // Twelve bills: each month takes its own bill's heat to the kWh, on the
+        // weather file's hours and on the comune's months, the water on gas or not.
+        const Calendario cal = CreaCalendario(2027);
+        const std::array<double, 12> mesi = {2, 4, 8, 12, 16, 20, 23, 22, 18, 13, 7, 3};
+        for (const std::vector<Ore>& t : {TemperatureDelCalendario(Tmy(), cal), TemperatureDeiMesi(mesi, cal)}) {
+            for (bool acqua : {true, false}) {
+                PompaDiCalore p;
+                // Without the water on gas, bills in the heating months only.
+                p.gasMesi = acqua ? kBollette : std::array<double, 12>{160, 140, 100, 0, 0, 0, 0, 0, 0, 0, 120, 150};
+                p.rendimento = 0.85;
+                p.acquaCalda = acqua;
+                const AnnoPompa a = CalcolaPompa(p, cal, t);
+                for (std::size_t m = 0; m < 12; ++m)
+                    QVERIFY2(std::fabs(a.caloreMesi[m] - (*p.gasMesi)[m] * kPci * 0.85) < 1e-6, qPrintable(QString::number(m)));
+                const double gas = std::accumulate(p.gasMesi->begin(), p.gasMesi->end(), 0.0);
+                QVERIFY(std::fabs(Somma(a.caloreSpazio) + Somma(a.caloreAcqua) - gas * kPci * 0.85) < 1e-6);
+                QVERIFY(std::fabs(Somma(a.elettrica) - a.elettricaAnno) < 1e-6);
+                if (!acqua)
+                    QCOMPARE(Somma(a.caloreAcqua), 0.0);
+            }
+        }
+    }
+
+    void ungiornoAMano()
+    {
+        // A year at 5 °C every hour, 365 Smc, all space heating: every day takes
+        // one Smc's heat. The 5 °C column of the profiles' hours (typed here) and
+        // the COP with radiators at 40 - 5 = 35 °C: dT 30 K.
+        const Calendario cal = CreaCalendario(2027);
+        std::vector<Ore> t(cal.giorni.size());
+        for (Ore& g : t)
+            g.fill(5);
+        PompaDiCalore p;
+        p.gasAnno = 365;
+        p.acquaCalda = false;
+        const AnnoPompa a = CalcolaPompa(p, cal, t);
+        const double colonna[24] = {0.023,  0.0237, 0.0243, 0.0262, 0.0312, 0.0448, 0.0577, 0.0537, 0.051,  0.0488, 0.0465, 0.0448,
+                                    0.0438, 0.0437, 0.0446, 0.0458, 0.0481, 0.0501, 0.0506, 0.0505, 0.0485, 0.043,  0.0309, 0.0246};
+        const double somma = std::accumulate(std::begin(colonna), std::end(colonna), 0.0);
+        const double cop = (6.08 - 0.0941 * 30 + 0.000464 * 900) * 0.85;
+        const double giorno = kPci * 0.9;
+        for (std::size_t d : {std::size_t(0), std::size_t(40), std::size_t(200)})
+            for (std::size_t h = 0; h < 24; ++h) {
+                QVERIFY(std::fabs(a.caloreSpazio[d][h] - giorno * colonna[h] / somma) < 1e-9);
+                QVERIFY(std::fabs(a.elettrica[d][h] - giorno * colonna[h] / somma / cop) < 1e-9);
+            }
+        QVERIFY(std::fabs(a.copStagionale - cop) < 1e-9);
+        // The water on gas: its part at 50 °C (dT 45 K), on the warmest column's hours.
+        p.acquaCalda = true;
+        const AnnoPompa b = CalcolaPompa(p, cal, t);
+        const double copAcqua = (6.08 - 0.0941 * 45 + 0.000464 * 2025) * 0.85;
+        for (std::size_t h = 0; h < 24; ++h)
+            QVERIFY(std::fabs(b.elettrica[9][h] - b.caloreSpazio[9][h] / cop - b.caloreAcqua[9][h] / copAcqua) < 1e-12);
+        QVERIFY(b.caloreAcqua[9][6] > b.caloreAcqua[9][2] * 10); // the morning's showers, not the night
+        // A floor's water at 30 - 5/2 = 27.5 °C: the 15 K floor of dT.
+        p.acquaCalda = false;
+        p.emissione = Emissione::Pavimento;
+        QVERIFY(std::fabs(CalcolaPompa(p, cal, t).copStagionale - (6.08 - 0.0941 * 22.5 + 0.000464 * 22.5 * 22.5) * 0.85) < 1e-9);
+    }
+
+    void stagioneDelSito()
+    {
+        // The year's gas over the months by the site's temperatures: Torino's
+        // typical year heats in January, hardly in April, not in July; the
+        // water, when on gas, all year round. A data sheet's SCOP is the year's ratio.
+        const Calendario cal = CreaCalendario(2027);
+        const std::vector<Ore> t = TemperatureDelCalendario(Tmy(), cal);
+        PompaDiCalore p;
+        p.gasAnno = 900;
+        p.acquaCalda = false;
+        const AnnoPompa a = CalcolaPompa(p, cal, t);
+        QVERIFY(a.caloreMesi[0] > 2 * a.caloreMesi[3]);
+        QCOMPARE(a.caloreMesi[6], 0.0);
+        QVERIFY(std::fabs(a.calore - 900 * kPci * 0.9) < 1e-6);
+        // Colder hours, lower COP: January's below May's.
+        QVERIFY(a.caloreMesi[0] / a.elettricaMesi[0] < a.caloreMesi[4] / a.elettricaMesi[4]);
+        p.acquaCalda = true;
+        const AnnoPompa b = CalcolaPompa(p, cal, t);
+        QVERIFY(b.caloreMesi[6] > 0.05 * b.caloreMesi[0]);
+        p.scop = 4.2;
+        const AnnoPompa c = CalcolaPompa(p, cal, t);
+        QVERIFY(std::fabs(c.calore / c.elettricaAnno - 4.2) < 1e-9);
+        QVERIFY(std::fabs(c.calore - b.calore) < 1e-6);
+        // The file's hours on the calendar: January's mean as the file's (an hour's shift aside).
+        double file = 0, calendario = 0;
+        int n = 0;
+        for (const OraMeteo& o : Tmy().ore)
+            if (o.mese == 1) {
+                file += o.temperatura;
+                ++n;
+            }
+        for (std::size_t d = 0; d < 31; ++d)
+            calendario += std::accumulate(t[d].begin(), t[d].end(), 0.0);
+        QVERIFY(std::fabs(file / n - calendario / (31 * 24)) < 0.05);
+    }
+
+    void nelBilancio()
+    {
+        // The balance's consumption grows by the pump's electricity, on the
+        // comune's months and on the weather file's hours; a file of data
+        // without temperatures says so instead of guessing.
+        for (const QStringList& meteo : {QStringList{}, QStringList{"--meteo", FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.csv"}}) {
+            QCOMPARE(Esegui(Bilancio() + meteo), 0);
+            const double prima = Cifra("Consumo");
+            QCOMPARE(Esegui(Bilancio() + meteo + QStringList{"--gas", "900"}), 0);
+            const double pompa = Cifra("di cui pompa di calore");
+            QVERIFY2(pompa > 1500 && pompa < 4000, qPrintable(uscita));
+            QVERIFY(std::fabs(Cifra("Consumo") - prima - pompa) <= 1);
+        }
+        QCOMPARE(Esegui({"bilancio", "--provincia", "TO", "--comune-radiazione", "Esempio", "--terreno", "Erba", "--tilt", "30",
+                         "--azimut", "0", "--potenza", "3", "--consumo-annuo", "2700", "--gas", "900"}),
+                 1);
+        QVERIFY2(errori.contains("tblTemperature"), qPrintable(errori));
+    }
+
+    void ingressiRifiutati_data()
+    {
+        QTest::addColumn<QStringList>("opzioni");
+        QTest::addColumn<QString>("detto");
+        QTest::newRow("50.000 Smc") << QStringList{"--gas", "50000"} << "--gas";
+        QTest::newRow("SCOP 0,5") << QStringList{"--gas", "900", "--scop", "0.5"} << "--scop";
+        QTest::newRow("SCOP 12") << QStringList{"--gas", "900", "--scop", "12"} << "--scop";
+        QTest::newRow("caldaia 3") << QStringList{"--gas", "900", "--rendimento-caldaia", "3"} << "--rendimento-caldaia";
+        QTest::newRow("undici bollette") << QStringList{"--gas-mesi", "1;2;3;4;5;6;7;8;9;10;11"} << "dicembre";
+        QTest::newRow("marzo vuoto") << QStringList{"--gas-mesi", "1;2;;4;5;6;7;8;9;10;11;12"} << "marzo";
+        QTest::newRow("negativo") << QStringList{"--gas-mesi", "1;2;3;-4;5;6;7;8;9;10;11;12"} << "aprile";
+        QTest::newRow("due modi") << QStringList{"--gas", "900", "--gas-mesi", "1;2;3;4;5;6;7;8;9;10;11;12"} << "--gas-mesi";
+        QTest::newRow("scop senza gas") << QStringList{"--scop", "4"} << "manca il gas";
+        QTest::newRow("acqua forse") << QStringList{"--gas", "900", "--acqua-calda-gas", "forse"} << "si o no";
+    }
+
+    void ingressiRifiutati()
+    {
+        QFETCH(QStringList, opzioni);
+        QFETCH(QString, detto);
+        QCOMPARE(Esegui(Bilancio() + opzioni), 1);
+        QVERIFY2(errori.contains(detto), qPrintable(errori));
+        QVERIFY(uscita.isEmpty());
+    }
+
+    void cucinaInEstate()
+    {
+        // Bills with gas in August but the water not on gas: cooking, left out and said.
+        PompaDiCalore p;
+        p.gasMesi = kBollette;
+        p.acquaCalda = false;
+        const AnnoPompa a = CalcolaPompa(p, CreaCalendario(2027), TemperatureDeiMesi({2, 4, 8, 12, 16, 20, 23, 22, 18, 13, 7, 3},
+                                                                                     CreaCalendario(2027)));
+        QVERIFY(std::any_of(a.avvisi.begin(), a.avvisi.end(), [](const std::string& s) { return s.find("agosto") != s.npos; }));
+        QCOMPARE(a.caloreMesi[7], 0.0);
+        QVERIFY(std::fabs(a.caloreMesi[0] - 160 * kPci * 0.9) < 1e-6);
+    }
+};
+
+QTEST_MAIN(TestPompa)
+#include "tst_pompa.moc"
