@@ -642,6 +642,19 @@ QString FaldeDelleTaglie(const GrigliaDimensioni& g, const FormatoNumeri& f, dou
     return testo;
 }
 
+std::vector<QStringList> TabellaOggiEDomani(const GrigliaDimensioni& oggi, double consumoOggi, const GrigliaDimensioni& domani,
+                                            double consumoDomani, const QString& domaniNome, const FormatoNumeri& f)
+{
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
+    const auto riga = [&](const QString& nome, double consumo, const CellaDimensioni& c) {
+        return QStringList{nome, n(consumo, 0), n(c.potenza, 1), n(c.batteria, 0), n(c.van, 0), n(100 * c.autosufficienza, 1)};
+    };
+    return {{QStringLiteral("Famiglia"), QStringLiteral("Consumo (kWh/anno)"), QStringLiteral("Potenza migliore (kWp)"),
+             QStringLiteral("Batteria (kWh)"), QStringLiteral("VAN (€)"), QStringLiteral("Autosufficienza (%)")},
+            riga(QStringLiteral("Oggi"), consumoOggi, oggi.celle[oggi.migliore]),
+            riga(domaniNome, consumoDomani, domani.celle[domani.migliore])};
+}
+
 std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double potenzaAttuale, double batteriaAttuale,
                                            const FormatoNumeri& f)
 {

@@ -70,6 +70,11 @@ QString RigaIncertezza(const RisultatoIncertezza& i, const FormatoNumeri& format
 // The sizing grid as read by a person: the best plant and battery, the
 // current one, then NPV by size without a battery and with each size's best
 // battery, with the payback.
+// The best plant for the household as it is and as it will be (with its heat
+// pump and car): the two grids' best cells side by side, with each
+// household's yearly consumption [kWh].
+std::vector<QStringList> TabellaOggiEDomani(const GrigliaDimensioni& oggi, double consumoOggi, const GrigliaDimensioni& domani,
+                                            double consumoDomani, const QString& domaniNome, const FormatoNumeri& f);
 std::vector<QStringList> TabellaDimensioni(const GrigliaDimensioni& g, double potenzaAttuale, double batteriaAttuale,
                                            const FormatoNumeri& formato);
 // Which faces the sizes use, in runs ("1–4 kWp falda 1; 5–7 kWp falde 1 e

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -615,6 +616,24 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
         return errore(QString::fromStdString(e.what()));
     }
     uscita << TabellaAllineata(TabellaDimensioni(g, picco, richiesta.batteria.capacita, s.formato()));
+    if (richiesta.pompa.Presente() || richiesta.veicolo.km > 0) {
+        // The household as it is beside the one it will be: the same grid without the pump and the car.
+        RichiestaBilancio oggi = richiesta;
+        oggi.pompa = {};
+        oggi.veicolo = {};
+        const auto consumo = [&](const RichiestaBilancio& q) {
+            double totale = 0;
+            for (const Ore& giorno : analisi.OreDelCaso(r, q, parametri).consumo)
+                totale += std::accumulate(giorno.begin(), giorno.end(), 0.0);
+            return totale;
+        };
+        const QString domani = richiesta.pompa.Presente() && richiesta.veicolo.km > 0 ? QStringLiteral("Con pompa di calore e auto")
+                               : richiesta.pompa.Presente()                           ? QStringLiteral("Con pompa di calore")
+                                                                                      : QStringLiteral("Con l'auto elettrica");
+        uscita << '\n'
+               << TabellaAllineata(TabellaOggiEDomani(analisi.Dimensiona(r, oggi, parametri, limiti), consumo(oggi), g,
+                                                      consumo(richiesta), domani, s.formato()));
+    }
     if (!notaLimite.isEmpty())
         uscita << notaLimite << '\n';
     if (const QString falde = FaldeDelleTaglie(g, s.formato(), limiti.potenzaMax); !falde.isEmpty())

@@ -210,6 +210,27 @@ private slots:
         QVERIFY2(errori.contains("tblTemperature"), qPrintable(errori));
     }
 
+    void taglieOggiEDomani()
+    {
+        // The sizing grid for the household as it will be, beside today's: the
+        // future consumption is today's plus the pump's and the car's.
+        QStringList a = Bilancio();
+        a[0] = "dimensiona";
+        QCOMPARE(Esegui(a + QStringList{"--potenza-max", "8", "--gas", "900", "--auto-km", "12000"}), 0);
+        QString oggi, domani;
+        for (const QString& riga : uscita.split(u'\n')) {
+            if (riga.startsWith("Oggi "))
+                oggi = riga;
+            if (riga.startsWith("Con pompa di calore e auto "))
+                domani = riga;
+        }
+        QVERIFY2(!oggi.isEmpty() && !domani.isEmpty(), qPrintable(uscita));
+        const double consumoOggi = oggi.mid(5).simplified().section(u' ', 0, 0).toDouble();
+        const double consumoDomani = domani.mid(27).simplified().section(u' ', 0, 0).toDouble();
+        QCOMPARE(consumoOggi, 2700.0);
+        QVERIFY2(consumoDomani > 2700 + 1813 + 1500, qPrintable(domani)); // the car's 1,813 kWh and the pump's
+    }
+
     void ingressiRifiutati_data()
     {
         QTest::addColumn<QStringList>("opzioni");
