@@ -282,8 +282,8 @@ std::vector<QStringList> RiepilogoBilancio(const RisultatoBilancio& b, const For
 {
     std::vector<Cifra> cifre = CifreBilancio(b);
     AggiungiPerditaInverter(cifre, b);
-    AggiungiPompa(cifre, b);
     AggiungiAuto(cifre, b);
+    AggiungiPompa(cifre, b);
     return Mostra(QStringLiteral("Bilancio"), cifre, f, conBatteria, perCsv);
 }
 
