@@ -1190,6 +1190,7 @@ void PiePagina(Foglio& f)
 
 namespace {
 QString FraseMeteo(const Approfondimento& a, const Risultato& r);
+QString FraseFamiglia(const Approfondimento& a, const FormatoNumeri& f);
 } // namespace
 
 void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risultato& r, const Approfondimento& a)
@@ -1226,12 +1227,36 @@ void DisegnaApprofondimento(QPainter& painter, const QRectF& pagina, const Risul
     f.Testo(kSinistra, y + 9, kLarghezza, 8, FraseMeteo(a, r));
     if (a.incertezza)
         f.Testo(kSinistra, y + 17, kLarghezza, 11, RigaIncertezza(*a.incertezza, r.formato)); // three lines
-    f.Testo(kSinistra, y + 29, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alle pagine seguenti."));
+    double sotto = y + 29;
+    if (const QString famiglia = FraseFamiglia(a, r.formato); !famiglia.isEmpty()) {
+        f.Testo(kSinistra, sotto, kLarghezza, 8, famiglia);
+        sotto += 9;
+    }
+    f.Testo(kSinistra, sotto, kLarghezza, 4, QStringLiteral("I parametri usati, con fonte e periodo, sono alle pagine seguenti."));
     PiePagina(f);
     painter.restore();
 }
 
 namespace {
+
+// What the household adds to the house's consumption, and from what.
+QString FraseFamiglia(const Approfondimento& a, const FormatoNumeri& f)
+{
+    const auto n = [&](double v, int d) { return QString::fromStdString(TestoArrotondato(v, d, f)); };
+    QStringList parti;
+    if (const auto& y = a.bilancio.pompa) {
+        const PompaDiCalore& p = a.richiesta.pompa;
+        parti << QStringLiteral("pompa di calore al posto della caldaia, %1 kWh dai %2 Smc di gas%3 (calore %4 kWh, rendimento "
+                                "della caldaia %5, %6, COP stagionale %7; temperature: %8)")
+                     .arg(n(y->elettricaAnno, 0), n(p.GasAnno(), 0), p.gasMesi ? QStringLiteral(" delle bollette") : QString(),
+                          n(y->calore, 0), n(p.rendimento, 2), QString::fromUtf8(NomeEmissione(p.emissione)),
+                          n(y->copStagionale, 2), a.bilancio.temperatureDa);
+    }
+    if (const AutoElettrica& v = a.richiesta.veicolo; v.km > 0)
+        parti << QStringLiteral("auto elettrica, %1 kWh per %2 km (ricarica «%3»)")
+                     .arg(n(a.bilancio.RicaricaAuto(), 0), n(v.km, 0), QString::fromUtf8(NomeRicarica(v.ricarica)));
+    return parti.isEmpty() ? QString() : QStringLiteral("Consumi aggiunti alla casa: ") + parti.join(QStringLiteral("; ")) + u'.';
+}
 
 // Which weather the balance ran on, for the report's second page.
 QString FraseMeteo(const Approfondimento& a, const Risultato& r)

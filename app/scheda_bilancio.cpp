@@ -7,6 +7,8 @@
 #include "chart/grafico.h"
 
 #include <QComboBox>
+
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -72,6 +74,27 @@ QString SchedaBilancio::testoRiepilogo() const
     return bilancio_ ? TabellaHtml(RiepilogoBilancio(*bilancio_, FormatoUtente(), batteria_)) : QString();
 }
 
+namespace {
+
+// A part of the consumption over the mean day of a month [kWh per clock hour].
+std::vector<double> MediaDelMese(const std::vector<Ore>& ore, const Calendario& cal, std::size_t mese)
+{
+    std::vector<double> media(24, 0.0);
+    int giorni = 0;
+    for (std::size_t d = 0; d < ore.size() && d < cal.giorni.size(); ++d) {
+        if (std::size_t(cal.giorni[d].mese) != mese)
+            continue;
+        ++giorni;
+        for (std::size_t h = 0; h < 24; ++h)
+            media[h] += ore[d][h];
+    }
+    for (double& v : media)
+        v /= std::max(giorni, 1);
+    return media;
+}
+
+} // namespace
+
 void SchedaBilancio::MostraGiornoMedio()
 {
     if (!bilancio_)
@@ -80,6 +103,12 @@ void SchedaBilancio::MostraGiornoMedio()
     const Bilancio& b = batteria_ ? bilancio_->conBatteria : bilancio_->senzaBatteria;
     std::vector<SerieGrafico> serie = {{QStringLiteral("Produzione"), {b.produzioneMedia[m].begin(), b.produzioneMedia[m].end()}},
                                        {QStringLiteral("Consumo"), {b.consumoMedio[m].begin(), b.consumoMedio[m].end()}}};
+    // The consumption's parts the household adds, each on its own line.
+    const Calendario cal = CreaCalendario(bilancio_->anno);
+    if (bilancio_->pompa)
+        serie.push_back({QStringLiteral("Pompa di calore"), MediaDelMese(bilancio_->pompa->elettrica, cal, m)});
+    if (!bilancio_->ricaricaAuto.empty())
+        serie.push_back({QStringLiteral("Ricarica auto"), MediaDelMese(bilancio_->ricaricaAuto, cal, m)});
     if (batteria_)
         serie.push_back({QStringLiteral("Carica della batteria"), {b.caricaMedia[m].begin(), b.caricaMedia[m].end()}});
     RiempiLinee(*giorno_, QStringLiteral("Giorno medio di %1, ora per ora").arg(mese_->currentText()), serie, QStringLiteral("ora"),

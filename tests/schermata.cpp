@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|finestra-falde|orientamento|mappa|bilancio|convenienza|falde|auto|meteo FILE]
+// saves a picture: schermata OUTPUT.png [finestra|finestra-falde|orientamento|mappa|bilancio|convenienza|falde|auto|giorno-futuro|meteo FILE]
 // (the main window, or one of the tools' dialogs over the same site).
 #include "app/bilancio.h"
 #include "app/finestra_principale.h"
@@ -85,6 +85,12 @@ QWidget* SchedaDelDialogo(FinestraPrincipale& principale, const QString& cosa, c
         ricarica->setCurrentIndex(2);
         emit ricarica->activated(2);
         d->findChild<QDoubleSpinBox*>(QStringLiteral("autoKm"))->setValue(12000);
+        return d;
+    }
+    if (cosa == QLatin1String("giorno-futuro")) {
+        // January's mean day of the household with the pump and the car.
+        QWidget* d = SchedaDelDialogo(principale, QStringLiteral("auto"), file);
+        MostraScheda(d, QStringLiteral("Autoconsumo"));
         return d;
     }
     if (cosa == QLatin1String("sicurezza")) {

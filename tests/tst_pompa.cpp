@@ -204,6 +204,28 @@ private slots:
             QVERIFY2(pompa > 1500 && pompa < 4000, qPrintable(uscita));
             QVERIFY(std::fabs(Cifra("Consumo") - prima - pompa) <= 1);
         }
+        // The hourly export's column of the pump sums to the headline's figure;
+        // the CSV names the heat, the COP and where the temperatures came from.
+        const QString orario = cartella.filePath("orario.csv"), csv = cartella.filePath("bilancio.csv");
+        QCOMPARE(Esegui(Bilancio() + QStringList{"--gas", "900", "--orario", orario, "--csv", csv}), 0);
+        const double pompa = Cifra("di cui pompa di calore");
+        QFile f(orario);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QStringList righe = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        for (QString& r : righe)
+            r = r.trimmed();
+        const QChar sep = righe.front().contains(u';') ? u';' : u',';
+        const qsizetype colonna = righe.front().split(sep).indexOf("Pompa di calore (kWh)");
+        QVERIFY(colonna > 0);
+        double somma = 0;
+        for (const QString& r : righe.mid(1))
+            somma += QString(r.split(sep)[colonna]).replace(u',', u'.').toDouble();
+        QCOMPARE(righe.size(), 8761);
+        QVERIFY2(std::fabs(somma - pompa) <= 0.5, qPrintable(QString::number(somma)));
+        QFile c(csv);
+        QVERIFY(c.open(QIODevice::ReadOnly));
+        const QString testo = QString::fromUtf8(c.readAll());
+        QVERIFY(testo.contains("Calore utile (kWh/anno)") && testo.contains("COP stagionale") && testo.contains("stazione Prova"));
         QCOMPARE(Esegui({"bilancio", "--provincia", "TO", "--comune-radiazione", "Esempio", "--terreno", "Erba", "--tilt", "30",
                          "--azimut", "0", "--potenza", "3", "--consumo-annuo", "2700", "--gas", "900"}),
                  1);
