@@ -155,6 +155,53 @@ private slots:
         QVERIFY(std::fabs(CalcolaPompa(p, cal, t).copStagionale - (6.08 - 0.0941 * 22.5 + 0.000464 * 22.5 * 22.5) * 0.85) < 1e-9);
     }
 
+    void temperaturaDiRiferimento()
+    {
+        // One warm day (20 °C) in a year at 5 °C: that day and the three after
+        // it heat at the reference temperature (the day and the three before,
+        // weights 1, 1/2, 1/4, 1/8), computed here with the guideline's
+        // single-family curve, space only, shifted by 15.61 - 13.98 K.
+        const auto spazio = [](double t) {
+            const double T = t - (15.61 - 13.98);
+            if (T >= 13.98)
+                return 0.0;
+            const double tutto = 1.6209544 / (1 + std::pow(-37.1833141 / (T - 40), 5.6727847)) + 0.0716431
+                                 + std::max(-0.04957 * T + 0.8401015, -0.002209 * T + 0.1074468);
+            return tutto - std::max(0.0, -0.002209 * T + 0.1790899);
+        };
+        const Calendario cal = CreaCalendario(2027);
+        std::vector<Ore> t(cal.giorni.size());
+        for (Ore& g : t)
+            g.fill(5);
+        t[100].fill(20);
+        PompaDiCalore p;
+        p.gasAnno = 500;
+        p.acquaCalda = false;
+        const AnnoPompa a = CalcolaPompa(p, cal, t);
+        const auto giorno = [&](std::size_t d) { return std::accumulate(a.caloreSpazio[d].begin(), a.caloreSpazio[d].end(), 0.0); };
+        const double riferimento[] = {(20 + 0.5 * 5 + 0.25 * 5 + 0.125 * 5) / 1.875, (5 + 0.5 * 20 + 0.25 * 5 + 0.125 * 5) / 1.875,
+                                      (5 + 0.5 * 5 + 0.25 * 20 + 0.125 * 5) / 1.875, (5 + 0.5 * 5 + 0.25 * 5 + 0.125 * 20) / 1.875};
+        for (std::size_t k = 0; k < 4; ++k)
+            QVERIFY2(std::fabs(giorno(100 + k) / giorno(50) - spazio(riferimento[k]) / spazio(5)) < 1e-9, qPrintable(QString::number(k)));
+        QVERIFY(std::fabs(giorno(104) - giorno(50)) < 1e-9);
+    }
+
+    void oreDelFileSulCalendario()
+    {
+        // The file's UTC hours on the calendar's clock: 1 January at 5:00 (UTC+1)
+        // is the file's 4:00 UTC; 1 July at 14:00 (UTC+2) its 12:00 UTC.
+        const Calendario cal = CreaCalendario(2027);
+        const std::vector<Ore> t = TemperatureDelCalendario(Tmy(), cal);
+        const auto del = [&](int mese, int giorno, int utc) {
+            for (const OraMeteo& o : Tmy().ore)
+                if (o.mese == mese && o.giorno == giorno && o.inizioUtc == utc)
+                    return o.temperatura;
+            return std::nan("");
+        };
+        QCOMPARE(t[0][5], del(1, 1, 4));
+        QCOMPARE(t[181][14], del(7, 1, 12));
+    }
+
     void stagioneDelSito()
     {
         // The year's gas over the months by the site's temperatures: Torino's
@@ -197,6 +244,14 @@ private slots:
         // comune's months and on the weather file's hours; a file of data
         // without temperatures says so instead of guessing.
         for (const QStringList& meteo : {QStringList{}, QStringList{"--meteo", FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.csv"}}) {
+            // The temperatures are the file's when there is one, the comune's station's otherwise.
+            const QString csv = cartella.filePath("fonte.csv");
+            QFile::remove(csv);
+            QCOMPARE(Esegui(Bilancio() + meteo + QStringList{"--gas", "900", "--csv", csv}), 0);
+            QFile fonte(csv);
+            QVERIFY(fonte.open(QIODevice::ReadOnly));
+            QVERIFY(QString::fromUtf8(fonte.readAll())
+                        .contains(meteo.isEmpty() ? QStringLiteral("stazione Prova") : QStringLiteral("le ore del file meteorologico")));
             QCOMPARE(Esegui(Bilancio() + meteo), 0);
             const double prima = Cifra("Consumo");
             QCOMPARE(Esegui(Bilancio() + meteo + QStringList{"--gas", "900"}), 0);
