@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The report: its table (CSV, clipboard, terminal) and its page (PDF, printer).
 #include "app/relazione.h"
+
+#include "app/comunita.h"
 #include <functional>
 #include <numeric>
 
@@ -1416,6 +1418,112 @@ void DisegnaRelazione(QPainter& painter, const QRectF& pagina, const Risultato& 
     f.Testo(kSinistra, 281, kLarghezza, 5,
             QStringLiteral("calcolo-fv %1 · %2").arg(QString::fromUtf8(kVersioneMostrata), QString::fromUtf8(kTitolo)));
     painter.restore();
+}
+
+namespace {
+
+// The community's mean day [kWh per clock hour]: fed in and drawn as lines,
+// the shared part filled.
+void DisegnaGiornoComunita(Foglio& f, double y, double altezza, const CondivisaComunita& o)
+{
+    QPainter& p = f.painter();
+    const QRectF area = f.R(kSinistra + 10, y, kLarghezza - 14, altezza);
+    double massimo = 0.001;
+    for (std::size_t h = 0; h < 24; ++h)
+        massimo = std::max({massimo, o.immessaMedia[h], o.prelevataMedia[h]});
+    const auto punto = [&](std::size_t h, double v) {
+        return QPointF(area.left() + area.width() * (double(h) + 0.5) / 24, area.bottom() - area.height() * v / massimo);
+    };
+    QPolygonF condivisa;
+    condivisa << QPointF(punto(0, 0));
+    for (std::size_t h = 0; h < 24; ++h)
+        condivisa << punto(h, o.condivisaMedia[h]);
+    condivisa << punto(23, 0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(120, 190, 120));
+    p.drawPolygon(condivisa);
+    p.setBrush(Qt::NoBrush);
+    for (const auto& [serie, colore] : {std::pair{&o.immessaMedia, QColor(220, 140, 20)}, std::pair{&o.prelevataMedia, QColor(40, 90, 200)}}) {
+        QPolygonF linea;
+        for (std::size_t h = 0; h < 24; ++h)
+            linea << punto(h, (*serie)[h]);
+        p.setPen(QPen(colore, f.R(0, 0, 0.5, 0).width()));
+        p.drawPolyline(linea);
+    }
+    p.setPen(Qt::black);
+    p.drawRect(area);
+    f.Carattere(6.5);
+    for (std::size_t h = 0; h < 24; h += 3)
+        f.Testo(kSinistra + 10 + (kLarghezza - 14) * double(h) / 24, y + altezza + 0.5, 8, 3, QString::number(h));
+    f.Testo(kSinistra, y, 10, 3, QString::number(massimo, 'f', 1));
+    f.Testo(kSinistra, y + altezza - 3, 10, 3, QStringLiteral("0"));
+    f.Testo(kSinistra, y + altezza + 4, kLarghezza, 4,
+            QStringLiteral("Giorno medio dell'anno, kWh per ora: immessa (arancio), prelevata (blu), condivisa (area verde)."));
+}
+
+void PaginaComunita(Foglio& f, const RisultatoComunita& c, const FormatoNumeri& fn)
+{
+    TitoloPagina(f, QStringLiteral("Comunità energetica rinnovabile"));
+    f.Carattere(8);
+    f.Testo(kSinistra, 23, kLarghezza, 6,
+            QStringLiteral("%1 membri · anno %2 · file %3").arg(c.membri.size()).arg(c.anno).arg(QFileInfo(c.file).fileName()));
+    f.Linea(kSinistra, 30, kSinistra + kLarghezza);
+    std::vector<QStringList> cifre = TabellaComunita(c, fn);
+    double y = f.Tabella(33, {90, 84}, cifre, 8.5, 4.6, {0, 1});
+    f.Carattere(7.5);
+    f.Testo(kSinistra, y + 1, kLarghezza, 10, FraseCondizione(c, fn));
+    y = f.Tabella(y + 12, {40, 40, 40, 40}, TabellaMesiComunita(c, fn), 7, 3.9);
+    DisegnaGiornoComunita(f, y + 5, 45, c.esito.ore);
+    PiePagina(f);
+}
+
+// The members' rows, as many pages as they take.
+std::vector<std::vector<QStringList>> PagineMembri(const RisultatoComunita& c, const FormatoNumeri& fn)
+{
+    const std::vector<QStringList> t = TabellaMembri(c, fn);
+    constexpr std::size_t kRighe = 52;
+    std::vector<std::vector<QStringList>> pagine;
+    for (std::size_t r = 1; r < t.size(); r += kRighe) {
+        std::vector<QStringList> pagina = {t.front()};
+        for (std::size_t k = r; k < std::min(t.size(), r + kRighe); ++k)
+            pagina.push_back(t[k]);
+        pagine.push_back(std::move(pagina));
+    }
+    return pagine;
+}
+
+} // namespace
+
+QString SalvaPdfComunita(const QString& percorso, const RisultatoComunita& c, const FormatoNumeri& fn)
+{
+    if (const QString no = DestinazioneNonValida(percorso); !no.isEmpty())
+        return no;
+    QSaveFile file(percorso);
+    if (!file.open(QIODevice::WriteOnly))
+        return NonScritto(percorso, file.errorString());
+    {
+        QPdfWriter pdf(&file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(600);
+        pdf.setTitle(QStringLiteral("Comunità energetica - %1").arg(QString::fromUtf8(kTitolo)));
+        pdf.setCreator(QStringLiteral("calcolo-fv %1").arg(QString::fromUtf8(kVersioneMostrata)));
+        QPainter painter(&pdf);
+        const QRectF pagina(0, 0, pdf.width(), pdf.height());
+        {
+            Foglio f(painter, pagina);
+            PaginaComunita(f, c, fn);
+        }
+        for (const std::vector<QStringList>& righe : PagineMembri(c, fn)) {
+            pdf.newPage();
+            Foglio f(painter, pagina);
+            TitoloPagina(f, QStringLiteral("I membri: energia, premio e convenienza"));
+            f.Linea(kSinistra, 30, kSinistra + kLarghezza);
+            f.Tabella(33, {22, 14, 12, 12, 12, 12, 12, 12, 13, 12, 12, 11, 9, 14}, righe, 5.8, 4.2, {0, 1, 2});
+            PiePagina(f);
+        }
+    }
+    return Conferma(file, percorso);
 }
 
 } // namespace fv

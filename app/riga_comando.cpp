@@ -8,6 +8,7 @@
 #include "app/aspetto.h"
 #include "app/inventario.h"
 #include "app/messaggi.h"
+#include "app/comunita.h"
 #include "app/relazione.h"
 #include "app/versione.h"
 #include "app/sessione.h"
@@ -16,6 +17,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -107,6 +109,13 @@ const Opzione kOpzioni[] = {
                         "solo la casa.", "si|no", [] { return QStringLiteral("si"); }},
     {"emissione", "bilancio: radiatori (acqua a 40 - T °C) o pavimento (30 - T/2 °C), per il COP della pompa.", "tipo",
      [] { return QStringLiteral("radiatori"); }},
+    {"membri", "comunita: il file dei membri della comunità energetica (CSV; --modello ne scrive un esempio).", "file"},
+    {"modello", "comunita: scrive un file dei membri di esempio, ogni colonna spiegata in testa.", "file"},
+    {"ripartizione", "comunita: come la comunità divide premio e valorizzazione: prelievi (per l'energia prelevata nelle ore "
+                     "condivise), immissioni (per l'energia immessa), uguali, produttori (una quota fissa ai produttori, il resto "
+                     "ai consumatori).", "regola", [] { return QStringLiteral("prelievi"); }},
+    {"quota-produttori", "comunita: con --ripartizione produttori, la quota ai produttori in percentuale (predefinito 50).", "%"},
+    {"cabina", "comunita: il codice della cabina primaria (tutti i membri sono presi al suo interno).", "codice"},
     {"strategia-batteria", "bilancio: quando la batteria si scarica: autoconsumo (quando la casa consuma) o fasce (mai nelle ore "
                            "F3, la carica tenuta per F1 e F2).", "nome", [] { return QStringLiteral("autoconsumo"); }},
     {"prezzi-fasce", "convenienza: prezzi dell'energia non comprata in F1, F2 e F3 in €/kWh con le imposte, di un contratto "
@@ -646,15 +655,104 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
     return 0;
 }
 
+// The community: the site as the window picks it (a plant of its own is not
+// needed: each member brings its own), the members' year, the figures and
+// the members' rows; CSV and hourly files written only after it all worked.
+int EseguiComunita(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
+                   const std::function<int(const QString&)>& errore)
+{
+    if (p.isSet(QStringLiteral("modello"))) {
+        const QString percorso = p.value(QStringLiteral("modello"));
+        if (QFileInfo::exists(percorso) && !p.isSet(QStringLiteral("sovrascrivi")))
+            return errore(QStringLiteral("il file «%1» esiste già: usare --sovrascrivi per sostituirlo.").arg(percorso));
+        QSaveFile f(percorso);
+        if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray::fromStdString(ModelloMembri())) < 0 || !f.commit())
+            return errore(QStringLiteral("impossibile scrivere «%1»: %2").arg(percorso, f.errorString()));
+        return 0;
+    }
+    Sessione s(cartellaDati, FormatoUtente());
+    RichiestaComunita q;
+    q.membri = p.value(QStringLiteral("membri"));
+    q.meteo = LeggiRichiestaMeteo(p);
+    q.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, Dichiarata("anno"))) : AnnoDiRiferimento();
+    q.dataSpesa = Valore(p, "data-spesa").toStdString();
+    if (p.isSet(QStringLiteral("data-esercizio")))
+        q.dataEsercizio = p.value(QStringLiteral("data-esercizio")).toStdString();
+    for (const std::string& d : {q.dataSpesa, q.dataEsercizio})
+        if (!d.empty() && (!QDate::fromString(QString::fromStdString(d), Qt::ISODate).isValid() || d.size() != 10))
+            throw ErroreArgomento(QStringLiteral("le date vogliono AAAA-MM-GG del calendario, non «%1».").arg(QString::fromStdString(d)));
+    q.contributoPnrr = p.isSet(QStringLiteral("contributo-pnrr"));
+    if (!LeggiRipartizione(Valore(p, "ripartizione").toStdString(), q.ripartizione))
+        throw ErroreArgomento(QStringLiteral("--ripartizione vale prelievi, immissioni, uguali o produttori, non «%1».")
+                                  .arg(Valore(p, "ripartizione")));
+    if (p.isSet(QStringLiteral("quota-produttori"))) {
+        if (q.ripartizione != Ripartizione::QuotaProduttori)
+            throw ErroreArgomento(QStringLiteral("--quota-produttori vale con --ripartizione produttori."));
+        q.quotaProduttori = NumeroOpzione(p, "quota-produttori", 0, 100);
+    }
+    q.cabina = p.value(QStringLiteral("cabina"));
+    Scegli(s, p);
+    // The site's calculation on a plant of 1 kWp: its comune, climate, reflectance, losses and efficiency.
+    ImpiantoTesti impianto{QStringLiteral("30"), QStringLiteral("0"), QStringLiteral("1"), Valore(p, "perdite"), Valore(p, "efficienza"),
+                           0, Integrazione(Valore(p, "integrazione"))};
+    impianto.fascia = 1;
+    s.ImpostaImpianto(impianto);
+    const std::optional<Risultato> sito = s.Calcola();
+    if (!sito)
+        throw ErroreArgomento(QStringLiteral("Un dato è vuoto."));
+    std::vector<Parametro> parametri;
+    try {
+        parametri = ParametriInVigore(s.ParametriDelFile(), q.dataSpesa.empty() ? Oggi() : q.dataSpesa, q.dataEsercizio);
+    } catch (const ErroreParametro& e) {
+        throw ErroreArgomento(QStringLiteral("--data-spesa: %1").arg(QString::fromStdString(e.what())));
+    }
+    RisultatoComunita c;
+    try {
+        c = CalcolaComunitaEnergetica(s, *sito, q, parametri);
+    } catch (const ErroreRichiesta& e) {
+        return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
+    }
+    QString scritto;
+    if (p.isSet(QStringLiteral("orario")))
+        scritto = SalvaTabellaCsv(p.value(QStringLiteral("orario")), TabellaOrariaComunita(c, s.formato()), s.formato());
+    if (scritto.isEmpty() && p.isSet(QStringLiteral("csv")))
+        scritto = SalvaTabellaCsv(p.value(QStringLiteral("csv")), TabellaCsvComunita(c, s.formato()), s.formato());
+    if (scritto.isEmpty() && p.isSet(QStringLiteral("pdf")))
+        scritto = SalvaPdfComunita(p.value(QStringLiteral("pdf")), c, s.formato());
+    if (!scritto.isEmpty())
+        return errore(scritto);
+    uscita << TabellaAllineata(TabellaComunita(c, s.formato())) << '\n'
+           << TabellaAllineata(TabellaMembri(c, s.formato())) << '\n'
+           << TabellaAllineata(TabellaMesiComunita(c, s.formato())) << '\n'
+           << FraseCondizione(c, s.formato()) << '\n';
+    for (const QString& a : c.avvisi)
+        uscita << a << '\n';
+    return 0;
+}
+
 // A command and options that do not go together, said; empty when they do.
 QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& comandi)
 {
     if (comandi.size() != 1
         || !QStringList{QStringLiteral("calcola"), QStringLiteral("bilancio"), QStringLiteral("convenienza"),
-                        QStringLiteral("dimensiona")}
+                        QStringLiteral("dimensiona"), QStringLiteral("comunita")}
                 .contains(comandi[0]))
-        return QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\", \"dimensiona\" "
-                              "oppure --help.");
+        return QStringLiteral("comando sconosciuto: usare \"calcola\", \"bilancio\", \"convenienza\", \"dimensiona\", "
+                              "\"comunita\" oppure --help.");
+    const bool comunita = comandi[0] == QLatin1String("comunita");
+    for (const char* o : {"membri", "modello", "ripartizione", "quota-produttori", "cabina"})
+        if (p.isSet(QLatin1String(o)) && !comunita)
+            return QStringLiteral("--%1 è di comunita.").arg(QLatin1String(o));
+    if (comunita) {
+        // The members carry their own plants, consumption, batteries, cars: the site's options only.
+        for (const char* o : {"tilt", "azimut", "potenza", "consumo-annuo", "fasce", "consumi", "batteria", "batteria-potenza",
+                              "falda", "inverter", "auto-km", "gas", "gas-mesi", "orizzonte", "giorni-medi", "potenza-max",
+                              "superficie", "prezzi-fasce", "strategia-batteria", "imposta-lorda", "seconda-casa"})
+            if (p.isSet(QLatin1String(o)))
+                return QStringLiteral("--%1 non è della comunità: impianti e consumi sono nel file dei membri.").arg(QLatin1String(o));
+        if (p.isSet(QStringLiteral("modello")) == p.isSet(QStringLiteral("membri")))
+            return QStringLiteral("comunita vuole --membri FILE (o --modello FILE per scriverne uno di esempio), uno dei due.");
+    }
     if (comandi[0] == QLatin1String("dimensiona") && (p.isSet(QStringLiteral("pdf")) || p.isSet(QStringLiteral("orario"))))
         return QStringLiteral("dimensiona scrive la griglia con --csv (non --pdf né --orario).");
     if (comandi[0] != QLatin1String("dimensiona"))
@@ -693,7 +791,7 @@ QString OpzioniIncompatibili(const QCommandLineParser& p, const QStringList& com
 
 bool ArgomentoDellaRigaDiComando(const char* argomento)
 {
-    for (const char* a : {"calcola", "bilancio", "convenienza", "dimensiona", "--help", "-h", "--version", "-v"}) {
+    for (const char* a : {"calcola", "bilancio", "convenienza", "dimensiona", "comunita", "--help", "-h", "--version", "-v"}) {
         if (std::strcmp(argomento, a) == 0)
             return true;
     }
@@ -770,6 +868,8 @@ int EseguiRigaComando(const QStringList& argomenti, QTextStream& uscita, QTextSt
     try {
         if (comandi[0] == QLatin1String("dimensiona"))
             return EseguiDimensiona(p, cartellaDati, uscita, errore);
+        if (comandi[0] == QLatin1String("comunita"))
+            return EseguiComunita(p, cartellaDati, uscita, errore);
         if (bilancio)
             return EseguiBilancio(p, cartellaDati, uscita, errore, comandi[0] == QLatin1String("convenienza"));
         return EseguiCalcola(p, cartellaDati, uscita, errore);

@@ -587,6 +587,16 @@ double PrezzoZonale(const std::string& zona, const std::function<double(const ch
 
 } // namespace
 
+double PrezzoZonaleDi(const std::vector<Parametro>& parametri, const std::string& zona)
+{
+    return PrezzoZonale(zona, [&](const char* n) { return Valore(parametri, n); });
+}
+
+double CorrezionePremio(const std::vector<Parametro>& parametri, AreaPremio area)
+{
+    return CorrezioneDellArea(area, [&](const char* n) { return Valore(parametri, n); });
+}
+
 CurvaBatteria CurvaDellaBatteria(const std::vector<Ore>& produzione, const std::vector<Ore>& consumo,
                                  const Calendario& calendario, const Batteria& batteria, const Bilancio& senza,
                                  const Bilancio& con, bool parallelo)

@@ -166,6 +166,12 @@ struct Famiglia {
     std::optional<std::array<double, 3>> prezziFasce;
 };
 
+// The price of the energy sold in a market zone [EUR/kWh]: prezzo_zonale
+// plus the zone's difference (an unknown zone: the national estimate).
+double PrezzoZonaleDi(const std::vector<Parametro>& parametri, const std::string& zona);
+// The community premium's correction for the photovoltaic by area [EUR/kWh].
+double CorrezionePremio(const std::vector<Parametro>& parametri, AreaPremio area);
+
 // The bands' prices as typed, "F1,F2,F3" [EUR/kWh]: three values separated
 // by semicolons or blanks, or by commas when none has a decimal comma; each
 // from 0.01 to 2 EUR/kWh. Throws std::invalid_argument with the reason.
