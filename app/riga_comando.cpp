@@ -176,8 +176,10 @@ void PreparaOpzioni(QCommandLineParser& p)
                             QStringLiteral("calcola: il calcolo della finestra; bilancio: anche l'autoconsumo ora per ora "
                                            "con i consumi della casa e un'eventuale batteria; convenienza: anche i flussi "
                                            "di cassa, il tempo di ritorno, VAN, TIR e LCOE; dimensiona: il VAN di ogni "
-                                           "potenza e batteria, la migliore."),
-                            QStringLiteral("[calcola|bilancio|convenienza|dimensiona]"));
+                                           "potenza e batteria, la migliore; comunita: la comunità "
+                                           "energetica del file dei membri (--membri), l'energia condivisa, il premio e la "
+                                           "sua ripartizione."),
+                            QStringLiteral("[calcola|bilancio|convenienza|dimensiona|comunita]"));
 }
 
 QString Valore(const QCommandLineParser& p, const char* nome)

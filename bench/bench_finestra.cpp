@@ -6,6 +6,7 @@
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
+#include "app/riga_comando.h"
 
 #include <QApplication>
 #include <QAction>
@@ -14,7 +15,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 
 #include <benchmark/benchmark.h>
 
@@ -140,6 +143,45 @@ void RicalcoloBilancio(benchmark::State& state)
         state.SkipWithError("no balance");
 }
 BENCHMARK(RicalcoloBilancio)->Unit(benchmark::kMillisecond);
+
+// The energy community from its members file to the printed figures, on the
+// comune's climate: 100 and 1,000 members (a third prosumers on mixed planes,
+// most of the rest consumers, a few producers), every member's year.
+void Comunita(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    QTemporaryDir cartella;
+    QFile f(cartella.filePath(QStringLiteral("membri.csv")));
+    if (!f.open(QIODevice::WriteOnly))
+        state.SkipWithError("cannot write");
+    QString t = QStringLiteral("nome;ruolo;consumo_annuo;profilo;potenza;tilt;azimut;batteria;tipo\n");
+    const char* const profili[] = {"fuori-casa", "a-casa", "attivita-diurna"};
+    for (int i = 0; i < n; ++i) {
+        const int tilt = 10 + 5 * (i % 6), azimut = -90 + 45 * (i % 5);
+        if (i % 10 == 9)
+            t += QStringLiteral("P%1;produttore;;;%2;%3;%4;;ente\n").arg(i).arg(20 + i % 180).arg(tilt).arg(azimut);
+        else if (i % 3 == 0)
+            t += QStringLiteral("S%1;prosumer;%2;%3;%4;%5;%6;%7;domestico\n")
+                     .arg(i).arg(2000 + 37 * (i % 80)).arg(QLatin1String(profili[i % 3])).arg(2 + i % 5).arg(tilt).arg(azimut)
+                     .arg(i % 2 ? 5 : 0);
+        else
+            t += QStringLiteral("C%1;consumatore;%2;%3;;;;;%4\n")
+                     .arg(i).arg(1500 + 41 * (i % 90)).arg(QLatin1String(profili[i % 3]))
+                     .arg(QLatin1String(i % 7 == 0 ? "impresa" : "domestico"));
+    }
+    f.write(t.toUtf8());
+    f.close();
+    const QStringList argomenti = {"comunita", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba",
+                                   "--anno", "2027", "--membri", f.fileName()};
+    for (auto _ : state) {
+        QString uscita, errori;
+        QTextStream u(&uscita), e(&errori);
+        if (fv::EseguiRigaComando(argomenti, u, e, QStringLiteral(FV_DATA_DIR)) != 0)
+            state.SkipWithError("comunita failed");
+        benchmark::DoNotOptimize(uscita);
+    }
+}
+BENCHMARK(Comunita)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -8,8 +8,8 @@ scripts/install-deps.sh
 secondi=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DFV_FUZZ=ON -DFV_TESTS=OFF -DFV_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_numeri fuzz_modello fuzz_sql fuzz_accesso fuzz_contatore fuzz_parametri fuzz_meteo
-for nome in numeri modello sql accesso contatore parametri meteo; do
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_numeri fuzz_modello fuzz_sql fuzz_accesso fuzz_contatore fuzz_parametri fuzz_meteo fuzz_membri
+for nome in numeri modello sql accesso contatore parametri meteo membri; do
   lavoro=build-fuzz/corpus-$nome
   mkdir -p "$lavoro"
   echo "fuzz_$nome: $secondi s"

@@ -5,7 +5,9 @@
 // fixture's typical year and the members' economics without a premium.
 #include "app/riga_comando.h"
 #include "calc/bilancio.h"
+#include "calc/catena.h"
 #include "calc/comunita.h"
+#include "calc/meteo.h"
 #include "finestra_aiuti.h"
 #include "fixture.h"
 
@@ -315,6 +317,65 @@ private slots:
         QFile f(modello);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(LeggiMembri(f.readAll().toStdString()).size(), std::size_t(7));
+    }
+
+    void annoTipoConContatori()
+    {
+        // The fixture's typical year: a prosumer (3,000 kWh, 4 kWp south), three
+        // consumers with meter files of their own and a 20 kWp producer. The
+        // shared energy against the same year assembled here hour by hour: the
+        // file's plane for each plant, the meters' values as written, each
+        // prosumer's own use the lesser of its production and consumption.
+        const Calendario& cal = Anno();
+        const auto consumo = [](int k, int ora) {
+            if (ora < 7)
+                return 0.25;
+            return k == 0 ? (ora >= 18 && ora <= 22 ? 0.9 : 0.2) : k == 1 ? (ora >= 8 && ora <= 17 ? 1.4 : 0.3) : 0.1 * (ora % 5) + 0.3;
+        };
+        for (int k = 0; k < 3; ++k) {
+            QString t = QStringLiteral("Data;Ora;kWh\n");
+            for (const Giorno& g : cal.giorni)
+                for (int h = 0; h < 24; ++h)
+                    t += QStringLiteral("%1/%2/2027;%3:00;%4\n")
+                             .arg(g.giorno, 2, 10, QLatin1Char('0'))
+                             .arg(g.mese + 1, 2, 10, QLatin1Char('0'))
+                             .arg(h, 2, 10, QLatin1Char('0'))
+                             .arg(QString::number(consumo(k, h), 'f', 3).replace(u'.', u','));
+            Scrivi(QStringLiteral("contatore%1.csv").arg(k), t);
+        }
+        const QString membri = Scrivi("tipo.csv", "nome;ruolo;consumo_annuo;profilo;consumi;potenza;tilt;azimut;batteria;tipo\n"
+                                                  "Rossi;prosumer;3000;fuori-casa;;4;30;0;;domestico\n"
+                                                  "Uno;consumatore;;;contatore0.csv;;;;;domestico\n"
+                                                  "Due;consumatore;;;contatore1.csv;;;;;impresa\n"
+                                                  "Tre;consumatore;;;contatore2.csv;;;;;domestico\n"
+                                                  "Campo;produttore;;;;20;15;0;;ente\n");
+        const QString tmy = QStringLiteral(FV_FIXTURE_METEO "/tmy_45.000_8.000_2005_2023.csv");
+        QCOMPARE(Esegui(Sito() + QStringList{"--membri", membri, "--meteo", tmy}), 0);
+        const double condivisa = Cifra("Energia condivisa (kWh)");
+        QFile f(tmy);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const AnnoMeteo anno = LeggiMeteo(f.readAll().toStdString());
+        const auto piano = [&](double kWp, double tilt) {
+            ImpiantoMeteo p;
+            p.latitudine = anno.latitudine;
+            p.longitudine = anno.longitudine;
+            p.tilt = tilt;
+            p.potenza = kWp;
+            p.riflettanza = 0.2;
+            return ProduzioneDaMeteo(p, anno, cal).ore;
+        };
+        const std::vector<Ore> rossiP = piano(4, 30), campo = piano(20, 15);
+        const std::vector<Ore> rossiC = ConsumoDaAnnuo(3000, *TrovaProfilo("fuori-casa"), cal);
+        double atteso = 0;
+        for (std::size_t d = 0; d < cal.giorni.size(); ++d)
+            for (int h = 0; h < 24; ++h) {
+                const std::size_t o = std::size_t(h);
+                const double immessa = std::max(0.0, rossiP[d][o] - rossiC[d][o]) + campo[d][o];
+                const double prelevata = std::max(0.0, rossiC[d][o] - rossiP[d][o]) + consumo(0, h) + consumo(1, h) + consumo(2, h);
+                atteso += std::min(immessa, prelevata);
+            }
+        QVERIFY2(std::fabs(condivisa - atteso) <= 0.002 * atteso, qPrintable(QStringLiteral("%1 / %2").arg(condivisa).arg(atteso)));
+        QVERIFY(atteso > 5000);
     }
 
     void senzaPremioComeDaSoli()
