@@ -185,26 +185,32 @@ std::vector<Membro> LeggiFileMembri(const QString& percorso)
     }
 }
 
-RisultatoComunita CalcolaComunitaEnergetica(Sessione& sessione, const Risultato& sito, const RichiestaComunita& q,
+double LongitudineDelSito(Sessione& sessione, const Risultato& sito)
+{
+    try {
+        for (const ComuneMappa& m : sessione.ComuniPerMappa().comuni)
+            if (m.provincia == sito.provincia && m.comune == sito.comuneRadiazione)
+                return m.longitudine;
+    } catch (const Errore&) {
+    }
+    return 12.5;
+}
+
+RisultatoComunita CalcolaComunitaEnergetica(const Risultato& sito, double longitudine, const RichiestaComunita& q,
                                             const std::vector<Parametro>& parametri, const std::atomic<bool>* annulla,
                                             const std::function<void(std::size_t, std::size_t)>& progresso)
 {
     RisultatoComunita c;
-    c.file = q.membri;
+    c.file = q.file;
     c.cabina = q.cabina;
-    c.membri = LeggiFileMembri(q.membri);
+    c.membri = q.membri;
+    if (c.membri.empty())
+        throw ErroreRichiesta("membri", "nessun membro.");
     c.anno = q.anno > 0 ? q.anno : AnnoDiRiferimento();
     const Calendario cal = CreaCalendario(c.anno);
-    double longitudine = 12.5;
-    try {
-        for (const ComuneMappa& m : sessione.ComuniPerMappa().comuni)
-            if (m.provincia == sito.provincia && m.comune == sito.comuneRadiazione)
-                longitudine = m.longitudine;
-    } catch (const Errore&) {
-    }
     const std::optional<AnnoMeteo> meteo = LeggiAnno(q.meteo);
     PianiDelSito piani(sito, longitudine, meteo, q.meteo, cal);
-    const QDir cartella = QFileInfo(q.membri).absoluteDir();
+    const QDir cartella(q.cartella);
     const std::size_t n = c.membri.size();
     std::vector<FlussiMembro> flussi(n);
     std::vector<double> produzione(n), consumo(n), coperto(n);

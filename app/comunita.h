@@ -19,7 +19,9 @@
 namespace fv {
 
 struct RichiestaComunita {
-    QString membri;                   // the members file
+    std::vector<Membro> membri;
+    QString file;                     // the members file they came from (for the report)
+    QString cartella;                 // where the members' meter files are found
     RichiestaMeteo meteo;             // empty file: the comune's climate for every member
     int anno = 0;                     // the reference year (0: the next)
     std::string dataSpesa;            // the plants' expense [yyyy-mm-dd], empty: today
@@ -56,7 +58,10 @@ class ErroreAnnullato : public std::runtime_error {
 public:
     ErroreAnnullato() : std::runtime_error("calcolo annullato") {}
 };
-RisultatoComunita CalcolaComunitaEnergetica(Sessione& sessione, const Risultato& sito, const RichiestaComunita& richiesta,
+// The comune's longitude from the data file's map table (Italy's middle, 12.5° E, when it has none).
+double LongitudineDelSito(Sessione& sessione, const Risultato& sito);
+// Safe on a worker thread: it touches no session, only the request's files.
+RisultatoComunita CalcolaComunitaEnergetica(const Risultato& sito, double longitudine, const RichiestaComunita& richiesta,
                                             const std::vector<Parametro>& parametri, const std::atomic<bool>* annulla = nullptr,
                                             const std::function<void(std::size_t, std::size_t)>& progresso = {});
 

@@ -674,7 +674,8 @@ int EseguiComunita(const QCommandLineParser& p, const QString& cartellaDati, QTe
     }
     Sessione s(cartellaDati, FormatoUtente());
     RichiestaComunita q;
-    q.membri = p.value(QStringLiteral("membri"));
+    q.file = p.value(QStringLiteral("membri"));
+    q.cartella = QFileInfo(q.file).absolutePath();
     q.meteo = LeggiRichiestaMeteo(p);
     q.anno = p.isSet(QStringLiteral("anno")) ? int(NumeroOpzione(p, Dichiarata("anno"))) : AnnoDiRiferimento();
     q.dataSpesa = Valore(p, "data-spesa").toStdString();
@@ -710,7 +711,8 @@ int EseguiComunita(const QCommandLineParser& p, const QString& cartellaDati, QTe
     }
     RisultatoComunita c;
     try {
-        c = CalcolaComunitaEnergetica(s, *sito, q, parametri);
+        q.membri = LeggiFileMembri(q.file);
+        c = CalcolaComunitaEnergetica(*sito, LongitudineDelSito(s, *sito), q, parametri);
     } catch (const ErroreRichiesta& e) {
         return errore(QStringLiteral("--%1: %2").arg(QString::fromStdString(e.opzione()), QString::fromStdString(e.what())));
     }

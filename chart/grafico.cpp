@@ -2,6 +2,7 @@
 // The charts: the two monthly series on screen and on paper, the tilt curve.
 #include "chart/grafico.h"
 
+#include <QtCharts/QAreaSeries>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
@@ -388,6 +389,29 @@ void ScalaX(QValueAxis& x, bool ascisse, double minimo, double massimo)
 }
 
 } // namespace
+
+void RiempiCondivisa(QChartView& vista, const QString& titolo, const std::vector<double>& immessa,
+                     const std::vector<double>& prelevata, const std::vector<double>& condivisa)
+{
+    SvuotaGrafico(vista); // the filled area is not one of the lines RiempiLinee would update in place
+    RiempiLinee(vista, titolo, {{QStringLiteral("Immessa"), immessa}, {QStringLiteral("Prelevata"), prelevata}},
+                QStringLiteral("ora"), QStringLiteral("kWh"));
+    QChart* grafico = vista.chart();
+    auto* sopra = new QLineSeries;
+    auto* sotto = new QLineSeries;
+    for (std::size_t h = 0; h < condivisa.size(); ++h) {
+        sopra->append(double(h), condivisa[h]);
+        sotto->append(double(h), 0);
+    }
+    auto* area = new QAreaSeries(sopra, sotto);
+    area->setName(QStringLiteral("Condivisa"));
+    area->setColor(QColor(120, 190, 120, 170));
+    area->setBorderColor(QColor(60, 140, 60));
+    grafico->addSeries(area);
+    for (QAbstractAxis* a : grafico->axes())
+        area->attachAxis(a);
+    grafico->legend()->setVisible(true);
+}
 
 void RiempiLinee(QChartView& vista, const QString& titolo, const std::vector<SerieGrafico>& serie, const QString& asseX,
                  const QString& asseY)

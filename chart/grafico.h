@@ -77,6 +77,11 @@ struct BarraOrizzontale {
 void RiempiTornado(QChartView& grafico, const QString& titolo, const std::vector<BarraOrizzontale>& barre, double centro,
                    const QString& asseX);
 
+// The community's mean day: the energy fed in and drawn as lines, the shared
+// part (the lesser of the two each hour) filled beneath.
+void RiempiCondivisa(QChartView& grafico, const QString& titolo, const std::vector<double>& immessa,
+                     const std::vector<double>& prelevata, const std::vector<double>& condivisa);
+
 // Nothing on show: no series, no axes, no title (after a failed input).
 void SvuotaGrafico(QChartView& grafico);
 
