@@ -3,6 +3,7 @@
 #include "app/finestra_principale.h"
 
 #include "app/bilancio.h"
+#include "app/dialogo_comunita.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
 #include "app/messaggi.h"
@@ -96,6 +97,7 @@ void FinestraPrincipale::CreaMenu()
     strumenti->addSeparator();
     strumenti->addAction(QStringLiteral("Autoconsumo e batteria…"), this, [this] { Bilancio(false); });
     strumenti->addAction(QStringLiteral("Convenienza economica…"), this, [this] { Bilancio(true); });
+    strumenti->addAction(QStringLiteral("Comunità energetica…"), this, &FinestraPrincipale::Comunita);
     QMenu* aiuto = menuBar()->addMenu(QStringLiteral("&Aiuto"));
     aiuto->addAction(QStringLiteral("Guida"), QKeySequence(Qt::Key_F1), this, &FinestraPrincipale::Guida);
     aiuto->addAction(QStringLiteral("Informazioni su %1").arg(QString::fromUtf8(fv::kTitolo)), this,
@@ -281,6 +283,15 @@ void ApriStrumento(Dialogo*& dialogo, frmFv& modulo, QWidget* genitore)
 } // namespace
 
 void FinestraPrincipale::Orientamento() { ApriStrumento(orientamento_, *modulo_, this); }
+
+void FinestraPrincipale::Comunita()
+{
+    if (!modulo_->RisultatiAggiornati()) {
+        modulo_->RiportaErrore(std::make_exception_ptr(fv::ErroreSenzaCalcolo()));
+        return;
+    }
+    ApriStrumento(comunita_, *modulo_, this);
+}
 
 void FinestraPrincipale::MappaDellItalia()
 {

@@ -9,6 +9,7 @@
 class QAction;
 class QLabel;
 class DialogoBilancio;
+class DialogoComunita;
 class DialogoMappa;
 class DialogoOrientamento;
 class frmFv;
@@ -34,6 +35,7 @@ public:
     DialogoOrientamento* orientamento() const { return orientamento_; }
     DialogoMappa* mappaItalia() const { return mappa_; }
     DialogoBilancio* bilancio() const { return bilancio_; }
+    DialogoComunita* comunita() const { return comunita_; }
 
     // The short guide shown by "Guida": the README's own section.
     static QString TestoGuida();
@@ -50,6 +52,7 @@ private:
     void Guida();
     void Informazioni();
     void Orientamento();
+    void Comunita();
     void MappaDellItalia();
     void ApriFileDati();
     void Bilancio(bool economia);
@@ -69,4 +72,5 @@ private:
     DialogoOrientamento* orientamento_ = nullptr;
     DialogoMappa* mappa_ = nullptr;
     DialogoBilancio* bilancio_ = nullptr;
+    DialogoComunita* comunita_ = nullptr;
 };

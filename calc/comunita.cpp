@@ -102,14 +102,13 @@ struct Lettore {
 
     double Numero(const std::string& testo, const std::string& campo, double minimo, double massimo) const
     {
-        std::string t = testo;
-        if (sep == ';')
-            std::replace(t.begin(), t.end(), ',', '.');
-        if (t.find(',') != std::string::npos)
-            Errore(campo, "«" + testo + "» ha una virgola: in un file separato da virgole i decimali vogliono il punto");
+        // As a person types it: "2.700" or "2,700" could be thousands as much
+        // as decimals, and is refused rather than read as 2.7.
         double v = 0;
         try {
-            v = LeggiNumeroFile(t, Campo::Energia);
+            v = LeggiNumeroPersona(testo, Campo::Energia);
+        } catch (const ErroreAmbiguo& e) {
+            Errore(campo, e.Spiegazione());
         } catch (const ErroreConversione&) {
             Errore(campo, "«" + testo + "» non è un numero");
         }

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|finestra-falde|orientamento|mappa|bilancio|convenienza|falde|auto|giorno-futuro|meteo FILE]
+// saves a picture: schermata OUTPUT.png [finestra|finestra-falde|orientamento|mappa|bilancio|convenienza|falde|auto|giorno-futuro|comunita|comunita-membri|meteo FILE]
 // (the main window, or one of the tools' dialogs over the same site).
 #include "app/bilancio.h"
+#include "app/dialogo_comunita.h"
 #include "app/finestra_principale.h"
 #include "app/frmFv.h"
 #include "app/mappa.h"
@@ -112,6 +113,20 @@ QWidget* Soggetto(FinestraPrincipale& principale, const QString& cosa, const cha
     }
     if (QWidget* d = SchedaDelDialogo(principale, cosa, file))
         return d;
+    if (cosa == QLatin1String("comunita") || cosa == QLatin1String("comunita-membri")) {
+        // The example community worked out on the window's site.
+        for (QAction* a : principale.findChildren<QAction*>())
+            if (a->text().startsWith(QString::fromUtf8("Comunità")))
+                a->trigger();
+        DialogoComunita* d = principale.comunita();
+        d->findChild<QPushButton*>(QStringLiteral("esempioMembri"))->click();
+        QSignalSpy fatto(d, &DialogoComunita::calcolata);
+        d->findChild<QPushButton*>(QStringLiteral("calcolaComunita"))->click();
+        fatto.wait(20000);
+        if (cosa == QLatin1String("comunita-membri"))
+            MostraScheda(d, QStringLiteral("I membri"));
+        return d;
+    }
     if (cosa == QLatin1String("bilancio"))
         return Dialogo(principale, "Autoconsumo");
     if (cosa == QLatin1String("convenienza"))

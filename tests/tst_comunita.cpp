@@ -3,6 +3,7 @@
 // adding a consumer, each member's contribution, the premium's bands, the
 // split, the members file and its refused rows, the community on the
 // fixture's typical year and the members' economics without a premium.
+#include "app/dialogo_comunita.h"
 #include "app/riga_comando.h"
 #include "calc/bilancio.h"
 #include "calc/catena.h"
@@ -11,7 +12,13 @@
 #include "finestra_aiuti.h"
 #include "fixture.h"
 
+#include <QDate>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -376,6 +383,50 @@ private slots:
             }
         QVERIFY2(std::fabs(condivisa - atteso) <= 0.002 * atteso, qPrintable(QStringLiteral("%1 / %2").arg(condivisa).arg(atteso)));
         QVERIFY(atteso > 5000);
+    }
+
+    void dialogo()
+    {
+        // The dialog: the example in the table, saved and loaded back the same,
+        // worked out off the window's thread to the command line's figures; a
+        // bad cell named by its row.
+        Sessione s(cartella.path(), FormatoNumeri::C());
+        s.Avvia();
+        s.ScegliProvincia(QStringLiteral("TO"));
+        s.ScegliComuneRad(QStringLiteral("Torino"));
+        s.ScegliComuneLat(QStringLiteral("Torino"));
+        s.ScegliRiflettanza(QStringLiteral("Erba"));
+        ImpiantoTesti i = s.impianto();
+        i.tilt = QStringLiteral("30");
+        i.azimut = QStringLiteral("0");
+        i.potenza = QStringLiteral("1");
+        s.ImpostaImpianto(i);
+        QVERIFY(s.Calcola());
+        DialogoComunita d(s, nullptr);
+        d.Aggiorna();
+        d.findChild<QPushButton*>(QStringLiteral("esempioMembri"))->click();
+        const QString file = cartella.filePath("dal-dialogo.csv");
+        QCOMPARE(d.SalvaFile(file), QString());
+        const std::vector<Membro> prima = d.Membri();
+        d.CaricaFile(file);
+        const std::vector<Membro> dopo = d.Membri();
+        QCOMPARE(dopo.size(), prima.size());
+        for (std::size_t k = 0; k < dopo.size(); ++k)
+            QVERIFY(dopo[k].nome == prima[k].nome && dopo[k].Picco() == prima[k].Picco()
+                    && dopo[k].consumoAnnuo == prima[k].consumoAnnuo && dopo[k].tipo == prima[k].tipo);
+        QSignalSpy fatto(&d, &DialogoComunita::calcolata);
+        d.findChild<QPushButton*>(QStringLiteral("calcolaComunita"))->click();
+        QVERIFY(fatto.wait(20000));
+        QVERIFY(d.risultato());
+        const double condivisa = d.risultato()->esito.ore.condivisaAnno;
+        QCOMPARE(Esegui(Sito() + QStringList{"--membri", file, "--data-esercizio", QDate::currentDate().toString(Qt::ISODate)}), 0);
+        QVERIFY(std::fabs(Cifra("Energia condivisa (kWh)") - condivisa) <= 0.5);
+        auto* tabella = d.findChild<QTableWidget*>(QStringLiteral("tabellaMembri"));
+        tabella->item(2, 1)->setText(QStringLiteral("vicino"));
+        d.findChild<QPushButton*>(QStringLiteral("calcolaComunita"))->click();
+        QVERIFY(!d.risultato());
+        const QString detto = d.findChild<QLabel*>(QStringLiteral("esitoComunita"))->text();
+        QVERIFY2(detto.contains("riga 4") && detto.contains("ruolo"), qPrintable(detto));
     }
 
     void senzaPremioComeDaSoli()
