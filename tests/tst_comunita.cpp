@@ -319,11 +319,24 @@ private slots:
         QVERIFY2(errori.contains("riga 3") && errori.contains("Bruno") && errori.contains("ruolo"), qPrintable(errori));
         QVERIFY(!QFileInfo::exists(csv));
         QVERIFY(uscita.isEmpty());
+        // A meter file that cannot be read: the row, the member, the field; no file written.
+        const QString contatore = Scrivi("rotto.csv", "Data;Ora;kWh\n01/01/2027;00:00;tanti\n");
+        const QString conRotto = Scrivi("con-rotto.csv", "nome;ruolo;consumi\nAnna;consumatore;rotto.csv\n");
+        QCOMPARE(Esegui(Sito() + QStringList{"--membri", conRotto, "--csv", csv}), 1);
+        QVERIFY2(errori.contains("riga 2") && errori.contains("Anna") && errori.contains("consumi"), qPrintable(errori));
+        QVERIFY(!QFileInfo::exists(csv));
+        QVERIFY(QFileInfo::exists(contatore));
         const QString modello = cartella.filePath("modello.csv");
         QCOMPARE(Esegui({"comunita", "--modello", modello}), 0);
         QFile f(modello);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(LeggiMembri(f.readAll().toStdString()).size(), std::size_t(7));
+        // The example as a report: a PDF whose pages name the community and its members.
+        const QString pdf = cartella.filePath("comunita.pdf");
+        QCOMPARE(Esegui(Sito() + QStringList{"--membri", modello, "--pdf", pdf}), 0);
+        QFile r(pdf);
+        QVERIFY(r.open(QIODevice::ReadOnly));
+        QVERIFY(r.read(5) == "%PDF-" && r.size() > 5000);
     }
 
     void annoTipoConContatori()
