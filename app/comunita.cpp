@@ -140,9 +140,9 @@ RegoleComunita RegoleDelSito(const Risultato& sito, const RichiestaComunita& q, 
 
 // A member's plant under the household economics (no premium in it: the
 // community's split is added year by year, for the premium's years).
-void ConvenienzaDelMembro(const Membro& m, const Bilancio& b, double premioAnno, const std::vector<Parametro>& parametri,
-                          const Famiglia& sito, std::optional<double>& investimento, std::optional<double>& van,
-                          std::optional<double>& ritorno)
+void ConvenienzaDelMembro(const Membro& m, const Bilancio& b, const CurvaBatteria* curva, double premioAnno,
+                          const std::vector<Parametro>& parametri, const Famiglia& sito, std::optional<double>& investimento,
+                          std::optional<double>& van, std::optional<double>& ritorno)
 {
     if (m.Picco() <= 0)
         return;
@@ -152,7 +152,7 @@ void ConvenienzaDelMembro(const Membro& m, const Bilancio& b, double premioAnno,
     f.contributoPnrr = false;
     if (m.tipo != TipoMembro::Domestico)
         f.impostaLorda = 0; // no household deduction for a business or a public body
-    Convenienza c = CalcolaConvenienza(EnergiaDelBilancio(b.anno), m.Picco(), m.batteria, senzaPremio, f, nullptr, nullptr, false);
+    Convenienza c = CalcolaConvenienza(EnergiaDelBilancio(b.anno), m.Picco(), m.batteria, senzaPremio, f, curva, nullptr, false);
     const int anni = int(Valore(parametri, "anni_premio"));
     const double degrado = Valore(parametri, "degrado") / 100;
     std::vector<double> flussi;
@@ -215,6 +215,7 @@ RisultatoComunita CalcolaComunitaEnergetica(const Risultato& sito, double longit
     std::vector<FlussiMembro> flussi(n);
     std::vector<double> produzione(n), consumo(n), coperto(n);
     std::vector<Bilancio> bilanci(n);
+    std::vector<std::optional<CurvaBatteria>> curve(n); // a member's battery as it ages, for its economics
     for (std::size_t i = 0; i < n; ++i) {
         if (annulla && annulla->load())
             throw ErroreAnnullato();
@@ -231,6 +232,8 @@ RisultatoComunita CalcolaComunitaEnergetica(const Risultato& sito, double longit
         batteria.capacita = m.batteria;
         std::vector<OraBilancio> ore;
         bilanci[i] = CalcolaBilancio(prod, cons, cal, batteria, &ore);
+        if (m.batteria > 0 && m.Picco() > 0)
+            curve[i] = CurvaDellaBatteria(prod, cons, cal, batteria, CalcolaBilancio(prod, cons, cal, {}), bilanci[i], false);
         FlussiMembro& fl = flussi[i];
         fl.immessa.assign(cal.giorni.size(), Ore{});
         fl.prelevata.assign(cal.giorni.size(), Ore{});
@@ -251,8 +254,8 @@ RisultatoComunita CalcolaComunitaEnergetica(const Risultato& sito, double longit
     c.van.resize(n);
     c.ritorno.resize(n);
     for (std::size_t i = 0; i < n; ++i)
-        ConvenienzaDelMembro(c.membri[i], bilanci[i], c.esito.membri[i].premio, parametri, famiglia, c.investimento[i], c.van[i],
-                             c.ritorno[i]);
+        ConvenienzaDelMembro(c.membri[i], bilanci[i], curve[i] ? &*curve[i] : nullptr, c.esito.membri[i].premio, parametri, famiglia,
+                             c.investimento[i], c.van[i], c.ritorno[i]);
     if (!c.regole.premioAttivo)
         c.avvisi << QStringLiteral("Alla data di entrata in esercizio il decreto non dà la tariffa premio (DM 414/2023: impianti in "
                                    "esercizio entro il 31/12/2027): premio e valorizzazione a zero.");

@@ -13,6 +13,7 @@
 #include "fixture.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -100,6 +101,7 @@ class TestComunita : public QObject {
     QString Scrivi(const QString& nome, const QString& testo)
     {
         const QString percorso = cartella.filePath(nome);
+        QDir().mkpath(QFileInfo(percorso).absolutePath());
         QFile f(percorso);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
             qFatal("cannot write");
@@ -217,6 +219,8 @@ private slots:
         QTest::addColumn<double>("pz");
         QTest::addColumn<double>("attesa"); // [EUR/MWh], before the correction
         QTest::newRow("200 kW, Pz 90") << 200.0 << 0.09 << 120.0;
+        QTest::newRow("200 kW, Pz 150") << 200.0 << 0.15 << 110.0;
+        QTest::newRow("200,1 kW, Pz 150") << 200.1 << 0.15 << 100.0;
         QTest::newRow("200,1 kW, Pz 90") << 200.1 << 0.09 << 110.0;
         QTest::newRow("600 kW, Pz 90") << 600.0 << 0.09 << 110.0;
         QTest::newRow("600,1 kW, Pz 90") << 600.1 << 0.09 << 100.0;
@@ -238,8 +242,7 @@ private slots:
 
     void ripartizioneCheSommaAlPremio()
     {
-        // Every rule gives out exactly the premium; the producers' share with
-        // no producer sharing passes to the consumers.
+        // Every rule gives out exactly the premium, none a negative part.
         std::vector<Membro> membri = {M("Sole", RuoloMembro::Produttore, TipoMembro::Ente, 20), M("Casa", RuoloMembro::Consumatore),
                                       M("Bottega", RuoloMembro::Consumatore, TipoMembro::Impresa)};
         std::vector<FlussiMembro> f = {Vuoto(), Vuoto(), Vuoto()};
@@ -268,6 +271,10 @@ private slots:
         QVERIFY(std::fabs(e.sogliaCondivisa - 0.55 * 3650) < 1e-6);
         QVERIFY(std::fabs(e.premioEccedente - e.premio * (2555 - 0.55 * 3650) / 2555) < 1e-6);
         QVERIFY(!e.CondizioneRispettata()); // the shop takes 6/7 of the premium, the household 1/7: less than the excess
+        // With a capital grant the threshold is 45 % of the energy fed in.
+        g.contributoPnrr = true;
+        QVERIFY(std::fabs(CalcolaComunita(membri, f, {3650, 0, 0}, {0, 365, 2190}, zero, g, Anno()).sogliaCondivisa - 0.45 * 3650) < 1e-6);
+        g.contributoPnrr = false;
         g.ripartizione = Ripartizione::QuotaProduttori;
         g.quotaProduttori = 60;
         QVERIFY(CalcolaComunita(membri, f, {3650, 0, 0}, {0, 365, 2190}, zero, g, Anno()).CondizioneRispettata());
@@ -361,9 +368,10 @@ private slots:
                              .arg(g.mese + 1, 2, 10, QLatin1Char('0'))
                              .arg(h, 2, 10, QLatin1Char('0'))
                              .arg(QString::number(consumo(k, h), 'f', 3).replace(u'.', u','));
-            Scrivi(QStringLiteral("contatore%1.csv").arg(k), t);
+            Scrivi(QStringLiteral("cer/contatore%1.csv").arg(k), t);
         }
-        const QString membri = Scrivi("tipo.csv", "nome;ruolo;consumo_annuo;profilo;consumi;potenza;tilt;azimut;batteria;tipo\n"
+        // The meter files beside the members file, in a folder of their own.
+        const QString membri = Scrivi("cer/tipo.csv", "nome;ruolo;consumo_annuo;profilo;consumi;potenza;tilt;azimut;batteria;tipo\n"
                                                   "Rossi;prosumer;3000;fuori-casa;;4;30;0;;domestico\n"
                                                   "Uno;consumatore;;;contatore0.csv;;;;;domestico\n"
                                                   "Due;consumatore;;;contatore1.csv;;;;;impresa\n"
@@ -427,6 +435,13 @@ private slots:
         for (std::size_t k = 0; k < dopo.size(); ++k)
             QVERIFY(dopo[k].nome == prima[k].nome && dopo[k].Picco() == prima[k].Picco()
                     && dopo[k].consumoAnnuo == prima[k].consumoAnnuo && dopo[k].tipo == prima[k].tipo);
+        // A value of three decimals goes back to a file that reads it the same.
+        const QString tre = Scrivi("tre-decimali.csv", "nome;ruolo;potenza\nTetto;produttore;1,1250\n");
+        d.CaricaFile(tre);
+        QCOMPARE(d.SalvaFile(tre), QString());
+        d.CaricaFile(tre);
+        QCOMPARE(d.Membri().front().Picco(), 1.125);
+        d.CaricaFile(file);
         QSignalSpy fatto(&d, &DialogoComunita::calcolata);
         d.findChild<QPushButton*>(QStringLiteral("calcolaComunita"))->click();
         QVERIFY(fatto.wait(20000));
@@ -451,6 +466,8 @@ private slots:
         QCOMPARE(Esegui(Sito() + QStringList{"--membri", membri, "--data-esercizio", "2028-06-01", "--data-spesa", "2026-12-09"}), 0);
         const QStringList rossi = RigaMembro("Rossi");
         QVERIFY2(rossi.size() >= 13, qPrintable(uscita));
+        QCOMPARE(Cifra("Tariffa premio (€/anno)"), 0.0);
+        QCOMPARE(Cifra("Valorizzazione ARERA (€/anno)"), 0.0);
         QCOMPARE(rossi[8], QStringLiteral("0")); // premium and valorisation
         const double van = rossi[11].toDouble();
         QCOMPARE(Esegui({"convenienza", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba", "--tilt", "30",
@@ -458,6 +475,44 @@ private slots:
                          "2028-06-01", "--data-spesa", "2026-12-09"}),
                  0);
         QVERIFY2(std::fabs(Cifra("Valore attuale netto (VAN)") - van) <= 1, qPrintable(QString::number(van)));
+        // The same with a 5 kWh battery: the member's own battery is in its meter and its economics.
+        const QString conBatteria = Scrivi("soli-batteria.csv", "nome;ruolo;consumo_annuo;potenza;tilt;azimut;batteria\n"
+                                                                "Rossi;prosumer;2700;3;30;0;5\nBianchi;consumatore;3000;;;;\n");
+        QCOMPARE(Esegui(Sito() + QStringList{"--membri", conBatteria, "--data-esercizio", "2028-06-01", "--data-spesa", "2026-12-09"}), 0);
+        const QStringList r5 = RigaMembro("Rossi");
+        QVERIFY(r5[5].toDouble() < rossi[5].toDouble() - 300); // less fed in
+        QCOMPARE(Esegui({"convenienza", "--provincia", "TO", "--comune-radiazione", "Torino", "--terreno", "Erba", "--tilt", "30",
+                         "--azimut", "0", "--potenza", "3", "--consumo-annuo", "2700", "--batteria", "5", "--anno", "2027",
+                         "--data-esercizio", "2028-06-01", "--data-spesa", "2026-12-09"}),
+                 0);
+        // The household's second column is with the battery (its ageing curve in both).
+        double conLaBatteria = std::nan("");
+        for (const QString& r : uscita.split(u'\n'))
+            if (r.startsWith(QStringLiteral("Valore attuale netto (VAN)  ")))
+                conLaBatteria = r.mid(26).simplified().section(u' ', 2, 2).toDouble();
+        QVERIFY2(std::fabs(conLaBatteria - r5[11].toDouble()) <= 1, qPrintable(QString::number(conLaBatteria)));
+    }
+
+    void premioNegliAnniDelPremio()
+    {
+        // In the North every plant up to 200 kW earns 120 + 10 EUR/MWh at the
+        // zone's price; a producer paid by its feed-in sees its part added to
+        // its own economics for the premium's 20 years only.
+        const QString membri = Scrivi("premio.csv", "nome;ruolo;consumo_annuo;potenza\nA;consumatore;9000;\nB;produttore;;20\n");
+        const QStringList base = Sito() + QStringList{"--membri", membri, "--data-spesa", "2026-12-09", "--ripartizione", "immissioni"};
+        QCOMPARE(Esegui(base + QStringList{"--data-esercizio", "2027-06-01"}), 0);
+        const double condivisa = Cifra("Energia condivisa (kWh)"), premio = Cifra("Tariffa premio (€/anno)");
+        QVERIFY(condivisa > 1000 && std::fabs(premio - 0.13 * condivisa) <= 1);
+        const double valore = Cifra("Valorizzazione ARERA (€/anno)");
+        const QStringList con = RigaMembro("B");
+        QCOMPARE(Esegui(base + QStringList{"--data-esercizio", "2028-06-01"}), 0);
+        const QStringList senza = RigaMembro("B");
+        // The premium's present value: P (1 - 0.5 %)^(t-1) / 1.03^t for t = 1..20.
+        double attuale = 0;
+        for (int t = 1; t <= 20; ++t)
+            attuale += (premio + valore) * std::pow(0.995, t - 1) / std::pow(1.03, t);
+        QVERIFY2(std::fabs(con[11].toDouble() - senza[11].toDouble() - attuale) <= 12,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(con[11], senza[11]).arg(attuale)));
     }
 };
 
