@@ -375,28 +375,23 @@ std::vector<double> Ripartisci(double totale, const std::vector<Membro>& membri,
 {
     const std::size_t n = membri.size();
     std::vector<double> parti(n, 0.0);
-    // `quota` of the total by the weights `w`; false when they are all zero.
+    // `quota` of the total by the weights `w` (nothing when they are all
+    // zero: then nothing was shared, and the total is zero too).
     const auto perPeso = [&](const std::vector<double>& w, double quota) {
         const double somma = std::accumulate(w.begin(), w.end(), 0.0);
-        if (somma <= 0)
-            return false;
-        for (std::size_t i = 0; i < n; ++i)
-            parti[i] += quota * w[i] / somma;
-        return true;
+        if (somma > 0)
+            for (std::size_t i = 0; i < n; ++i)
+                parti[i] += quota * w[i] / somma;
     };
     switch (regola) {
     case Ripartizione::Prelievi: perPeso(c.comeConsumatore, totale); break;
     case Ripartizione::Immissioni: perPeso(c.comeProduttore, totale); break;
     case Ripartizione::PartiUguali: perPeso(std::vector<double>(n, 1.0), totale); break;
-    case Ripartizione::QuotaProduttori: {
-        const double produttori = totale * quotaProduttori / 100;
-        // A group with nothing shared leaves its part to the other.
-        if (!perPeso(c.comeProduttore, produttori))
-            perPeso(c.comeConsumatore, produttori);
-        if (!perPeso(c.comeConsumatore, totale - produttori))
-            perPeso(c.comeProduttore, totale - produttori);
+    case Ripartizione::QuotaProduttori:
+        // Both parts of the shared energy sum to it: neither group is empty when something was shared.
+        perPeso(c.comeProduttore, totale * quotaProduttori / 100);
+        perPeso(c.comeConsumatore, totale * (1 - quotaProduttori / 100));
         break;
-    }
     }
     return parti;
 }
