@@ -198,6 +198,113 @@ GiorniPompa FattoriDeiGiorni(const std::vector<Ore>& temperature)
 
 } // namespace
 
+namespace {
+
+// The share of the heat each day takes: of its month's bill, or of the year's.
+struct PesiPompa {
+    std::vector<double> giorno;
+    std::array<double, 12> mese{};
+    double anno = 0;
+};
+
+PesiPompa PesiDeiGiorni(const PompaDiCalore& p, const Calendario& cal, const GiorniPompa& g)
+{
+    PesiPompa w;
+    w.giorno.resize(cal.giorni.size());
+    for (std::size_t d = 0; d < cal.giorni.size(); ++d) {
+        w.giorno[d] = g.spazio[d] + (p.acquaCalda ? g.acqua[d] : 0);
+        w.mese[std::size_t(cal.giorni[d].mese)] += w.giorno[d];
+        w.anno += w.giorno[d];
+    }
+    return w;
+}
+
+// Each month's useful heat [kWh], what cannot be the pump's said in `avvisi`.
+std::array<double, 12> CaloreDeiMesi(const PompaDiCalore& p, const Calendario& cal, const PesiPompa& w,
+                                     std::vector<std::string>& avvisi)
+{
+    std::array<double, 12> calore{};
+    for (int m = 0; m < 12; ++m) {
+        // A common year's bills on a leap year's calendar: February's 28 days' gas over its 29.
+        const double gas = p.gasMesi ? (*p.gasMesi)[std::size_t(m)] : p.gasAnno * w.mese[std::size_t(m)] / w.anno;
+        calore[std::size_t(m)] = gas * kPciGas * p.rendimento;
+        if (gas > 0 && w.mese[std::size_t(m)] <= 0) {
+            // No day of the month is heated and the water is not on gas: that gas
+            // cooked, and the pump does not replace it.
+            calore[std::size_t(m)] = 0;
+            avvisi.push_back(std::string("Il gas di ") + kNomiMesi[m] + " (" + TestoLeggibile(std::round(gas * 10) / 10)
+                             + " Smc) cade in un mese senza riscaldamento e l'acqua non era a gas: non è calore che la "
+                               "pompa sostituisce (la cucina?), e non è contato.");
+        }
+    }
+    // A bill in a month too warm to heat in is gas for cooking or for water:
+    // it is taken as typed, and said.
+    double massimo = 0;
+    for (int m = 0; m < 12; ++m)
+        massimo = std::max(massimo, w.mese[std::size_t(m)] / cal.giorniMese[std::size_t(m)]);
+    for (int m = 0; p.gasMesi && !p.acquaCalda && m < 12; ++m)
+        if ((*p.gasMesi)[std::size_t(m)] > 0 && w.mese[std::size_t(m)] > 0
+            && w.mese[std::size_t(m)] / cal.giorniMese[std::size_t(m)] < 0.05 * massimo)
+            avvisi.push_back(std::string("Il gas di ") + kNomiMesi[m] + " (" + TestoLeggibile((*p.gasMesi)[std::size_t(m)])
+                             + " Smc) cade in un mese quasi senza riscaldamento: se è gas per cucinare o per l'acqua "
+                               "calda, toglierlo dalle bollette o indicare che il gas scaldava anche l'acqua.");
+    return calore;
+}
+
+// Each day's heat over its hours, each hour's electricity at its air's COP.
+void OreDellaPompa(const PompaDiCalore& p, const Calendario& cal, const std::vector<Ore>& temperature, const GiorniPompa& g,
+                   const PesiPompa& w, const std::array<double, 12>& caloreMese, AnnoPompa& a)
+{
+    const std::size_t n = cal.giorni.size();
+    a.caloreSpazio.assign(n, Ore{});
+    a.caloreAcqua.assign(n, Ore{});
+    a.elettrica.assign(n, Ore{});
+    for (std::size_t d = 0; d < n; ++d) {
+        const std::size_t m = std::size_t(cal.giorni[d].mese);
+        if (w.mese[m] <= 0)
+            continue;
+        const double giorno = caloreMese[m] * w.giorno[d] / w.mese[m];
+        const double quotaAcqua = w.giorno[d] > 0 && p.acquaCalda ? g.acqua[d] / w.giorno[d] : 0;
+        for (int h = 0; h < 24; ++h) {
+            const double T = temperature[d][std::size_t(h)];
+            const double spazio = giorno * (1 - quotaAcqua) * FattoreOrario(g.media[d], h);
+            const double acqua = giorno * quotaAcqua * FattoreOrarioAcqua(h);
+            a.caloreSpazio[d][std::size_t(h)] = spazio;
+            a.caloreAcqua[d][std::size_t(h)] = acqua;
+            a.elettrica[d][std::size_t(h)] = spazio / Cop(T, Mandata(p.emissione, T)) + acqua / Cop(T, kMandataAcqua);
+        }
+    }
+}
+
+// The data sheet's seasonal COP: the curve's shape kept, its level the
+// sheet's; then the months and the year.
+void Totali(const PompaDiCalore& p, const Calendario& cal, AnnoPompa& a)
+{
+    double elettrica = 0, calore = 0;
+    for (std::size_t d = 0; d < a.elettrica.size(); ++d)
+        for (std::size_t h = 0; h < 24; ++h) {
+            elettrica += a.elettrica[d][h];
+            calore += a.caloreSpazio[d][h] + a.caloreAcqua[d][h];
+        }
+    const double scala = p.scop && calore > 0 ? elettrica / (calore / *p.scop) : 1;
+    for (std::size_t d = 0; d < a.elettrica.size(); ++d) {
+        const std::size_t m = std::size_t(cal.giorni[d].mese);
+        for (std::size_t h = 0; h < 24; ++h) {
+            double& e = a.elettrica[d][h];
+            e /= scala;
+            a.elettricaMesi[m] += e;
+            a.caloreMesi[m] += a.caloreSpazio[d][h] + a.caloreAcqua[d][h];
+        }
+    }
+    for (std::size_t m = 0; m < 12; ++m) {
+        a.calore += a.caloreMesi[m];
+        a.elettricaAnno += a.elettricaMesi[m];
+    }
+    a.copStagionale = a.elettricaAnno > 0 ? a.calore / a.elettricaAnno : 0;
+}
+
+} // namespace
+
 AnnoPompa CalcolaPompa(const PompaDiCalore& p, const Calendario& cal, const std::vector<Ore>& temperature)
 {
     if (temperature.size() != cal.giorni.size())
@@ -208,79 +315,11 @@ AnnoPompa CalcolaPompa(const PompaDiCalore& p, const Calendario& cal, const std:
     if (!p.gasMesi)
         Controlla(p.gasAnno, kGasAnno, "il gas dell'anno [Smc]");
     const GiorniPompa g = FattoriDeiGiorni(temperature);
-    const std::size_t n = cal.giorni.size();
-    // The share of the heat each day takes: of its month's bill, or of the year's.
-    std::vector<double> peso(n);
-    std::array<double, 12> pesoMese{};
-    double pesoAnno = 0;
-    for (std::size_t d = 0; d < n; ++d) {
-        peso[d] = g.spazio[d] + (p.acquaCalda ? g.acqua[d] : 0);
-        pesoMese[std::size_t(cal.giorni[d].mese)] += peso[d];
-        pesoAnno += peso[d];
-    }
+    const PesiPompa w = PesiDeiGiorni(p, cal, g);
     AnnoPompa a;
-    std::array<double, 12> caloreMese{};
-    for (int m = 0; m < 12; ++m) {
-        // A common year's bills on a leap year's calendar: February's 28 days' gas over its 29.
-        const double gas = p.gasMesi ? (*p.gasMesi)[std::size_t(m)] : p.gasAnno * pesoMese[std::size_t(m)] / pesoAnno;
-        caloreMese[std::size_t(m)] = gas * kPciGas * p.rendimento;
-        if (gas > 0 && pesoMese[std::size_t(m)] <= 0) {
-            // No day of the month is heated and the water is not on gas: that gas
-            // cooked, and the pump does not replace it.
-            caloreMese[std::size_t(m)] = 0;
-            a.avvisi.push_back(std::string("Il gas di ") + kNomiMesi[m] + " (" + TestoLeggibile(std::round(gas * 10) / 10)
-                               + " Smc) cade in un mese senza riscaldamento e l'acqua non era a gas: non è calore che la "
-                                 "pompa sostituisce (la cucina?), e non è contato.");
-        }
-    }
-    // A bill in a month too warm to heat in is gas for cooking or for water:
-    // it is taken as typed, and said.
-    double massimo = 0;
-    for (int m = 0; m < 12; ++m)
-        massimo = std::max(massimo, pesoMese[std::size_t(m)] / cal.giorniMese[std::size_t(m)]);
-    for (int m = 0; p.gasMesi && !p.acquaCalda && m < 12; ++m)
-        if ((*p.gasMesi)[std::size_t(m)] > 0 && pesoMese[std::size_t(m)] > 0
-            && pesoMese[std::size_t(m)] / cal.giorniMese[std::size_t(m)] < 0.05 * massimo)
-            a.avvisi.push_back(std::string("Il gas di ") + kNomiMesi[m] + " (" + TestoLeggibile((*p.gasMesi)[std::size_t(m)])
-                               + " Smc) cade in un mese quasi senza riscaldamento: se è gas per cucinare o per l'acqua "
-                                 "calda, toglierlo dalle bollette o indicare che il gas scaldava anche l'acqua.");
-    a.caloreSpazio.assign(n, Ore{});
-    a.caloreAcqua.assign(n, Ore{});
-    a.elettrica.assign(n, Ore{});
-    double elettrica = 0, calore = 0;
-    for (std::size_t d = 0; d < n; ++d) {
-        const int m = cal.giorni[d].mese;
-        if (pesoMese[std::size_t(m)] <= 0)
-            continue;
-        const double giorno = caloreMese[std::size_t(m)] * peso[d] / pesoMese[std::size_t(m)];
-        const double quotaAcqua = peso[d] > 0 && p.acquaCalda ? g.acqua[d] / peso[d] : 0;
-        for (int h = 0; h < 24; ++h) {
-            const double T = temperature[d][std::size_t(h)];
-            const double spazio = giorno * (1 - quotaAcqua) * FattoreOrario(g.media[d], h);
-            const double acqua = giorno * quotaAcqua * FattoreOrarioAcqua(h);
-            a.caloreSpazio[d][std::size_t(h)] = spazio;
-            a.caloreAcqua[d][std::size_t(h)] = acqua;
-            a.elettrica[d][std::size_t(h)] = spazio / Cop(T, Mandata(p.emissione, T)) + acqua / Cop(T, kMandataAcqua);
-            elettrica += a.elettrica[d][std::size_t(h)];
-            calore += spazio + acqua;
-        }
-    }
-    // The data sheet's seasonal COP: the curve's shape kept, its level the sheet's.
-    const double scala = p.scop && calore > 0 ? elettrica / (calore / *p.scop) : 1;
-    for (std::size_t d = 0; d < n; ++d) {
-        const std::size_t m = std::size_t(cal.giorni[d].mese);
-        for (int h = 0; h < 24; ++h) {
-            double& e = a.elettrica[d][std::size_t(h)];
-            e /= scala;
-            a.elettricaMesi[m] += e;
-            a.caloreMesi[m] += a.caloreSpazio[d][std::size_t(h)] + a.caloreAcqua[d][std::size_t(h)];
-        }
-    }
-    for (int m = 0; m < 12; ++m) {
-        a.calore += a.caloreMesi[std::size_t(m)];
-        a.elettricaAnno += a.elettricaMesi[std::size_t(m)];
-    }
-    a.copStagionale = a.elettricaAnno > 0 ? a.calore / a.elettricaAnno : 0;
+    const std::array<double, 12> caloreMese = CaloreDeiMesi(p, cal, w, a.avvisi);
+    OreDellaPompa(p, cal, temperature, g, w, caloreMese, a);
+    Totali(p, cal, a);
     return a;
 }
 
