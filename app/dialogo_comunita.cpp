@@ -71,6 +71,26 @@ QStringList Celle(const Membro& m)
 DialogoComunita::DialogoComunita(Sessione& sessione, QWidget* parent) : QDialog(parent), sessione_(sessione)
 {
     setWindowTitle(QStringLiteral("Comunità energetica"));
+    auto* sopra = new QHBoxLayout;
+    sopra->addWidget(CreaTabellaMembri(), 1);
+    sopra->addLayout(CreaPulsanti());
+    sopra->addLayout(CreaOpzioni());
+    esito_ = new QLabel(this);
+    esito_->setObjectName(QStringLiteral("esitoComunita"));
+    esito_->setWordWrap(true);
+    auto* tutto = new QVBoxLayout(this);
+    tutto->addLayout(sopra, 2);
+    tutto->addWidget(esito_);
+    tutto->addWidget(CreaRisultati(), 3);
+    resize(1200, 820);
+    connect(ripartizione_, &QComboBox::activated, this,
+            [this] { quota_->setEnabled(ripartizione_->currentData().toString() == QLatin1String("produttori")); });
+    connect(calcola_, &QPushButton::clicked, this, &DialogoComunita::Calcola);
+    connect(&lavoro_, &QFutureWatcher<std::shared_ptr<RisultatoComunita>>::finished, this, &DialogoComunita::Finito);
+}
+
+QWidget* DialogoComunita::CreaTabellaMembri()
+{
     membri_ = new QTableWidget(0, int(kColonneMembri.size()), this);
     membri_->setObjectName(QStringLiteral("tabellaMembri"));
     QStringList testa;
@@ -81,6 +101,12 @@ DialogoComunita::DialogoComunita(Sessione& sessione, QWidget* parent) : QDialog(
     membri_->setToolTip(QStringLiteral("Una riga per membro: ruolo consumatore, prosumer o produttore; tipo domestico, impresa o "
                                        "ente; consumi: il file del contatore, relativo alla cartella del file dei membri; falde: "
                                        "TILT:AZIMUT:KWP separate da spazi."));
+    return membri_;
+}
+
+// The buttons beside the members' table: add, remove, open, save, the example.
+QLayout* DialogoComunita::CreaPulsanti()
+{
     auto* aggiungi = new QPushButton(QStringLiteral("Aggiungi"), this);
     aggiungi->setObjectName(QStringLiteral("aggiungiMembro"));
     auto* rimuovi = new QPushButton(QStringLiteral("Rimuovi"), this);
@@ -89,67 +115,10 @@ DialogoComunita::DialogoComunita(Sessione& sessione, QWidget* parent) : QDialog(
     auto* salva = new QPushButton(QStringLiteral("Salva…"), this);
     auto* esempio = new QPushButton(QStringLiteral("Esempio"), this);
     esempio->setObjectName(QStringLiteral("esempioMembri"));
-    ripartizione_ = new QComboBox(this);
-    ripartizione_->setObjectName(QStringLiteral("ripartizione"));
-    ripartizione_->addItem(QStringLiteral("per energia prelevata nelle ore condivise"), QStringLiteral("prelievi"));
-    ripartizione_->addItem(QStringLiteral("per energia immessa"), QStringLiteral("immissioni"));
-    ripartizione_->addItem(QStringLiteral("in parti uguali"), QStringLiteral("uguali"));
-    ripartizione_->addItem(QStringLiteral("una quota ai produttori, il resto ai consumatori"), QStringLiteral("produttori"));
-    quota_ = NuovoNumero(this, 0, 100, 50, 0, QStringLiteral("%"));
-    quota_->setObjectName(QStringLiteral("quotaProduttori"));
-    quota_->setEnabled(false);
-    pnrr_ = new QCheckBox(QStringLiteral("contributo PNRR agli impianti"), this);
-    esercizio_ = new QDateEdit(QDate::currentDate(), this);
-    esercizio_->setObjectName(QStringLiteral("esercizioComunita"));
-    esercizio_->setCalendarPopup(true);
-    cabina_ = new QLineEdit(this);
-    cabina_->setPlaceholderText(QStringLiteral("codice (facoltativo)"));
-    calcola_ = new QPushButton(QStringLiteral("Calcola la comunità"), this);
-    calcola_->setObjectName(QStringLiteral("calcolaComunita"));
-    auto* forma = new QFormLayout;
-    forma->addRow(QStringLiteral("Ripartizione"), ripartizione_);
-    forma->addRow(QStringLiteral("Ai produttori"), quota_);
-    forma->addRow(QStringLiteral("Entrata in esercizio"), esercizio_);
-    forma->addRow(QString(), pnrr_);
-    forma->addRow(QStringLiteral("Cabina primaria"), cabina_);
-    forma->addRow(QString(), calcola_);
     auto* pulsanti = new QVBoxLayout;
     for (QPushButton* b : {aggiungi, rimuovi, apri, salva, esempio})
         pulsanti->addWidget(b);
     pulsanti->addStretch(1);
-    auto* sopra = new QHBoxLayout;
-    sopra->addWidget(membri_, 1);
-    sopra->addLayout(pulsanti);
-    sopra->addLayout(forma);
-
-    cifre_ = new QTableWidget(this);
-    cifre_->setObjectName(QStringLiteral("cifreComunita"));
-    cifre_->verticalHeader()->setVisible(false);
-    esiti_ = new QTableWidget(this);
-    esiti_->setObjectName(QStringLiteral("esitiMembri"));
-    esiti_->verticalHeader()->setVisible(false);
-    giorno_ = CreaGraficoVuoto(this, QStringLiteral("Giorno medio della comunità"));
-    barre_ = CreaGraficoVuoto(this, QStringLiteral("Energia condivisa per membro"));
-    esito_ = new QLabel(this);
-    esito_->setObjectName(QStringLiteral("esitoComunita"));
-    esito_->setWordWrap(true);
-    auto* schede = new QTabWidget(this);
-    auto* comunita = new QWidget(schede);
-    auto* c = new QHBoxLayout(comunita);
-    c->addWidget(cifre_, 1);
-    c->addWidget(giorno_, 2);
-    auto* perMembro = new QWidget(schede);
-    auto* m = new QVBoxLayout(perMembro);
-    m->addWidget(esiti_, 1);
-    m->addWidget(barre_, 1);
-    schede->addTab(comunita, QStringLiteral("La comunità"));
-    schede->addTab(perMembro, QStringLiteral("I membri"));
-    auto* tutto = new QVBoxLayout(this);
-    tutto->addLayout(sopra, 2);
-    tutto->addWidget(esito_);
-    tutto->addWidget(schede, 3);
-    resize(1200, 820);
-
     connect(aggiungi, &QPushButton::clicked, this, [this] {
         const int r = membri_->rowCount();
         membri_->insertRow(r);
@@ -191,25 +160,80 @@ DialogoComunita::DialogoComunita(Sessione& sessione, QWidget* parent) : QDialog(
             if (const QString no = SalvaFile(f); !no.isEmpty())
                 esito_->setText(no);
     });
-    connect(ripartizione_, &QComboBox::activated, this,
-            [this] { quota_->setEnabled(ripartizione_->currentData().toString() == QLatin1String("produttori")); });
-    connect(calcola_, &QPushButton::clicked, this, &DialogoComunita::Calcola);
-    connect(&lavoro_, &QFutureWatcher<std::shared_ptr<RisultatoComunita>>::finished, this, [this] {
-        if (progresso_)
-            progresso_->reset();
-        calcola_->setEnabled(true);
-        try {
-            risultato_ = *lavoro_.result();
-            Mostra();
-        } catch (const ErroreAnnullato&) {
-            Svuota(QStringLiteral("Calcolo annullato."));
-        } catch (const ErroreRichiesta& e) {
-            Svuota(QString::fromStdString(e.what()));
-        } catch (const std::exception& e) {
-            Svuota(QString::fromStdString(e.what()));
-        }
-        emit calcolata();
-    });
+    return pulsanti;
+}
+
+QLayout* DialogoComunita::CreaOpzioni()
+{
+    ripartizione_ = new QComboBox(this);
+    ripartizione_->setObjectName(QStringLiteral("ripartizione"));
+    ripartizione_->addItem(QStringLiteral("per energia prelevata nelle ore condivise"), QStringLiteral("prelievi"));
+    ripartizione_->addItem(QStringLiteral("per energia immessa"), QStringLiteral("immissioni"));
+    ripartizione_->addItem(QStringLiteral("in parti uguali"), QStringLiteral("uguali"));
+    ripartizione_->addItem(QStringLiteral("una quota ai produttori, il resto ai consumatori"), QStringLiteral("produttori"));
+    quota_ = NuovoNumero(this, 0, 100, 50, 0, QStringLiteral("%"));
+    quota_->setObjectName(QStringLiteral("quotaProduttori"));
+    quota_->setEnabled(false);
+    pnrr_ = new QCheckBox(QStringLiteral("contributo PNRR agli impianti"), this);
+    esercizio_ = new QDateEdit(QDate::currentDate(), this);
+    esercizio_->setObjectName(QStringLiteral("esercizioComunita"));
+    esercizio_->setCalendarPopup(true);
+    cabina_ = new QLineEdit(this);
+    cabina_->setPlaceholderText(QStringLiteral("codice (facoltativo)"));
+    calcola_ = new QPushButton(QStringLiteral("Calcola la comunità"), this);
+    calcola_->setObjectName(QStringLiteral("calcolaComunita"));
+    auto* forma = new QFormLayout;
+    forma->addRow(QStringLiteral("Ripartizione"), ripartizione_);
+    forma->addRow(QStringLiteral("Ai produttori"), quota_);
+    forma->addRow(QStringLiteral("Entrata in esercizio"), esercizio_);
+    forma->addRow(QString(), pnrr_);
+    forma->addRow(QStringLiteral("Cabina primaria"), cabina_);
+    forma->addRow(QString(), calcola_);
+    return forma;
+}
+
+// The results: the community's figures and mean day, the members' rows and bars.
+QWidget* DialogoComunita::CreaRisultati()
+{
+    cifre_ = new QTableWidget(this);
+    cifre_->setObjectName(QStringLiteral("cifreComunita"));
+    cifre_->verticalHeader()->setVisible(false);
+    esiti_ = new QTableWidget(this);
+    esiti_->setObjectName(QStringLiteral("esitiMembri"));
+    esiti_->verticalHeader()->setVisible(false);
+    giorno_ = CreaGraficoVuoto(this, QStringLiteral("Giorno medio della comunità"));
+    barre_ = CreaGraficoVuoto(this, QStringLiteral("Energia condivisa per membro"));
+    auto* schede = new QTabWidget(this);
+    auto* comunita = new QWidget(schede);
+    auto* c = new QHBoxLayout(comunita);
+    c->addWidget(cifre_, 1);
+    c->addWidget(giorno_, 2);
+    auto* perMembro = new QWidget(schede);
+    auto* m = new QVBoxLayout(perMembro);
+    m->addWidget(esiti_, 1);
+    m->addWidget(barre_, 1);
+    schede->addTab(comunita, QStringLiteral("La comunità"));
+    schede->addTab(perMembro, QStringLiteral("I membri"));
+    return schede;
+}
+
+// The worker's end: its result on show, or why there is none.
+void DialogoComunita::Finito()
+{
+    if (progresso_)
+        progresso_->reset();
+    calcola_->setEnabled(true);
+    try {
+        risultato_ = *lavoro_.result();
+        Mostra();
+    } catch (const ErroreAnnullato&) {
+        Svuota(QStringLiteral("Calcolo annullato."));
+    } catch (const ErroreRichiesta& e) {
+        Svuota(QString::fromStdString(e.what()));
+    } catch (const std::exception& e) {
+        Svuota(QString::fromStdString(e.what()));
+    }
+    emit calcolata();
 }
 
 DialogoComunita::~DialogoComunita()

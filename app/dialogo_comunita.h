@@ -20,6 +20,7 @@ class QComboBox;
 class QDateEdit;
 class QDoubleSpinBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QProgressDialog;
 class QPushButton;
@@ -45,6 +46,11 @@ signals:
     void calcolata();
 
 private:
+    QWidget* CreaTabellaMembri();
+    QLayout* CreaPulsanti();
+    QLayout* CreaOpzioni();
+    QWidget* CreaRisultati();
+    void Finito();
     void Mostra();
     void Svuota(const QString& perche);
     QString TestoDellaTabella() const;
