@@ -742,6 +742,36 @@ std::vector<QStringList> TabellaConvenienza(const Convenienza& c, const FormatoN
     return t;
 }
 
+namespace {
+
+// The heat pump's inputs and what it gives, for the inputs' table.
+void RighePompa(std::vector<QStringList>& t, const Approfondimento& a, const FormatoNumeri& f)
+{
+    const auto n = [&](double v) { return QString::fromStdString(TestoNumero(v, f)); };
+    if (const PompaDiCalore& p = a.richiesta.pompa; p.Presente()) {
+        if (p.gasMesi) {
+            QStringList riga = {QStringLiteral("Gas delle bollette, da gennaio (Smc)")};
+            for (double v : *p.gasMesi)
+                riga << n(v);
+            t.push_back(riga);
+        } else {
+            t.push_back({QStringLiteral("Gas dell'anno (Smc)"), n(p.gasAnno)});
+        }
+        t.push_back({QStringLiteral("Rendimento della caldaia"), n(p.rendimento)});
+        t.push_back({QStringLiteral("Il gas scaldava l'acqua"), p.acquaCalda ? QStringLiteral("sì") : QStringLiteral("no")});
+        t.push_back({QStringLiteral("Emissione del calore"), QString::fromUtf8(NomeEmissione(p.emissione))});
+        t.push_back({QStringLiteral("SCOP della pompa"), p.scop ? n(*p.scop) : QStringLiteral("dalla curva alle temperature del sito")});
+        if (const auto& y = a.bilancio.pompa) {
+            t.push_back({QStringLiteral("Calore utile (kWh/anno)"), QString::fromStdString(TestoArrotondato(y->calore, 0, f))});
+            t.push_back({QStringLiteral("Pompa di calore (kWh/anno)"), QString::fromStdString(TestoArrotondato(y->elettricaAnno, 0, f))});
+            t.push_back({QStringLiteral("COP stagionale"), QString::fromStdString(TestoArrotondato(y->copStagionale, 2, f))});
+            t.push_back({QStringLiteral("Temperature"), a.bilancio.temperatureDa});
+        }
+    }
+}
+
+} // namespace
+
 std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const FormatoNumeri& f)
 {
     const RichiestaConsumo& c = a.richiesta.consumo;
@@ -774,26 +804,7 @@ std::vector<QStringList> IngressiApprofondimento(const Approfondimento& a, const
                                                                + (v.aCasaFeriali ? QStringLiteral(", a casa anche nei feriali") : QString())});
         t.push_back({QStringLiteral("Ricarica dell'auto a casa (kWh/anno)"), QString::fromStdString(TestoArrotondato(EnergiaAuto(v), 0, f))});
     }
-    if (const PompaDiCalore& p = a.richiesta.pompa; p.Presente()) {
-        if (p.gasMesi) {
-            QStringList riga = {QStringLiteral("Gas delle bollette, da gennaio (Smc)")};
-            for (double v : *p.gasMesi)
-                riga << n(v);
-            t.push_back(riga);
-        } else {
-            t.push_back({QStringLiteral("Gas dell'anno (Smc)"), n(p.gasAnno)});
-        }
-        t.push_back({QStringLiteral("Rendimento della caldaia"), n(p.rendimento)});
-        t.push_back({QStringLiteral("Il gas scaldava l'acqua"), p.acquaCalda ? QStringLiteral("sì") : QStringLiteral("no")});
-        t.push_back({QStringLiteral("Emissione del calore"), QString::fromUtf8(NomeEmissione(p.emissione))});
-        t.push_back({QStringLiteral("SCOP della pompa"), p.scop ? n(*p.scop) : QStringLiteral("dalla curva alle temperature del sito")});
-        if (const auto& y = a.bilancio.pompa) {
-            t.push_back({QStringLiteral("Calore utile (kWh/anno)"), QString::fromStdString(TestoArrotondato(y->calore, 0, f))});
-            t.push_back({QStringLiteral("Pompa di calore (kWh/anno)"), QString::fromStdString(TestoArrotondato(y->elettricaAnno, 0, f))});
-            t.push_back({QStringLiteral("COP stagionale"), QString::fromStdString(TestoArrotondato(y->copStagionale, 2, f))});
-            t.push_back({QStringLiteral("Temperature"), a.bilancio.temperatureDa});
-        }
-    }
+    RighePompa(t, a, f);
     t.push_back({QStringLiteral("Strategia della batteria"), QString::fromUtf8(NomeStrategia(a.richiesta.batteria.strategia))});
     if (const auto& p = a.richiesta.famiglia.prezziFasce)
         t.push_back({QStringLiteral("Prezzi dell'energia F1, F2, F3 (€/kWh)"), n((*p)[0]), n((*p)[1]), n((*p)[2])});

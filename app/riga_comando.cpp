@@ -657,22 +657,9 @@ int EseguiDimensiona(const QCommandLineParser& p, const QString& cartellaDati, Q
     return 0;
 }
 
-// The community: the site as the window picks it (a plant of its own is not
-// needed: each member brings its own), the members' year, the figures and
-// the members' rows; CSV and hourly files written only after it all worked.
-int EseguiComunita(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
-                   const std::function<int(const QString&)>& errore)
+// The community's options, checked; the members are read later.
+RichiestaComunita LeggiRichiestaComunita(const QCommandLineParser& p)
 {
-    if (p.isSet(QStringLiteral("modello"))) {
-        const QString percorso = p.value(QStringLiteral("modello"));
-        if (QFileInfo::exists(percorso) && !p.isSet(QStringLiteral("sovrascrivi")))
-            return errore(QStringLiteral("il file «%1» esiste già: usare --sovrascrivi per sostituirlo.").arg(percorso));
-        QSaveFile f(percorso);
-        if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray::fromStdString(ModelloMembri())) < 0 || !f.commit())
-            return errore(QStringLiteral("impossibile scrivere «%1»: %2").arg(percorso, f.errorString()));
-        return 0;
-    }
-    Sessione s(cartellaDati, FormatoUtente());
     RichiestaComunita q;
     q.file = p.value(QStringLiteral("membri"));
     q.cartella = QFileInfo(q.file).absolutePath();
@@ -694,6 +681,26 @@ int EseguiComunita(const QCommandLineParser& p, const QString& cartellaDati, QTe
         q.quotaProduttori = NumeroOpzione(p, "quota-produttori", 0, 100);
     }
     q.cabina = p.value(QStringLiteral("cabina"));
+    return q;
+}
+
+// The community: the site as the window picks it (a plant of its own is not
+// needed: each member brings its own), the members' year, the figures and
+// the members' rows; CSV and hourly files written only after it all worked.
+int EseguiComunita(const QCommandLineParser& p, const QString& cartellaDati, QTextStream& uscita,
+                   const std::function<int(const QString&)>& errore)
+{
+    if (p.isSet(QStringLiteral("modello"))) {
+        const QString percorso = p.value(QStringLiteral("modello"));
+        if (QFileInfo::exists(percorso) && !p.isSet(QStringLiteral("sovrascrivi")))
+            return errore(QStringLiteral("il file «%1» esiste già: usare --sovrascrivi per sostituirlo.").arg(percorso));
+        QSaveFile f(percorso);
+        if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray::fromStdString(ModelloMembri())) < 0 || !f.commit())
+            return errore(QStringLiteral("impossibile scrivere «%1»: %2").arg(percorso, f.errorString()));
+        return 0;
+    }
+    Sessione s(cartellaDati, FormatoUtente());
+    RichiestaComunita q = LeggiRichiestaComunita(p);
     Scegli(s, p);
     // The site's calculation on a plant of 1 kWp: its comune, climate, reflectance, losses and efficiency.
     ImpiantoTesti impianto{QStringLiteral("30"), QStringLiteral("0"), QStringLiteral("1"), Valore(p, "perdite"), Valore(p, "efficienza"),
