@@ -163,6 +163,33 @@ void ConvenienzaDelMembro(const Membro& m, const Bilancio& b, const CurvaBatteri
     ritorno = TempoDiRitorno(flussi);
 }
 
+// A member's year on its own meter: its faces' hours, its consumption, its
+// battery; what it feeds in and draws; its battery's ageing for its economics.
+void AnnoDelMembro(const Membro& m, PianiDelSito& piani, const QDir& cartella, const Calendario& cal, QStringList& avvisi,
+                   FlussiMembro& fl, Bilancio& bilancio, std::optional<CurvaBatteria>& curva)
+{
+    std::vector<Ore> prod(cal.giorni.size(), Ore{});
+    for (const Falda& f : m.Falde()) {
+        const std::vector<Ore>& uno = piani.Ore1kWp(f.tilt, f.azimut);
+        for (std::size_t d = 0; d < prod.size(); ++d)
+            for (std::size_t h = 0; h < 24; ++h)
+                prod[d][h] += uno[d][h] * f.potenza;
+    }
+    const std::vector<Ore> cons = ConsumoDelMembro(m, cartella, cal, avvisi);
+    Batteria batteria;
+    batteria.capacita = m.batteria;
+    std::vector<OraBilancio> ore;
+    bilancio = CalcolaBilancio(prod, cons, cal, batteria, &ore);
+    if (m.batteria > 0 && m.Picco() > 0)
+        curva = CurvaDellaBatteria(prod, cons, cal, batteria, CalcolaBilancio(prod, cons, cal, {}), bilancio, false);
+    fl.immessa.assign(cal.giorni.size(), Ore{});
+    fl.prelevata.assign(cal.giorni.size(), Ore{});
+    for (std::size_t k = 0; k < ore.size(); ++k) {
+        fl.immessa[k / 24][k % 24] = ore[k].immessa;
+        fl.prelevata[k / 24][k % 24] = ore[k].prelevata;
+    }
+}
+
 } // namespace
 
 std::vector<Membro> LeggiFileMembri(const QString& percorso)
@@ -220,27 +247,7 @@ RisultatoComunita CalcolaComunitaEnergetica(const Risultato& sito, double longit
         if (annulla && annulla->load())
             throw ErroreAnnullato();
         const Membro& m = c.membri[i];
-        std::vector<Ore> prod(cal.giorni.size(), Ore{});
-        for (const Falda& f : m.Falde()) {
-            const std::vector<Ore>& uno = piani.Ore1kWp(f.tilt, f.azimut);
-            for (std::size_t d = 0; d < prod.size(); ++d)
-                for (std::size_t h = 0; h < 24; ++h)
-                    prod[d][h] += uno[d][h] * f.potenza;
-        }
-        const std::vector<Ore> cons = ConsumoDelMembro(m, cartella, cal, c.avvisi);
-        Batteria batteria;
-        batteria.capacita = m.batteria;
-        std::vector<OraBilancio> ore;
-        bilanci[i] = CalcolaBilancio(prod, cons, cal, batteria, &ore);
-        if (m.batteria > 0 && m.Picco() > 0)
-            curve[i] = CurvaDellaBatteria(prod, cons, cal, batteria, CalcolaBilancio(prod, cons, cal, {}), bilanci[i], false);
-        FlussiMembro& fl = flussi[i];
-        fl.immessa.assign(cal.giorni.size(), Ore{});
-        fl.prelevata.assign(cal.giorni.size(), Ore{});
-        for (std::size_t k = 0; k < ore.size(); ++k) {
-            fl.immessa[k / 24][k % 24] = ore[k].immessa;
-            fl.prelevata[k / 24][k % 24] = ore[k].prelevata;
-        }
+        AnnoDelMembro(m, piani, cartella, cal, c.avvisi, flussi[i], bilanci[i], curve[i]);
         produzione[i] = bilanci[i].anno.produzione;
         consumo[i] = bilanci[i].anno.consumo;
         coperto[i] = bilanci[i].anno.Coperto();

@@ -449,6 +449,12 @@ private slots:
         const double condivisa = d.risultato()->esito.ore.condivisaAnno;
         QCOMPARE(Esegui(Sito() + QStringList{"--membri", file, "--data-esercizio", QDate::currentDate().toString(Qt::ISODate)}), 0);
         QVERIFY(std::fabs(Cifra("Energia condivisa (kWh)") - condivisa) <= 0.5);
+        // Stopped from outside: no half result, a refusal of its own.
+        RichiestaComunita q;
+        q.membri = d.Membri();
+        q.cartella = cartella.path();
+        std::atomic<bool> basta(true);
+        QVERIFY_THROWS_EXCEPTION(ErroreAnnullato, CalcolaComunitaEnergetica(*s.ultimo(), 12.5, q, s.ParametriDelFile(), &basta));
         auto* tabella = d.findChild<QTableWidget*>(QStringLiteral("tabellaMembri"));
         tabella->item(2, 1)->setText(QStringLiteral("vicino"));
         d.findChild<QPushButton*>(QStringLiteral("calcolaComunita"))->click();
