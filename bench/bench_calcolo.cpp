@@ -11,6 +11,7 @@
 #include "calc/calcolo.h"
 #include "calc/modello.h"
 #include "calc/orientamento.h"
+#include "calc/pompa_calore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -279,5 +280,19 @@ void LetturaFileMeteo(benchmark::State& state)
 BENCHMARK(LetturaFileMeteo)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// The heat pump's year on the typical year's hours: 900 Smc over the days
+// and hours, each hour's COP (the target: well under the balance's 5 ms).
+void PompaDiCaloreAnno(benchmark::State& state)
+{
+    const fv::AnnoMeteo meteo = fv::LeggiMeteo(FileMeteo("tmy_45.000_8.000_2005_2023.csv"));
+    const fv::Calendario anno = fv::CreaCalendario(2027);
+    const std::vector<fv::Ore> temperature = fv::TemperatureDelCalendario(meteo, anno);
+    fv::PompaDiCalore p;
+    p.gasAnno = 900;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(fv::CalcolaPompa(p, anno, temperature));
+}
+BENCHMARK(PompaDiCaloreAnno)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
