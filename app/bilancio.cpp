@@ -507,8 +507,17 @@ void DialogoBilancio::AvviaDimensioni()
     if (!risultato_ || !bilancio_)
         return;
     try {
-        auto ore = std::make_shared<const fv::Analisi::OreDellaRichiesta>(analisi_.OreDelCaso(*risultato_, Richiesta(), parametri_));
-        dimensioniScheda_->Avvia(ore, parametri_, ore->potenza, capacita_->value());
+        const fv::RichiestaBilancio richiesta = Richiesta();
+        auto ore = std::make_shared<const fv::Analisi::OreDellaRichiesta>(analisi_.OreDelCaso(*risultato_, richiesta, parametri_));
+        // With a heat pump or a car, today's household too, for the best plant of each.
+        std::shared_ptr<const fv::Analisi::OreDellaRichiesta> oggi;
+        if (richiesta.pompa.Presente() || richiesta.veicolo.km > 0) {
+            fv::RichiestaBilancio senza = richiesta;
+            senza.pompa = {};
+            senza.veicolo = {};
+            oggi = std::make_shared<const fv::Analisi::OreDellaRichiesta>(analisi_.OreDelCaso(*risultato_, senza, parametri_));
+        }
+        dimensioniScheda_->Avvia(ore, parametri_, ore->potenza, capacita_->value(), oggi);
     } catch (const std::exception& e) {
         dimensioniScheda_->Errore(QString::fromStdString(e.what()));
     }

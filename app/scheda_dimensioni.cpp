@@ -102,7 +102,8 @@ LimitiDimensioni SchedaDimensioni::Limiti(const std::vector<Parametro>& parametr
 
 // The grid on a worker thread; its result shown only if no input changed meanwhile.
 void SchedaDimensioni::Avvia(std::shared_ptr<const Analisi::OreDellaRichiesta> ore, const std::vector<Parametro>& parametri,
-                             double potenzaAttuale, double batteriaAttuale)
+                             double potenzaAttuale, double batteriaAttuale,
+                             std::shared_ptr<const Analisi::OreDellaRichiesta> oggi)
 {
     Annulla();
     potenzaAttuale_ = potenzaAttuale;
@@ -117,22 +118,38 @@ void SchedaDimensioni::Avvia(std::shared_ptr<const Analisi::OreDellaRichiesta> o
     dimensiona_->setEnabled(false);
     esito_->setText(QStringLiteral("Calcolo della griglia…"));
     QPointer<SchedaDimensioni> io(this);
-    std::thread([io, ore, parametri, limiti, annulla, generazione] {
+    const auto somma = [](const std::vector<Ore>& anno) {
+        double s = 0;
+        for (const Ore& g : anno)
+            for (double h : g)
+                s += h;
+        return s;
+    };
+    consumoDomani_ = somma(ore->consumo);
+    consumoOggi_ = oggi ? somma(oggi->consumo) : 0;
+    std::thread([io, ore, oggi, parametri, limiti, annulla, generazione] {
         std::optional<GrigliaDimensioni> g;
+        std::optional<CellaDimensioni> miglioreOggi;
         QString errore;
         try {
             g = Dimensiona(ore->impianto, ore->consumo, ore->calendario, ore->batteria, parametri, ore->famiglia, limiti,
                            annulla.get());
+            if (oggi) {
+                const GrigliaDimensioni o = Dimensiona(oggi->impianto, oggi->consumo, oggi->calendario, oggi->batteria, parametri,
+                                                       oggi->famiglia, limiti, annulla.get());
+                miglioreOggi = o.celle[o.migliore];
+            }
         } catch (const std::exception& e) {
             errore = QString::fromStdString(e.what());
         }
         if (annulla->load())
             return;
-        QMetaObject::invokeMethod(qApp, [io, g = std::move(g), errore, generazione] {
+        QMetaObject::invokeMethod(qApp, [io, g = std::move(g), miglioreOggi, errore, generazione] {
             if (!io || io->generazione_ != generazione)
                 return; // gone, or of inputs before
             io->dimensiona_->setEnabled(true);
             io->annulla_.reset();
+            io->miglioreOggi_ = miglioreOggi;
             if (!g)
                 return io->Errore(errore);
             io->Mostra(*g);
@@ -174,7 +191,13 @@ void SchedaDimensioni::Mostra(const GrigliaDimensioni& g)
                         .arg(n(m.potenza, 1), n(m.batteria, 0), n(m.van, 0),
                              m.ritorno ? n(*m.ritorno, 1) + QStringLiteral(" anni") : QStringLiteral("oltre l'orizzonte"),
                              n(potenzaAttuale_, 1), n(batteriaAttuale_, 1))
-                        + (g.celle.front().falde.size() > 1 ? u' ' + FaldeDelleTaglie(g, f, potenzaMax_->value()) : QString()));
+                        + (g.celle.front().falde.size() > 1 ? u' ' + FaldeDelleTaglie(g, f, potenzaMax_->value()) : QString())
+                        + (miglioreOggi_ ? QStringLiteral(" Con i consumi aggiunti (pompa di calore, auto) la famiglia consuma %1 kWh; "
+                                                          "oggi, con %2 kWh, la migliore sarebbe %3 kWp con %4 kWh di batteria, "
+                                                          "VAN %5 €.")
+                                               .arg(n(consumoDomani_, 0), n(consumoOggi_, 0), n(miglioreOggi_->potenza, 1),
+                                                    n(miglioreOggi_->batteria, 0), n(miglioreOggi_->van, 0))
+                                         : QString()));
 }
 
 } // namespace fv

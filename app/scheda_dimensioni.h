@@ -29,9 +29,12 @@ public:
     explicit SchedaDimensioni(QWidget* parent);
     ~SchedaDimensioni() override;
 
-    // The grid of the hours given, with the plant and battery computed marked.
+    // The grid of the hours given, with the plant and battery computed marked;
+    // with `oggi` (the household without its heat pump and car) today's best
+    // plant is said beside the future household's.
     void Avvia(std::shared_ptr<const Analisi::OreDellaRichiesta> ore, const std::vector<Parametro>& parametri,
-               double potenzaAttuale, double batteriaAttuale);
+               double potenzaAttuale, double batteriaAttuale,
+               std::shared_ptr<const Analisi::OreDellaRichiesta> oggi = nullptr);
     // An input changed: a grid on its way is dropped, one on show is of the inputs before.
     void Annulla();
     void Errore(const QString& testo);
@@ -46,6 +49,8 @@ private:
     void Mostra(const GrigliaDimensioni& g);
 
     std::optional<GrigliaDimensioni> griglia_;
+    std::optional<CellaDimensioni> miglioreOggi_;
+    double consumoOggi_ = 0, consumoDomani_ = 0;
     double potenzaAttuale_ = 0, batteriaAttuale_ = 0;
     QDoubleSpinBox* potenzaMax_ = nullptr;
     QDoubleSpinBox* superficie_ = nullptr;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Opens the window on data.mdb in the working directory, makes a full
 // calculation as a user would (Torino, tilt 30, 3 kW, partly integrated) and
-// saves a picture: schermata OUTPUT.png [finestra|finestra-falde|orientamento|mappa|bilancio|convenienza|falde|auto|giorno-futuro|comunita|comunita-membri|meteo FILE]
+// saves a picture: schermata OUTPUT.png [finestra|finestra-falde|orientamento|mappa|bilancio|convenienza|falde|auto|giorno-futuro|dimensiona-futuro|comunita|comunita-membri|meteo FILE]
 // (the main window, or one of the tools' dialogs over the same site).
 #include "app/bilancio.h"
 #include "app/dialogo_comunita.h"
@@ -59,9 +59,14 @@ QWidget* SchedaDelDialogo(FinestraPrincipale& principale, const QString& cosa, c
         MostraScheda(d, QStringLiteral("Anno meteorologico"));
         return d;
     }
-    if (cosa == QLatin1String("dimensiona")) {
-        // The grid of plants and batteries, computed and on show.
+    if (cosa == QLatin1String("dimensiona") || cosa == QLatin1String("dimensiona-futuro")) {
+        // The grid of plants and batteries, computed and on show (for the
+        // household with 900 Smc to a heat pump and 12,000 km, beside today's).
         QWidget* d = Dialogo(principale, "Autoconsumo");
+        if (cosa == QLatin1String("dimensiona-futuro")) {
+            d->findChild<QDoubleSpinBox*>(QStringLiteral("gasAnno"))->setValue(900);
+            d->findChild<QDoubleSpinBox*>(QStringLiteral("autoKm"))->setValue(12000);
+        }
         MostraScheda(d, QStringLiteral("Quale impianto"));
         d->findChild<QPushButton*>(QStringLiteral("dimensiona"))->click();
         auto* esito = d->findChild<QLabel*>(QStringLiteral("esitoDimensioni"));

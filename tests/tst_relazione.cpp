@@ -566,6 +566,17 @@ private slots:
         Scegli(ricarica, 2);
         QVERIFY(std::fabs(d->bilancio()->senzaBatteria.anno.consumo - casa - atteso) < 1e-6);
         QVERIFY(d->bilancio()->senzaBatteria.anno.diretto > sera);
+        // The sizing grid of the household with its car says today's best plant beside it.
+        for (QTabWidget* t : d->findChildren<QTabWidget*>())
+            for (int k = 0; k < t->count(); ++k)
+                if (t->tabText(k) == QStringLiteral("Quale impianto"))
+                    t->setCurrentIndex(k);
+        d->findChild<QPushButton*>(QStringLiteral("dimensiona"))->click();
+        auto* esito = d->findChild<QLabel*>(QStringLiteral("esitoDimensioni"));
+        for (int i = 0; i < 200 && !esito->text().startsWith(QLatin1String("La migliore")); ++i)
+            QTest::qWait(50);
+        const QString oggi = QStringLiteral("oggi, con %1 kWh").arg(QString::fromStdString(fv::TestoArrotondato(casa, 0, fv::FormatoUtente())));
+        QVERIFY2(esito->text().contains(oggi), qPrintable(esito->text()));
         QSettings().remove("bilancio");
     }
 
