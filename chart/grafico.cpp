@@ -397,13 +397,16 @@ void RiempiCondivisa(QChartView& vista, const QString& titolo, const std::vector
     RiempiLinee(vista, titolo, {{QStringLiteral("Immessa"), immessa}, {QStringLiteral("Prelevata"), prelevata}},
                 QStringLiteral("ora"), QStringLiteral("kWh"));
     QChart* grafico = vista.chart();
-    auto* sopra = new QLineSeries;
-    auto* sotto = new QLineSeries;
+    // The area does not own its two edges: they are its children, freed with it.
+    auto* area = new QAreaSeries;
+    auto* sopra = new QLineSeries(area);
+    auto* sotto = new QLineSeries(area);
     for (std::size_t h = 0; h < condivisa.size(); ++h) {
         sopra->append(double(h), condivisa[h]);
         sotto->append(double(h), 0);
     }
-    auto* area = new QAreaSeries(sopra, sotto);
+    area->setUpperSeries(sopra);
+    area->setLowerSeries(sotto);
     area->setName(QStringLiteral("Condivisa"));
     area->setColor(QColor(120, 190, 120, 170));
     area->setBorderColor(QColor(60, 140, 60));
